@@ -1,0 +1,24 @@
+#pragma once
+
+#include "direct/TIdSocksInfo.h"
+
+#include <cstdint>
+#include <string>
+
+namespace pell::direct {
+
+class TcpConnection;
+
+// Asks the proxy at the other end of the connection to connect on to host:port.
+// Throws TransportError with the proxy's failure text; on success the connection
+// carries the target's bytes, starting with the first one after the proxy's reply.
+void SocksHandshake(TcpConnection& connection, const TIdSocksInfo& socks,
+                    const std::string& host, int port);
+
+// The request bytes, separate so they can be checked byte for byte. Both throw
+// TransportError before anything is sent when a field does not fit its length byte.
+std::string Socks4Request(const TIdSocksInfo& socks, const std::string& host,
+                          std::uint32_t resolvedAddress, int port);
+std::string Socks5Request(const std::string& host, int port);
+
+} // namespace pell::direct

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "direct/TIdSocksInfo.h"
+#include "direct/TcpConnection.h"
+
+#include <functional>
+#include <string>
+
+namespace pell::direct {
+
+// The connecting side: resolves, connects (through SOCKS when asked) and then reads
+// and writes as a TcpConnection.
+class TcpClient : public TcpConnection {
+public:
+    std::string Host;
+    int Port = 0;
+    std::string BoundIP; // local address to bind to; empty means any
+    TIdSocksInfo SocksInfo;
+
+    // Fires once the connection is established, SOCKS handshake included.
+    std::function<void()> OnConnected;
+    // Called over and over while Connect waits, so a GUI thread can keep its windows
+    // responsive.
+    std::function<void()> OnWaiting;
+
+    // timeoutMs > 0 bounds the wait for the TCP connect (and each proxy reply);
+    // otherwise the operating system's limit applies.
+    void Connect(int timeoutMs = 0);
+
+private:
+    int openSocket(std::uint32_t address, int port, int timeoutMs);
+};
+
+} // namespace pell::direct
