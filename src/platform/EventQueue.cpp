@@ -1,8 +1,8 @@
-#include "support/ManualGui.h"
+#include "platform/EventQueue.h"
 
-namespace pell::test {
+namespace pell::platform {
 
-void ManualGui::post(std::function<void()> routine)
+void EventQueue::post(std::function<void()> routine)
 {
     {
         std::lock_guard lock(mutex_);
@@ -11,7 +11,7 @@ void ManualGui::post(std::function<void()> routine)
     posted_.notify_all();
 }
 
-int ManualGui::pump()
+int EventQueue::pump()
 {
     int ran = 0;
     for (;;) {
@@ -28,7 +28,7 @@ int ManualGui::pump()
     }
 }
 
-bool ManualGui::pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+bool EventQueue::pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -42,10 +42,10 @@ bool ManualGui::pumpUntil(const std::function<bool()>& condition, std::chrono::m
     }
 }
 
-std::size_t ManualGui::pending() const
+std::size_t EventQueue::pending() const
 {
     std::lock_guard lock(mutex_);
     return queue_.size();
 }
 
-} // namespace pell::test
+} // namespace pell::platform

@@ -9,13 +9,14 @@
 #include <mutex>
 #include <thread>
 
-namespace pell::test {
+namespace pell::platform {
 
-// A GUI thread the test drives by hand: routines posted from other threads wait in a
-// queue until the test pumps it. The thread that creates it counts as the GUI thread.
-class ManualGui : public platform::GuiDispatcher {
+// A GUI thread without a window system: routines posted from other threads wait in a
+// queue until the owner pumps it. The thread that creates it counts as the GUI thread.
+// The command-line client runs on it, and tests drive it by hand.
+class EventQueue : public GuiDispatcher {
 public:
-    ManualGui() : guiThread_(std::this_thread::get_id()) {}
+    EventQueue() : guiThread_(std::this_thread::get_id()) {}
 
     void post(std::function<void()> routine) override;
     bool isGuiThread() const override { return std::this_thread::get_id() == guiThread_; }
@@ -35,4 +36,4 @@ private:
     std::deque<std::function<void()>> queue_;
 };
 
-} // namespace pell::test
+} // namespace pell::platform

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "direct/TcpClient.h"
+#include "irc/IrcMessage.h"
+#include "irc/TIdIRCChannels.h"
+#include "irc/TIdIRCEvents.h"
+#include "irc/TIdIRCUsers.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace pell::platform {
+class GuiDispatcher;
+class WorkerLink;
+} // namespace pell::platform
+
+namespace pell::irc {
+
+enum TIdIRCState : std::uint8_t {
+    csDisconnecting = 0,
+    csDisconnected = 1,
+    csConnecting = 2,
+    csLoggingOn = 3,
+    csConnected = 4,
+};
+
+enum TIdIRCUserMode : std::uint8_t {
+    umInvisible = 1 << 0,
+    umOperator = 1 << 1,
+    umServerNotices = 1 << 2,
+    umWallops = 1 << 3,
+};
+using TIdIRCUserModes = std::uint8_t; // a set of TIdIRCUserMode bits
+
+// Texts of the automatic CTCP replies.
+struct TIdIRCReplies {
+    std::string Finger;
+    std::string Version;
+    std::string UserInfo;
+    std::string ClientInfo;
+};
+
+// The client side of one IRC server connection. A reader thread only reads lines and
+// hands them to the GUI thread; parsing, tracking, every event and every send run on
+// the GUI thread.
+class TIdIRC : public TIdIRCEvents {
+public:
+    explicit TIdIRC(platform::GuiDispatcher& gui);
+    ~TIdIRC();
+    TIdIRC(const TIdIRC&) = delete;
+    TIdIRC& operator=(const TIdIRC&) = delete;
+
+    // Settings.
+    std::string AltNick = "OtherNick";
+    std::string Username = "Benutzername";
+    std::string RealName = "Wirklicher Name";
+    int Port = 6667;
+    std::string Password;
+    TIdIRCReplies Replies;
+    std::string Host;
+    std::string BoundIP;
+    ChannelUpdateHandler OnChannelUpdate; // copied into each channel as it is made
+
+    // The nick in use while connected, the stored one otherwise.
+    std::string Nick() const;
+    // While connected only asks the server (the change lands with its NICK echo).
+    void SetNick(const std::string& nick);
+    TIdIRCUserModes UserMode() const { return userMode_; }
+    void SetUserMode(TIdIRCUserModes modes); // ignored while connected
+
+    direct::TIdSocksInfo& SocksInfo() { return socket_.SocksInfo; }
+    direct::TcpClient& Socket() { return socket_; }
+
+    // State.
+    TIdIRCState State() const { return state_; }
+    const std::string& CurrentNick() const { return currentNick_; }
+    const std::string& WelcomeServer() const { return welcomeServer_; }
+    bool IsAway() const { return isAway_; }
+    TIdIRCUser* OwnUser() const { return ownUser_; }
+    TIdIRCUsers Users;
+    TIdIRCChannels Channels;
+    const IrcMessage& Message() const { return message_; }
+
+    // Connection.
+    void Connect(int timeoutMs);
+    void Disconnect(bool force = false);
+    bool Connected() const { return socket_.Connected(); }
+
+    // Sending.
+    void Raw(std::string_view line);
+    void Say(std::string_view target, std::string_view text);
+    void Notice(std::string_view target, std::string_view text);
+    void CTCPQuery(std::string_view target, std::string_view command, std::string_view parameters);
+    void CTCPReply(std::string_view target, std::string_view command, std::string_view parameters);
+    void Action(std::string_view target, std::string_view text);
+    void Join(std::string_view channel, std::string_view key = {});
+    void Part(std::string_view channel, std::string_view reason = {});
+    void Kick(std::string_view channel, std::string_view nick, std::string_view reason);
+    void Quit(std::string_view reason);
+    void Mode(std::string_view target, std::string_view modes, std::string_view parameters = {});
+
+    static bool IsChannel(std::string_view name);
+
+    // One received line, on the GUI thread (the reader thread calls it through the
+    // GUI dispatcher; tests and benchmarks may call it directly).
+    void HandleLine(const std::string& line);
+
+private:
+    void SetState(TIdIRCState state);
+    void Dispatch();
+    void HandleNumeric(int numeric, TIdIRCUser* user);
+    void NickFallback();
+    void startReader();
+    void stopReader();
+    void readLoop(const std::shared_ptr<platform::WorkerLink>& link);
+
+    platform::GuiDispatcher& gui_;
+    direct::TcpClient socket_;
+    std::string nick_ = "Nick";
+    TIdIRCUserModes userMode_ = 0;
+    TIdIRCState state_ = csDisconnected;
+    std::string currentNick_;
+    std::string welcomeServer_;
+    bool isAway_ = false;
+    TIdIRCUser* ownUser_ = nullptr;
+    IrcMessage message_;
+    std::set<std::string> refusedNicks_; // nicks the server refused during this logon
+    std::shared_ptr<platform::WorkerLink> readerLink_;
+    std::thread reader_;
+
+public:
+    // Channel list replies gather here before they are reported.
+    std::vector<std::string> ListBuffer;
+    int ListMark = 0;
+};
+
+} // namespace pell::irc

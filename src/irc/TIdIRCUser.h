@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace pell::irc {
+
+class TIdIRC;
+class TIdIRCUsers;
+
+// A user the engine has seen, shared by reference count between the lines, channels
+// and replies that hold it. Records are owned by TIdIRCUsers.
+class TIdIRCUser {
+public:
+    TIdIRC* Client = nullptr;
+    std::string Address; // user@host as sent, the server name for a server, or empty
+    void* Data = nullptr; // free for the owner's use
+    std::string Reason;   // text of the last PART, QUIT, KICK or away reply
+    int Count = 1;
+
+    const std::string& Nick() const { return nick_; }
+
+private:
+    friend class TIdIRCUsers;
+    std::string nick_;
+};
+
+} // namespace pell::irc
