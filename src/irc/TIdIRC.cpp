@@ -80,6 +80,7 @@ void TIdIRC::Connect(int timeoutMs)
         Disconnect(true);
     else
         stopReader(); // a reader that ended with a lost connection
+    readerFailed_ = false;
 
     Channels.Clear();
     Users.Clear();
@@ -169,7 +170,9 @@ void TIdIRC::readLoop(const std::shared_ptr<platform::WorkerLink>& link)
         }
     } catch (const direct::TransportError&) {
         // Closed, reset or an over-long line: the reader ends without an event; the
-        // owner sees Connected() turn false.
+        // owner sees Connected() turn false, and the server sees us leave.
+        readerFailed_ = true;
+        socket_.Shutdown();
     }
 }
 

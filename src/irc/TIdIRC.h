@@ -6,6 +6,7 @@
 #include "irc/TIdIRCEvents.h"
 #include "irc/TIdIRCUsers.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -89,7 +90,9 @@ public:
     // Connection.
     void Connect(int timeoutMs);
     void Disconnect(bool force = false);
-    bool Connected() const { return socket_.Connected(); }
+    // False also once the reader has given up on the connection (an over-long line,
+    // say): nothing would be read from it any more.
+    bool Connected() const { return socket_.Connected() && !readerFailed_; }
 
     // Sending.
     void Raw(std::string_view line);
@@ -132,6 +135,7 @@ private:
     std::set<std::string> refusedNicks_; // nicks the server refused during this logon
     std::shared_ptr<platform::WorkerLink> readerLink_;
     std::thread reader_;
+    std::atomic<bool> readerFailed_{false};
 
 public:
     // Channel list replies gather here before they are reported.
