@@ -11,7 +11,13 @@ for target in build-fuzz/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds="fuzz/corpus/$name"
   echo "fuzzing $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -max_len=20000 -print_final_stats=0 "$corpus" \
-    $( [ -d "$seeds" ] && echo "$seeds" ) 2>&1 | tail -n 3
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzz target $name failed"; exit 1; }
+  log="build-fuzz/$name.log"
+  args=("$corpus")
+  [ -d "$seeds" ] && args+=("$seeds")
+  if ! "$target" -max_total_time="$seconds" -max_len=20000 -print_final_stats=0 "${args[@]}" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz target $name failed"
+    exit 1
+  fi
+  tail -n 1 "$log"
 done

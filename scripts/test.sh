@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, runs the whole test suite and a short fuzz pass.
-# Set PELL_SANITIZE=asan or tsan to run the suite under a sanitizer.
+# Installs what is needed, builds, runs a short fuzz pass and then the whole test suite.
+# Set PELL_SANITIZE=asan or tsan to run the suite under a sanitizer (no fuzz pass then).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 sanitize=${PELL_SANITIZE:-}
 dir=build${sanitize:+-$sanitize}
 bash scripts/build.sh "$dir" -DPELL_SANITIZE="$sanitize"
-(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 300)
 if [ -z "$sanitize" ] && [ "${PELL_SKIP_FUZZ:-0}" != 1 ]; then
-  bash scripts/fuzz.sh "${PELL_FUZZ_SECONDS:-20}"
+  bash scripts/fuzz.sh "${PELL_FUZZ_SECONDS:-30}"
 fi
+cd "$dir"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 300
