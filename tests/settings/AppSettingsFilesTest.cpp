@@ -10,6 +10,7 @@
 
 using namespace pell::settings;
 using namespace pell::test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -266,8 +267,8 @@ TEST(AppSettingsFiles, FilesWithFewerLinesKeepDefaultsForTheMissingOnes)
 TEST(AppSettingsFiles, NulEndsTheFileText)
 {
     TempFolder temp;
-    writeBytes(temp.file("Color.dat"), std::string("7\r\n8\r\n\0garbage\r\nmore", 22));
-    writeBytes(temp.file("Accept.dat"), std::string("*.a\0*.b\r\n", 9));
+    writeBytes(temp.file("Color.dat"), "7\r\n8\r\n\0garbage\r\nmore"s);
+    writeBytes(temp.file("Accept.dat"), "*.a\0*.b\r\n"s);
     const AppSettingsFiles files{SettingsFolder(temp.folder())};
     AppSettings s;
     files.loadColorDat(s);

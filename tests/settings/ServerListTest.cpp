@@ -171,3 +171,25 @@ TEST(ServerList, MissingFileLeavesTheListEmpty)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ServerList, TenMegabyteListLoadsAndFindsItsLastEntry)
+{
+    TempFolder temp;
+    std::string bytes;
+    std::size_t entries = 0;
+    while (bytes.size() < 10 * 1024 * 1024) {
+        bytes += joinLines(entry("server" + std::to_string(entries++)));
+    }
+    bytes += "incomplete\r\n";
+    writeBytes(temp.file("SList.dat"), bytes);
+    ServerList list;
+    ASSERT_TRUE(list.load(SettingsFolder(temp.folder())));
+    EXPECT_EQ(list.entryCount(), entries);
+    TSSettings p;
+    EXPECT_TRUE(list.FindProfileByName("server" + std::to_string(entries - 1), p));
+    EXPECT_EQ(p.Password, "pw-server" + std::to_string(entries - 1));
+}
+
+} // namespace
