@@ -1,0 +1,91 @@
+// Feeds arbitrary bytes, as the text of a settings file, to every settings loader:
+// the line splitter, the AppSettings files, the server list (lookup, auto-connect and the
+// server views) and the template store. None may crash; conversion errors are expected.
+#include "settings/AppSettingsFiles.h"
+#include "settings/PasswordScrambler.h"
+#include "settings/ServerViews.h"
+#include "settings/SessionLauncher.h"
+#include "settings/SettingsError.h"
+#include "settings/TemplateStore.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+using namespace pell::settings;
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+class NoPrompts : public pell::platform::UserPrompts {
+public:
+    void showError(const std::string&) override {}
+};
+
+class CountingWindows : public SessionWindowFactory {
+public:
+    void createSessionWindow(const TSSettings&) override { ++created; }
+    int created = 0;
+};
+
+template <typename Apply>
+void load(Apply apply, const Lines& lines)
+{
+    AppSettings settings;
+    try {
+        apply(settings, lines);
+    } catch (const ConversionError&) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const Lines lines = parseLines(text);
+    check(parseLines(joinLines(lines)) == lines);
+    check(DecodePassword(EncodePassword(text)) == text);
+
+    load(applySettingsIni, lines);
+    load(applyProxyIni, lines);
+    load(applyColorDat, lines);
+    load(applyFoldersDat, lines);
+    for (const auto& line : lines) {
+        try {
+            (void)StrToInt(line);
+        } catch (const ConversionError&) {
+        }
+    }
+
+    const ServerList servers(lines);
+    ServerViews views;
+    views.RebuildServerViews(servers);
+    check(views.rows().size() == servers.entryCount());
+    CountingWindows windows;
+    NoPrompts prompts;
+    SessionLauncher launcher(servers, windows, prompts);
+    for (const auto& caption : views.menuCaptions())
+        launcher.ServerMenuClick(caption);
+    try {
+        launcher.AutoConnect();
+    } catch (const ConversionError&) {
+    }
+
+    TemplateStore store(lines);
+    const auto names = store.names();
+    for (const auto& name : names)
+        check(store.body(name).has_value());
+    (void)store.sortedNames();
+    if (!names.empty()) {
+        // Fewer names afterwards; more than one go when the name line is itself a marker.
+        check(store.remove(names.front()));
+        check(store.names().size() < names.size());
+    }
+    return 0;
+}
