@@ -17,7 +17,7 @@ struct FolderRule {
 
 inline constexpr const char* RootFolderWord = "Rootfolder";
 
-// The program-wide options held for the whole run (Part 4.1), with their defaults.
+// The program-wide options held for the whole run, with their defaults.
 // Colours are red in the lowest byte, then green, then blue.
 struct AppSettings {
     // settings.ini

@@ -7,7 +7,7 @@
 
 namespace pell::settings {
 
-// The ordered lines of one settings file (Part 4.1), bytes as they are in the file.
+// The ordered lines of one settings file, bytes as they are in the file.
 using Lines = std::vector<std::string>;
 
 // Splits file text into lines: a line ends at CR, at LF or at CR LF; a NUL byte ends

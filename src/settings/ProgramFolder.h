@@ -17,7 +17,7 @@ struct ProgramFolderSources {
 // The environment and /proc/self/exe of this process.
 ProgramFolderSources currentProgramFolderSources();
 
-// ProgramFolder (Part 4.1) on Linux, always an absolute path ending in "/":
+// ProgramFolder on Linux, always an absolute path ending in "/":
 // 1. $PELL_IRC_HOME when set and not empty (a relative value is taken from the
 //    current folder);
 // 2. else the folder of the program file when the program may write there;

@@ -8,7 +8,7 @@
 
 namespace pell::settings {
 
-// The lines of SList.dat in memory (Part 4.2): twelve lines per server entry, entry i
+// The lines of SList.dat in memory: twelve lines per server entry, entry i
 // on lines 12i to 12i+11; an incomplete last entry is ignored.
 class ServerList {
 public:

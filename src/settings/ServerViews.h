@@ -17,7 +17,7 @@ struct ServerRow {
     bool operator==(const ServerRow&) const = default;
 };
 
-// What the server list view and the main window's Server menu show (Part 4.2). The
+// What the server list view and the main window's Server menu show. The
 // views draw rows() and menuCaptions() whenever OnRebuilt fires; each menu item's
 // click goes to SessionLauncher::ServerMenuClick with its caption.
 class ServerViews {

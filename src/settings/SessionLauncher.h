@@ -9,7 +9,7 @@
 
 namespace pell::settings {
 
-// Opens sessions from profiles (Part 4.2): owns PendingProfile, the one record a new
+// Opens sessions from profiles: owns PendingProfile, the one record a new
 // session window reads while it is created. GUI thread only: StartSession writes
 // PendingProfile and creates the window in one step.
 class SessionLauncher {

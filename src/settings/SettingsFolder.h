@@ -10,7 +10,7 @@
 
 namespace pell::settings {
 
-// The nine settings files of Part 4.1.
+// The nine settings files.
 enum class SettingsFile {
     SettingsIni,
     SList,

@@ -5,7 +5,7 @@
 
 namespace pell::settings {
 
-// One connection profile (Part 4.2): where to connect and with which identity. An
+// One connection profile: where to connect and with which identity. An
 // empty profile has empty strings, Port 0 and every flag false.
 struct TSSettings {
     std::string Name;
