@@ -1,0 +1,32 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace pell::platform {
+
+// What a model asks of the user. The Qt program shows message boxes; tests record.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+
+    // An error message box with an OK button (a failed step, a conversion error).
+    virtual void showError(const std::string& message) = 0;
+};
+
+// The top-level handler of an event handler or creation step: runs the step; a typed
+// error it raises is shown to the user and ends the step there. Returns true when the
+// step ran to its end.
+inline bool runReported(UserPrompts& prompts, const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& error) {
+        prompts.showError(error.what());
+        return false;
+    }
+}
+
+} // namespace pell::platform

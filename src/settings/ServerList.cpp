@@ -1,0 +1,96 @@
+#include "settings/ServerList.h"
+
+#include "settings/PasswordScrambler.h"
+
+#include <iterator>
+
+namespace pell::settings {
+
+bool ServerList::FindProfileByName(const std::string& name, TSSettings& profile) const
+{
+    for (std::size_t i = 0; i < entryCount(); ++i) {
+        if (line(i, NameLine) != name)
+            continue;
+        const auto flag = [&](Line l) { return line(i, l) == TrueWord; };
+        profile.Name = line(i, NameLine);
+        profile.Host = line(i, HostLine);
+        profile.Port = StrToInt(line(i, PortLine));
+        profile.AutoConnect = flag(AutoConnectLine);
+        profile.Nick = line(i, NickLine);
+        profile.RealName = line(i, RealNameLine);
+        profile.Username = line(i, UsernameLine);
+        profile.Password = DecodePassword(line(i, PasswordLine));
+        profile.Invisible = flag(InvisibleLine);
+        profile.Operator = flag(OperatorLine);
+        profile.ServerNotice = flag(ServerNoticeLine);
+        profile.Wallops = flag(WallopsLine);
+        return true;
+    }
+    return false;
+}
+
+Lines ServerList::entryLines(const TSSettings& profile, const std::string& portText)
+{
+    const auto word = [](bool value) { return value ? TrueWord : FalseWord; };
+    return {
+        profile.Name,
+        profile.Host,
+        portText,
+        word(profile.AutoConnect),
+        removeSpaces(profile.Nick),
+        profile.RealName,
+        profile.Username,
+        EncodePassword(profile.Password),
+        word(profile.Invisible),
+        word(profile.Operator),
+        word(profile.ServerNotice),
+        word(profile.Wallops),
+    };
+}
+
+Lines ServerList::entryLines(const TSSettings& profile)
+{
+    return entryLines(profile, IntToStr(profile.Port));
+}
+
+void ServerList::storeEntry(const Lines& entry)
+{
+    if (entry.size() != LinesPerEntry)
+        return;
+    for (std::size_t i = 0; i < entryCount(); ++i) {
+        if (line(i, NameLine) == entry[NameLine]) {
+            std::copy(entry.begin(), entry.end(), lines_.begin() + static_cast<std::ptrdiff_t>(i * LinesPerEntry));
+            return;
+        }
+    }
+    // Appended after an incomplete tail, as the original did.
+    lines_.insert(lines_.end(), entry.begin(), entry.end());
+}
+
+void ServerList::deleteEntries(const std::string& name)
+{
+    std::size_t i = 0;
+    while (i < entryCount()) {
+        if (line(i, NameLine) == name) {
+            const auto first = lines_.begin() + static_cast<std::ptrdiff_t>(i * LinesPerEntry);
+            lines_.erase(first, first + LinesPerEntry);
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool ServerList::load(const SettingsFolder& folder)
+{
+    auto lines = folder.read(SettingsFile::SList);
+    if (lines)
+        lines_ = std::move(*lines);
+    return lines.has_value();
+}
+
+void ServerList::save(const SettingsFolder& folder) const
+{
+    folder.write(SettingsFile::SList, lines_);
+}
+
+} // namespace pell::settings

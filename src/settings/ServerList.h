@@ -1,0 +1,56 @@
+#pragma once
+
+#include "settings/LineText.h"
+#include "settings/SettingsFolder.h"
+#include "settings/TSSettings.h"
+
+#include <string>
+
+namespace pell::settings {
+
+// The lines of SList.dat in memory (Part 4.2): twelve lines per server entry, entry i
+// on lines 12i to 12i+11; an incomplete last entry is ignored.
+class ServerList {
+public:
+    static constexpr std::size_t LinesPerEntry = 12;
+    static constexpr const char* TrueWord = "True";
+    static constexpr const char* FalseWord = "False";
+
+    // Line numbers within an entry.
+    enum Line : std::size_t {
+        NameLine, HostLine, PortLine, AutoConnectLine, NickLine, RealNameLine,
+        UsernameLine, PasswordLine, InvisibleLine, OperatorLine, ServerNoticeLine, WallopsLine,
+    };
+
+    ServerList() = default;
+    explicit ServerList(Lines lines) : lines_(std::move(lines)) {}
+
+    const Lines& lines() const { return lines_; }
+    std::size_t entryCount() const { return lines_.size() / LinesPerEntry; }
+    // Line `line` of entry `entry`; entry must be below entryCount().
+    const std::string& line(std::size_t entry, Line line) const { return lines_[entry * LinesPerEntry + line]; }
+
+    // Fills the profile from the first entry whose name line equals name exactly and
+    // returns true; returns false with the profile untouched when none does. A port line
+    // that is not a decimal integer throws ConversionError, after Name and Host were set.
+    bool FindProfileByName(const std::string& name, TSSettings& profile) const;
+
+    // The twelve lines of an entry as the options dialog's Save writes them: the port
+    // text as typed, the nick without spaces, the password scrambled.
+    static Lines entryLines(const TSSettings& profile, const std::string& portText);
+    static Lines entryLines(const TSSettings& profile);
+    // Replaces the first entry with the same name line, or appends the entry at the end.
+    void storeEntry(const Lines& entry);
+    // Removes every entry whose name line equals name exactly.
+    void deleteEntries(const std::string& name);
+
+    // Fills the list from SList.dat when it exists (returns false otherwise, the list
+    // unchanged). save writes SList.dat from the list; throws FileWriteError.
+    bool load(const SettingsFolder& folder);
+    void save(const SettingsFolder& folder) const;
+
+private:
+    Lines lines_;
+};
+
+} // namespace pell::settings

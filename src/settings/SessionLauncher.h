@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/UserPrompts.h"
+#include "settings/ServerList.h"
+#include "settings/SessionWindowFactory.h"
+#include "settings/TSSettings.h"
+
+#include <string>
+
+namespace pell::settings {
+
+// Opens sessions from profiles (Part 4.2): owns PendingProfile, the one record a new
+// session window reads while it is created. GUI thread only: StartSession writes
+// PendingProfile and creates the window in one step.
+class SessionLauncher {
+public:
+    SessionLauncher(const ServerList& servers, SessionWindowFactory& windows, platform::UserPrompts& prompts)
+        : servers_(servers), windows_(windows), prompts_(prompts) {}
+
+    // The most recently started profile; never cleared.
+    const TSSettings& PendingProfile() const { return pendingProfile_; }
+
+    // Copies the profile into PendingProfile and has the new session window created at once.
+    void StartSession(const TSSettings& profile);
+
+    // The handler of every Server menu item: the caption without any "&" is looked up
+    // from an empty profile, and a session is started with the result, found or not.
+    // A conversion error of the port is shown to the user and starts nothing.
+    void ServerMenuClick(const std::string& caption);
+
+    // Auto-connect at start-up: for every entry in list order marked "True", look its
+    // name up (starting from the profile the previous entry left) and start a session.
+    // A conversion error ends the loop and is thrown to the start-up step.
+    void AutoConnect();
+
+private:
+    const ServerList& servers_;
+    SessionWindowFactory& windows_;
+    platform::UserPrompts& prompts_;
+    TSSettings pendingProfile_;
+};
+
+} // namespace pell::settings

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "settings/TSSettings.h"
+
+namespace pell::settings {
+
+// The desktop's part of StartSession: creates a session window at once, on the calling
+// (GUI) thread. The new window reads the pending profile in its creation step; the
+// reference is PendingProfile itself and stays valid only during the call.
+class SessionWindowFactory {
+public:
+    virtual ~SessionWindowFactory() = default;
+    virtual void createSessionWindow(const TSSettings& pendingProfile) = 0;
+};
+
+} // namespace pell::settings

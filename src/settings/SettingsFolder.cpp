@@ -1,0 +1,159 @@
+#include "settings/SettingsFolder.h"
+
+#include "settings/SettingsError.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pell::settings {
+
+namespace testing {
+std::function<bool(std::size_t written)> afterWriteChunk;
+}
+
+namespace {
+
+struct FileInfo {
+    SettingsFile file;
+    std::string_view name;
+    bool passwords;
+};
+
+constexpr std::array<FileInfo, 9> Files{{
+    {SettingsFile::SettingsIni, "settings.ini", true},
+    {SettingsFile::SList, "SList.dat", true},
+    {SettingsFile::Proxy, "Proxy.ini", true},
+    {SettingsFile::Folders, "Folders.dat", false},
+    {SettingsFile::Accept, "Accept.dat", false},
+    {SettingsFile::Disable, "Disable.dat", false},
+    {SettingsFile::Ignore, "Ignore.dat", false},
+    {SettingsFile::Color, "Color.dat", false},
+    {SettingsFile::Template, "Template.dat", false},
+}};
+
+const FileInfo& info(SettingsFile file)
+{
+    return Files[static_cast<std::size_t>(file)];
+}
+
+std::string systemText(int errorNumber)
+{
+    char buffer[256];
+    // GNU strerror_r may return a static string instead of filling the buffer.
+    return strerror_r(errorNumber, buffer, sizeof buffer);
+}
+
+// Closes the descriptor and removes the temporary file unless released.
+class TemporaryFile {
+public:
+    TemporaryFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~TemporaryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    int close()
+    {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+    void release() { path_.clear(); }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+} // namespace
+
+std::string_view fileName(SettingsFile file)
+{
+    return info(file).name;
+}
+
+bool holdsPasswords(SettingsFile file)
+{
+    return info(file).passwords;
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode)
+{
+    std::string pattern = path + ".XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC); // created with mode 0600
+    if (fd < 0)
+        throw FileWriteError(path, systemText(errno));
+    TemporaryFile temporary(fd, pattern);
+    if (::fchmod(fd, mode) != 0)
+        throw FileWriteError(path, systemText(errno));
+
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const std::size_t chunk = std::min(testing::WriteChunkSize, bytes.size() - written);
+        const ssize_t result = ::write(fd, bytes.data() + written, chunk);
+        if (result < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileWriteError(path, systemText(errno));
+        }
+        written += static_cast<std::size_t>(result);
+        if (testing::afterWriteChunk && !testing::afterWriteChunk(written))
+            throw FileWriteError(path, systemText(ENOSPC));
+    }
+    if (::fsync(fd) != 0 || temporary.close() != 0)
+        throw FileWriteError(path, systemText(errno));
+    if (::rename(temporary.path().c_str(), path.c_str()) != 0)
+        throw FileWriteError(path, systemText(errno));
+    temporary.release();
+}
+
+SettingsFolder::SettingsFolder(std::string folder) : folder_(std::move(folder))
+{
+    if (!folder_.empty() && folder_.back() != '/')
+        folder_ += '/';
+}
+
+std::string SettingsFolder::pathOf(SettingsFile file) const
+{
+    return folder_ + std::string(fileName(file));
+}
+
+bool SettingsFolder::exists(SettingsFile file) const
+{
+    struct stat status {};
+    return ::stat(pathOf(file).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+std::optional<Lines> SettingsFolder::read(SettingsFile file) const
+{
+    if (!exists(file))
+        return std::nullopt;
+    std::ifstream in(pathOf(file), std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return parseLines(text);
+}
+
+void SettingsFolder::write(SettingsFile file, const Lines& lines) const
+{
+    const unsigned mode = holdsPasswords(file) ? 0600 : 0644;
+    writeFileAtomically(pathOf(file), joinLines(lines), mode);
+}
+
+} // namespace pell::settings

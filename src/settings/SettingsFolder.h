@@ -1,0 +1,67 @@
+#pragma once
+
+#include "settings/LineText.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pell::settings {
+
+// The nine settings files of Part 4.1.
+enum class SettingsFile {
+    SettingsIni,
+    SList,
+    Proxy,
+    Folders,
+    Accept,
+    Disable,
+    Ignore,
+    Color,
+    Template,
+};
+
+// The exact file name ("settings.ini", "SList.dat", ...).
+std::string_view fileName(SettingsFile file);
+// True for the files that hold scrambled passwords (settings.ini, SList.dat,
+// Proxy.ini): they are written with mode 0600.
+bool holdsPasswords(SettingsFile file);
+
+// Reads and writes whole settings files in the program folder. A file is read whole
+// into lines and written whole from lines; writing goes to a temporary file in the
+// same folder that is then renamed over the old one, so the old file stays intact
+// until the new one is complete.
+class SettingsFolder {
+public:
+    // folder: the program folder, ending in "/".
+    explicit SettingsFolder(std::string folder);
+
+    const std::string& folder() const { return folder_; }
+    std::string pathOf(SettingsFile file) const;
+
+    bool exists(SettingsFile file) const;
+    // The lines of the file; nothing when it does not exist or cannot be read.
+    std::optional<Lines> read(SettingsFile file) const;
+    // Writes the file from the lines (CR LF after each); throws FileWriteError.
+    void write(SettingsFile file, const Lines& lines) const;
+
+private:
+    std::string folder_;
+};
+
+// Writes the bytes to path through a temporary file and a rename; the file gets the
+// given mode. Throws FileWriteError; on failure the old file is untouched and the
+// temporary file removed.
+void writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode);
+
+namespace testing {
+// Called after each chunk a write has put into the temporary file, with the bytes
+// written so far; returning false makes the write fail there as a full disk would.
+// Empty by default.
+extern std::function<bool(std::size_t written)> afterWriteChunk;
+inline constexpr std::size_t WriteChunkSize = 4096;
+} // namespace testing
+
+} // namespace pell::settings

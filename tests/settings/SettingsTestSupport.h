@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/UserPrompts.h"
+#include "settings/SessionWindowFactory.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace pell::test {
+
+// A fresh folder below the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pell-settings-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder with a trailing "/", as ProgramFolder is.
+    std::string folder() const { return path_.string() + "/"; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline unsigned modeOf(const std::string& path)
+{
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+inline std::string golden(const std::string& relative)
+{
+    return readBytes(std::string(PELL_TEST_DATA) + "/settings/" + relative);
+}
+
+// Records every message the model shows.
+class RecordingPrompts : public platform::UserPrompts {
+public:
+    void showError(const std::string& message) override { errors.push_back(message); }
+    std::vector<std::string> errors;
+};
+
+// Records the pending profile each new session window would read at its creation.
+class RecordingWindows : public settings::SessionWindowFactory {
+public:
+    void createSessionWindow(const settings::TSSettings& pendingProfile) override
+    {
+        created.push_back(pendingProfile);
+    }
+    std::vector<settings::TSSettings> created;
+};
+
+} // namespace pell::test
