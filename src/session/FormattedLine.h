@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct TextRun {
 
     bool operator==(const TextRun&) const = default;
 };
+
+// Readable test failures.
+inline std::ostream& operator<<(std::ostream& out, const TextRun& run)
+{
+    return out << '"' << run.Text << "\" colour " << run.Colour << (run.Bold ? " bold" : "")
+               << (run.Underline ? " underline" : "");
+}
 
 // One line of a text tab, as the runs it shows; a line with no runs is an empty line.
 struct FormattedLine {
