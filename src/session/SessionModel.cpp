@@ -46,12 +46,12 @@ void SessionModel::AddText(std::string channel, std::string nick, std::string te
     const std::string line = "<" + nick + ">:" + text;
 
     if (channel.empty() && tabs_.Active().IsText()) {
-        writeInto(tabs_.ActiveIndex(), line, colour);
+        WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
         return;
     }
     for (int i = 0; i < tabs_.Count(); ++i) {
         if (tabs_.At(i).Caption == channel && tabs_.At(i).IsText()) {
-            writeInto(i, line, colour);
+            WriteFormattedLine(line, i, colour);
             return;
         }
     }
@@ -59,14 +59,9 @@ void SessionModel::AddText(std::string channel, std::string nick, std::string te
         channel = MainCaption;
     tabs_.NewChannel(channel);
     if (tabs_.Active().IsText())
-        writeInto(tabs_.ActiveIndex(), line, colour);
+        WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
     else if (tabs_.At(0).IsText())
-        writeInto(0, line, colour);
-}
-
-void SessionModel::writeInto(int tabIndex, const std::string& line, Rgb colour)
-{
-    WriteFormattedLine(line, tabIndex, colour);
+        WriteFormattedLine(line, 0, colour);
 }
 
 void SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour)

@@ -63,8 +63,6 @@ public:
     bool SaveActive();
 
 private:
-    void writeInto(int tabIndex, const std::string& line, Rgb colour);
-
     const settings::AppSettings& settings_;
     SessionShared& shared_;
     SessionPorts ports_;
