@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build qt6-base-dev libxkbcommon-dev
   libgtest-dev libbenchmark-dev libjpeg62-turbo-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
-  ngircd microsocks dante-server python3 clang libclang-rt-14-dev
+  ngircd microsocks dante-server python3 clang libclang-rt-14-dev unrtf
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pell::session {
+
+// Every raw server line and socket error of the connection, in arrival order. Never
+// trimmed: it is the connection's log.
+class RawLog {
+public:
+    const std::vector<std::string>& Entries() const { return entries_; }
+    int Selected() const { return selected_; }
+
+    // Appends and selects the new entry, so the view shows the newest line.
+    void AppendSelected(std::string entry);
+    // Appends and leaves the selection where it is.
+    void Append(std::string entry) { entries_.push_back(std::move(entry)); }
+
+private:
+    std::vector<std::string> entries_;
+    int selected_ = -1;
+};
+
+} // namespace pell::session

@@ -1,0 +1,144 @@
+#include "session/RtfWriter.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+namespace pell::session {
+
+namespace {
+
+bool isValidUtf8(const std::string& bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        int follow;
+        char32_t least;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            follow = 1, least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            follow = 2, least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            follow = 3, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + follow >= bytes.size())
+            return false;
+        char32_t code = lead & (0x3F >> follow);
+        for (int k = 1; k <= follow; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += follow + 1;
+    }
+    return true;
+}
+
+// Call only on valid UTF-8.
+std::u32string decodeUtf8(const std::string& bytes)
+{
+    std::u32string result;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int follow = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : 3;
+        char32_t code = follow == 0 ? lead : lead & (0x3F >> follow);
+        for (int k = 1; k <= follow; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        result.push_back(code);
+        i += follow + 1;
+    }
+    return result;
+}
+
+std::u32string decodeLatin1(const std::string& bytes)
+{
+    std::u32string result;
+    for (char byte : bytes)
+        result.push_back(static_cast<unsigned char>(byte));
+    return result;
+}
+
+void appendUnicodeEscape(std::string& out, char32_t unit)
+{
+    // RTF wants a signed 16-bit number, followed by the fallback for older readers.
+    out += "\\u" + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(unit))) + "?";
+}
+
+void appendEscaped(std::string& out, const std::u32string& text)
+{
+    char hex[8];
+    for (char32_t c : text) {
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\t') {
+            out += "\\tab ";
+        } else if (c < 0x20) {
+            // Other control bytes have no printable form; the view shows nothing either.
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c >= 0xA0 && c <= 0xFF) {
+            // Same in Latin-1 and in the Windows code page the header names.
+            std::snprintf(hex, sizeof hex, "\\'%02x", static_cast<unsigned>(c));
+            out += hex;
+        } else if (c <= 0xFFFF) {
+            appendUnicodeEscape(out, c);
+        } else {
+            const char32_t v = c - 0x10000;
+            appendUnicodeEscape(out, 0xD800 + (v >> 10));
+            appendUnicodeEscape(out, 0xDC00 + (v & 0x3FF));
+        }
+    }
+}
+
+std::string colourEntry(Rgb colour)
+{
+    return "\\red" + std::to_string(colour & 0xFF) + "\\green" + std::to_string((colour >> 8) & 0xFF) +
+           "\\blue" + std::to_string((colour >> 16) & 0xFF) + ";";
+}
+
+} // namespace
+
+std::string WriteRtf(const std::vector<FormattedLine>& lines)
+{
+    std::vector<Rgb> colours;
+    for (const auto& line : lines)
+        for (const auto& run : line.Runs)
+            if (std::find(colours.begin(), colours.end(), run.Colour) == colours.end())
+                colours.push_back(run.Colour);
+
+    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fmodern Courier New;}}\n{\\colortbl;";
+    for (Rgb colour : colours)
+        out += colourEntry(colour);
+    out += "}\n\\f0\\fs20\n";
+
+    for (const auto& line : lines) {
+        const bool utf8 = std::all_of(line.Runs.begin(), line.Runs.end(),
+                                      [](const TextRun& run) { return isValidUtf8(run.Text); });
+        for (const auto& run : line.Runs) {
+            const auto index = std::find(colours.begin(), colours.end(), run.Colour) - colours.begin() + 1;
+            out += "{\\cf" + std::to_string(index);
+            if (run.Bold)
+                out += "\\b";
+            if (run.Underline)
+                out += "\\ul";
+            out += ' ';
+            appendEscaped(out, utf8 ? decodeUtf8(run.Text) : decodeLatin1(run.Text));
+            out += '}';
+        }
+        out += "\\par\n";
+    }
+    out += "}\n";
+    return out;
+}
+
+} // namespace pell::session

@@ -1,0 +1,144 @@
+#include "session/SessionModel.h"
+
+#include "session/ChannelInText.h"
+#include "session/LineFormatter.h"
+#include "session/NickPrefix.h"
+#include "session/RtfFile.h"
+#include "session/RtfWriter.h"
+
+namespace pell::session {
+
+SessionModel::SessionModel(const settings::AppSettings& settings, SessionShared& shared, SessionPorts ports)
+    : settings_(settings), shared_(shared), ports_(ports), tabs_(ports.View)
+{
+}
+
+void SessionModel::SetStatusPanel(int panel, std::string text)
+{
+    status_.at(static_cast<std::size_t>(panel)) = std::move(text);
+    ports_.View.statusPanelChanged(panel);
+}
+
+void SessionModel::UserSelectsTab(int index)
+{
+    if (index < 0 || index >= tabs_.Count())
+        return;
+    tabs_.Activate(index);
+    currentChannel_ = tabs_.At(index).Caption;
+}
+
+void SessionModel::AddText(std::string channel, std::string nick, std::string text, Rgb colour)
+{
+    const bool mayNameChannel = channel.empty() || channel == MainCaption;
+    if (mayNameChannel)
+        TakeChannelFromText(channel, text);
+    if (nick.empty()) {
+        const auto blank = text.find(' ');
+        nick = text.substr(0, blank);
+        text = blank == std::string::npos ? std::string() : text.substr(blank);
+    }
+    nick = StripNickPrefix(nick);
+    if (ignores_.IsIgnored(nick))
+        return;
+    // The nick has been taken off, so a channel may now stand second.
+    if (mayNameChannel)
+        TakeChannelFromText(channel, text);
+    const std::string line = "<" + nick + ">:" + text;
+
+    if (channel.empty() && tabs_.Active().IsText()) {
+        WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
+        return;
+    }
+    for (int i = 0; i < tabs_.Count(); ++i) {
+        if (tabs_.At(i).Caption == channel && tabs_.At(i).IsText()) {
+            WriteFormattedLine(line, i, colour);
+            return;
+        }
+    }
+    if (channel.empty())
+        channel = MainCaption;
+    tabs_.NewChannel(channel);
+    if (tabs_.Active().IsText())
+        WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
+    else if (tabs_.At(0).IsText())
+        WriteFormattedLine(line, 0, colour);
+}
+
+void SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour)
+{
+    if (tabIndex < 0 || tabIndex >= tabs_.Count() || !tabs_.At(tabIndex).IsText())
+        return;
+    SessionTab& tab = tabs_.At(tabIndex);
+    tab.Text->Append(FormatLine(line, colour));
+    ports_.View.lineAppended(tab.Id, tab.Text->Lines().back());
+}
+
+void SessionModel::CollectUrls(const std::string& text)
+{
+    session::CollectUrls(text, shared_.Addresses);
+}
+
+void SessionModel::FlashOnMessage()
+{
+    if (settings_.FlashOnMessage && !ports_.Desktop.isMainWindowInFront())
+        ports_.Desktop.flashWindow();
+}
+
+void SessionModel::OpenLink(const std::string& url)
+{
+    // A click must never take the window down, whatever the desktop does.
+    try {
+        ports_.Desktop.openUrl(url.rfind("www.", 0) == 0 ? "http://" + url : url);
+    } catch (...) {
+    }
+}
+
+void SessionModel::IgnoreNick(const std::string& nick)
+{
+    if (ignores_.Add(nick))
+        ports_.View.ignoreListChanged();
+}
+
+void SessionModel::UnignoreNick(const std::string& nick)
+{
+    if (ignores_.Remove(nick))
+        ports_.View.ignoreListChanged();
+}
+
+void SessionModel::DeleteSelectedIgnore()
+{
+    if (ignores_.DeleteSelected())
+        ports_.View.ignoreListChanged();
+}
+
+void SessionModel::AppendRaw(std::string entry, bool select)
+{
+    if (select)
+        raw_.AppendSelected(std::move(entry));
+    else
+        raw_.Append(std::move(entry));
+    ports_.View.rawLogAppended();
+}
+
+void SessionModel::ClearActive()
+{
+    SessionTab& tab = tabs_.Active();
+    if (!tab.IsText())
+        return;
+    tab.Text->Clear();
+    ports_.View.textCleared(tab.Id);
+}
+
+bool SessionModel::SaveActive()
+{
+    SessionTab& tab = tabs_.Active();
+    if (!tab.IsText())
+        return false;
+    const auto chosen = ports_.SaveDialog.askSaveFileName("Text", "*.rtf");
+    if (!chosen || chosen->empty())
+        return false;
+    const std::string bytes = WriteRtf(tab.Text->Lines());
+    return platform::runReported(ports_.Prompts, [&] { WriteFileReplacing(RtfFileName(*chosen), bytes); });
+}
+
+} // namespace pell::session

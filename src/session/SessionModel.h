@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/Desktop.h"
+#include "platform/UserPrompts.h"
+#include "session/IgnoreList.h"
+#include "session/RawLog.h"
+#include "session/SessionShared.h"
+#include "session/SessionTabs.h"
+#include "settings/AppSettings.h"
+
+#include <array>
+#include <string>
+
+namespace pell::session {
+
+// What a session model needs around it: its view, the desktop, the user.
+struct SessionPorts {
+    SessionViewPort& View;
+    platform::Desktop& Desktop;
+    platform::UserPrompts& Prompts;
+    platform::SaveFileDialog& SaveDialog;
+};
+
+// The state of one session window and the ways lines reach its tabs. Options are read
+// from the settings at the moment they are needed.
+class SessionModel {
+public:
+    SessionModel(const settings::AppSettings& settings, SessionShared& shared, SessionPorts ports);
+
+    SessionTabs& Tabs() { return tabs_; }
+    const IgnoreList& Ignores() const { return ignores_; }
+    const RawLog& Raw() const { return raw_; }
+    SessionShared& Shared() { return shared_; }
+
+    const std::string& CurrentChannel() const { return currentChannel_; }
+    void SetCurrentChannel(std::string channel) { currentChannel_ = std::move(channel); }
+    const std::string& ServerName() const { return serverName_; }
+    void SetServerName(std::string name) { serverName_ = std::move(name); }
+    const std::string& StatusPanel(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
+    void SetStatusPanel(int panel, std::string text);
+
+    // The user clicked a tab: it becomes active and its caption the current channel.
+    void UserSelectsTab(int index);
+
+    // Routes one line to its tab, dropping it when the nick is ignored.
+    void AddText(std::string channel, std::string nick, std::string text, Rgb colour);
+    // Appends one line with its in-text codes to a text tab; other tabs are left alone.
+    void WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour);
+    void CollectUrls(const std::string& text);
+    // After a message: flash when the main window is not in front and flashing is on.
+    void FlashOnMessage();
+    void OpenLink(const std::string& url);
+
+    void IgnoreNick(const std::string& nick);
+    void UnignoreNick(const std::string& nick);
+    void SelectIgnoreEntry(int index) { ignores_.Select(index); }
+    void DeleteSelectedIgnore();
+    void AppendRaw(std::string entry, bool select);
+
+    // The "Clear" and "Save" buttons; both act on the active tab when it is a text tab.
+    void ClearActive();
+    // True when a file was written.
+    bool SaveActive();
+
+private:
+    const settings::AppSettings& settings_;
+    SessionShared& shared_;
+    SessionPorts ports_;
+    SessionTabs tabs_;
+    IgnoreList ignores_;
+    RawLog raw_;
+    std::string currentChannel_ = MainCaption;
+    std::string serverName_;
+    std::array<std::string, 3> status_;
+};
+
+} // namespace pell::session

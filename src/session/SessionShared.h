@@ -1,0 +1,16 @@
+#pragma once
+
+#include "session/AddressList.h"
+
+#include <string>
+
+namespace pell::session {
+
+// What all session windows of a program run share; it outlives every window.
+struct SessionShared {
+    AddressList Addresses;
+    // Asked from the user at the first close of a connected window, then reused.
+    std::string QuitReason;
+};
+
+} // namespace pell::session

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "session/SessionTab.h"
+#include "session/SessionViewPort.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pell::session {
+
+inline constexpr const char* MainCaption = "Main";
+inline constexpr const char* IgnoreCaption = "Ignorlist";
+
+// The ordered tabs of a session window: "Main" first, "Ignorlist" last, exactly one
+// active. The two fixed tabs live as long as the window, because lines fall back to
+// the first tab and every line is tested against the ignore list; closing them is
+// refused.
+class SessionTabs {
+public:
+    explicit SessionTabs(SessionViewPort& view);
+
+    int Count() const { return static_cast<int>(tabs_.size()); }
+    const SessionTab& At(int index) const { return tabs_[static_cast<std::size_t>(index)]; }
+    SessionTab& At(int index) { return tabs_[static_cast<std::size_t>(index)]; }
+    int ActiveIndex() const { return IndexOfId(activeId_); }
+    SessionTab& Active() { return At(ActiveIndex()); }
+    int IndexOfId(TabId id) const;
+
+    // The first tab, in tab order, whose caption equals the name exactly; -1 for none.
+    int Find(std::string_view caption) const;
+    void NewChannel(const std::string& name);
+    // False (and nothing changes) for "Main", the ignore tab or a bad index.
+    bool CloseTab(int index);
+    bool IsFixed(int index) const;
+    void Activate(int index);
+    void SetCaption(int index, std::string caption);
+
+    void AddUserTo(std::string_view channel, std::string_view nick);
+    void DelUser(std::string_view nick);
+    void NewNickForUser(std::string_view oldNick, std::string_view newNick);
+    // A names reply: nicks[i] with flags[i] (1 op, 2 voice, 3 both). Users without a
+    // flags slot are skipped; a channel without a tab drops the reply.
+    void RefillNickList(std::string_view channel, const std::vector<std::string>& nicks,
+                        const std::vector<int>& flags);
+
+private:
+    SessionTab& addTab(std::string caption, TabKind kind);
+    void keepIgnoreTabLast();
+
+    SessionViewPort& view_;
+    std::vector<SessionTab> tabs_;
+    TabId nextId_ = 1;
+    TabId activeId_ = 0;
+    TabId mainId_ = 0;
+    TabId ignoreId_ = 0;
+};
+
+} // namespace pell::session

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/Desktop.h"
+#include "platform/UserPrompts.h"
+#include "session/SessionModel.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pell::session::testing {
+
+struct RecordingView : SessionViewPort {
+    std::vector<TabId> appended;
+    void lineAppended(TabId id, const FormattedLine&) override { appended.push_back(id); }
+};
+
+struct FakeDesktop : platform::Desktop {
+    bool inFront = false;
+    int flashes = 0;
+    std::vector<std::string> opened;
+    bool throwOnOpen = false;
+    bool isMainWindowInFront() const override { return inFront; }
+    void flashWindow() override { ++flashes; }
+    void openUrl(const std::string& url) override
+    {
+        opened.push_back(url);
+        if (throwOnOpen)
+            throw std::runtime_error("no browser");
+    }
+};
+
+struct FakePrompts : platform::UserPrompts {
+    std::vector<std::string> errors;
+    void showError(const std::string& message) override { errors.push_back(message); }
+};
+
+struct FakeSaveDialog : platform::SaveFileDialog {
+    std::optional<std::string> answer;
+    std::string filterName, pattern;
+    std::optional<std::string> askSaveFileName(const std::string& name, const std::string& filter) override
+    {
+        filterName = name;
+        pattern = filter;
+        return answer;
+    }
+};
+
+// A session model with recording ports.
+struct SessionFixture {
+    settings::AppSettings settings;
+    SessionShared shared;
+    RecordingView view;
+    FakeDesktop desktop;
+    FakePrompts prompts;
+    FakeSaveDialog saveDialog;
+    SessionModel model{settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
+
+    // The plain text of every line of the tab with this caption.
+    std::vector<std::string> linesOf(const std::string& caption)
+    {
+        std::vector<std::string> lines;
+        const int index = model.Tabs().Find(caption);
+        if (index >= 0 && model.Tabs().At(index).Text)
+            for (const auto& line : model.Tabs().At(index).Text->Lines())
+                lines.push_back(line.PlainText());
+        return lines;
+    }
+};
+
+} // namespace pell::session::testing
