@@ -115,6 +115,28 @@ void socks5(TcpConnection& connection, const TIdSocksInfo& socks, const std::str
 
 } // namespace
 
+void CheckSocksFields(const TIdSocksInfo& socks, const std::string& host)
+{
+    switch (socks.Version) {
+    case svSocks4:
+        checkLength(socks.Username, "Der Benutzername");
+        return;
+    case svSocks4A:
+        checkLength(socks.Username, "Der Benutzername");
+        checkLength(host, "Der Hostname");
+        return;
+    case svSocks5:
+        if (socks.Authentication == saUsernamePassword) {
+            checkLength(socks.Username, "Der Benutzername");
+            checkLength(socks.Password, "Das Passwort");
+        }
+        checkLength(host, "Der Hostname");
+        return;
+    case svNoSocks:
+        return;
+    }
+}
+
 std::string Socks4Request(const TIdSocksInfo& socks, const std::string& host,
                           std::uint32_t resolvedAddress, int port)
 {

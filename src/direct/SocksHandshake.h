@@ -15,6 +15,10 @@ class TcpConnection;
 void SocksHandshake(TcpConnection& connection, const TIdSocksInfo& socks,
                     const std::string& host, int port);
 
+// Throws TransportError when a field of the handshake for host would not fit its
+// length byte; Connect calls it before it even opens the connection to the proxy.
+void CheckSocksFields(const TIdSocksInfo& socks, const std::string& host);
+
 // The request bytes, separate so they can be checked byte for byte. Both throw
 // TransportError before anything is sent when a field does not fit its length byte.
 std::string Socks4Request(const TIdSocksInfo& socks, const std::string& host,

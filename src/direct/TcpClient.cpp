@@ -108,6 +108,8 @@ void TcpClient::Connect(int timeoutMs)
         Disconnect();
 
     const bool viaProxy = SocksInfo.Version != svNoSocks;
+    if (viaProxy)
+        CheckSocksFields(SocksInfo, Host);
     const std::string& host = viaProxy ? SocksInfo.Host : Host;
     const int port = viaProxy ? SocksInfo.Port : Port;
     adopt(openSocket(ResolveIPv4(host), port, timeoutMs));

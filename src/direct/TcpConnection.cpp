@@ -76,9 +76,13 @@ std::size_t TcpConnection::WaitForData(bool raiseIfDisconnected, int timeoutMs)
         const int error = errno;
         buffer_.resize(old);
         if (error == ECONNRESET || error == EPIPE || error == ENOTCONN) {
+            // The connection is gone either way, so Connected() must say so; but a reset
+            // is not the orderly close that the connection-closed text claims.
             peerClosed_ = true;
             if (!raiseIfDisconnected)
                 return 0;
+            if (error == ECONNRESET)
+                throw TransportError::socket(error);
             throw TransportError::connectionClosed();
         }
         throw TransportError::socket(error);
@@ -132,8 +136,10 @@ bool TcpConnection::TakeBufferedLine(std::string& line, char terminator)
         scanned_ = BufferedCount();
         return false;
     }
-    const std::size_t length = end - start_;
-    if (MaxLineLength > 0 && length > static_cast<std::size_t>(MaxLineLength) + 1)
+    std::size_t length = end - start_;
+    if (terminator == '\n' && length > 0 && buffer_[end - 1] == '\r')
+        --length;
+    if (MaxLineLength > 0 && length > static_cast<std::size_t>(MaxLineLength))
         return false; // too long: leave it to ReadLine, which applies the line action
     line = takeLine(end, terminator);
     return true;
@@ -206,8 +212,12 @@ void TcpConnection::WriteLine(std::string_view text)
 void TcpConnection::Shutdown()
 {
     const int socket = socket_;
-    if (socket >= 0)
+    if (socket >= 0) {
+        // Count as closed at once: a server worker whose handler no longer reads
+        // would otherwise go on calling it for ever.
+        peerClosed_ = true;
         ::shutdown(socket, SHUT_RDWR);
+    }
 }
 
 void TcpConnection::Disconnect()
