@@ -37,9 +37,8 @@ std::string join(std::initializer_list<std::string> parts)
 
 } // namespace
 
-EngineHarness::EngineHarness()
+void recordEvents(TIdIRC& irc, std::vector<std::string>& e)
 {
-    auto& e = events;
     irc.OnMessage = [&e](auto u, auto c, auto& t) { e.push_back(join({"Message", nameOf(u), nameOf(c), t})); };
     irc.OnNotice = [&e](auto u, auto c, auto& t) { e.push_back(join({"Notice", nameOf(u), nameOf(c), t})); };
     irc.OnAction = [&e](auto u, auto c, auto& t) { e.push_back(join({"Action", nameOf(u), nameOf(c), t})); };
@@ -100,6 +99,11 @@ EngineHarness::EngineHarness()
     irc.OnList = [&e](auto& chans, int pos, bool last) {
         e.push_back(join({"List", std::to_string(chans.size()), std::to_string(pos), last ? "last" : "more"}));
     };
+}
+
+EngineHarness::EngineHarness()
+{
+    recordEvents(irc, events);
     irc.OnSend = [this](auto& line) { sent.push_back(line); };
 
     irc.SetNick("me");

@@ -38,6 +38,9 @@ public:
     std::vector<std::string> sent;
 };
 
+// Binds every event of the engine (but OnSend) to a recorder writing into events.
+void recordEvents(irc::TIdIRC& irc, std::vector<std::string>& events);
+
 // A user's nick or a channel's name, "-" for null.
 std::string nameOf(const irc::TIdIRCUser* user);
 std::string nameOf(const irc::TIdIRCChannel* channel);
