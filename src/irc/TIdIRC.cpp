@@ -30,7 +30,7 @@ std::string concat(std::initializer_list<std::string_view> parts)
 } // namespace
 
 TIdIRC::TIdIRC(platform::GuiDispatcher& gui)
-    : Users(this), Channels(this), gui_(gui)
+    : Users(this), Channels(this, &Users), gui_(gui)
 {
     socket_.OnWaiting = [this] { gui_.processEvents(); };
     socket_.OnConnected = [this] {
@@ -82,6 +82,7 @@ void TIdIRC::Connect(int timeoutMs)
         stopReader(); // a reader that ended with a lost connection
     readerFailed_ = false;
 
+    ++generation_;
     Channels.Clear();
     Users.Clear();
     ownUser_ = Users.Add(nick_, "");

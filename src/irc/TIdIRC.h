@@ -1,6 +1,7 @@
 #pragma once
 
 #include "direct/TcpClient.h"
+#include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
 #include "irc/TIdIRCChannels.h"
 #include "irc/TIdIRCEvents.h"
@@ -109,15 +110,73 @@ public:
 
     static bool IsChannel(std::string_view name);
 
+    // Caps the automatic CTCP replies, so a flood of requests cannot get us dropped
+    // for excess flood. Its clock can be replaced (tests).
+    CtcpReplyLimiter& ReplyLimiter() { return replyLimiter_; }
+
     // One received line, on the GUI thread (the reader thread calls it through the
     // GUI dispatcher; tests and benchmarks may call it directly).
     void HandleLine(const std::string& line);
 
 private:
+    using CommandHandler = void (TIdIRC::*)(TIdIRCUser* user);
+    using NumericHandler = void (TIdIRC::*)(int numeric, TIdIRCUser* user);
+    struct NumericRow;
+
     void SetState(TIdIRCState state);
     void Dispatch();
-    void HandleNumeric(int numeric, TIdIRCUser* user);
     void NickFallback();
+    // A Connect from inside an event handler drops all tracking: the line's records
+    // are gone and the rest of the line must not touch them.
+    bool lineReset() const { return generation_ != lineGeneration_; }
+    // Token i of the line, or an empty text past the last token.
+    const std::string& token(int index) const;
+    // Token `first` followed by every non-empty later token, each after one blank.
+    std::string joinedModes(int first) const;
+
+    // Commands (IrcDispatch.cpp).
+    static CommandHandler commandHandler(std::string_view command);
+    void commandPrivmsg(TIdIRCUser* user);
+    void commandNotice(TIdIRCUser* user);
+    void commandJoin(TIdIRCUser* user);
+    void commandPart(TIdIRCUser* user);
+    void commandKick(TIdIRCUser* user);
+    void commandMode(TIdIRCUser* user);
+    void commandNick(TIdIRCUser* user);
+    void commandQuit(TIdIRCUser* user);
+    void commandInvite(TIdIRCUser* user);
+    void commandKill(TIdIRCUser* user);
+    void commandPing(TIdIRCUser* user);
+    void commandWallops(TIdIRCUser* user);
+    void commandTopic(TIdIRCUser* user);
+    void parseChannelModes(int channelToken);
+    bool parseUserModes(std::string_view modes);
+
+    // Numeric replies (IrcNumerics.cpp).
+    static const NumericRow* numericRow(int numeric);
+    void HandleNumeric(int numeric, TIdIRCUser* user);
+    void numericWelcome(int numeric, TIdIRCUser* user);
+    void numericMotdStart(int numeric, TIdIRCUser* user);
+    void numericAway(int numeric, TIdIRCUser* user);
+    void numericUnAway(int numeric, TIdIRCUser* user);
+    void numericNowAway(int numeric, TIdIRCUser* user);
+    void numericListStart(int numeric, TIdIRCUser* user);
+    void numericListEntry(int numeric, TIdIRCUser* user);
+    void numericListEnd(int numeric, TIdIRCUser* user);
+    void numericChannelModes(int numeric, TIdIRCUser* user);
+    void numericNoTopic(int numeric, TIdIRCUser* user);
+    void numericTopic(int numeric, TIdIRCUser* user);
+    void numericInviting(int numeric, TIdIRCUser* user);
+    void numericNames(int numeric, TIdIRCUser* user);
+    void numericEndOfNames(int numeric, TIdIRCUser* user);
+    void numericLinks(int numeric, TIdIRCUser* user);
+    void numericTime(int numeric, TIdIRCUser* user);
+    void numericError(int numeric, TIdIRCUser* user);
+
+    // CTCP (IrcCtcp.cpp).
+    void ctcpRequest(TIdIRCUser* user);
+    void ctcpReply(TIdIRCUser* user);
+    void dccOffer(std::string_view args);
     void startReader();
     void stopReader();
     void readLoop(const std::shared_ptr<platform::WorkerLink>& link);
@@ -133,6 +192,9 @@ private:
     TIdIRCUser* ownUser_ = nullptr;
     IrcMessage message_;
     std::set<std::string> refusedNicks_; // nicks the server refused during this logon
+    std::uint64_t generation_ = 0;       // rises with every Connect
+    std::uint64_t lineGeneration_ = 0;   // generation_ when the current line began
+    CtcpReplyLimiter replyLimiter_;
     std::shared_ptr<platform::WorkerLink> readerLink_;
     std::thread reader_;
     std::atomic<bool> readerFailed_{false};

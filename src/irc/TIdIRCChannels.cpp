@@ -9,6 +9,7 @@ TIdIRCChannel* TIdIRCChannels::Add(std::string_view name, const ChannelUpdateHan
     Remove(name);
     auto channel = std::make_unique<TIdIRCChannel>();
     channel->Client = client_;
+    channel->users_ = users_;
     channel->Name.assign(name);
     channel->OnChannelUpdate = onUpdate;
     TIdIRCChannel* raw = channel.get();
@@ -46,6 +47,19 @@ TIdIRCChannel* TIdIRCChannels::Get(std::string_view name) const
 {
     const auto found = byName_.find(name);
     return found == byName_.end() ? nullptr : found->second;
+}
+
+void TIdIRCChannels::ChangedNick(TIdIRCUser* user, std::string_view newNick)
+{
+    // By index: a handler of the channel's update may remove channels under us.
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->ChangedNick(user, newNick);
+}
+
+void TIdIRCChannels::Quit(TIdIRCUser* user)
+{
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->Quit(user);
 }
 
 void TIdIRCChannels::Clear()

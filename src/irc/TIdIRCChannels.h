@@ -2,6 +2,7 @@
 
 #include "irc/CaseFold.h"
 #include "irc/TIdIRCChannel.h"
+#include "irc/TIdIRCUsers.h"
 
 #include <memory>
 #include <string_view>
@@ -14,7 +15,11 @@ namespace pell::irc {
 // to case in constant time.
 class TIdIRCChannels {
 public:
-    explicit TIdIRCChannels(TIdIRC* client = nullptr) : client_(client) {}
+    // Members added from names replies hold their records in the given users.
+    explicit TIdIRCChannels(TIdIRC* client = nullptr, TIdIRCUsers* users = nullptr)
+        : client_(client), users_(users)
+    {
+    }
 
     // A channel of the same name is destroyed first.
     TIdIRCChannel* Add(std::string_view name, const ChannelUpdateHandler& onUpdate = {});
@@ -24,9 +29,13 @@ public:
     TIdIRCChannel* Items(int index) const { return channels_[static_cast<std::size_t>(index)].get(); }
     int Count() const { return static_cast<int>(channels_.size()); }
     void Clear();
+    // Tell every channel the user has a new nick, or has quit.
+    void ChangedNick(TIdIRCUser* user, std::string_view newNick);
+    void Quit(TIdIRCUser* user);
 
 private:
     TIdIRC* client_;
+    TIdIRCUsers* users_;
     std::vector<std::unique_ptr<TIdIRCChannel>> channels_;
     std::unordered_map<std::string, TIdIRCChannel*, FoldHash, FoldEqual> byName_;
 };

@@ -33,10 +33,12 @@ void TIdIRCUsers::Remove(TIdIRCUser* user)
     const auto found = byNick_.find(user->nick_);
     if (found != byNick_.end() && found->second == user)
         byNick_.erase(found);
-    const auto it = std::find_if(users_.begin(), users_.end(),
+    // From the back: the records that come and go (the sender of a single line, a
+    // kicked user) are nearly always the newest, so this is constant time for them.
+    const auto it = std::find_if(users_.rbegin(), users_.rend(),
                                  [user](const auto& held) { return held.get() == user; });
-    if (it != users_.end())
-        users_.erase(it);
+    if (it != users_.rend())
+        users_.erase(std::next(it).base());
 }
 
 bool TIdIRCUsers::Find(std::string_view nick, int& index) const

@@ -1,0 +1,16 @@
+#include "irc/CtcpReplyLimiter.h"
+
+namespace pell::irc {
+
+bool CtcpReplyLimiter::Allow()
+{
+    const Clock::time_point now = now_();
+    while (!sent_.empty() && now - sent_.front() >= kWindow)
+        sent_.pop_front();
+    if (sent_.size() >= kBurst)
+        return false;
+    sent_.push_back(now);
+    return true;
+}
+
+} // namespace pell::irc

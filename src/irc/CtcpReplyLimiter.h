@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <functional>
+
+namespace pell::irc {
+
+// Allows at most Burst automatic CTCP replies within any Window, counting every sender
+// together. A flood of CTCP requests from many nicks would otherwise have us answer
+// each one and get us disconnected by the server for excess flood.
+class CtcpReplyLimiter {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::size_t kBurst = 3;
+    static constexpr std::chrono::milliseconds kWindow{10000};
+
+    CtcpReplyLimiter() : now_([] { return Clock::now(); }) {}
+
+    // True when a reply may go out now; the reply is then counted.
+    bool Allow();
+    void SetClock(std::function<Clock::time_point()> now) { now_ = std::move(now); }
+    void Reset() { sent_.clear(); }
+
+private:
+    std::function<Clock::time_point()> now_;
+    std::deque<Clock::time_point> sent_; // times of the replies still inside the window
+};
+
+} // namespace pell::irc

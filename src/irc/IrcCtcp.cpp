@@ -1,0 +1,146 @@
+#include "irc/IrcCtcp.h"
+
+#include "irc/TIdIRC.h"
+
+#include <algorithm>
+
+namespace pell::irc {
+
+CtcpText SplitCtcp(std::string_view text)
+{
+    CtcpText ctcp;
+    const std::size_t length = text.size();
+    const std::size_t blank = text.find(' ');
+    if (blank != std::string_view::npos) {
+        ctcp.Command = text.substr(1, blank - 1);
+        if (length >= blank + 2)
+            ctcp.Args = text.substr(blank + 1, length - blank - 2);
+    } else if (length >= 2) {
+        ctcp.Command = text.substr(1, length - 2);
+    }
+    return ctcp;
+}
+
+CtcpWord CtcpWordOf(std::string_view command)
+{
+    struct Entry {
+        std::string_view word;
+        CtcpWord value;
+    };
+    static constexpr Entry kWords[] = {
+        {"ACTION", CtcpWord::Action},     {"SOUND", CtcpWord::Sound},
+        {"PING", CtcpWord::Ping},         {"FINGER", CtcpWord::Finger},
+        {"USERINFO", CtcpWord::UserInfo}, {"VERSION", CtcpWord::Version},
+        {"CLIENTINFO", CtcpWord::ClientInfo}, {"TIME", CtcpWord::Time},
+        {"ERROR", CtcpWord::Error},       {"DCC", CtcpWord::Dcc},
+    };
+    for (const Entry& entry : kWords)
+        if (entry.word == command)
+            return entry.value;
+    return CtcpWord::Other;
+}
+
+std::vector<std::string_view> SplitDccWords(std::string_view args)
+{
+    // Every word ends at a blank; the one after the last blank ends at the end.
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t blank = args.find(' ', start);
+        if (blank == std::string_view::npos) {
+            words.push_back(args.substr(start));
+            return words;
+        }
+        words.push_back(args.substr(start, blank - start));
+        start = blank + 1;
+    }
+}
+
+std::string CtcpTimeText(std::time_t moment)
+{
+    std::tm local{};
+    localtime_r(&moment, &local);
+    char buffer[128];
+    const std::size_t length = std::strftime(buffer, sizeof buffer, "%x %X", &local);
+    return "Ortszeit ist " + std::string(buffer, length);
+}
+
+std::string CtcpPingEcho(std::string_view args)
+{
+    std::string echo(args);
+    echo.erase(std::remove(echo.begin(), echo.end(), '\x01'), echo.end());
+    return echo;
+}
+
+// :bob!bob@host PRIVMSG me :\x01VERSION\x01
+void TIdIRC::ctcpRequest(TIdIRCUser* user)
+{
+    const IrcMessage& m = message_;
+    const CtcpText ctcp = SplitCtcp(m[3]);
+    TIdIRCChannel* channel = Channels.Get(m[2]);
+    const CtcpWord word = CtcpWordOf(ctcp.Command);
+    if (word == CtcpWord::Action) {
+        if (OnAction)
+            OnAction(user, channel, std::string(ctcp.Args));
+        return;
+    }
+    if (word == CtcpWord::Dcc) {
+        dccOffer(ctcp.Args);
+        return;
+    }
+    const std::string command(ctcp.Command);
+    const std::string args(ctcp.Args);
+    bool suppress = false;
+    if (OnCTCPQuery)
+        OnCTCPQuery(user, channel, command, args, suppress);
+    if (suppress || lineReset())
+        return;
+    std::string reply;
+    switch (word) {
+    case CtcpWord::Ping: reply = CtcpPingEcho(args); break;
+    case CtcpWord::Finger: reply = Replies.Finger; break;
+    case CtcpWord::UserInfo: reply = Replies.UserInfo; break;
+    case CtcpWord::Version: reply = Replies.Version; break;
+    case CtcpWord::ClientInfo: reply = Replies.ClientInfo; break;
+    case CtcpWord::Time: reply = CtcpTimeText(std::time(nullptr)); break;
+    default: return; // reported only
+    }
+    if (replyLimiter_.Allow())
+        CTCPReply(m.SenderNick, command, reply);
+}
+
+// :bob!bob@host NOTICE me :\x01VERSION Tarn-IRC\x01
+void TIdIRC::ctcpReply(TIdIRCUser* user)
+{
+    const IrcMessage& m = message_;
+    const CtcpText ctcp = SplitCtcp(m[3]);
+    // A DCC offer only counts in a request.
+    if (CtcpWordOf(ctcp.Command) == CtcpWord::Dcc || !OnCTCPReply)
+        return;
+    OnCTCPReply(user, Channels.Get(m[2]), std::string(ctcp.Command), std::string(ctcp.Args));
+}
+
+// DCC SEND file.txt 3232235777 5000 1024
+// An offer with fewer words than its type needs passes the missing ones as empty texts.
+void TIdIRC::dccOffer(std::string_view args)
+{
+    const std::vector<std::string_view> words = SplitDccWords(args);
+    const std::string& nick = message_.SenderNick;
+    const std::string_view type = words.front();
+    auto word = [&words](std::size_t i) { return DccWord(words, i); };
+    if (type == "SEND") {
+        if (OnDCCSend)
+            OnDCCSend(nick, word(2), word(3), word(1), word(4));
+    } else if (type == "CHAT") {
+        if (OnDCCChat)
+            OnDCCChat(nick, word(2), word(3));
+    } else if (type == "RESUME") {
+        if (OnDCCResume)
+            OnDCCResume(nick, word(2), word(1), word(3));
+    } else if (type == "ACCEPT") {
+        if (OnDCCAccept)
+            OnDCCAccept(nick, word(2), word(1), word(3));
+    }
+}
+
+} // namespace pell::irc
