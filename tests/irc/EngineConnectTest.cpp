@@ -349,8 +349,9 @@ TEST_P(ReaderEnding, EndsTheReaderSilently)
     EXPECT_EQ(irc.State(), irc::csLoggingOn);
     for (const std::string& line : received)
         EXPECT_EQ(line.find("half"), std::string::npos);
-    if (GetParam() == Ending::OverLongLine)
+    if (GetParam() == Ending::OverLongLine) {
         EXPECT_TRUE(received.empty());
+    }
     // Sending now reports the lost connection instead of writing into the void.
     irc.Raw("PING :x");
     EXPECT_EQ(errors.back(), "|Nicht mit Server verbunden.");
