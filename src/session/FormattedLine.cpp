@@ -1,13 +1,98 @@
 #include "session/FormattedLine.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace pell::session {
 
-std::string FormattedLine::PlainText() const
+namespace {
+
+constexpr std::uint32_t BoldBit = 1u << 30;
+constexpr std::uint32_t UnderlineBit = 1u << 31;
+constexpr std::uint32_t OffsetMask = BoldBit - 1;
+
+std::uint32_t load(const char* at)
 {
-    std::string text;
-    for (const auto& run : Runs)
-        text += run.Text;
-    return text;
+    std::uint32_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+void store(char* at, std::uint32_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+} // namespace
+
+TextRunView FormattedLine::RunAt(std::size_t index) const
+{
+    const char* record = data_.data() + index * RunBytes;
+    const std::uint32_t end = load(record);
+    const std::uint32_t start = index == 0 ? 0 : load(record - RunBytes) & OffsetMask;
+    return TextRunView{Text().substr(start, (end & OffsetMask) - start), load(record + 4),
+                       (end & BoldBit) != 0, (end & UnderlineBit) != 0};
+}
+
+std::vector<TextRun> FormattedLine::Runs() const
+{
+    std::vector<TextRun> runs;
+    runs.reserve(runCount_);
+    for (std::size_t i = 0; i < runCount_; ++i) {
+        const TextRunView run = RunAt(i);
+        runs.push_back(TextRun{std::string(run.Text), run.Colour, run.Bold, run.Underline});
+    }
+    return runs;
+}
+
+std::size_t FormattedLine::HeapBytes() const
+{
+    // Short blocks live inside the string object itself.
+    return data_.capacity() > std::string().capacity() ? data_.capacity() + 1 : 0;
+}
+
+bool FormattedLineBuilder::continues(Rgb colour, bool bold, bool underline)
+{
+    const auto flags = static_cast<std::uint8_t>((bold ? 1 : 0) | (underline ? 2 : 0));
+    const bool same = any_ && colour == lastColour_ && flags == lastFlags_;
+    any_ = true;
+    lastColour_ = colour;
+    lastFlags_ = flags;
+    return same;
+}
+
+void FormattedLineBuilder::CountRun(std::string_view text, Rgb colour, bool bold, bool underline)
+{
+    if (!continues(colour, bold, underline))
+        ++runs_;
+    textBytes_ += text.size();
+}
+
+void FormattedLineBuilder::Allocate()
+{
+    line_.data_.resize(runs_ * FormattedLine::RunBytes + std::min(textBytes_, MaxTextBytes));
+    line_.runCount_ = static_cast<std::uint32_t>(runs_);
+    any_ = false;
+}
+
+void FormattedLineBuilder::AddRun(std::string_view text, Rgb colour, bool bold, bool underline)
+{
+    const bool extend = continues(colour, bold, underline) && filledRuns_ > 0;
+    if (!extend && filledRuns_ >= runs_)
+        return;
+    text = text.substr(0, MaxTextBytes - std::min(filledText_, MaxTextBytes));
+    char* base = line_.data_.data();
+    std::memcpy(base + runs_ * FormattedLine::RunBytes + filledText_, text.data(), text.size());
+    filledText_ += text.size();
+    const std::uint32_t end = static_cast<std::uint32_t>(filledText_) | (bold ? BoldBit : 0) |
+                              (underline ? UnderlineBit : 0);
+    if (extend) {
+        store(base + (filledRuns_ - 1) * FormattedLine::RunBytes, end);
+        return;
+    }
+    store(base + filledRuns_ * FormattedLine::RunBytes, end);
+    store(base + filledRuns_ * FormattedLine::RunBytes + 4, colour);
+    ++filledRuns_;
 }
 
 } // namespace pell::session

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pell::session {
@@ -20,6 +21,14 @@ struct TextRun {
     bool operator==(const TextRun&) const = default;
 };
 
+// The same, viewing into the line that holds it.
+struct TextRunView {
+    std::string_view Text;
+    Rgb Colour = 0;
+    bool Bold = false;
+    bool Underline = false;
+};
+
 // Readable test failures.
 inline std::ostream& operator<<(std::ostream& out, const TextRun& run)
 {
@@ -28,12 +37,60 @@ inline std::ostream& operator<<(std::ostream& out, const TextRun& run)
 }
 
 // One line of a text tab, as the runs it shows; a line with no runs is an empty line.
-struct FormattedLine {
-    std::vector<TextRun> Runs;
-    Rgb BaseColour = 0;
+// Text views only grow, so a line is one block: the run table (end offset with the
+// attribute bits, colour) followed by the shown bytes, in a single allocation.
+class FormattedLine {
+public:
+    FormattedLine() = default;
 
-    std::string PlainText() const;
+    Rgb BaseColour() const { return base_; }
+    std::size_t RunCount() const { return runCount_; }
+    TextRunView RunAt(std::size_t index) const;
+    // Owning copies of the runs, for the rarer readers (saving, tests).
+    std::vector<TextRun> Runs() const;
+    // The shown bytes of the whole line, without codes.
+    std::string_view Text() const { return std::string_view(data_).substr(runCount_ * RunBytes); }
+    std::string PlainText() const { return std::string(Text()); }
+    // Bytes held on the heap by this line (0 when the block fits in the object).
+    std::size_t HeapBytes() const;
+
     bool operator==(const FormattedLine&) const = default;
+
+private:
+    friend class FormattedLineBuilder;
+    static constexpr std::size_t RunBytes = 8;
+
+    std::string data_;
+    Rgb base_ = 0;
+    std::uint32_t runCount_ = 0;
+};
+
+// Fills a line in two passes over the same pieces: first CountRun each, then Allocate,
+// then AddRun each in the same order. A piece with the attributes of the one before
+// extends that run, so a code that changes nothing never splits a run.
+class FormattedLineBuilder {
+public:
+    explicit FormattedLineBuilder(Rgb base) { line_.base_ = base; }
+    void CountRun(std::string_view text, Rgb colour, bool bold, bool underline);
+    void Allocate();
+    void AddRun(std::string_view text, Rgb colour, bool bold, bool underline);
+    FormattedLine Finish() { return std::move(line_); }
+
+    // Longest run offset the table can hold; longer lines are cut there.
+    static constexpr std::size_t MaxTextBytes = (std::size_t{1} << 30) - 1;
+
+private:
+    FormattedLine line_;
+    std::size_t runs_ = 0;
+    std::size_t textBytes_ = 0;
+    std::size_t filledRuns_ = 0;
+    std::size_t filledText_ = 0;
+    // Attributes of the last piece seen, to merge equal neighbours.
+    bool any_ = false;
+    Rgb lastColour_ = 0;
+    std::uint8_t lastFlags_ = 0;
+
+    bool continues(Rgb colour, bool bold, bool underline);
 };
 
 } // namespace pell::session

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace pell::session {
 
 namespace {
 
-bool isValidUtf8(const std::string& bytes)
+bool isValidUtf8(std::string_view bytes)
 {
     std::size_t i = 0;
     while (i < bytes.size()) {
@@ -44,7 +45,7 @@ bool isValidUtf8(const std::string& bytes)
 }
 
 // Call only on valid UTF-8.
-std::u32string decodeUtf8(const std::string& bytes)
+std::u32string decodeUtf8(std::string_view bytes)
 {
     std::u32string result;
     for (std::size_t i = 0; i < bytes.size();) {
@@ -59,7 +60,7 @@ std::u32string decodeUtf8(const std::string& bytes)
     return result;
 }
 
-std::u32string decodeLatin1(const std::string& bytes)
+std::u32string decodeLatin1(std::string_view bytes)
 {
     std::u32string result;
     for (char byte : bytes)
@@ -112,9 +113,9 @@ std::string WriteRtf(const std::vector<FormattedLine>& lines)
 {
     std::vector<Rgb> colours;
     for (const auto& line : lines)
-        for (const auto& run : line.Runs)
-            if (std::find(colours.begin(), colours.end(), run.Colour) == colours.end())
-                colours.push_back(run.Colour);
+        for (std::size_t i = 0; i < line.RunCount(); ++i)
+            if (const Rgb colour = line.RunAt(i).Colour; std::find(colours.begin(), colours.end(), colour) == colours.end())
+                colours.push_back(colour);
 
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fmodern Courier New;}}\n{\\colortbl;";
     for (Rgb colour : colours)
@@ -122,9 +123,11 @@ std::string WriteRtf(const std::vector<FormattedLine>& lines)
     out += "}\n\\f0\\fs20\n";
 
     for (const auto& line : lines) {
-        const bool utf8 = std::all_of(line.Runs.begin(), line.Runs.end(),
-                                      [](const TextRun& run) { return isValidUtf8(run.Text); });
-        for (const auto& run : line.Runs) {
+        bool utf8 = true;
+        for (std::size_t i = 0; i < line.RunCount(); ++i)
+            utf8 = utf8 && isValidUtf8(line.RunAt(i).Text);
+        for (std::size_t i = 0; i < line.RunCount(); ++i) {
+            const TextRunView run = line.RunAt(i);
             const auto index = std::find(colours.begin(), colours.end(), run.Colour) - colours.begin() + 1;
             out += "{\\cf" + std::to_string(index);
             if (run.Bold)

@@ -19,6 +19,18 @@ void SessionModel::SetStatusPanel(int panel, std::string text)
     ports_.View.statusPanelChanged(panel);
 }
 
+void SessionModel::SetCaption(std::string caption)
+{
+    caption_ = std::move(caption);
+    ports_.View.captionChanged();
+}
+
+void SessionModel::AddChannelNames(const std::vector<std::string>& names)
+{
+    if (channelBox_.AddNew(names) > 0)
+        ports_.View.channelBoxChanged();
+}
+
 void SessionModel::UserSelectsTab(int index)
 {
     if (index < 0 || index >= tabs_.Count())

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/UserPrompts.h"
+#include "session/ChannelNameBox.h"
 #include "session/IgnoreList.h"
 #include "session/RawLog.h"
 #include "session/SessionShared.h"
@@ -36,6 +37,12 @@ public:
     void SetCurrentChannel(std::string channel) { currentChannel_ = std::move(channel); }
     const std::string& ServerName() const { return serverName_; }
     void SetServerName(std::string name) { serverName_ = std::move(name); }
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption);
+    const ChannelNameBox& ChannelBox() const { return channelBox_; }
+    ChannelNameBox& ChannelBox() { return channelBox_; }
+    // Adds the names the box lacks (without regard to case) in one go.
+    void AddChannelNames(const std::vector<std::string>& names);
     const std::string& StatusPanel(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
     void SetStatusPanel(int panel, std::string text);
 
@@ -71,6 +78,8 @@ private:
     RawLog raw_;
     std::string currentChannel_ = MainCaption;
     std::string serverName_;
+    std::string caption_ = "Channel";
+    ChannelNameBox channelBox_;
     std::array<std::string, 3> status_;
 };
 

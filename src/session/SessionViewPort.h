@@ -21,6 +21,8 @@ public:
     virtual void ignoreListChanged() {}
     virtual void rawLogAppended() {}
     virtual void statusPanelChanged(int /*panel*/) {}
+    virtual void captionChanged() {}
+    virtual void channelBoxChanged() {}
 };
 
 } // namespace pell::session

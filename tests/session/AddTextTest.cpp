@@ -134,9 +134,7 @@ TEST(AddText, LineKeepsItsColourAndCodes)
     SessionFixture s;
     s.model.AddText("Main", "bob", "a\x02" "b", 0x123456);
     const auto& line = s.model.Tabs().At(0).Text->Lines().at(0);
-    ASSERT_EQ(line.Runs.size(), 2u);
-    EXPECT_EQ(line.Runs[0], (TextRun{"<bob>:a", 0x123456, false, false}));
-    EXPECT_EQ(line.Runs[1], (TextRun{"b", 0x123456, true, false}));
+    EXPECT_EQ(line.Runs(), (std::vector<TextRun>{{"<bob>:a", 0x123456, false, false}, {"b", 0x123456, true, false}}));
     EXPECT_EQ(s.view.appended, (std::vector<TabId>{s.model.Tabs().At(0).Id}));
 }
 

@@ -54,10 +54,15 @@ TEST(FormatLine, SplitsIntoRunsAtEveryCode)
         {"colour code before a letter", "a\x03" "xb", {run("axb")}},
         {"colour code before a code", "\x03\x02" "b", {run("b", Base, true)}},
         {"high bytes are text", "\xc3\xa9\xff", {run("\xc3\xa9\xff")}},
+        {"codes that change nothing keep one run", "a\x02\x02" "b\x03" "4c\x03" "4d", {run("ab"), run("cd", Red)}},
     };
     for (const auto& c : cases) {
         const FormattedLine line = FormatLine(c.line, Base);
-        EXPECT_EQ(line.Runs, c.runs) << c.name;
-        EXPECT_EQ(line.BaseColour, Base) << c.name;
+        EXPECT_EQ(line.Runs(), c.runs) << c.name;
+        EXPECT_EQ(line.BaseColour(), Base) << c.name;
+        std::string shown;
+        for (const auto& r : c.runs)
+            shown += r.Text;
+        EXPECT_EQ(line.Text(), shown) << c.name;
     }
 }

@@ -1,0 +1,162 @@
+// The session model under the loads of a busy network: nick changes and quits across
+// many big channels, and a flood of coloured channel messages into the text store.
+#include "irc/TIdIRC.h"
+#include "irc/TIdIRCUser.h"
+#include "platform/EventQueue.h"
+#include "session/SessionEvents.h"
+#include "session/SessionModel.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <string>
+#include <vector>
+
+using namespace pell;
+using namespace pell::session;
+
+namespace {
+
+struct QuietDesktop : platform::Desktop {
+    bool isMainWindowInFront() const override { return true; }
+    void flashWindow() override {}
+    void openUrl(const std::string&) override {}
+};
+
+struct QuietPrompts : platform::UserPrompts {
+    void showError(const std::string&) override {}
+};
+
+struct NoSaveDialog : platform::SaveFileDialog {
+    std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
+};
+
+// A session model with its handlers bound to an idle engine; handlers are called the
+// way the engine calls them.
+struct Session {
+    Session() { events.Bind(); }
+
+    settings::AppSettings settings;
+    SessionShared shared;
+    SessionViewPort view;
+    QuietDesktop desktop;
+    QuietPrompts prompts;
+    NoSaveDialog saveDialog;
+    SessionModel model{settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
+    platform::EventQueue gui;
+    irc::TIdIRC irc{gui};
+    SessionEvents events{irc, model, settings};
+};
+
+constexpr int Tabs = 20;
+constexpr int Members = 2000;
+
+// 20 channel tabs of 2,000 members each; "bob" is in every one.
+void fillChannels(Session& s)
+{
+    std::vector<std::string> nicks;
+    std::vector<int> flags;
+    for (int i = 0; i < Members - 1; ++i) {
+        nicks.push_back("user" + std::to_string(i));
+        flags.push_back(i % 4);
+    }
+    nicks.push_back("bob");
+    flags.push_back(1);
+    for (int t = 0; t < Tabs; ++t) {
+        const std::string channel = "#chan" + std::to_string(t);
+        s.model.Tabs().NewChannel(channel);
+        s.model.Tabs().RefillNickList(channel, nicks, flags);
+    }
+}
+
+void BM_NickChangeAcross20Tabs(benchmark::State& state)
+{
+    Session s;
+    fillChannels(s);
+    irc::TIdIRCUser* bob = s.irc.Users.Add("bob", "b@h");
+    irc::TIdIRCUser* rob = s.irc.Users.Add("rob", "r@h");
+    bool forth = true;
+    for (auto _ : state) {
+        if (forth)
+            s.irc.OnNickChange(bob, "rob");
+        else
+            s.irc.OnNickChange(rob, "bob");
+        forth = !forth;
+    }
+}
+BENCHMARK(BM_NickChangeAcross20Tabs)->Unit(benchmark::kMillisecond);
+
+void BM_QuitAcross20Tabs(benchmark::State& state)
+{
+    Session s;
+    fillChannels(s);
+    irc::TIdIRCUser* bob = s.irc.Users.Add("bob", "b@h");
+    for (auto _ : state) {
+        s.irc.OnQuit(bob);
+        state.PauseTiming();
+        for (int t = 0; t < Tabs; ++t)
+            s.model.Tabs().AddUserTo("#chan" + std::to_string(t), "bob");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_QuitAcross20Tabs)->Unit(benchmark::kMillisecond);
+
+// A typical coloured channel message, about 90 bytes.
+const std::string ColouredText = "\x03" "4hey\x03" "1 all, \x02see\x02 the \x1fnew\x1f build at the usual place, \x03" "3ok?";
+
+void BM_AddTextColoured(benchmark::State& state)
+{
+    Session s;
+    s.model.Tabs().NewChannel("#a");
+    const int tab = s.model.Tabs().Find("#a");
+    std::int64_t lines = 0;
+    for (auto _ : state) {
+        s.model.AddText("#a", "bob", ColouredText, 0x123456);
+        // Text views only grow; start over now and then so the run fits in memory.
+        if (++lines % 500000 == 0) {
+            state.PauseTiming();
+            s.model.Tabs().Activate(tab);
+            s.model.ClearActive();
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(lines);
+}
+BENCHMARK(BM_AddTextColoured);
+
+void BM_OnMessageColoured(benchmark::State& state)
+{
+    Session s;
+    s.model.Tabs().NewChannel("#a");
+    irc::TIdIRCChannel* channel = s.irc.Channels.Add("#a");
+    irc::TIdIRCUser* bob = s.irc.Users.Add("bob", "b@h");
+    std::int64_t lines = 0;
+    for (auto _ : state) {
+        s.irc.OnMessage(bob, channel, ColouredText);
+        if (++lines % 500000 == 0) {
+            state.PauseTiming();
+            s.model.Tabs().Activate(s.model.Tabs().Find("#a"));
+            s.model.ClearActive();
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(lines);
+}
+BENCHMARK(BM_OnMessageColoured);
+
+// Heap held by 100,000 stored coloured lines of one tab.
+void BM_MemoryOf100kLines(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Session s;
+        s.model.Tabs().NewChannel("#a");
+        const auto before = mallinfo2().uordblks;
+        for (int i = 0; i < 100000; ++i)
+            s.model.AddText("#a", "bob", ColouredText, 0x123456);
+        const auto after = mallinfo2().uordblks;
+        state.counters["bytes_per_100k"] = static_cast<double>(after - before);
+        state.counters["bytes_per_line"] = static_cast<double>(after - before) / 100000.0;
+    }
+}
+BENCHMARK(BM_MemoryOf100kLines)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string_view>
+
+namespace pell::session {
+
+// The captions of a session window's buttons, chosen once when the window is made.
+// The "Away" box and every other fixed text keep their English wording.
+struct ButtonCaptions {
+    std::string_view Join;
+    std::string_view Leave;
+    std::string_view ChangeNick;
+    std::string_view ShowChannels;
+    std::string_view Run;
+    std::string_view Userlist;
+    std::string_view Clear;
+    std::string_view Reconnect;
+    std::string_view Close;
+    std::string_view Action;
+    std::string_view Save;
+};
+
+inline constexpr ButtonCaptions EnglishCH{
+    "Join", "Leave", "Change Nick", "Show Channels", "Run", "Userlist", "Clear", "Reconnect", "Close", "Action", "Save",
+};
+
+inline constexpr ButtonCaptions GermanCH{
+    "Beitreten", "Verlassen", "Ändere Nick", "Zeige Channels", "Ausführen", "Userliste",
+    "Löschen",   "Reconnect", "Schließen",   "Aktion",         "Speichern",
+};
+
+// 0 English, anything else German.
+const ButtonCaptions& ButtonCaptionsFor(int language);
+
+} // namespace pell::session

@@ -1,0 +1,50 @@
+#include "session/EventText.h"
+
+#include <array>
+
+namespace pell::session {
+
+namespace {
+
+struct EventSentence {
+    EventKind Kind;
+    // {a}, {b} and {r} stand for the arguments.
+    std::string_view English;
+    std::string_view German;
+};
+
+constexpr std::array<EventSentence, 7> Sentences{{
+    {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
+    {EventKind::Join, "{a} joined", "{a} tritt ein"},
+    {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
+    {EventKind::Kill, "{a} kicked {b} because of {r}", "{a} wirft {b} raus wegen: {r}"},
+    {EventKind::NickChange, "{a} changed to {b}", "{a} ändert sich zu {b}"},
+    {EventKind::Ban, "{a} got banned", "{a} got banned"},
+    {EventKind::Away, "{a} is away", "{a} ist weg"},
+}};
+
+} // namespace
+
+std::string EventText(int language, EventKind kind, std::string_view a, std::string_view b, std::string_view reason)
+{
+    std::string_view pattern;
+    for (const auto& sentence : Sentences)
+        if (sentence.Kind == kind)
+            pattern = language == 0 ? sentence.English : sentence.German;
+
+    // One pass over the pattern only, so nothing in an argument is ever read as a mark.
+    std::string text;
+    text.reserve(pattern.size() + a.size() + b.size() + reason.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}') {
+            const char mark = pattern[i + 1];
+            text += mark == 'a' ? a : mark == 'b' ? b : reason;
+            i += 2;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+} // namespace pell::session

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pell::session {
+
+// The sentences of the common events. The numbers are the kinds callers pass.
+enum class EventKind {
+    Kick = 1,
+    Join = 2,
+    NickInUse = 3,
+    Kill = 4,
+    NickChange = 5,
+    Ban = 6,
+    Away = 7,
+};
+
+// One sentence in the language given (0 English, anything else German). The arguments
+// go in as they are: no quoting, no trimming, and a "{" in a nick stays a "{".
+std::string EventText(int language, EventKind kind, std::string_view a, std::string_view b = {},
+                      std::string_view reason = {});
+
+} // namespace pell::session
