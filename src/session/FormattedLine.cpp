@@ -45,12 +45,6 @@ std::vector<TextRun> FormattedLine::Runs() const
     return runs;
 }
 
-std::size_t FormattedLine::HeapBytes() const
-{
-    // Short blocks live inside the string object itself.
-    return data_.capacity() > std::string().capacity() ? data_.capacity() + 1 : 0;
-}
-
 bool FormattedLineBuilder::continues(Rgb colour, bool bold, bool underline)
 {
     const auto flags = static_cast<std::uint8_t>((bold ? 1 : 0) | (underline ? 2 : 0));

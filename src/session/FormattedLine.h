@@ -51,8 +51,6 @@ public:
     // The shown bytes of the whole line, without codes.
     std::string_view Text() const { return std::string_view(data_).substr(runCount_ * RunBytes); }
     std::string PlainText() const { return std::string(Text()); }
-    // Bytes held on the heap by this line (0 when the block fits in the object).
-    std::size_t HeapBytes() const;
 
     bool operator==(const FormattedLine&) const = default;
 
