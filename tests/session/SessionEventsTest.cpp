@@ -226,3 +226,15 @@ TEST(ChannelFromListLine, TakesFromTheFirstHashToTheNextBlank)
 }
 
 } // namespace
+
+TEST(SessionEvents, NamesReplyListsTheChannelsOwnMembersWithTheirFlags)
+{
+    // Pairing the engine's whole user table with this channel's flags by position
+    // would list "@me" and "bob" here.
+    EventsHarness h;
+    joinTwoChannels(h);
+    h.model.Tabs().NewChannel("#c");
+    h.serverSends({":me!m@h JOIN :#c", ":srv 353 me = #c :@zed me", ":srv 366 me #c :End of NAMES list"});
+    EXPECT_EQ(h.nicksOf("#c"), (Lines{"@zed", "me"}));
+    EXPECT_EQ(h.nicksOf("#a"), (Lines{"+amy", "@bob", "cy", "me"}));
+}
