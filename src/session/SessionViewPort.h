@@ -21,6 +21,9 @@ public:
     virtual void ignoreListChanged() {}
     virtual void rawLogAppended() {}
     virtual void statusPanelChanged(int /*panel*/) {}
+    // The input line's text was replaced (or only its cursor moved): re-read it and put
+    // the cursor at its end.
+    virtual void inputLineChanged() {}
 };
 
 } // namespace pell::session
