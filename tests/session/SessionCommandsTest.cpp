@@ -351,26 +351,31 @@ TEST_F(Commands, DoubleClickOpensAQueryForThePlainNick)
 
 TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
 {
-    connect();
-    gui.pump();
+    connect(); // the own record comes first
     irc.HandleLine(":me!m@host JOIN #a");
-    irc.HandleLine(":bob!b@example.org JOIN #a");
+    irc.Users.Add("bob", "b@example.org");
     onTab("#a");
-    s.model.Tabs().RefillNickList("#a", {"Bob", "zed", "bob"}, {0, 0, 2});
+    s.model.Tabs().RefillNickList("#a", {"Bob", "zed", "bob", "me"}, {0, 0, 2, 1});
+    ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"+bob", "@me", "Bob", "zed"}));
 
-    // Sorted: +bob, Bob, zed. The engine tracks bob, which is not the same nick as Bob.
-    commands.Info(1);
+    // Bob differs from the tracked bob by case only; zed is not tracked at all.
     commands.Info(2);
+    commands.Info(3);
     EXPECT_FALSE(userInfo.Visible());
 
-    commands.Info(0);
-    ASSERT_TRUE(userInfo.Visible());
-    EXPECT_EQ(userInfo.Nick(), "bob");
-    EXPECT_EQ(userInfo.Address(), "b@example.org");
-    EXPECT_EQ(userInfo.Id(), std::to_string(irc.Users.Get("bob")->ID()));
-    EXPECT_NE(userInfo.Id(), std::to_string(irc.Users.Get("me")->ID()));
-    userInfo.Close();
-    EXPECT_FALSE(userInfo.Visible());
+    const struct {
+        int row;
+        std::string nick, address, id;
+    } cases[] = {{0, "bob", "b@example.org", "1"}, {1, "me", "m@host", "0"}};
+    for (const auto& c : cases) {
+        commands.Info(c.row);
+        EXPECT_TRUE(userInfo.Visible());
+        EXPECT_EQ(userInfo.Nick(), c.nick);
+        EXPECT_EQ(userInfo.Address(), c.address);
+        EXPECT_EQ(userInfo.Id(), c.id);
+        userInfo.Close();
+        EXPECT_FALSE(userInfo.Visible());
+    }
 }
 
 } // namespace
