@@ -33,14 +33,6 @@ TEST(InputHistory, UpAndDownWrapAndTurnWhereTheOtherDirectionStopped)
     }
 }
 
-TEST(InputHistory, EmptyHistoryShowsNothingAndKeepsTheIndex)
-{
-    InputHistory history;
-    EXPECT_FALSE(history.Back());
-    EXPECT_FALSE(history.Forward());
-    EXPECT_EQ(history.Index(), 0);
-}
-
 TEST(InputHistory, NewLineResetsTheBrowsePositionToItself)
 {
     InputHistory history;

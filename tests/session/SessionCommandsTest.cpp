@@ -247,14 +247,6 @@ TEST_F(Commands, ButtonsAndTabMenuSendTheirLines)
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(Commands, LeaveWithoutQuitReasonPartsWithoutOne)
-{
-    connect();
-    onTab("#a");
-    commands.Leave();
-    EXPECT_EQ(sent(), (Lines{"PART #a"}));
-}
-
 // Offline, the engine reports each send it refused; the tab still closes.
 TEST_F(Commands, OfflineSendsAreRefusedByTheEngineAndTheRestGoesOn)
 {
@@ -279,14 +271,6 @@ TEST_F(Commands, OfflineSendsAreRefusedByTheEngineAndTheRestGoesOn)
         EXPECT_EQ(errors, Lines(c.refused, "Nicht mit Server verbunden.")) << c.name;
         EXPECT_EQ(s.model.Tabs().Find("#a") >= 0, c.channelTabLeft) << c.name;
     }
-}
-
-TEST_F(Commands, ChangeNickOfflineStoresTheAnswer)
-{
-    s.prompts.textAnswers = {"other"};
-    commands.ChangeNick();
-    EXPECT_EQ(irc.Nick(), "other");
-    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(Commands, NickListActionsActOnTheSelectedNickWithoutItsPrefix)
