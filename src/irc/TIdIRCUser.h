@@ -18,10 +18,13 @@ public:
     int Count = 1;
 
     const std::string& Nick() const { return nick_; }
+    // The number the collection gave the record when it made it; never reused.
+    int ID() const { return id_; }
 
 private:
     friend class TIdIRCUsers;
     std::string nick_;
+    int id_ = 0;
 };
 
 } // namespace pell::irc

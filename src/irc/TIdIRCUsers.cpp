@@ -18,6 +18,7 @@ TIdIRCUser* TIdIRCUsers::Add(std::string_view nick, std::string_view address)
     user->Client = client_;
     user->nick_.assign(nick);
     user->Address.assign(address);
+    user->id_ = nextId_++;
     TIdIRCUser* raw = user.get();
     users_.push_back(std::move(user));
     byNick_[raw->nick_] = raw;

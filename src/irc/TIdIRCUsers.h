@@ -34,6 +34,7 @@ private:
     TIdIRC* client_;
     std::vector<std::unique_ptr<TIdIRCUser>> users_;
     std::unordered_map<std::string, TIdIRCUser*, FoldHash, FoldEqual> byNick_;
+    int nextId_ = 0; // kept across Clear, like the numbers already handed out
 };
 
 } // namespace pell::irc

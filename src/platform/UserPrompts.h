@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace pell::platform {
@@ -13,6 +14,11 @@ public:
 
     // An error message box with an OK button (a failed step, a conversion error).
     virtual void showError(const std::string& message) = 0;
+    // A one-line text prompt showing the default text; nothing when cancelled.
+    virtual std::optional<std::string> askText(const std::string& caption, const std::string& label,
+                                               const std::string& defaultText) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& caption, const std::string& question) = 0;
 };
 
 // The top-level handler of an event handler or creation step: runs the step; a typed

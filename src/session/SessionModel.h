@@ -32,6 +32,7 @@ public:
     const IgnoreList& Ignores() const { return ignores_; }
     const RawLog& Raw() const { return raw_; }
     SessionShared& Shared() { return shared_; }
+    SessionViewPort& View() { return ports_.View; }
 
     const std::string& CurrentChannel() const { return currentChannel_; }
     void SetCurrentChannel(std::string channel) { currentChannel_ = std::move(channel); }

@@ -23,6 +23,9 @@ public:
     virtual void statusPanelChanged(int /*panel*/) {}
     virtual void captionChanged() {}
     virtual void channelBoxChanged() {}
+    // The input line's text was replaced (or only its cursor moved): re-read it and put
+    // the cursor at its end.
+    virtual void inputLineChanged() {}
 };
 
 } // namespace pell::session

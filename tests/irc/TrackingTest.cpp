@@ -283,3 +283,19 @@ TEST(Tracking, NamesListFindsPositionsAfterDeletesAndRenames)
 
 } // namespace
 } // namespace pell::irc
+
+TEST(UserIds, EachNewRecordTakesTheNextNumberNeverReused)
+{
+    pell::irc::TIdIRCUsers users;
+    std::vector<int> ids;
+    auto* a = users.Add("a", "");
+    ids.push_back(a->ID());
+    ids.push_back(users.Add("b", "")->ID());
+    ids.push_back(users.Add("A", "x@y")->ID()); // one more reference to a, no new record
+    users.Remove(a);
+    users.Remove(a);
+    ids.push_back(users.Add("a", "")->ID());
+    users.Clear();
+    ids.push_back(users.Add("d", "")->ID());
+    EXPECT_EQ(ids, (std::vector<int>{0, 1, 0, 2, 3}));
+}

@@ -31,9 +31,35 @@ struct FakeDesktop : platform::Desktop {
     }
 };
 
+// Prompts answered from queues; an empty queue cancels (text) or says No.
 struct FakePrompts : platform::UserPrompts {
     std::vector<std::string> errors;
+    std::deque<std::optional<std::string>> textAnswers;
+    std::deque<bool> yesNoAnswers;
+    // "caption|label|default" or "caption|question" per prompt shown.
+    std::vector<std::string> asked;
     void showError(const std::string& message) override { errors.push_back(message); }
+    std::optional<std::string> askText(const std::string& caption, const std::string& label,
+                                       const std::string& defaultText) override
+    {
+        asked.push_back(caption + "|" + label + "|" + defaultText);
+        return pop(textAnswers, std::optional<std::string>());
+    }
+    bool askYesNo(const std::string& caption, const std::string& question) override
+    {
+        asked.push_back(caption + "|" + question);
+        return pop(yesNoAnswers, false);
+    }
+
+private:
+    template <typename T> static T pop(std::deque<T>& queue, T fallback)
+    {
+        if (queue.empty())
+            return fallback;
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
+    }
 };
 
 struct FakeSaveDialog : platform::SaveFileDialog {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,11 @@ inline std::string golden(const std::string& relative)
 class RecordingPrompts : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override { errors.push_back(message); }
+    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
     std::vector<std::string> errors;
 };
 
