@@ -24,6 +24,11 @@ struct QuietDesktop : platform::Desktop {
 
 struct QuietPrompts : platform::UserPrompts {
     void showError(const std::string&) override {}
+    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
+    {
+        return {};
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
 };
 
 struct NoSaveDialog : platform::SaveFileDialog {
