@@ -17,7 +17,8 @@ namespace pell::gui {
 namespace {
 
 const QColor Grey(128, 128, 128);
-const QColor Face(160, 160, 164);
+const QColor Face(104, 106, 112);
+const QString AddressStyle = QStringLiteral("color: #bfe0ff; text-decoration: underline;");
 constexpr unsigned long FigurePauseMs = 150;
 
 } // namespace
@@ -84,14 +85,14 @@ InfoForm::InfoForm(platform::Desktop& desktop, QWidget* parent)
     name->setAlignment(Qt::AlignCenter);
 
     address_ = new QLabel(QString::fromLatin1(WebAddress), this);
-    address_->setStyleSheet(QStringLiteral("color: #0000c0; text-decoration: underline;"));
+    address_->setStyleSheet(AddressStyle);
     address_->setAlignment(Qt::AlignCenter);
     address_->setCursor(Qt::PointingHandCursor);
-    address_->setAutoFillBackground(true);
     address_->installEventFilter(this);
 
     auto* contact = new QLabel(QString::fromLatin1(ContactLine), this);
     contact->setAlignment(Qt::AlignCenter);
+    contact->setStyleSheet(QStringLiteral("color: #e8e8e8;"));
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setDefault(true);
@@ -132,10 +133,7 @@ bool InfoForm::eventFilter(QObject* watched, QEvent* event)
 
 void InfoForm::drawFigure()
 {
-    QPalette greyed = address_->palette();
-    greyed.setColor(QPalette::Window, Grey);
-    address_->setPalette(greyed);
-    address_->setStyleSheet(QStringLiteral("color: #0000c0; background: rgb(128,128,128);"));
+    address_->setStyleSheet(QStringLiteral("color: #bfe0ff; background: rgb(128,128,128);"));
     figure_->begin();
     ok_->raise();
     // A pause before the first point and before each of the last four lines.
@@ -149,7 +147,7 @@ void InfoForm::drawFigure()
 void InfoForm::hideEvent(QHideEvent* event)
 {
     figure_->clear();
-    address_->setStyleSheet(QStringLiteral("color: #0000c0; text-decoration: underline;"));
+    address_->setStyleSheet(AddressStyle);
     QDialog::hideEvent(event);
 }
 

@@ -64,7 +64,7 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
 void MainWindow::buildMenus()
 {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    exit_ = fileMenu_->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    exit_ = fileMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
 
     serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
 
