@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/Uptime.h"
+#include "platform/UserPrompts.h"
+#include "session/SessionShared.h"
+#include "settings/AppSettings.h"
+#include "settings/AppSettingsFiles.h"
+#include "settings/ServerList.h"
+#include "settings/ServerViews.h"
+#include "settings/SessionLauncher.h"
+#include "settings/TemplateStore.h"
+
+#include <functional>
+#include <string>
+
+namespace pell::app {
+
+// What the program holds for its whole run, and the start-up work of each long-lived
+// window's creation step. The windows are thin views over it; main wires them together
+// in the start-up order.
+class AppCore {
+public:
+    // programFolder ends in "/"; windows creates the session windows StartSession asks for.
+    AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts);
+
+    // The main window's creation step: records the start time and fills the server list
+    // from SList.dat when it exists.
+    void createMainWindowData();
+    // The options dialog's creation step: Folders.dat, Accept.dat, Disable.dat,
+    // Ignore.dat and settings.ini, then the Server menu, then Proxy.ini.
+    void loadOptions();
+    // The script editor's creation step: Template.dat.
+    void loadTemplates();
+    // The about box's creation step, in this order: the shell associations, Color.dat
+    // (colours, script delay, language), auto-connect, the link from the command line.
+    // An error ends the step where it is raised, so the later parts do not run.
+    void runStartUpWork();
+
+    // Parts of the start-up work that other windows of the program provide; each may be
+    // left empty.
+    std::function<void()> WriteShellAssociations;
+    std::function<void()> ApplyLanguage;
+    std::function<void()> HandleCommandLineLink;
+
+    const std::string& programFolder() const { return files_.folder().folder(); }
+    const settings::SettingsFolder& settingsFolder() const { return files_.folder(); }
+    const settings::AppSettingsFiles& files() const { return files_; }
+    settings::AppSettings& settings() { return settings_; }
+    settings::ServerList& servers() { return servers_; }
+    settings::ServerViews& serverViews() { return serverViews_; }
+    settings::SessionLauncher& launcher() { return launcher_; }
+    settings::TemplateStore& templates() { return templates_; }
+    session::SessionShared& shared() { return shared_; }
+    const Uptime& uptime() const { return uptime_; }
+
+private:
+    settings::AppSettingsFiles files_;
+    settings::AppSettings settings_;
+    settings::ServerList servers_;
+    settings::ServerViews serverViews_;
+    settings::SessionLauncher launcher_;
+    settings::TemplateStore templates_;
+    session::SessionShared shared_;
+    Uptime uptime_;
+};
+
+} // namespace pell::app

@@ -1,0 +1,48 @@
+#include "gui/AppShell.h"
+
+#include "app/StartUp.h"
+#include "gui/InfoForm.h"
+#include "gui/MainWindow.h"
+#include "gui/SplashWindow.h"
+
+namespace pell::gui {
+
+AppShell::AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows)
+    : core_(std::move(programFolder), sessionWindows, prompts_)
+{
+}
+
+AppShell::~AppShell() = default;
+
+void AppShell::start(std::chrono::milliseconds splashTime)
+{
+    app::StartUp startUp(prompts_);
+    startUp.add("main window", [this] {
+        mainWindow_ = std::make_unique<MainWindow>(core_, desktop_);
+        desktop_.setWindow(mainWindow_.get());
+        prompts_.setOwner(mainWindow_.get());
+        core_.createMainWindowData();
+    });
+    startUp.add("options", [this] { core_.loadOptions(); });
+    startUp.add("script editor", [this] { core_.loadTemplates(); });
+    startUp.add("about box", [this] {
+        info_ = new InfoForm(desktop_, mainWindow_.get());
+        QObject::connect(mainWindow_.get(), &MainWindow::infoRequested, info_, [this] {
+            info_->show();
+            info_->raise();
+        });
+        core_.runStartUpWork();
+    });
+    startUp.add("splash", [this] { splash_ = new SplashWindow(mainWindow_.get()); });
+    startUp.run();
+
+    if (splash_) {
+        splash_->showFor(splashTime);
+        delete splash_;
+        splash_ = nullptr;
+    }
+    if (mainWindow_)
+        mainWindow_->show();
+}
+
+} // namespace pell::gui

@@ -1,0 +1,165 @@
+#include "gui/MainWindow.h"
+
+#include "app/Uptime.h"
+#include "gui/QtDesktop.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
+#include <ctime>
+
+namespace pell::gui {
+
+MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* parent)
+    : QMainWindow(parent), core_(core), desktop_(desktop)
+{
+    setWindowTitle(QStringLiteral("Pell-IRC"));
+    resize(866, 592);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    sessions_ = new QMdiArea(central);
+    addresses_ = new QListWidget(central);
+    addresses_->setFixedHeight(71);
+    layout->addWidget(sessions_, 1);
+    layout->addWidget(addresses_);
+    setCentralWidget(central);
+
+    buildMenus();
+    buildStatusBar();
+
+    // Other windows may listen to the same model events: keep what they installed.
+    auto& views = core_.serverViews();
+    views.OnRebuilt = [this, previous = views.OnRebuilt] {
+        if (previous)
+            previous();
+        rebuildServerMenu();
+    };
+    auto& list = core_.shared().Addresses;
+    list.OnChanged = [this, previous = list.OnChanged] {
+        if (previous)
+            previous();
+        showNewAddresses();
+    };
+    connect(addresses_, &QListWidget::clicked, this, &MainWindow::addressClicked);
+    rebuildServerMenu();
+    showNewAddresses();
+}
+
+void MainWindow::buildMenus()
+{
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    exit_ = fileMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+
+    serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
+
+    optionsMenu_ = menuBar()->addMenu(QStringLiteral("&Options"));
+    onTop_ = optionsMenu_->addAction(QStringLiteral("On Top"));
+    onTop_->setCheckable(true);
+    connect(onTop_, &QAction::triggered, this, &MainWindow::toggleOnTop);
+
+    toolsMenu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
+    toolsMenu_->addAction(QStringLiteral("Open download folder"), this,
+                          [this] { QtDesktop::openFolder(core_.programFolder()); });
+
+    helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu_->addAction(QStringLiteral("Info"), this, &MainWindow::infoRequested);
+}
+
+void MainWindow::buildStatusBar()
+{
+    uptimePanel_ = new QLabel(this);
+    clockPanel_ = new QLabel(this);
+    auto* empty = new QLabel(this);
+    uptimePanel_->setFixedWidth(100);
+    clockPanel_->setFixedWidth(150);
+    empty->setFixedWidth(50);
+    for (QLabel* panel : {uptimePanel_, clockPanel_, empty}) {
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        statusBar()->addWidget(panel);
+    }
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setInterval(1000);
+    connect(statusTimer_, &QTimer::timeout, this, &MainWindow::updateStatus);
+    statusTimer_->start();
+    updateStatus();
+}
+
+void MainWindow::updateStatus()
+{
+    uptimePanel_->setText(QString::fromStdString(core_.uptime().text()));
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    clockPanel_->setText(QString::fromLocal8Bit(app::clockText(local)));
+}
+
+void MainWindow::rebuildServerMenu()
+{
+    serverMenu_->clear();
+    for (const auto& caption : core_.serverViews().menuCaptions()) {
+        // The menu keeps "&" as an accelerator marker, so the click handler gets the
+        // caption as it was stored and removes the markers itself.
+        auto* item = serverMenu_->addAction(QString::fromStdString(caption));
+        connect(item, &QAction::triggered, this,
+                [this, item] { core_.launcher().ServerMenuClick(item->text().toStdString()); });
+    }
+}
+
+void MainWindow::showNewAddresses()
+{
+    // Rows are only ever added at the top, so the newest entries are the ones missing.
+    const auto& entries = core_.shared().Addresses.Entries();
+    const auto shown = static_cast<std::size_t>(addresses_->count());
+    for (std::size_t i = entries.size() - std::min(shown, entries.size()); i > 0; --i)
+        addresses_->insertItem(0, QString::fromStdString(entries[i - 1]));
+}
+
+void MainWindow::addressClicked()
+{
+    const QListWidgetItem* row = addresses_->currentItem();
+    if (row && row->isSelected())
+        desktop_.openUrl(row->text().toStdString());
+}
+
+void MainWindow::toggleOnTop()
+{
+    const bool onTop = onTop_->isChecked();
+    // Changing the flag on the platform window keeps the window where it is and does
+    // not activate it; setting the widget's flags would re-create the window.
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, onTop);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Every session window is asked; a connected one refuses and quits its server
+    // first, and its refusal keeps the program running for this attempt.
+    sessions_->closeAllSubWindows();
+    const auto windows = sessions_->subWindowList();
+    const bool refused = std::any_of(windows.begin(), windows.end(), [](const QMdiSubWindow* w) { return !w->isHidden(); });
+    if (refused)
+        event->ignore();
+    else
+        event->accept();
+}
+
+} // namespace pell::gui
