@@ -8,6 +8,18 @@ Identity identityOf(const AppSettings& settings)
             settings.Invisible, settings.Operator, settings.ServerNotice, settings.Wallops};
 }
 
+void setIdentity(AppSettings& settings, const Identity& identity)
+{
+    settings.Nick = identity.Nick;
+    settings.RealName = identity.RealName;
+    settings.Username = identity.Username;
+    settings.Password = identity.Password;
+    settings.Invisible = identity.Invisible;
+    settings.Operator = identity.Operator;
+    settings.ServerNotice = identity.ServerNotice;
+    settings.Wallops = identity.Wallops;
+}
+
 void IdentityPanel::UseStandardChanged(bool set, const AppSettings& global)
 {
     useStandard = set;

@@ -20,8 +20,9 @@ struct Identity {
     bool operator==(const Identity&) const = default;
 };
 
-// The global identity of the User tab.
+// The global identity of the User tab, and storing one there.
 Identity identityOf(const AppSettings& settings);
+void setIdentity(AppSettings& settings, const Identity& identity);
 
 // The "Use standard settings" box and the identity sub-panel it governs, as the
 // server list tab and quick connect both have them.
