@@ -8,7 +8,7 @@
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -51,12 +51,21 @@ FolderChooser::FolderChooser(QWidget* parent, const std::string& start)
         if (QTreeWidgetItem* item = tree_->itemAt(at))
             tree_->setCurrentItem(item);
     });
-    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), tree_, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(f5, &QShortcut::activated, this, &FolderChooser::refreshSelected);
+    tree_->installEventFilter(this);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderChooser::folderChanged);
 
     addNode(nullptr, "/", "/");
     selectPath(start);
+}
+
+bool FolderChooser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tree_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F5) {
+        refreshSelected();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 std::string FolderChooser::choose()

@@ -29,6 +29,9 @@ public:
     // Re-reads the subfolders of the selected folder.
     void refreshSelected();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& path, const QString& name);
     void populate(QTreeWidgetItem* item);
