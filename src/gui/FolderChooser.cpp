@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -71,6 +72,11 @@ bool FolderChooser::eventFilter(QObject* watched, QEvent* event)
 std::string FolderChooser::choose()
 {
     centreOnParent(*this);
+    // Once the tree has its size, bring the selected folder into view.
+    QTimer::singleShot(0, this, [this] {
+        if (QTreeWidgetItem* item = tree_->currentItem())
+            tree_->scrollToItem(item, QAbstractItemView::PositionAtCenter);
+    });
     exec();
     return selectedPath();
 }

@@ -65,8 +65,13 @@ void IdentityFields::setGreyed(bool greyed)
 {
     setEnabled(!greyed);
     setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, greyed ? QColor(Qt::lightGray) : QApplication::palette(this).color(QPalette::Window));
+    QPalette colours = QApplication::palette(this);
+    if (greyed) {
+        colours.setColor(QPalette::Window, QColor(208, 208, 208));
+        // The labels and values stay readable on the grey.
+        colours.setColor(QPalette::Disabled, QPalette::WindowText, QColor(80, 80, 80));
+        colours.setColor(QPalette::Disabled, QPalette::Text, QColor(80, 80, 80));
+    }
     setPalette(colours);
 }
 
