@@ -1,0 +1,84 @@
+#include "gui/IdentityFields.h"
+
+#include "gui/BytesText.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace pell::gui {
+
+IdentityFields::IdentityFields(QWidget* parent)
+    : QWidget(parent), nick_(new QLineEdit), realName_(new QLineEdit), username_(new QLineEdit),
+      password_(new QLineEdit), invisible_(new QCheckBox("Invisible")), operator_(new QCheckBox("Operator")),
+      serverNotice_(new QCheckBox("Servernotice")), wallops_(new QCheckBox("Wallops"))
+{
+    nick_->setObjectName("nick");
+    realName_->setObjectName("realName");
+    username_->setObjectName("username");
+    password_->setObjectName("password");
+    password_->setEchoMode(QLineEdit::Password);
+
+    auto* fields = new QFormLayout;
+    fields->addRow("Nickname:", nick_);
+    fields->addRow("Real Name:", realName_);
+    fields->addRow("Username:", username_);
+    fields->addRow("Password:", password_);
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(invisible_, 0, 0);
+    boxes->addWidget(operator_, 0, 1);
+    boxes->addWidget(serverNotice_, 1, 0);
+    boxes->addWidget(wallops_, 1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(boxes);
+
+    for (QLineEdit* edit : {nick_, realName_, username_, password_})
+        connect(edit, &QLineEdit::textEdited, this, &IdentityFields::edited);
+    for (QCheckBox* box : {invisible_, operator_, serverNotice_, wallops_})
+        connect(box, &QCheckBox::clicked, this, &IdentityFields::edited);
+}
+
+void IdentityFields::display(const settings::Identity& identity)
+{
+    nick_->setText(fromBytes(identity.Nick));
+    realName_->setText(fromBytes(identity.RealName));
+    username_->setText(fromBytes(identity.Username));
+    password_->setText(fromBytes(identity.Password));
+    invisible_->setChecked(identity.Invisible);
+    operator_->setChecked(identity.Operator);
+    serverNotice_->setChecked(identity.ServerNotice);
+    wallops_->setChecked(identity.Wallops);
+}
+
+settings::Identity IdentityFields::identity() const
+{
+    return {toBytes(nick_->text()),  toBytes(realName_->text()), toBytes(username_->text()),
+            toBytes(password_->text()), invisible_->isChecked(),    operator_->isChecked(),
+            serverNotice_->isChecked(), wallops_->isChecked()};
+}
+
+void IdentityFields::setGreyed(bool greyed)
+{
+    setEnabled(!greyed);
+    setAutoFillBackground(true);
+    QPalette colours = QApplication::palette(this);
+    if (greyed) {
+        colours.setColor(QPalette::Window, QColor(208, 208, 208));
+        // The labels and values stay readable on the grey.
+        colours.setColor(QPalette::Disabled, QPalette::WindowText, QColor(80, 80, 80));
+        colours.setColor(QPalette::Disabled, QPalette::Text, QColor(80, 80, 80));
+    }
+    setPalette(colours);
+}
+
+void IdentityFields::edited()
+{
+    if (OnEdited)
+        OnEdited(identity());
+}
+
+} // namespace pell::gui

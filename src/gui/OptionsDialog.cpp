@@ -1,0 +1,213 @@
+#include "gui/OptionsDialog.h"
+
+#include "gui/BytesText.h"
+#include "gui/DialogPlacement.h"
+#include "gui/FieldBinding.h"
+#include "gui/IdentityFields.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace pell::gui {
+
+OptionsDialog::OptionsDialog(QWidget* parent, settings::OptionsModel& model, FolderChooser& chooser)
+    : QDialog(parent), model_(model), chooser_(chooser)
+{
+    setWindowTitle("Options");
+    setModal(false);
+    resize(750, 519);
+
+    auto* tabs = new QTabWidget;
+    tabs->setObjectName("tabs");
+    tabs->addTab(userTab(), "User");
+    tabs->addTab(serverTab(), "Serverlist");
+    tabs->addTab(firewallTab(), "Firewall");
+    tabs->addTab(downloadPathTab(), "Downloadpath");
+    tabs->addTab(downloadsTab(), "Downloads");
+    tabs->addTab(miscTab(), "Misc");
+
+    auto* close = new QPushButton("Close");
+    close->setObjectName("close");
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &OptionsDialog::reject);
+    auto* bar = new QHBoxLayout;
+    bar->addStretch();
+    bar->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addLayout(bar);
+    showModel();
+}
+
+void OptionsDialog::showCentred()
+{
+    showModel();
+    if (!isVisible())
+        centreOnParent(*this);
+    show();
+    raise();
+    activateWindow();
+}
+
+void OptionsDialog::reject()
+{
+    QDialog::reject();
+    model_.Close();
+    showModel(); // the nickname lost its spaces
+}
+
+QWidget* OptionsDialog::userTab()
+{
+    auto* tab = new QWidget;
+    user_ = new IdentityFields;
+    user_->setObjectName("user");
+    user_->OnEdited = [this](const settings::Identity& id) { settings::setIdentity(model_.settings(), id); };
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(user_);
+    layout->addStretch();
+    return tab;
+}
+
+QWidget* OptionsDialog::serverTab()
+{
+    auto* tab = new QWidget;
+    settings::ServerEditor& panel = model_.server();
+    serverName_ = boundEdit("serverName", [&panel]() -> std::string& { return panel.Name; });
+    serverHost_ = boundEdit("serverHost", [&panel]() -> std::string& { return panel.Host; });
+    serverPort_ = boundEdit("serverPort", [&panel]() -> std::string& { return panel.Port; });
+    autoConnect_ = boundBox("Auto-Connect at startup", "autoConnect", [&panel]() -> bool& { return panel.AutoConnect; });
+    useStandard_ = new QCheckBox("Use standard settings");
+    useStandard_->setObjectName("useStandard");
+    serverIdentity_ = new IdentityFields;
+    serverIdentity_->setObjectName("serverIdentity");
+    serverIdentity_->OnEdited = [&panel](const settings::Identity& id) { panel.identity.values = id; };
+    connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
+        model_.UseStandardSettingsChanged(set);
+        showServerPanel();
+    });
+
+    auto* save = new QPushButton("Save");
+    save->setObjectName("serverSave");
+    auto* remove = new QPushButton("Delete");
+    remove->setObjectName("serverDelete");
+    connect(save, &QPushButton::clicked, this, [this] {
+        model_.ServerSave();
+        showServerPanel();
+        showServerRows();
+    });
+    connect(remove, &QPushButton::clicked, this, [this] {
+        model_.ServerDelete();
+        showServerRows();
+    });
+
+    serverRows_ = new QTreeWidget;
+    serverRows_->setObjectName("serverRows");
+    serverRows_->setHeaderLabels({"Name", "Host", "Port"});
+    serverRows_->setRootIsDecorated(false);
+    serverRows_->setColumnWidth(0, 150);
+    serverRows_->setColumnWidth(1, 150);
+    connect(serverRows_, &QTreeWidget::itemClicked, this, [this] {
+        const auto selected = serverRows_->selectedItems();
+        if (selected.size() != 1)
+            return;
+        model_.ServerListClick(toBytes(selected.front()->text(0)));
+        showServerPanel();
+    });
+
+    auto* where = new QFormLayout;
+    where->addRow("Name:", serverName_);
+    where->addRow("Server:", serverHost_);
+    where->addRow("Port:", serverPort_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(save);
+    buttons->addWidget(remove);
+    auto* editing = new QVBoxLayout;
+    editing->addLayout(where);
+    editing->addWidget(autoConnect_);
+    editing->addWidget(new QLabel("Usersettings:"));
+    editing->addWidget(useStandard_);
+    editing->addWidget(serverIdentity_);
+    editing->addStretch();
+    editing->addLayout(buttons);
+
+    auto* layout = new QHBoxLayout(tab);
+    layout->addLayout(editing, 0);
+    layout->addWidget(serverRows_, 1);
+    return tab;
+}
+
+void OptionsDialog::showModel()
+{
+    const settings::AppSettings& s = model_.settings();
+    user_->display(settings::identityOf(s));
+    showServerPanel();
+    showServerRows();
+
+    proxyHost_->setText(fromBytes(s.ProxyHost));
+    proxyPort_->setText(fromBytes(s.ProxyPort));
+    proxyNeedsAuth_->setChecked(s.ProxyNeedsAuth);
+    proxyUser_->setText(fromBytes(s.ProxyUser));
+    proxyPassword_->setText(fromBytes(s.ProxyPassword));
+    proxyType_->setCurrentIndex(s.ProxyType >= 0 && s.ProxyType < proxyType_->count() ? s.ProxyType : -1);
+
+    folderExtension_->setText(fromBytes(model_.FolderExtension));
+    folderPath_->setText(fromBytes(model_.FolderPath));
+    showFolderRules();
+
+    downloadMode_->setCurrentIndex(s.DownloadMode >= 0 && s.DownloadMode < downloadMode_->count() ? s.DownloadMode
+                                                                                                   : -1);
+    showExtensions();
+
+    showColours();
+    scriptDelay_->setText(fromBytes(s.ScriptDelay));
+    flash_->setChecked(s.FlashOnMessage);
+    language_->button(s.Language == 0 ? 0 : 1)->setChecked(true);
+}
+
+void OptionsDialog::showServerPanel()
+{
+    const settings::ServerEditor& panel = model_.server();
+    serverName_->setText(fromBytes(panel.Name));
+    serverHost_->setText(fromBytes(panel.Host));
+    serverPort_->setText(fromBytes(panel.Port));
+    autoConnect_->setChecked(panel.AutoConnect);
+    useStandard_->setChecked(panel.identity.useStandard);
+    serverIdentity_->display(panel.identity.values);
+    serverIdentity_->setGreyed(!panel.identity.enabled());
+}
+
+void OptionsDialog::showServerRows()
+{
+    serverRows_->clear();
+    for (const auto& row : model_.views().rows())
+        serverRows_->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{fromBytes(row.Name), fromBytes(row.Host), fromBytes(row.Port)}));
+}
+
+void OptionsDialog::showFolderRules()
+{
+    folderRules_->clear();
+    for (const auto& rule : model_.settings().FolderRules)
+        folderRules_->addTopLevelItem(new QTreeWidgetItem(QStringList{fromBytes(rule.Pattern), fromBytes(rule.Folder)}));
+}
+
+void OptionsDialog::showExtensions()
+{
+    for (ExtensionColumn& column : extensions_) {
+        column.field->setText(fromBytes(model_.extensionField(column.list)));
+        column.view->clear();
+        for (const std::string& pattern : model_.patterns(column.list))
+            column.view->addItem(fromBytes(pattern));
+    }
+}
+
+} // namespace pell::gui

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "settings/OptionsModel.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTreeWidget;
+
+namespace pell::gui {
+
+class FolderChooser;
+class IdentityFields;
+
+// The "Options" dialog over its model: six tabs and a Close button. It is created once
+// and hidden between uses; the main window's Options item calls showCentred(). Every
+// edit reaches AppSettings at once; every close writes the settings files.
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    OptionsDialog(QWidget* parent, settings::OptionsModel& model, FolderChooser& chooser);
+
+    // Shows the dialog without blocking, centred on the main window.
+    void showCentred();
+    // Redraws every control from the model (after loading, after a language change).
+    void showModel();
+
+protected:
+    // The Close button, the window frame and Escape all end here.
+    void reject() override;
+
+private:
+    struct ExtensionColumn {
+        settings::ExtensionList list;
+        QLineEdit* field = nullptr;
+        QListWidget* view = nullptr;
+    };
+    struct ColourRow {
+        settings::ColourSlot slot;
+        QLabel* sample = nullptr;
+    };
+
+    QWidget* userTab();
+    QWidget* serverTab();
+    QWidget* firewallTab();
+    QWidget* downloadPathTab();
+    QWidget* downloadsTab();
+    QWidget* miscTab();
+    QWidget* extensionColumn(ExtensionColumn& column, const QString& caption);
+    void showServerPanel();
+    void showServerRows();
+    void showFolderRules();
+    void showExtensions();
+    void showColours();
+    void chooseColour(const ColourRow& row);
+
+    settings::OptionsModel& model_;
+    FolderChooser& chooser_;
+
+    IdentityFields* user_ = nullptr;
+
+    QLineEdit* serverName_ = nullptr;
+    QLineEdit* serverHost_ = nullptr;
+    QLineEdit* serverPort_ = nullptr;
+    QCheckBox* autoConnect_ = nullptr;
+    QCheckBox* useStandard_ = nullptr;
+    IdentityFields* serverIdentity_ = nullptr;
+    QTreeWidget* serverRows_ = nullptr;
+
+    QLineEdit* proxyHost_ = nullptr;
+    QLineEdit* proxyPort_ = nullptr;
+    QCheckBox* proxyNeedsAuth_ = nullptr;
+    QLineEdit* proxyUser_ = nullptr;
+    QLineEdit* proxyPassword_ = nullptr;
+    QComboBox* proxyType_ = nullptr;
+
+    QLineEdit* folderExtension_ = nullptr;
+    QLineEdit* folderPath_ = nullptr;
+    QTreeWidget* folderRules_ = nullptr;
+
+    QComboBox* downloadMode_ = nullptr;
+    std::array<ExtensionColumn, 3> extensions_{{{settings::ExtensionList::Accept},
+                                                {settings::ExtensionList::Disable},
+                                                {settings::ExtensionList::Ignore}}};
+
+    std::array<ColourRow, 4> colours_{{{settings::ColourSlot::Own},
+                                       {settings::ColourSlot::Others},
+                                       {settings::ColourSlot::System},
+                                       {settings::ColourSlot::Action}}};
+    QLineEdit* scriptDelay_ = nullptr;
+    QCheckBox* flash_ = nullptr;
+    QButtonGroup* language_ = nullptr;
+};
+
+} // namespace pell::gui

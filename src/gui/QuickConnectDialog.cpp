@@ -1,0 +1,82 @@
+#include "gui/QuickConnectDialog.h"
+
+#include "gui/BytesText.h"
+#include "gui/DialogPlacement.h"
+#include "gui/IdentityFields.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pell::gui {
+
+QuickConnectDialog::QuickConnectDialog(QWidget* parent, settings::QuickConnectModel& model)
+    : QDialog(parent), model_(model), name_(new QLineEdit), server_(new QLineEdit), port_(new QLineEdit),
+      useStandard_(new QCheckBox("Use standard settings")), identity_(new IdentityFields)
+{
+    setWindowTitle("Quick connect");
+    setModal(true);
+    resize(334, 436);
+    name_->setObjectName("name");
+    server_->setObjectName("server");
+    port_->setObjectName("port");
+    useStandard_->setObjectName("useStandard");
+
+    auto* where = new QFormLayout;
+    where->addRow("Name:", name_);
+    where->addRow("Server:", server_);
+    where->addRow("Port:", port_);
+    auto* connectButton = new QPushButton("Connect");
+    connectButton->setObjectName("connect");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(connectButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(where);
+    layout->addWidget(new QLabel("Usersettings:"));
+    layout->addWidget(useStandard_);
+    layout->addWidget(identity_);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Name = toBytes(t); });
+    connect(server_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Server = toBytes(t); });
+    connect(port_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Port = toBytes(t); });
+    connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
+        model_.UseStandardSettingsChanged(set);
+        showModel();
+    });
+    identity_->OnEdited = [this](const settings::Identity& id) { model_.identity.values = id; };
+    connect(connectButton, &QPushButton::clicked, this, [this] {
+        model_.ConnectClick();
+        showModel();
+        accept();
+    });
+    showModel();
+}
+
+void QuickConnectDialog::run()
+{
+    model_.Open();
+    showModel();
+    centreOnParent(*this);
+    exec();
+    model_.Closed();
+}
+
+void QuickConnectDialog::showModel()
+{
+    name_->setText(fromBytes(model_.Name));
+    server_->setText(fromBytes(model_.Server));
+    port_->setText(fromBytes(model_.Port));
+    useStandard_->setChecked(model_.identity.useStandard);
+    identity_->display(model_.identity.values);
+    identity_->setGreyed(!model_.identity.enabled());
+}
+
+} // namespace pell::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "settings/QuickConnectModel.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace pell::gui {
+
+class IdentityFields;
+
+// The "Quick connect" dialog over its model. The main window's File item
+// "Quick connect" calls run().
+class QuickConnectDialog : public QDialog {
+    Q_OBJECT
+public:
+    QuickConnectDialog(QWidget* parent, settings::QuickConnectModel& model);
+
+    // Refreshes the identity, shows the dialog modally and, once it is closed in
+    // whatever way, starts the session.
+    void run();
+
+private:
+    void showModel();
+
+    settings::QuickConnectModel& model_;
+    QLineEdit* name_;
+    QLineEdit* server_;
+    QLineEdit* port_;
+    QCheckBox* useStandard_;
+    IdentityFields* identity_;
+};
+
+} // namespace pell::gui

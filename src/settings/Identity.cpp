@@ -1,0 +1,30 @@
+#include "settings/Identity.h"
+
+namespace pell::settings {
+
+Identity identityOf(const AppSettings& settings)
+{
+    return {settings.Nick,      settings.RealName, settings.Username,     settings.Password,
+            settings.Invisible, settings.Operator, settings.ServerNotice, settings.Wallops};
+}
+
+void setIdentity(AppSettings& settings, const Identity& identity)
+{
+    settings.Nick = identity.Nick;
+    settings.RealName = identity.RealName;
+    settings.Username = identity.Username;
+    settings.Password = identity.Password;
+    settings.Invisible = identity.Invisible;
+    settings.Operator = identity.Operator;
+    settings.ServerNotice = identity.ServerNotice;
+    settings.Wallops = identity.Wallops;
+}
+
+void IdentityPanel::UseStandardChanged(bool set, const AppSettings& global)
+{
+    useStandard = set;
+    if (set)
+        values = identityOf(global);
+}
+
+} // namespace pell::settings

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/UserPrompts.h"
+#include "settings/AppSettings.h"
+#include "settings/Identity.h"
+#include "settings/SessionLauncher.h"
+
+#include <string>
+
+namespace pell::settings {
+
+// Quick connect without its widgets: a one-off profile for a server that is not in
+// the list. Nothing here is saved; the fields keep their values between openings.
+class QuickConnectModel {
+public:
+    QuickConnectModel(const AppSettings& settings, SessionLauncher& launcher, platform::UserPrompts& prompts)
+        : settings_(settings), launcher_(launcher), prompts_(prompts)
+    {
+    }
+
+    std::string Name;
+    std::string Server;
+    std::string Port = "6667"; // as typed
+    IdentityPanel identity;
+
+    // Before the dialog is shown: clear and set "Use standard settings" again, so the
+    // sub-panel holds a fresh copy of the global identity.
+    void Open();
+    // The "Use standard settings" box changed.
+    void UseStandardSettingsChanged(bool set);
+    // "Connect": the nickname loses its spaces; the dialog then closes.
+    void ConnectClick();
+    // The dialog has closed, whichever way: start a session from the fields. A port
+    // that is not a decimal integer is shown as an error and starts nothing.
+    void Closed();
+
+private:
+    const AppSettings& settings_;
+    SessionLauncher& launcher_;
+    platform::UserPrompts& prompts_;
+};
+
+} // namespace pell::settings
