@@ -1,5 +1,6 @@
 // The session model under the loads of a busy network: nick changes and quits across
 // many big channels, and a flood of coloured channel messages into the text store.
+#include "QuietPorts.h"
 #include "irc/TIdIRC.h"
 #include "irc/TIdIRCUser.h"
 #include "platform/EventQueue.h"
@@ -16,24 +17,9 @@ using namespace pell::session;
 
 namespace {
 
-struct QuietDesktop : platform::Desktop {
-    bool isMainWindowInFront() const override { return true; }
-    void flashWindow() override {}
-    void openUrl(const std::string&) override {}
-};
-
-struct QuietPrompts : platform::UserPrompts {
-    void showError(const std::string&) override {}
-    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
-    {
-        return {};
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-};
-
-struct NoSaveDialog : platform::SaveFileDialog {
-    std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
-};
+using bench::NoSaveDialog;
+using bench::QuietDesktop;
+using bench::QuietPrompts;
 
 // A session model with its handlers bound to an idle engine; handlers are called the
 // way the engine calls them.

@@ -1,5 +1,6 @@
 // The session window's text view under a flood: 100,000 coloured lines appended one by
 // one through the model, then painting and scrolling. Runs offscreen.
+#include "QuietPorts.h"
 #include "gui/SessionWindow.h"
 #include "gui/TextView.h"
 #include "session/LineFormatter.h"
@@ -18,17 +19,9 @@ using namespace pell;
 
 namespace {
 
-struct QuietDesktop : platform::Desktop {
-    bool isMainWindowInFront() const override { return true; }
-    void flashWindow() override {}
-    void openUrl(const std::string&) override {}
-};
-struct QuietPrompts : platform::UserPrompts {
-    void showError(const std::string&) override {}
-};
-struct NoSaveDialog : platform::SaveFileDialog {
-    std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
-};
+using bench::NoSaveDialog;
+using bench::QuietDesktop;
+using bench::QuietPrompts;
 
 double residentMiB()
 {

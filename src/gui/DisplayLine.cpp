@@ -56,7 +56,7 @@ std::vector<int> charPositions(std::string_view bytes, bool utf8)
 
 DisplayLine BuildDisplayLine(const session::FormattedLine& line)
 {
-    const std::string plain = line.PlainText();
+    const std::string_view plain = line.Text();
     // One decision and one decoding per line: a UTF-8 character cut by a code still shows.
     const bool utf8 = IsValidUtf8(plain);
     const std::vector<int> at = charPositions(plain, utf8);
@@ -67,7 +67,8 @@ DisplayLine BuildDisplayLine(const session::FormattedLine& line)
         if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
             c = QChar(0x2400 + c.unicode());
     std::size_t byte = 0;
-    for (const auto& run : line.Runs) {
+    for (std::size_t r = 0; r < line.RunCount(); ++r) {
+        const session::TextRunView run = line.RunAt(r);
         QTextLayout::FormatRange range;
         range.start = at[byte];
         range.length = at[byte + run.Text.size()] - range.start;

@@ -89,9 +89,7 @@ void TextView::measureNewLines()
     // An estimate from the byte count; painting corrects it for the lines it measures.
     const int count = lineCount();
     for (int i = measured_; i < count; ++i) {
-        std::size_t bytes = 0;
-        for (const auto& run : lines_->Lines()[static_cast<std::size_t>(i)].Runs)
-            bytes += run.Text.size();
+        const std::size_t bytes = lines_->Lines()[static_cast<std::size_t>(i)].Text().size();
         widest_ = std::max(widest_, static_cast<int>(std::min<std::size_t>(bytes, 100000)) * charWidth_);
     }
     measured_ = count;
