@@ -1,9 +1,33 @@
 #include "app/AppCore.h"
 
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
 namespace pell::app {
 
+namespace {
+
+// The user's home folder with a trailing "/": the first folder the download tab offers.
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if ((!home || !*home))
+        if (const passwd* entry = getpwuid(getuid()))
+            home = entry->pw_dir;
+    std::string folder = home && *home ? home : "/";
+    if (folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+} // namespace
+
 AppCore::AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts)
-    : files_(settings::SettingsFolder(std::move(programFolder))), launcher_(servers_, windows, prompts)
+    : files_(settings::SettingsFolder(std::move(programFolder))),
+      launcher_(servers_, windows, prompts),
+      options_(settings_, servers_, serverViews_, files_, prompts, homeFolder()),
+      quickConnect_(settings_, launcher_, prompts)
 {
 }
 
@@ -15,9 +39,7 @@ void AppCore::createMainWindowData()
 
 void AppCore::loadOptions()
 {
-    files_.loadOptionsFiles(settings_);
-    serverViews_.RebuildServerViews(servers_);
-    files_.loadProxyIni(settings_);
+    options_.Create();
 }
 
 void AppCore::loadTemplates()

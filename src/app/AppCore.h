@@ -5,6 +5,8 @@
 #include "session/SessionShared.h"
 #include "settings/AppSettings.h"
 #include "settings/AppSettingsFiles.h"
+#include "settings/OptionsModel.h"
+#include "settings/QuickConnectModel.h"
 #include "settings/ServerList.h"
 #include "settings/ServerViews.h"
 #include "settings/SessionLauncher.h"
@@ -27,7 +29,8 @@ public:
     // from SList.dat when it exists.
     void createMainWindowData();
     // The options dialog's creation step: Folders.dat, Accept.dat, Disable.dat,
-    // Ignore.dat and settings.ini, then the Server menu, then Proxy.ini.
+    // Ignore.dat and settings.ini, "Use standard settings", then the Server menu, then
+    // Proxy.ini.
     void loadOptions();
     // The script editor's creation step: Template.dat.
     void loadTemplates();
@@ -50,6 +53,8 @@ public:
     settings::ServerViews& serverViews() { return serverViews_; }
     settings::SessionLauncher& launcher() { return launcher_; }
     settings::TemplateStore& templates() { return templates_; }
+    settings::OptionsModel& options() { return options_; }
+    settings::QuickConnectModel& quickConnect() { return quickConnect_; }
     session::SessionShared& shared() { return shared_; }
     const Uptime& uptime() const { return uptime_; }
 
@@ -60,6 +65,8 @@ private:
     settings::ServerViews serverViews_;
     settings::SessionLauncher launcher_;
     settings::TemplateStore templates_;
+    settings::OptionsModel options_;
+    settings::QuickConnectModel quickConnect_;
     session::SessionShared shared_;
     Uptime uptime_;
 };

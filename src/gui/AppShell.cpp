@@ -1,8 +1,11 @@
 #include "gui/AppShell.h"
 
 #include "app/StartUp.h"
+#include "gui/FolderChooser.h"
 #include "gui/InfoForm.h"
 #include "gui/MainWindow.h"
+#include "gui/OptionsDialog.h"
+#include "gui/QuickConnectDialog.h"
 #include "gui/SplashWindow.h"
 
 namespace pell::gui {
@@ -23,7 +26,17 @@ void AppShell::start(std::chrono::milliseconds splashTime)
         prompts_.setOwner(mainWindow_.get());
         core_.createMainWindowData();
     });
-    startUp.add("options", [this] { core_.loadOptions(); });
+    startUp.add("options", [this] {
+        core_.loadOptions();
+        folderChooser_ = new FolderChooser(mainWindow_.get(), core_.options().FolderPath);
+        options_ = new OptionsDialog(mainWindow_.get(), core_.options(), *folderChooser_);
+        QObject::connect(mainWindow_.get(), &MainWindow::optionsRequested, options_, &OptionsDialog::showCentred);
+    });
+    startUp.add("quick connect", [this] {
+        quickConnect_ = new QuickConnectDialog(mainWindow_.get(), core_.quickConnect());
+        QObject::connect(mainWindow_.get(), &MainWindow::quickConnectRequested, quickConnect_,
+                         &QuickConnectDialog::run);
+    });
     startUp.add("script editor", [this] { core_.loadTemplates(); });
     startUp.add("about box", [this] {
         info_ = new InfoForm(desktop_, mainWindow_.get());

@@ -11,8 +11,11 @@
 
 namespace pell::gui {
 
+class FolderChooser;
 class InfoForm;
 class MainWindow;
+class OptionsDialog;
+class QuickConnectDialog;
 class SplashWindow;
 
 // The long-lived windows of the program and their creation at start-up, in the fixed
@@ -36,6 +39,9 @@ private:
     app::AppCore core_;
     std::unique_ptr<MainWindow> mainWindow_;
     InfoForm* info_ = nullptr;         // owned by the main window
+    FolderChooser* folderChooser_ = nullptr;     // owned by the main window
+    OptionsDialog* options_ = nullptr;           // owned by the main window
+    QuickConnectDialog* quickConnect_ = nullptr; // owned by the main window
     SplashWindow* splash_ = nullptr;   // lives only until the splash has been shown
 };
 

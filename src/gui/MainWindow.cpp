@@ -64,11 +64,15 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
 void MainWindow::buildMenus()
 {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    fileMenu_->addAction(QStringLiteral("Quick connect"), this, &MainWindow::quickConnectRequested);
+    fileMenu_->addSeparator();
     exit_ = fileMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
 
     serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("&Options"));
+    optionsMenu_->addAction(QStringLiteral("Options"), this, &MainWindow::optionsRequested);
+    optionsMenu_->addSeparator();
     onTop_ = optionsMenu_->addAction(QStringLiteral("On Top"));
     onTop_->setCheckable(true);
     connect(onTop_, &QAction::triggered, this, &MainWindow::toggleOnTop);

@@ -38,6 +38,8 @@ public:
 
 signals:
     void infoRequested();
+    void quickConnectRequested();
+    void optionsRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -91,8 +91,8 @@ private slots:
         QVERIFY(window->sessionArea()->subWindowList().isEmpty());
         QVERIFY(sessions.created.empty());
         QVERIFY(shell.core().settings() == settings::AppSettings{});
-        QCOMPARE(captions(window->fileMenu()), QStringList{"Exit"});
-        QCOMPARE(captions(window->optionsMenu()), QStringList{"On Top"});
+        QCOMPARE(captions(window->fileMenu()), (QStringList{"Quick connect", "-", "Exit"}));
+        QCOMPARE(captions(window->optionsMenu()), (QStringList{"Options", "-", "On Top"}));
         QCOMPARE(captions(window->toolsMenu()), QStringList{"Open download folder"});
         QCOMPARE(captions(window->helpMenu()), QStringList{"Info"});
         QVERIFY(shell.infoForm() && !shell.infoForm()->isVisible());
