@@ -10,6 +10,7 @@ Session::Session(SessionContext context, const settings::TSSettings& pendingProf
 {
     if (bindPresentation)
         bindPresentation(engine_, model_);
+    lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;
     lifecycle_.BindEngine();
     lifecycle_.Create(pendingProfile);
 }

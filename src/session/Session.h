@@ -23,6 +23,7 @@ struct SessionContext {
     SessionShared& Shared;
     SessionPorts Ports;
     platform::TextPrompt& Ask;
+    int ConnectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
 };
 
 // The model of one session window: its engine, its tabs and lists, and its connection

@@ -98,7 +98,7 @@ void SessionLifecycle::Create(const settings::TSSettings& profile)
 
 void SessionLifecycle::connect()
 {
-    engine_.ConnectAsync(ConnectTimeoutMs, [this](std::exception_ptr error) {
+    engine_.ConnectAsync(ConnectTimeout, [this](std::exception_ptr error) {
         if (error)
             platform::runReported(prompts_, [&] { std::rethrow_exception(error); });
     });

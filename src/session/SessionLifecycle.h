@@ -27,6 +27,9 @@ public:
     SessionLifecycle(irc::TIdIRC& engine, SessionModel& model, const settings::AppSettings& settings,
                      platform::UserPrompts& prompts, platform::TextPrompt& ask);
 
+    // The connect time-out; tests shorten it.
+    int ConnectTimeout = ConnectTimeoutMs;
+
     // Binds OnConnected and the new-nick prompt; handlers bound before (the
     // presentation's line for a taken nick, say) still run first.
     void BindEngine();
