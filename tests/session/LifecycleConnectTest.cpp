@@ -73,7 +73,7 @@ TEST_F(OnFake, CloseWhileConnectedAsksOnceQuitsAndClosesWhenTheServerHasGone)
     EXPECT_EQ(requests, 1);
     EXPECT_FALSE(closed);
     EXPECT_EQ(ask.asked.size(), 1u);
-    EXPECT_EQ(server.received().find("QUIT : \r\nQUIT : \r\n") != std::string::npos, true);
+    EXPECT_TRUE(server.waitForReceived("QUIT : \r\nQUIT : \r\n"));
 
     serverCloses();
     s->Lifecycle().onCloseTimer();
