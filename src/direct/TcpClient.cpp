@@ -89,6 +89,7 @@ int TcpClient::openSocket(std::uint32_t address, int port, int timeoutMs)
                 break;
             if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline)
                 throw TransportError::connectTimeout();
+            checkAborted();
             if (OnWaiting)
                 OnWaiting();
         }
@@ -112,7 +113,16 @@ void TcpClient::Connect(int timeoutMs)
         CheckSocksFields(SocksInfo, Host);
     const std::string& host = viaProxy ? SocksInfo.Host : Host;
     const int port = viaProxy ? SocksInfo.Port : Port;
-    adopt(openSocket(ResolveIPv4(host), port, timeoutMs));
+    checkAborted();
+    const int socket = openSocket(ResolveIPv4(host), port, timeoutMs);
+    {
+        std::lock_guard lock(socketMutex_);
+        if (aborted_) {
+            ::close(socket);
+            throw TransportError::socket(ECANCELED);
+        }
+        adopt(socket);
+    }
 
     if (viaProxy) {
         const int readTimeout = ReadTimeout;
@@ -122,6 +132,7 @@ void TcpClient::Connect(int timeoutMs)
             SocksHandshake(*this, SocksInfo, Host, Port);
         } catch (...) {
             ReadTimeout = readTimeout;
+            std::lock_guard lock(socketMutex_);
             closeSocket();
             throw;
         }
@@ -130,6 +141,20 @@ void TcpClient::Connect(int timeoutMs)
 
     if (OnConnected)
         OnConnected();
+}
+
+void TcpClient::Abort()
+{
+    aborted_ = true;
+    // Under the lock the handle cannot be closed and reused while we shut it down.
+    std::lock_guard lock(socketMutex_);
+    Shutdown();
+}
+
+void TcpClient::checkAborted() const
+{
+    if (aborted_)
+        throw TransportError::socket(ECANCELED);
 }
 
 } // namespace pell::direct

@@ -3,7 +3,9 @@
 #include "direct/TIdSocksInfo.h"
 #include "direct/TcpConnection.h"
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace pell::direct {
@@ -27,8 +29,17 @@ public:
     // otherwise the operating system's limit applies.
     void Connect(int timeoutMs = 0);
 
+    // Called from another thread: makes a Connect under way fail soon (within one wait
+    // slice, or at once while a proxy reply is awaited). For a client that connects
+    // once: every later Connect fails too.
+    void Abort();
+
 private:
     int openSocket(std::uint32_t address, int port, int timeoutMs);
+    void checkAborted() const;
+
+    std::atomic<bool> aborted_{false};
+    std::mutex socketMutex_; // socket handle changes against Abort
 };
 
 } // namespace pell::direct

@@ -231,6 +231,21 @@ void TcpConnection::Disconnect()
         OnDisconnected();
 }
 
+void TcpConnection::TakeOver(TcpConnection& other)
+{
+    closeSocket();
+    socket_ = other.socket_;
+    peerClosed_ = other.peerClosed_.load();
+    buffer_ = std::move(other.buffer_);
+    start_ = other.start_;
+    scanned_ = other.scanned_;
+    other.socket_ = -1;
+    other.peerClosed_ = false;
+    other.buffer_.clear();
+    other.start_ = 0;
+    other.scanned_ = 0;
+}
+
 void TcpConnection::compact()
 {
     if (start_ == 0)

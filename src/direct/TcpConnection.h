@@ -61,6 +61,11 @@ public:
     void Shutdown();
     void Disconnect();
 
+    // Takes the other connection's socket together with whatever it has buffered but
+    // not yet handed out (bytes a proxy sent right after its reply, say); the other is
+    // left closed. Neither connection may be in use on another thread.
+    void TakeOver(TcpConnection& other);
+
     int socketHandle() const { return socket_; }
 
 protected:

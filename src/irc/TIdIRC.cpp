@@ -41,6 +41,7 @@ TIdIRC::TIdIRC(platform::GuiDispatcher& gui)
 
 TIdIRC::~TIdIRC()
 {
+    cancelConnect();
     if (Connected())
         Disconnect(true);
     stopReader();
@@ -74,8 +75,16 @@ void TIdIRC::SetState(TIdIRCState state)
         OnStateChange();
 }
 
-void TIdIRC::Connect(int timeoutMs)
+// A connect under way on its helper thread. The helper touches only this record.
+struct TIdIRC::PendingConnect {
+    direct::TcpClient client;
+    std::shared_ptr<platform::WorkerLink> link = platform::WorkerLink::create();
+    std::thread thread;
+};
+
+void TIdIRC::beginConnect()
 {
+    cancelConnect();
     if (Connected())
         Disconnect(true);
     else
@@ -95,8 +104,82 @@ void TIdIRC::Connect(int timeoutMs)
     socket_.BoundIP = BoundIP;
     socket_.ReadTimeout = 0;
     socket_.LineAction = direct::MaxLineAction::maException;
-    socket_.Connect(timeoutMs);
+}
 
+void TIdIRC::Connect(int timeoutMs)
+{
+    beginConnect();
+    socket_.Connect(timeoutMs);
+    logOn();
+}
+
+void TIdIRC::ConnectAsync(int timeoutMs, ConnectDone done)
+{
+    beginConnect();
+    if (socket_.socketHandle() >= 0)
+        socket_.Disconnect();
+
+    auto job = std::make_shared<PendingConnect>();
+    direct::TcpClient& client = job->client;
+    client.Host = socket_.Host;
+    client.Port = socket_.Port;
+    client.BoundIP = socket_.BoundIP;
+    client.SocksInfo = socket_.SocksInfo;
+    client.RecvBufferSize = socket_.RecvBufferSize;
+    client.SendBufferSize = socket_.SendBufferSize;
+    pending_ = job;
+    pendingDone_ = std::move(done);
+
+    // The helper holds no pointer to the engine: the engine joins it before it goes,
+    // and the cancelled link drops a report that comes too late.
+    platform::GuiDispatcher& gui = gui_;
+    job->thread = std::thread([this, &gui, job, timeoutMs] {
+        std::exception_ptr error;
+        try {
+            job->client.Connect(timeoutMs);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        job->link->post(gui, [this, job, error] { connectEnded(job, error); });
+    });
+}
+
+void TIdIRC::connectEnded(const std::shared_ptr<PendingConnect>& job, std::exception_ptr error)
+{
+    if (pending_ != job)
+        return;
+    job->thread.join(); // it has only to return
+    pending_.reset();
+    ConnectDone done = std::move(pendingDone_);
+    pendingDone_ = nullptr;
+    if (!error) {
+        socket_.TakeOver(job->client);
+        try {
+            if (OnConnected)
+                OnConnected();
+            logOn();
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+    if (done)
+        done(error);
+}
+
+void TIdIRC::cancelConnect()
+{
+    if (!pending_)
+        return;
+    const auto job = std::move(pending_);
+    pendingDone_ = nullptr;
+    job->link->cancel();
+    job->client.Abort();
+    if (job->thread.joinable())
+        job->thread.join();
+}
+
+void TIdIRC::logOn()
+{
     SetState(csLoggingOn);
     try {
         if (OnConnect)
@@ -120,6 +203,7 @@ void TIdIRC::Disconnect(bool force)
 {
     if (state_ != csConnected && !force)
         return;
+    cancelConnect();
     if (ownUser_) {
         Users.Remove(ownUser_);
         ownUser_ = nullptr;

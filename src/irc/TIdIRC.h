@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -90,6 +92,15 @@ public:
 
     // Connection.
     void Connect(int timeoutMs);
+    // Connect without blocking the calling (GUI) thread: the TCP connect and the proxy
+    // handshake run on a helper thread, then the rest of Connect (OnConnected, the
+    // reader, registration) runs on the GUI thread, and `done` is called there with the
+    // error, or null on success. A new connect, Disconnect(true) or the engine's end
+    // meanwhile drops it quietly: `done` is not called.
+    using ConnectDone = std::function<void(std::exception_ptr error)>;
+    void ConnectAsync(int timeoutMs, ConnectDone done);
+    // True from ConnectAsync until its end has been handed to the GUI thread.
+    bool ConnectPending() const { return pending_ != nullptr; }
     void Disconnect(bool force = false);
     // False also once the reader has given up on the connection (an over-long line,
     // say): nothing would be read from it any more.
@@ -123,7 +134,13 @@ private:
     using NumericHandler = void (TIdIRC::*)(int numeric, TIdIRCUser* user);
     struct NumericRow;
 
+    struct PendingConnect;
+
     void SetState(TIdIRCState state);
+    void beginConnect();
+    void logOn();
+    void connectEnded(const std::shared_ptr<PendingConnect>& job, std::exception_ptr error);
+    void cancelConnect();
     void Dispatch();
     void NickFallback();
     // A Connect from inside an event handler drops all tracking: the line's records
@@ -198,6 +215,8 @@ private:
     std::shared_ptr<platform::WorkerLink> readerLink_;
     std::thread reader_;
     std::atomic<bool> readerFailed_{false};
+    std::shared_ptr<PendingConnect> pending_;
+    ConnectDone pendingDone_;
 
 public:
     // Channel list replies gather here before they are reported.

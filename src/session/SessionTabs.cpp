@@ -120,6 +120,14 @@ void SessionTabs::DelUser(std::string_view nick)
             view_.nickListChanged(tab.Id);
 }
 
+void SessionTabs::ClearNicks(int index)
+{
+    if (index < 0 || index >= Count() || !At(index).Nicks)
+        return;
+    At(index).Nicks->Clear();
+    view_.nickListChanged(At(index).Id);
+}
+
 void SessionTabs::NewNickForUser(std::string_view oldNick, std::string_view newNick)
 {
     for (auto& tab : tabs_)

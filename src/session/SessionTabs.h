@@ -38,6 +38,8 @@ public:
 
     void AddUserTo(std::string_view channel, std::string_view nick);
     void DelUser(std::string_view nick);
+    // Empties the nick list of the text tab at the index; other tabs are left alone.
+    void ClearNicks(int index);
     void NewNickForUser(std::string_view oldNick, std::string_view newNick);
     // A names reply: nicks[i] with flags[i] (1 op, 2 voice, 3 both). Users without a
     // flags slot are skipped; a channel without a tab drops the reply.

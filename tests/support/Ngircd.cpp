@@ -62,7 +62,7 @@ Ngircd::Ngircd(const Options& options)
 {
     dir_ = makeTempDir("ngircd");
     mkdir((dir_ + "/conf.d").c_str(), 0755);
-    port_ = freePort();
+    port_ = options.port > 0 ? options.port : freePort();
     std::ofstream conf(dir_ + "/ngircd.conf");
     conf << "[Global]\n"
          << "Name = " << name_ << "\n"

@@ -11,6 +11,7 @@ class Ngircd {
 public:
     struct Options {
         std::string password; // server password; empty for none
+        int port = 0;         // 0 picks a free one (a restart passes the old one)
     };
 
     Ngircd() : Ngircd(Options{}) {}

@@ -1,0 +1,18 @@
+#include "session/Session.h"
+
+namespace pell::session {
+
+Session::Session(SessionContext context, const settings::TSSettings& pendingProfile,
+                 const PresentationBinder& bindPresentation)
+    : model_(context.Settings, context.Shared, context.Ports),
+      engine_(context.Gui),
+      lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts, context.Ask)
+{
+    if (bindPresentation)
+        bindPresentation(engine_, model_);
+    lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;
+    lifecycle_.BindEngine();
+    lifecycle_.Create(pendingProfile);
+}
+
+} // namespace pell::session

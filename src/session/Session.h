@@ -1,0 +1,50 @@
+#pragma once
+
+#include "irc/TIdIRC.h"
+#include "platform/GuiDispatcher.h"
+#include "platform/TextPrompt.h"
+#include "session/SessionLifecycle.h"
+#include "session/SessionModel.h"
+#include "settings/AppSettings.h"
+#include "settings/TSSettings.h"
+
+#include <functional>
+
+namespace pell::session {
+
+// Binds the engine's events to the presentation of one window (and whatever else
+// reacts to them). Called once, before the window configures and connects its engine.
+using PresentationBinder = std::function<void(irc::TIdIRC&, SessionModel&)>;
+
+// Everything a session window's model needs from around it.
+struct SessionContext {
+    platform::GuiDispatcher& Gui;
+    const settings::AppSettings& Settings;
+    SessionShared& Shared;
+    SessionPorts Ports;
+    platform::TextPrompt& Ask;
+    int ConnectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
+};
+
+// The model of one session window: its engine, its tabs and lists, and its connection
+// lifecycle. Created from the pending profile, it connects at once; destroying it
+// drops the connection and everything with it.
+class Session {
+public:
+    Session(SessionContext context, const settings::TSSettings& pendingProfile,
+            const PresentationBinder& bindPresentation = {});
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    irc::TIdIRC& Engine() { return engine_; }
+    SessionModel& Model() { return model_; }
+    SessionLifecycle& Lifecycle() { return lifecycle_; }
+
+private:
+    // The model goes last: the engine still reports into it while it disconnects.
+    SessionModel model_;
+    irc::TIdIRC engine_;
+    SessionLifecycle lifecycle_;
+};
+
+} // namespace pell::session

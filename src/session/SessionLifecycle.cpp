@@ -1,0 +1,194 @@
+#include "session/SessionLifecycle.h"
+
+#include "settings/LineText.h"
+
+namespace pell::session {
+
+namespace {
+
+// Fixed for every session window, whatever the profile says.
+const char* const kAltNick = "OtherNick";
+const char* const kClientText = "Tarn-IRC";
+
+direct::TSocksVersion socksVersion(std::int32_t proxyType)
+{
+    switch (proxyType) {
+    case 1:
+        return direct::svSocks4;
+    case 2:
+        return direct::svSocks4A;
+    case 3:
+        return direct::svSocks5;
+    default: // 0, and -1 when no type was ever chosen
+        return direct::svNoSocks;
+    }
+}
+
+} // namespace
+
+SessionLifecycle::SessionLifecycle(irc::TIdIRC& engine, SessionModel& model,
+                                   const settings::AppSettings& settings, platform::UserPrompts& prompts,
+                                   platform::TextPrompt& ask)
+    : engine_(engine), model_(model), settings_(settings), prompts_(prompts), ask_(ask)
+{
+}
+
+void SessionLifecycle::BindEngine()
+{
+    auto connected = std::move(engine_.OnConnected);
+    engine_.OnConnected = [this, connected] {
+        if (connected)
+            connected();
+        onConnected();
+    };
+    auto nicksInUse = std::move(engine_.OnNicksInUse);
+    engine_.OnNicksInUse = [this, nicksInUse](std::string& nick) {
+        if (nicksInUse)
+            nicksInUse(nick);
+        askNewNick(nick);
+    };
+}
+
+void SessionLifecycle::Create(const settings::TSSettings& profile)
+{
+    model_.SetCurrentChannel(MainCaption);
+    germanCaptions_ = settings_.Language != 0;
+    platform::runReported(prompts_, [&] {
+        model_.SetServerName(profile.Name);
+
+        engine_.Username = profile.Username;
+        engine_.RealName = profile.RealName;
+        engine_.SetNick(profile.Nick);
+        engine_.Password = profile.Password;
+        engine_.Host = profile.Host;
+        engine_.Port = profile.Port;
+        engine_.AltNick = kAltNick;
+        engine_.Replies.Version = kClientText;
+        engine_.Replies.ClientInfo = kClientText;
+
+        irc::TIdIRCUserModes modes = 0;
+        if (profile.Invisible)
+            modes |= irc::umInvisible;
+        if (profile.Operator)
+            modes |= irc::umOperator;
+        if (profile.ServerNotice)
+            modes |= irc::umServerNotices;
+        if (profile.Wallops)
+            modes |= irc::umWallops;
+        engine_.SetUserMode(modes);
+
+        // The proxy is read once, here; a port that is not a number stops the steps
+        // with the fields before it set and the version still direct.
+        direct::TIdSocksInfo& socks = engine_.SocksInfo();
+        if (!settings_.ProxyHost.empty()) {
+            socks.Host = settings_.ProxyHost;
+            socks.Port = settings::StrToInt(settings_.ProxyPort);
+            socks.Username = settings_.ProxyUser;
+            socks.Password = settings_.ProxyPassword;
+            socks.Authentication = settings_.ProxyNeedsAuth ? direct::saUsernamePassword
+                                                            : direct::saNoAuthentication;
+            socks.Version = socksVersion(settings_.ProxyType);
+        } else {
+            socks.Version = direct::svNoSocks;
+        }
+
+        connect();
+    });
+}
+
+void SessionLifecycle::connect()
+{
+    engine_.ConnectAsync(ConnectTimeout, [this](std::exception_ptr error) {
+        if (error)
+            platform::runReported(prompts_, [&] { std::rethrow_exception(error); });
+    });
+}
+
+void SessionLifecycle::onConnected()
+{
+    SessionTabs& tabs = model_.Tabs();
+    tabs.ClearNicks(tabs.Find(MainCaption));
+    model_.SetStatusPanel(0, StatusConnected);
+    model_.SetStatusPanel(1, engine_.Nick());
+}
+
+void SessionLifecycle::onStatusTick()
+{
+    const irc::TIdIRCState state = engine_.State();
+    const std::string* status = nullptr;
+    if (engine_.Connected()) {
+        if (state == irc::csConnecting || state == irc::csLoggingOn)
+            status = &StatusConnecting;
+        else if (state == irc::csConnected)
+            status = &StatusConnected;
+    } else {
+        // A failed connect leaves the engine in its connecting state: only a connect
+        // that is still under way reads as "Connecting".
+        status = state == irc::csConnecting && engine_.ConnectPending() ? &StatusConnecting
+                                                                         : &StatusDisconnected;
+    }
+    if (status && model_.StatusPanel(0) != *status)
+        model_.SetStatusPanel(0, *status);
+    if (model_.StatusPanel(2) != model_.CurrentChannel())
+        model_.SetStatusPanel(2, model_.CurrentChannel());
+}
+
+void SessionLifecycle::askNewNick(std::string& nick)
+{
+    nick = ask_.InputQuery("New Nick", "New Nick", "").value_or("");
+}
+
+void SessionLifecycle::Reconnect()
+{
+    if (engine_.ConnectPending())
+        return;
+    if (engine_.Connected())
+        engine_.Quit("");
+    else
+        platform::runReported(prompts_, [&] { connect(); });
+}
+
+bool SessionLifecycle::CloseRequest()
+{
+    if (engine_.ConnectPending()) {
+        engine_.Disconnect(true);
+        return true;
+    }
+    if (!engine_.Connected())
+        return true;
+    std::string& reason = model_.Shared().QuitReason;
+    if (reason.empty()) {
+        reason = ask_.InputQuery("Reason", "Reason:", "").value_or("");
+        if (reason.empty())
+            reason = " ";
+    }
+    engine_.Quit(reason);
+    setCloseTimer(true);
+    return false;
+}
+
+void SessionLifecycle::onCloseTimer()
+{
+    setCloseTimer(false);
+    if (RequestClose)
+        RequestClose();
+}
+
+void SessionLifecycle::Closed()
+{
+    statusTimer_ = false;
+    setCloseTimer(false);
+    if (TimersChanged)
+        TimersChanged();
+}
+
+void SessionLifecycle::setCloseTimer(bool running)
+{
+    if (closeTimer_ == running)
+        return;
+    closeTimer_ = running;
+    if (TimersChanged)
+        TimersChanged();
+}
+
+} // namespace pell::session

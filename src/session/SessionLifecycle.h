@@ -1,0 +1,81 @@
+#pragma once
+
+#include "irc/TIdIRC.h"
+#include "platform/TextPrompt.h"
+#include "platform/UserPrompts.h"
+#include "session/SessionModel.h"
+#include "settings/AppSettings.h"
+#include "settings/TSSettings.h"
+
+#include <functional>
+#include <string>
+
+namespace pell::session {
+
+// How one session window connects, shows its connection, reconnects and closes. The
+// view owns the two timers: it asks whether each should run and calls the ticks.
+class SessionLifecycle {
+public:
+    static constexpr int ConnectTimeoutMs = 3000;
+    static constexpr int StatusIntervalMs = 1000;
+    static constexpr int CloseIntervalMs = 2000;
+
+    inline static const std::string StatusConnecting = "Connecting";
+    inline static const std::string StatusConnected = "Connected";
+    inline static const std::string StatusDisconnected = "Disonnected";
+
+    SessionLifecycle(irc::TIdIRC& engine, SessionModel& model, const settings::AppSettings& settings,
+                     platform::UserPrompts& prompts, platform::TextPrompt& ask);
+
+    // The connect time-out; tests shorten it.
+    int ConnectTimeout = ConnectTimeoutMs;
+
+    // Binds OnConnected and the new-nick prompt; handlers bound before (the
+    // presentation's line for a taken nick, say) still run first.
+    void BindEngine();
+
+    // The creation steps from the profile on: caption, identity, user modes, proxy,
+    // connect. An error ends them where it happens and is shown; the window stays,
+    // disconnected, and "Reconnect" tries again.
+    void Create(const settings::TSSettings& profile);
+
+    // The button captions follow the language as it was at creation.
+    bool GermanCaptions() const { return germanCaptions_; }
+
+    void onStatusTick();
+    // "Reconnect": connects when there is no connection, quits when there is one. While
+    // a connect is under way it does nothing: one connect at a time.
+    void Reconnect();
+
+    // A close from the "Close" button, the frame, the close timer or the main window.
+    // True when the window may close now. While connected it sends QUIT, refuses and
+    // starts the close timer. A connect under way is abandoned and the close allowed.
+    bool CloseRequest();
+    // Stops the close timer and asks the view to close the window again.
+    void onCloseTimer();
+    std::function<void()> RequestClose;
+    // The window is closing: the status timer stops.
+    void Closed();
+
+    bool StatusTimerRunning() const { return statusTimer_; }
+    bool CloseTimerRunning() const { return closeTimer_; }
+    // The view re-reads both timers when this fires.
+    std::function<void()> TimersChanged;
+
+private:
+    void connect();
+    void onConnected();
+    void askNewNick(std::string& nick);
+    void setCloseTimer(bool running);
+
+    irc::TIdIRC& engine_;
+    SessionModel& model_;
+    const settings::AppSettings& settings_;
+    platform::UserPrompts& prompts_;
+    platform::TextPrompt& ask_;
+    bool germanCaptions_ = false;
+    bool statusTimer_ = true;
+    bool closeTimer_ = false;
+};
+
+} // namespace pell::session
