@@ -6,7 +6,7 @@ Session::Session(SessionContext context, const settings::TSSettings& pendingProf
                  const PresentationBinder& bindPresentation)
     : model_(context.Settings, context.Shared, context.Ports),
       engine_(context.Gui),
-      lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts, context.Ask)
+      lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts)
 {
     if (bindPresentation)
         bindPresentation(engine_, model_);

@@ -2,7 +2,6 @@
 
 #include "irc/TIdIRC.h"
 #include "platform/GuiDispatcher.h"
-#include "platform/TextPrompt.h"
 #include "session/SessionLifecycle.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
@@ -22,7 +21,6 @@ struct SessionContext {
     const settings::AppSettings& Settings;
     SessionShared& Shared;
     SessionPorts Ports;
-    platform::TextPrompt& Ask;
     int ConnectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
 };
 

@@ -27,9 +27,8 @@ direct::TSocksVersion socksVersion(std::int32_t proxyType)
 } // namespace
 
 SessionLifecycle::SessionLifecycle(irc::TIdIRC& engine, SessionModel& model,
-                                   const settings::AppSettings& settings, platform::UserPrompts& prompts,
-                                   platform::TextPrompt& ask)
-    : engine_(engine), model_(model), settings_(settings), prompts_(prompts), ask_(ask)
+                                   const settings::AppSettings& settings, platform::UserPrompts& prompts)
+    : engine_(engine), model_(model), settings_(settings), prompts_(prompts)
 {
 }
 
@@ -135,7 +134,7 @@ void SessionLifecycle::onStatusTick()
 
 void SessionLifecycle::askNewNick(std::string& nick)
 {
-    nick = ask_.InputQuery("New Nick", "New Nick", "").value_or("");
+    nick = prompts_.askText("New Nick", "New Nick", "").value_or("");
 }
 
 void SessionLifecycle::Reconnect()
@@ -158,7 +157,7 @@ bool SessionLifecycle::CloseRequest()
         return true;
     std::string& reason = model_.Shared().QuitReason;
     if (reason.empty()) {
-        reason = ask_.InputQuery("Reason", "Reason:", "").value_or("");
+        reason = prompts_.askText("Reason", "Reason:", "").value_or("");
         if (reason.empty())
             reason = " ";
     }

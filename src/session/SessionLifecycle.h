@@ -1,7 +1,6 @@
 #pragma once
 
 #include "irc/TIdIRC.h"
-#include "platform/TextPrompt.h"
 #include "platform/UserPrompts.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
@@ -25,7 +24,7 @@ public:
     inline static const std::string StatusDisconnected = "Disonnected";
 
     SessionLifecycle(irc::TIdIRC& engine, SessionModel& model, const settings::AppSettings& settings,
-                     platform::UserPrompts& prompts, platform::TextPrompt& ask);
+                     platform::UserPrompts& prompts);
 
     // The connect time-out; tests shorten it.
     int ConnectTimeout = ConnectTimeoutMs;
@@ -72,7 +71,6 @@ private:
     SessionModel& model_;
     const settings::AppSettings& settings_;
     platform::UserPrompts& prompts_;
-    platform::TextPrompt& ask_;
     bool germanCaptions_ = false;
     bool statusTimer_ = true;
     bool closeTimer_ = false;

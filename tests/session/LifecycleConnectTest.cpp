@@ -61,9 +61,9 @@ TEST_F(OnFake, CloseWhileConnectedAsksOnceQuitsAndClosesWhenTheServerHasGone)
         ++requests;
         closed = s->Lifecycle().CloseRequest();
     };
-    ask.answers.push_back(""); // an empty reason
+    prompts.textAnswers.push_back(""); // an empty reason
     EXPECT_FALSE(s->Lifecycle().CloseRequest());
-    EXPECT_EQ(ask.asked, std::vector<std::string>{"Reason|Reason:|"});
+    EXPECT_EQ(prompts.asked, std::vector<std::string>{"Reason|Reason:|"});
     EXPECT_EQ(shared.QuitReason, " ");
     ASSERT_TRUE(server.waitForReceived("QUIT : \r\n"));
     EXPECT_TRUE(s->Lifecycle().CloseTimerRunning());
@@ -72,7 +72,7 @@ TEST_F(OnFake, CloseWhileConnectedAsksOnceQuitsAndClosesWhenTheServerHasGone)
     s->Lifecycle().onCloseTimer();
     EXPECT_EQ(requests, 1);
     EXPECT_FALSE(closed);
-    EXPECT_EQ(ask.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(server.waitForReceived("QUIT : \r\nQUIT : \r\n"));
 
     serverCloses();
@@ -93,7 +93,7 @@ TEST_F(OnFake, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
     server.send(":srv 433 * alice :Nickname already in use\r\n");
     ASSERT_TRUE(gui.pumpUntil([&] { return server.received().find("NICK OtherNick\r\n") != std::string::npos; }));
     serverSays(":srv 433 * OtherNick :Nickname already in use\r\n", irc::csDisconnected);
-    EXPECT_EQ(ask.asked, std::vector<std::string>{"New Nick|New Nick|"});
+    EXPECT_EQ(prompts.asked, std::vector<std::string>{"New Nick|New Nick|"});
     EXPECT_EQ(statusAfterTick(*s), "Disonnected");
 }
 
@@ -103,7 +103,7 @@ TEST(LifecycleClose, ANotConnectedWindowClosesAtOnceWithoutAPrompt)
     Session& s = f.open(LifecycleFixture::profile(test::freePort()));
     ASSERT_TRUE(f.connectEnded(s));
     EXPECT_TRUE(s.Lifecycle().CloseRequest());
-    EXPECT_TRUE(f.ask.asked.empty());
+    EXPECT_TRUE(f.prompts.asked.empty());
     EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
 }
 
@@ -114,13 +114,13 @@ TEST(LifecycleClose, TheMainWindowAsksEverySessionAndTheReasonIsAskedOnce)
     SessionRegistry registry;
     for (int port : {one.port(), two.port(), test::freePort()}) {
         Session& s = registry.Add(std::make_unique<Session>(
-            SessionContext{f.gui, f.settings, f.shared, SessionPorts{f.view, f.desktop, f.prompts, f.saveDialog}, f.ask},
+            SessionContext{f.gui, f.settings, f.shared, SessionPorts{f.view, f.desktop, f.prompts, f.saveDialog}},
             LifecycleFixture::profile(port)));
         ASSERT_TRUE(f.connectEnded(s));
     }
-    f.ask.answers.push_back("bye all");
+    f.prompts.textAnswers.push_back("bye all");
     EXPECT_FALSE(registry.CloseRequestAll());
-    EXPECT_EQ(f.ask.asked.size(), 1u);
+    EXPECT_EQ(f.prompts.asked.size(), 1u);
     EXPECT_TRUE(one.waitForReceived("QUIT :bye all\r\n"));
     EXPECT_TRUE(two.waitForReceived("QUIT :bye all\r\n"));
     EXPECT_TRUE(registry.At(0).Lifecycle().CloseTimerRunning());

@@ -115,11 +115,11 @@ TEST(LifecycleCreation, TheBinderRunsFirstAndItsHandlersStillRun)
         calls.push_back("bound " + model.CurrentChannel());
         engine.OnNicksInUse = [&](std::string& nick) { calls.push_back("line for " + nick); };
     });
-    f.ask.answers.push_back("carol");
+    f.prompts.textAnswers.push_back("carol");
     std::string nick = "OtherNick";
     s.Engine().OnNicksInUse(nick);
     EXPECT_EQ(calls, (std::vector<std::string>{"bound Main", "line for OtherNick"}));
-    EXPECT_EQ(f.ask.asked, std::vector<std::string>{"New Nick|New Nick|"});
+    EXPECT_EQ(f.prompts.asked, std::vector<std::string>{"New Nick|New Nick|"});
     EXPECT_EQ(nick, "carol");
 }
 

@@ -19,7 +19,6 @@ struct LifecycleFixture {
     FakeDesktop desktop;
     FakePrompts prompts;
     FakeSaveDialog saveDialog;
-    ScriptedAsk ask;
     int connectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
     // Declared last: sessions go before the ports they report to.
     std::vector<std::unique_ptr<Session>> sessions;
@@ -38,7 +37,7 @@ struct LifecycleFixture {
 
     Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {})
     {
-        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, ask,
+        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog},
                                connectTimeoutMs};
         sessions.push_back(std::make_unique<Session>(context, pending, binder));
         return *sessions.back();

@@ -66,7 +66,7 @@ TEST(LifecycleOnNgircd, EveryRouteRegistersAndClosesWithItsQuitReason)
     LifecycleFixture f;
     Watcher watcher(f.gui, server.port(), "watcher");
     watcher.engine.Join("#pell");
-    f.ask.answers.push_back("gone fishing");
+    f.prompts.textAnswers.push_back("gone fishing");
     int n = 0;
     for (const Route& r : routes) {
         f.settings.ProxyHost = r.proxyPort ? "127.0.0.1" : "";
@@ -93,7 +93,7 @@ TEST(LifecycleOnNgircd, EveryRouteRegistersAndClosesWithItsQuitReason)
         EXPECT_TRUE(closed) << r.what;
         f.sessions.clear();
     }
-    EXPECT_EQ(f.ask.asked.size(), 1u);
+    EXPECT_EQ(f.prompts.asked.size(), 1u);
     EXPECT_TRUE(f.prompts.errors.empty());
 }
 
@@ -121,10 +121,10 @@ TEST(LifecycleOnNgircd, BothNicksTakenTheAnswerToThePromptIsTried)
     Watcher second(f.gui, server.port(), "OtherNick");
     ASSERT_TRUE(f.gui.pumpUntil([&] { return first.engine.State() == irc::csConnected
                                           && second.engine.State() == irc::csConnected; }));
-    f.ask.answers.push_back("alice2");
+    f.prompts.textAnswers.push_back("alice2");
     Session& s = f.open(LifecycleFixture::profile(server.port(), "alice"));
     ASSERT_TRUE(registered(f, s));
-    EXPECT_EQ(f.ask.asked, std::vector<std::string>{"New Nick|New Nick|"});
+    EXPECT_EQ(f.prompts.asked, std::vector<std::string>{"New Nick|New Nick|"});
     EXPECT_EQ(s.Engine().Nick(), "alice2");
 }
 

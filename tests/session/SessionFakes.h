@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Desktop.h"
-#include "platform/TextPrompt.h"
 #include "platform/UserPrompts.h"
 #include "session/SessionModel.h"
 
@@ -60,23 +59,6 @@ private:
         T front = std::move(queue.front());
         queue.pop_front();
         return front;
-    }
-};
-
-// One-line prompts answered from a queue (nothing, as if cancelled, once it is empty);
-// each question is kept as "caption|label|default".
-struct ScriptedAsk : platform::TextPrompt {
-    std::deque<std::optional<std::string>> answers;
-    std::vector<std::string> asked;
-    std::optional<std::string> InputQuery(const std::string& caption, const std::string& label,
-                                          const std::string& initial) override
-    {
-        asked.push_back(caption + "|" + label + "|" + initial);
-        if (answers.empty())
-            return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
     }
 };
 
