@@ -6,16 +6,38 @@
 #include "gui/MainWindow.h"
 #include "gui/OptionsDialog.h"
 #include "gui/QuickConnectDialog.h"
+#include "gui/SessionController.h"
+#include "gui/UserInfoWindow.h"
 #include "gui/SplashWindow.h"
 
 namespace pell::gui {
+
+AppShell::AppShell(std::string programFolder)
+    : core_(std::move(programFolder), *this, prompts_)
+{
+}
 
 AppShell::AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows)
     : core_(std::move(programFolder), sessionWindows, prompts_)
 {
 }
 
-AppShell::~AppShell() = default;
+AppShell::~AppShell()
+{
+    // Sessions report into their windows while they disconnect: they go before the
+    // main window and its area.
+    for (const QPointer<SessionController>& session : sessions_)
+        delete session.data();
+}
+
+void AppShell::createSessionWindow(const settings::TSSettings& profile)
+{
+    if (!mainWindow_)
+        return;
+    const SessionEnvironment environment{gui_, core_.settings(), core_.shared(), desktop_, prompts_, saveDialog_, userInfo_};
+    std::erase_if(sessions_, [](const QPointer<SessionController>& session) { return session.isNull(); });
+    sessions_.emplace_back(new SessionController(environment, mainWindow_->sessionArea(), profile));
+}
 
 void AppShell::start(std::chrono::milliseconds splashTime)
 {
@@ -24,6 +46,7 @@ void AppShell::start(std::chrono::milliseconds splashTime)
         mainWindow_ = std::make_unique<MainWindow>(core_, desktop_);
         desktop_.setWindow(mainWindow_.get());
         prompts_.setOwner(mainWindow_.get());
+        saveDialog_ = QtSaveFileDialog(mainWindow_.get());
         core_.createMainWindowData();
     });
     startUp.add("options", [this] {
@@ -32,6 +55,7 @@ void AppShell::start(std::chrono::milliseconds splashTime)
         options_ = new OptionsDialog(mainWindow_.get(), core_.options(), *folderChooser_);
         QObject::connect(mainWindow_.get(), &MainWindow::optionsRequested, options_, &OptionsDialog::showCentred);
     });
+    startUp.add("user info", [this] { userInfoWindow_ = new UserInfoWindow(userInfo_, mainWindow_.get()); });
     startUp.add("quick connect", [this] {
         quickConnect_ = new QuickConnectDialog(mainWindow_.get(), core_.quickConnect());
         QObject::connect(mainWindow_.get(), &MainWindow::quickConnectRequested, quickConnect_,

@@ -2,12 +2,17 @@
 
 #include "app/AppCore.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtGuiDispatcher.h"
+#include "gui/QtSaveFileDialog.h"
 #include "gui/QtUserPrompts.h"
+#include "session/UserInfoModel.h"
 #include "settings/SessionWindowFactory.h"
 
+#include <QPointer>
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pell::gui {
 
@@ -16,13 +21,18 @@ class InfoForm;
 class MainWindow;
 class OptionsDialog;
 class QuickConnectDialog;
+class SessionController;
 class SplashWindow;
+class UserInfoWindow;
 
 // The long-lived windows of the program and their creation at start-up, in the fixed
 // order: main window, options, script editor, about box (which runs the start-up work),
 // splash. Each is complete before the next begins.
-class AppShell {
+class AppShell : private settings::SessionWindowFactory {
 public:
+    // Session windows open inside the main window.
+    explicit AppShell(std::string programFolder);
+    // Session windows come from the given factory instead (tests).
     AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows);
     ~AppShell();
 
@@ -34,14 +44,21 @@ public:
     InfoForm* infoForm() const { return info_; }
 
 private:
+    void createSessionWindow(const settings::TSSettings& profile) override;
+
     QtUserPrompts prompts_;
     QtDesktop desktop_;
+    QtGuiDispatcher gui_;
+    QtSaveFileDialog saveDialog_;
+    session::UserInfoModel userInfo_;
     app::AppCore core_;
     std::unique_ptr<MainWindow> mainWindow_;
     InfoForm* info_ = nullptr;         // owned by the main window
     FolderChooser* folderChooser_ = nullptr;     // owned by the main window
     OptionsDialog* options_ = nullptr;           // owned by the main window
     QuickConnectDialog* quickConnect_ = nullptr; // owned by the main window
+    UserInfoWindow* userInfoWindow_ = nullptr;   // owned by the main window
+    std::vector<QPointer<SessionController>> sessions_;
     SplashWindow* splash_ = nullptr;   // lives only until the splash has been shown
 };
 

@@ -153,6 +153,29 @@ void MainWindow::toggleOnTop()
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
 }
 
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Sessions opened at start-up were sized before the area had its size.
+    QTimer::singleShot(0, this, &MainWindow::fitSessionWindows);
+}
+
+void MainWindow::fitSessionWindows()
+{
+    const QSize room = sessions_->viewport()->size();
+    for (QMdiSubWindow* window : sessions_->subWindowList()) {
+        if (window->isMaximized() || window->isMinimized())
+            continue;
+        // Placed before the area had its size, a window may even start left of it.
+        const QRect frame = window->geometry();
+        const QPoint at(std::max(0, frame.x()), std::max(0, frame.y()));
+        const QSize size(std::max(200, std::min(frame.width(), room.width() - at.x())),
+                         std::max(150, std::min(frame.height(), room.height() - at.y())));
+        if (at != frame.topLeft() || size != frame.size())
+            window->setGeometry(QRect(at, size));
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Every session window is asked; a connected one refuses and quits its server

@@ -22,6 +22,8 @@ public:
     MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* parent = nullptr);
 
     QMdiArea* sessionArea() const { return sessions_; }
+    // Shrinks session windows that stick out of the area, so their input lines show.
+    void fitSessionWindows();
     QListWidget* addressList() const { return addresses_; }
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* serverMenu() const { return serverMenu_; }
@@ -43,6 +45,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();

@@ -387,6 +387,22 @@ void SessionWindow::statusPanelChanged(int panel)
         status_[static_cast<std::size_t>(panel)]->setText(DecodeLine(model_->StatusPanel(panel)));
 }
 
+void SessionWindow::captionChanged()
+{
+    if (model_)
+        setWindowTitle(DecodeLine(model_->Caption()));
+}
+
+void SessionWindow::channelBoxChanged()
+{
+    if (!model_)
+        return;
+    // Names are only ever added; the box keeps its own sorted order.
+    for (const std::string& name : model_->ChannelBox().Items())
+        if (channelBox_->findText(DecodeLine(name), Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+            addChannelName(name);
+}
+
 void SessionWindow::setInputText(std::string_view text)
 {
     input_->setText(DecodeLine(text));

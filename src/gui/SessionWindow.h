@@ -65,6 +65,8 @@ public:
     void ignoreListChanged() override;
     void rawLogAppended() override;
     void statusPanelChanged(int panel) override;
+    void captionChanged() override;
+    void channelBoxChanged() override;
 
     // Set by the models that own these values.
     void setInputText(std::string_view text);

@@ -54,6 +54,7 @@ void SessionLifecycle::Create(const settings::TSSettings& profile)
     germanCaptions_ = settings_.Language != 0;
     platform::runReported(prompts_, [&] {
         model_.SetServerName(profile.Name);
+        model_.SetCaption(profile.Name);
 
         engine_.Username = profile.Username;
         engine_.RealName = profile.RealName;

@@ -18,6 +18,7 @@ TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheFixedClientValues)
     Session& s = f.open(p);
     irc::TIdIRC& e = s.Engine();
     EXPECT_EQ(s.Model().ServerName(), "Test net");
+    EXPECT_EQ(s.Model().Caption(), "Test net");
     EXPECT_EQ(s.Model().CurrentChannel(), "Main");
     EXPECT_TRUE(s.Lifecycle().GermanCaptions());
     EXPECT_EQ(e.Nick(), "bob");

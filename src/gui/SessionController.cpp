@@ -1,0 +1,202 @@
+#include "gui/SessionController.h"
+
+#include "gui/MainWindow.h"
+#include "gui/TextDecoding.h"
+#include "session/ButtonCaptions.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <algorithm>
+
+namespace pell::gui {
+
+namespace {
+
+QString shown(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+SessionCaptions captionsFor(int language)
+{
+    const session::ButtonCaptions& c = session::ButtonCaptionsFor(language);
+    SessionCaptions captions;
+    captions.Join = shown(c.Join);
+    captions.Leave = shown(c.Leave);
+    captions.ChangeNick = shown(c.ChangeNick);
+    captions.ShowChannels = shown(c.ShowChannels);
+    captions.Run = shown(c.Run);
+    captions.Userlist = shown(c.Userlist);
+    captions.Clear = shown(c.Clear);
+    captions.Reconnect = shown(c.Reconnect);
+    captions.Close = shown(c.Close);
+    captions.Action = shown(c.Action);
+    captions.Save = shown(c.Save);
+    return captions;
+}
+
+// Typed text goes out as UTF-8.
+std::string typed(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::string bytesOf(const QByteArray& bytes)
+{
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
+SessionController::SessionController(const SessionEnvironment& environment, QMdiArea* area,
+                                     const settings::TSSettings& profile)
+    : environment_(environment)
+{
+    window_ = new SessionWindow(captionsFor(environment_.Settings.Language));
+    frame_ = area->addSubWindow(window_);
+    // This controller deletes the frame, after the models that still report into it.
+    frame_->setAttribute(Qt::WA_DeleteOnClose, false);
+    frame_->resize(893, 533);
+    wireWindow();
+
+    session::SessionContext context{environment_.Gui, environment_.Settings, environment_.Shared,
+                                    session::SessionPorts{*window_, environment_.Desktop, environment_.Prompts,
+                                                          environment_.SaveDialog}};
+    // The window must show the model before the first line reaches it.
+    session_ = std::make_unique<session::Session>(context, profile, [this](irc::TIdIRC& irc, session::SessionModel& model) {
+        window_->attach(&model);
+        events_ = std::make_unique<session::SessionEvents>(irc, model, environment_.Settings);
+        events_->Bind();
+    });
+    commands_ = std::make_unique<session::SessionCommands>(session_->Engine(), session_->Model(), environment_.Settings,
+                                                           environment_.Prompts, environment_.UserInfo);
+
+    session::SessionLifecycle& lifecycle = session_->Lifecycle();
+    lifecycle.TimersChanged = [this] {
+        window_->setStatusTimerRunning(session_->Lifecycle().StatusTimerRunning());
+        window_->setCloseTimerRunning(session_->Lifecycle().CloseTimerRunning());
+    };
+    lifecycle.RequestClose = [this] {
+        if (frame_)
+            frame_->close();
+    };
+    lifecycle.TimersChanged();
+    frame_->show();
+    if (auto* main = qobject_cast<MainWindow*>(area->window()); main && main->isVisible())
+        main->fitSessionWindows();
+}
+
+SessionController::~SessionController()
+{
+    // The models report into the window while the connection goes: drop them first.
+    commands_.reset();
+    session_.reset();
+    events_.reset();
+    if (window_)
+        window_->attach(nullptr);
+    delete frame_.data();
+}
+
+void SessionController::wireWindow()
+{
+    SessionWindow* w = window_;
+    auto& commands = commands_;
+    connect(w, &SessionWindow::joinClicked, this, [this](const QString& channel) { commands_->Join(typed(channel)); });
+    connect(w, &SessionWindow::leaveClicked, this, [&commands] { commands->Leave(); });
+    connect(w, &SessionWindow::changeNickClicked, this, [&commands] { commands->ChangeNick(); });
+    connect(w, &SessionWindow::showChannelsClicked, this, [&commands] { commands->ShowChannels(); });
+    connect(w, &SessionWindow::awayToggled, this, [&commands](bool away) { commands->AwayChanged(away); });
+    connect(w, &SessionWindow::userlistClicked, this, [&commands] { commands->Userlist(); });
+    connect(w, &SessionWindow::clearClicked, this, [this] { session_->Model().ClearActive(); });
+    connect(w, &SessionWindow::saveClicked, this, [this] { session_->Model().SaveActive(); });
+    connect(w, &SessionWindow::reconnectClicked, this, [this] { session_->Lifecycle().Reconnect(); });
+    connect(w, &SessionWindow::closeClicked, this, [this] {
+        if (frame_)
+            frame_->close();
+    });
+    connect(w, &SessionWindow::inputEntered, this, [this](const QString& text) {
+        commands_->SetInputLine(typed(text));
+        commands_->Enter();
+        showInput();
+    });
+    connect(w, &SessionWindow::actionClicked, this, [this](const QString& text) {
+        commands_->SetInputLine(typed(text));
+        commands_->Action();
+        showInput();
+    });
+    connect(w, &SessionWindow::historyUp, this, [this] {
+        commands_->SetInputLine(typed(window_->inputText()));
+        commands_->HistoryUp();
+        showInput();
+    });
+    connect(w, &SessionWindow::historyDown, this, [this] {
+        commands_->SetInputLine(typed(window_->inputText()));
+        commands_->HistoryDown();
+        showInput();
+    });
+    connect(w, &SessionWindow::tabActivated, this, [this](int index) { session_->Model().UserSelectsTab(index); });
+    connect(w, &SessionWindow::tabCloseRequested, this, [&commands](session::TabId) { commands->CloseTab(); });
+    connect(w, &SessionWindow::linkClicked, this, [this](const QString& url) { session_->Model().OpenLink(typed(url)); });
+    connect(w, &SessionWindow::ignoreEntrySelected, this, [this](int row) { session_->Model().SelectIgnoreEntry(row); });
+    connect(w, &SessionWindow::ignoreDeleteRequested, this, [&commands] { commands->DeleteIgnoreEntry(); });
+    connect(w, &SessionWindow::statusTimerTick, this, [this] { session_->Lifecycle().onStatusTick(); });
+    connect(w, &SessionWindow::closeTimerTick, this, [this] { session_->Lifecycle().onCloseTimer(); });
+    connect(w, &SessionWindow::closeRequested, this, &SessionController::closeRequested);
+    wireNickActions();
+}
+
+void SessionController::wireNickActions()
+{
+    connect(window_, &SessionWindow::nickDoubleClicked, this, [this](const QByteArray& entry) {
+        commands_->OpenQuery(rowOfActiveEntry(entry));
+    });
+    connect(window_, &SessionWindow::nickActionTriggered, this, [this](NickAction action, const QByteArray& entry) {
+        const int row = rowOfActiveEntry(entry);
+        session::SessionCommands& c = *commands_;
+        switch (action) {
+        case NickAction::Invite: c.Invite(row); break;
+        case NickAction::Voice: c.Voice(row); break;
+        case NickAction::DeVoice: c.DeVoice(row); break;
+        case NickAction::Op: c.Op(row); break;
+        case NickAction::DeOp: c.DeOp(row); break;
+        case NickAction::Ignore: c.Ignore(row); break;
+        case NickAction::Unignore: c.Unignore(row); break;
+        case NickAction::Ban: c.Ban(row); break;
+        case NickAction::Kick: c.Kick(row); break;
+        case NickAction::Info: c.Info(row); break;
+        case NickAction::SendFile:
+        case NickAction::Chat:
+            break; // direct connections come with the DCC windows
+        }
+    });
+}
+
+void SessionController::showInput()
+{
+    window_->setInputText(commands_->InputLine());
+}
+
+int SessionController::rowOfActiveEntry(const QByteArray& entry) const
+{
+    session::SessionTabs& tabs = session_->Model().Tabs();
+    const session::SessionTab& tab = tabs.Active();
+    if (!tab.Nicks)
+        return -1;
+    const auto& entries = tab.Nicks->Entries();
+    const auto found = std::find(entries.begin(), entries.end(), bytesOf(entry));
+    return found == entries.end() ? -1 : static_cast<int>(found - entries.begin());
+}
+
+void SessionController::closeRequested(bool* allowed)
+{
+    *allowed = session_->Lifecycle().CloseRequest();
+    if (!*allowed)
+        return;
+    session_->Lifecycle().Closed();
+    // Not from inside this call chain: a close timer tick or a model may still be on
+    // the stack.
+    deleteLater();
+}
+
+} // namespace pell::gui

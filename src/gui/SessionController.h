@@ -1,0 +1,55 @@
+#pragma once
+
+#include "gui/SessionWindow.h"
+#include "session/Session.h"
+#include "session/SessionCommands.h"
+#include "session/SessionEvents.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace pell::gui {
+
+// What every session window shares with the rest of the program.
+struct SessionEnvironment {
+    platform::GuiDispatcher& Gui;
+    settings::AppSettings& Settings;
+    session::SessionShared& Shared;
+    platform::Desktop& Desktop;
+    platform::UserPrompts& Prompts;
+    platform::SaveFileDialog& SaveDialog;
+    session::UserInfoModel& UserInfo;
+};
+
+// One session window: the Qt window inside the main window's area, the session's
+// models, and the wires between them. It goes away (later, from the event loop) once
+// the window's close was allowed, taking the connection with it.
+class SessionController : public QObject {
+    Q_OBJECT
+public:
+    SessionController(const SessionEnvironment& environment, QMdiArea* area, const settings::TSSettings& profile);
+    ~SessionController() override;
+
+    SessionWindow* window() const { return window_; }
+    session::Session& session() { return *session_; }
+
+private:
+    void wireWindow();
+    void wireNickActions();
+    void showInput();
+    int rowOfActiveEntry(const QByteArray& entry) const;
+    void closeRequested(bool* allowed);
+
+    SessionEnvironment environment_;
+    QPointer<QMdiSubWindow> frame_;
+    SessionWindow* window_ = nullptr; // owned by frame_
+    std::unique_ptr<session::SessionEvents> events_;
+    std::unique_ptr<session::Session> session_;
+    std::unique_ptr<session::SessionCommands> commands_;
+};
+
+} // namespace pell::gui
