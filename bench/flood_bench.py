@@ -61,7 +61,7 @@ def peak_memory_kib(pid):
 def client_pid(launcher, program):
     """The pid of the client itself (xvfb-run starts it as a grandchild)."""
     try:
-        found = subprocess.run(["pgrep", "-n", "-f", os.path.abspath(program)],
+        found = subprocess.run(["pgrep", "-n", "-f", os.path.basename(program)],
                                capture_output=True, text=True).stdout.split()
         return int(found[-1]) if found else launcher.pid
     except (OSError, ValueError):

@@ -5,27 +5,38 @@
 namespace pell::gui {
 
 EntryListModel::EntryListModel(const std::vector<std::string>* entries, QObject* parent)
-    : QAbstractListModel(parent), entries_(entries)
+    : QAbstractListModel(parent)
 {
-    shown_ = entries_ ? static_cast<int>(entries_->size()) : 0;
+    setEntries(entries);
 }
 
 void EntryListModel::setEntries(const std::vector<std::string>* entries)
 {
-    entries_ = entries;
+    if (!entries) {
+        setRows({}, {});
+        return;
+    }
+    setRows([entries] { return static_cast<int>(entries->size()); },
+            [entries](int row) { return std::string_view((*entries)[static_cast<std::size_t>(row)]); });
+}
+
+void EntryListModel::setRows(std::function<int()> count, std::function<std::string_view(int)> row)
+{
+    count_ = std::move(count);
+    row_ = std::move(row);
     refill();
 }
 
 void EntryListModel::refill()
 {
     beginResetModel();
-    shown_ = entries_ ? static_cast<int>(entries_->size()) : 0;
+    shown_ = count_ ? count_() : 0;
     endResetModel();
 }
 
 void EntryListModel::appended()
 {
-    const int size = entries_ ? static_cast<int>(entries_->size()) : 0;
+    const int size = count_ ? count_() : 0;
     if (size < shown_)
         return refill();
     if (size == shown_)
@@ -37,9 +48,9 @@ void EntryListModel::appended()
 
 std::string EntryListModel::entry(int row) const
 {
-    if (!entries_ || row < 0 || row >= shown_ || row >= static_cast<int>(entries_->size()))
+    if (!count_ || row < 0 || row >= shown_ || row >= count_())
         return {};
-    return (*entries_)[static_cast<std::size_t>(row)];
+    return std::string(row_(row));
 }
 
 int EntryListModel::rowCount(const QModelIndex& parent) const

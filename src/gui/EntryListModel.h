@@ -2,7 +2,9 @@
 
 #include <QAbstractListModel>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pell::gui {
@@ -16,6 +18,8 @@ public:
     explicit EntryListModel(const std::vector<std::string>* entries = nullptr, QObject* parent = nullptr);
 
     void setEntries(const std::vector<std::string>* entries);
+    // Any other list of rows: how many there are, and one row's bytes.
+    void setRows(std::function<int()> count, std::function<std::string_view(int)> row);
     // The entries were replaced or reordered.
     void refill();
     // Entries were added at the end only.
@@ -27,7 +31,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    const std::vector<std::string>* entries_;
+    std::function<int()> count_;
+    std::function<std::string_view(int)> row_;
     // What the view has been told about; it lags the vector until refill or appended.
     int shown_ = 0;
 };

@@ -36,6 +36,8 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
     sessions_ = new QMdiArea(central);
     addresses_ = new QListWidget(central);
     addresses_->setFixedHeight(71);
+    // A flood of links must not re-measure every row for each new one.
+    addresses_->setUniformItemSizes(true);
     layout->addWidget(sessions_, 1);
     layout->addWidget(addresses_);
     setCentralWidget(central);

@@ -214,7 +214,13 @@ void SessionWindow::attach(session::SessionModel* model)
     ignoreView_ = nullptr;
     model_ = model;
     ignoreModel_->setEntries(model ? &model->Ignores().Entries() : nullptr);
-    rawModel_->setEntries(model ? &model->Raw().Entries() : nullptr);
+    if (model) {
+        const session::StringArena* raw = &model->Raw().Entries();
+        rawModel_->setRows([raw] { return static_cast<int>(raw->size()); },
+                           [raw](int row) { return (*raw)[static_cast<std::size_t>(row)]; });
+    } else {
+        rawModel_->setRows({}, {});
+    }
     if (!model)
         return;
     tabsChanged();

@@ -2,9 +2,9 @@
 
 namespace pell::session {
 
-void RawLog::AppendSelected(std::string entry)
+void RawLog::AppendSelected(std::string_view entry)
 {
-    entries_.push_back(std::move(entry));
+    entries_.push_back(entry);
     selected_ = static_cast<int>(entries_.size()) - 1;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/StringArena.h"
+
 #include <string>
 #include <vector>
 
@@ -9,16 +11,16 @@ namespace pell::session {
 // trimmed: it is the connection's log.
 class RawLog {
 public:
-    const std::vector<std::string>& Entries() const { return entries_; }
+    const StringArena& Entries() const { return entries_; }
     int Selected() const { return selected_; }
 
     // Appends and selects the new entry, so the view shows the newest line.
-    void AppendSelected(std::string entry);
+    void AppendSelected(std::string_view entry);
     // Appends and leaves the selection where it is.
-    void Append(std::string entry) { entries_.push_back(std::move(entry)); }
+    void Append(std::string_view entry) { entries_.push_back(entry); }
 
 private:
-    std::vector<std::string> entries_;
+    StringArena entries_;
     int selected_ = -1;
 };
 

@@ -51,6 +51,6 @@ TEST(RawLog, SelectsOnlyWhenAsked)
     log.Append("b");
     EXPECT_EQ(log.Selected(), 0);
     log.AppendSelected("c");
-    EXPECT_EQ(log.Entries(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(log.Entries().ToVector(), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(log.Selected(), 2);
 }
