@@ -1,21 +1,17 @@
 #include "gui/BytesText.h"
 
-#include <QStringDecoder>
+#include "gui/TextDecoding.h"
 
 namespace pell::gui {
 
 QString fromBytes(const std::string& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return DecodeLine(bytes);
 }
 
 std::string toBytes(const QString& text)
 {
-    return text.toStdString();
+    return text.toStdString(); // UTF-8
 }
 
 } // namespace pell::gui

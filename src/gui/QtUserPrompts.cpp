@@ -1,5 +1,6 @@
 #include "gui/QtUserPrompts.h"
 
+#include "gui/BytesText.h"
 #include "gui/TextDecoding.h"
 
 #include <QInputDialog>
@@ -20,8 +21,7 @@ std::optional<std::string> QtUserPrompts::askText(const std::string& caption, co
                                                  QLineEdit::Normal, DecodeLine(defaultText), &accepted);
     if (!accepted)
         return std::nullopt;
-    const QByteArray bytes = answer.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return toBytes(answer);
 }
 
 bool QtUserPrompts::askYesNo(const std::string& caption, const std::string& question)

@@ -1,5 +1,6 @@
 #include "gui/SessionController.h"
 
+#include "gui/BytesText.h"
 #include "gui/MainWindow.h"
 #include "gui/TextDecoding.h"
 #include "session/ButtonCaptions.h"
@@ -33,13 +34,6 @@ SessionCaptions captionsFor(int language)
     captions.Action = shown(c.Action);
     captions.Save = shown(c.Save);
     return captions;
-}
-
-// Typed text goes out as UTF-8.
-std::string typed(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 std::string bytesOf(const QByteArray& bytes)
@@ -102,7 +96,7 @@ void SessionController::wireWindow()
 {
     SessionWindow* w = window_;
     auto& commands = commands_;
-    connect(w, &SessionWindow::joinClicked, this, [this](const QString& channel) { commands_->Join(typed(channel)); });
+    connect(w, &SessionWindow::joinClicked, this, [this](const QString& channel) { commands_->Join(toBytes(channel)); });
     connect(w, &SessionWindow::leaveClicked, this, [&commands] { commands->Leave(); });
     connect(w, &SessionWindow::changeNickClicked, this, [&commands] { commands->ChangeNick(); });
     connect(w, &SessionWindow::showChannelsClicked, this, [&commands] { commands->ShowChannels(); });
@@ -116,28 +110,28 @@ void SessionController::wireWindow()
             frame_->close();
     });
     connect(w, &SessionWindow::inputEntered, this, [this](const QString& text) {
-        commands_->SetInputLine(typed(text));
+        commands_->SetInputLine(toBytes(text));
         commands_->Enter();
         showInput();
     });
     connect(w, &SessionWindow::actionClicked, this, [this](const QString& text) {
-        commands_->SetInputLine(typed(text));
+        commands_->SetInputLine(toBytes(text));
         commands_->Action();
         showInput();
     });
     connect(w, &SessionWindow::historyUp, this, [this] {
-        commands_->SetInputLine(typed(window_->inputText()));
+        commands_->SetInputLine(toBytes(window_->inputText()));
         commands_->HistoryUp();
         showInput();
     });
     connect(w, &SessionWindow::historyDown, this, [this] {
-        commands_->SetInputLine(typed(window_->inputText()));
+        commands_->SetInputLine(toBytes(window_->inputText()));
         commands_->HistoryDown();
         showInput();
     });
     connect(w, &SessionWindow::tabActivated, this, [this](int index) { session_->Model().UserSelectsTab(index); });
     connect(w, &SessionWindow::tabCloseRequested, this, [&commands](session::TabId) { commands->CloseTab(); });
-    connect(w, &SessionWindow::linkClicked, this, [this](const QString& url) { session_->Model().OpenLink(typed(url)); });
+    connect(w, &SessionWindow::linkClicked, this, [this](const QString& url) { session_->Model().OpenLink(toBytes(url)); });
     connect(w, &SessionWindow::ignoreEntrySelected, this, [this](int row) { session_->Model().SelectIgnoreEntry(row); });
     connect(w, &SessionWindow::ignoreDeleteRequested, this, [&commands] { commands->DeleteIgnoreEntry(); });
     connect(w, &SessionWindow::statusTimerTick, this, [this] { session_->Lifecycle().onStatusTick(); });
