@@ -2,6 +2,18 @@
 
 namespace pell::settings {
 
+void applyIdentity(const Identity& identity, TSSettings& profile)
+{
+    profile.Nick = identity.Nick;
+    profile.RealName = identity.RealName;
+    profile.Username = identity.Username;
+    profile.Password = identity.Password;
+    profile.Invisible = identity.Invisible;
+    profile.Operator = identity.Operator;
+    profile.ServerNotice = identity.ServerNotice;
+    profile.Wallops = identity.Wallops;
+}
+
 Identity identityOf(const AppSettings& settings)
 {
     return {settings.Nick,      settings.RealName, settings.Username,     settings.Password,

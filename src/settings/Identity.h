@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/AppSettings.h"
+#include "settings/TSSettings.h"
 
 #include <string>
 
@@ -19,6 +20,9 @@ struct Identity {
 
     bool operator==(const Identity&) const = default;
 };
+
+// Copies the identity into a connection profile; where to connect stays as it is.
+void applyIdentity(const Identity& identity, TSSettings& profile);
 
 // The global identity of the User tab, and storing one there.
 Identity identityOf(const AppSettings& settings);

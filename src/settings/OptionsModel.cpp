@@ -26,14 +26,7 @@ TSSettings profileOf(const ServerEditor& editor)
     profile.Name = editor.Name;
     profile.Host = editor.Host;
     profile.AutoConnect = editor.AutoConnect;
-    profile.Nick = id.Nick;
-    profile.RealName = id.RealName;
-    profile.Username = id.Username;
-    profile.Password = id.Password;
-    profile.Invisible = id.Invisible;
-    profile.Operator = id.Operator;
-    profile.ServerNotice = id.ServerNotice;
-    profile.Wallops = id.Wallops;
+    applyIdentity(id, profile);
     return profile;
 }
 

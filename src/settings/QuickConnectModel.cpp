@@ -28,14 +28,7 @@ void QuickConnectModel::Closed()
         profile.Name = Name;
         profile.Host = Server;
         profile.Port = StrToInt(Port);
-        profile.Nick = id.Nick;
-        profile.RealName = id.RealName;
-        profile.Username = id.Username;
-        profile.Password = id.Password;
-        profile.Invisible = id.Invisible;
-        profile.Operator = id.Operator;
-        profile.ServerNotice = id.ServerNotice;
-        profile.Wallops = id.Wallops;
+        applyIdentity(id, profile);
         launcher_.StartSession(profile);
     });
 }
