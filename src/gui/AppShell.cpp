@@ -39,6 +39,15 @@ void AppShell::createSessionWindow(const settings::TSSettings& profile)
     sessions_.emplace_back(new SessionController(environment, mainWindow_->sessionArea(), profile));
 }
 
+std::vector<SessionController*> AppShell::sessions() const
+{
+    std::vector<SessionController*> open;
+    for (const QPointer<SessionController>& session : sessions_)
+        if (session)
+            open.push_back(session.data());
+    return open;
+}
+
 void AppShell::start(std::chrono::milliseconds splashTime)
 {
     app::StartUp startUp(prompts_);

@@ -42,6 +42,8 @@ public:
     app::AppCore& core() { return core_; }
     MainWindow* mainWindow() const { return mainWindow_.get(); }
     InfoForm* infoForm() const { return info_; }
+    // The session windows still open, oldest first.
+    std::vector<SessionController*> sessions() const;
 
 private:
     void createSessionWindow(const settings::TSSettings& profile) override;
