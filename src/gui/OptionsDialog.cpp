@@ -45,6 +45,12 @@ OptionsDialog::OptionsDialog(QWidget* parent, settings::OptionsModel& model, Fol
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addLayout(bar);
+    // Six tabs with their own Save buttons: Enter in a field must not press one of
+    // them behind the user's back.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     showModel();
 }
 

@@ -116,6 +116,19 @@ private slots:
         QCOMPARE(h.servers.entryCount(), std::size_t(0));
     }
 
+    void enterInAFieldSavesNothing()
+    {
+        Harness h;
+        h.dialog.show();
+        h.find<QTabWidget>("tabs")->setCurrentIndex(1); // the server list, Save in view
+        auto* name = h.find<QLineEdit>("serverName");
+        name->setFocus();
+        QTest::keyClicks(name, "Net");
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(h.servers.entryCount(), std::size_t(0));
+        QVERIFY(!h.exists("SList.dat"));
+    }
+
     void extensionSaveIgnoresCase()
     {
         Harness h;
