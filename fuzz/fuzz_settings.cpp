@@ -8,6 +8,7 @@
 #include "settings/SettingsError.h"
 #include "settings/TemplateStore.h"
 
+#include <optional>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -25,6 +26,11 @@ void check(bool condition)
 class NoPrompts : public pell::platform::UserPrompts {
 public:
     void showError(const std::string&) override {}
+    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
 };
 
 class CountingWindows : public SessionWindowFactory {
