@@ -130,8 +130,8 @@ void TIdIRC::ConnectAsync(int timeoutMs, ConnectDone done)
     pending_ = job;
     pendingDone_ = std::move(done);
 
-    // The helper holds no pointer to the engine: the engine joins it before it goes,
-    // and the cancelled link drops a report that comes too late.
+    // The helper thread never touches the engine: only its report does, on the GUI
+    // thread, and the engine cancels the link (and joins the thread) before it goes.
     platform::GuiDispatcher& gui = gui_;
     job->thread = std::thread([this, &gui, job, timeoutMs] {
         std::exception_ptr error;

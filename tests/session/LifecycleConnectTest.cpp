@@ -204,8 +204,9 @@ TEST(LifecycleWaiting, ACloseDuringAConnectAbandonsItAtOnce)
             f.settings.ProxyType = 3;
         }
         Session& s = f.open(LifecycleFixture::profile(c.viaProxy ? 6667 : stalled.port()));
-        if (c.viaProxy)
+        if (c.viaProxy) {
             ASSERT_TRUE(f.gui.pumpUntil([&] { return proxy.accepted(); })) << c.what;
+        }
         EXPECT_TRUE(s.Lifecycle().CloseRequest()) << c.what;
         EXPECT_FALSE(s.Engine().ConnectPending()) << c.what;
         EXPECT_EQ(s.Engine().State(), irc::csDisconnected) << c.what;
