@@ -43,6 +43,8 @@ void UserInfoWindow::userInfoChanged()
     address_->setText(DecodeLine(model_.Address()));
     id_->setText(DecodeLine(model_.Id()));
     if (model_.Visible()) {
+        if (!isVisible() && parentWidget()) // over the main window, not in a screen corner
+            move(parentWidget()->geometry().center() - rect().center());
         show();
         raise();
     } else {
