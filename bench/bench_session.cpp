@@ -1,6 +1,6 @@
 // The session model under the loads of a busy network: nick changes and quits across
 // many big channels, and a flood of coloured channel messages into the text store.
-#include "QuietPorts.h"
+#include "platform/QuietPorts.h"
 #include "irc/TIdIRC.h"
 #include "irc/TIdIRCUser.h"
 #include "platform/EventQueue.h"
@@ -17,9 +17,9 @@ using namespace pell::session;
 
 namespace {
 
-using bench::NoSaveDialog;
-using bench::QuietDesktop;
-using bench::QuietPrompts;
+using platform::NoSaveDialog;
+using platform::QuietDesktop;
+using platform::QuietPrompts;
 
 // A session model with its handlers bound to an idle engine; handlers are called the
 // way the engine calls them.

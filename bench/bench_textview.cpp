@@ -1,6 +1,6 @@
 // The session window's text view under a flood: 100,000 coloured lines appended one by
 // one through the model, then painting and scrolling. Runs offscreen.
-#include "QuietPorts.h"
+#include "platform/QuietPorts.h"
 #include "gui/SessionWindow.h"
 #include "gui/TextView.h"
 #include "session/LineFormatter.h"
@@ -19,9 +19,9 @@ using namespace pell;
 
 namespace {
 
-using bench::NoSaveDialog;
-using bench::QuietDesktop;
-using bench::QuietPrompts;
+using platform::NoSaveDialog;
+using platform::QuietDesktop;
+using platform::QuietPrompts;
 
 double residentMiB()
 {

@@ -1,48 +1,18 @@
 // Arbitrary bytes, cut into lines, through the whole engine: parse, dispatch, numeric
 // table, CTCP and DCC, tracking, with every event bound. Each input starts from a fresh
 // Connect, so a failure replays from the input alone.
+#include "LoopbackDrain.h"
 #include "irc/TIdIRC.h"
 #include "platform/EventQueue.h"
 
-#include <arpa/inet.h>
 #include <cstdint>
 #include <cstdlib>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace pell;
 using namespace pell::irc;
 
 namespace {
-
-// Accepts the engine's connections on 127.0.0.1 and swallows what it sends.
-int startDrain()
-{
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 16) != 0)
-        std::abort();
-    socklen_t length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::thread([listener] {
-        char buffer[65536];
-        for (;;) {
-            const int client = ::accept(listener, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            while (::recv(client, buffer, sizeof buffer, 0) > 0) {
-            }
-            ::close(client);
-        }
-    }).detach();
-    return ntohs(address.sin_port);
-}
 
 std::size_t sink = 0;
 
@@ -157,7 +127,7 @@ void checkTracking(const TIdIRC& irc)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const int port = startDrain();
+    static const int port = fuzz::startLoopbackDrain();
     static platform::EventQueue queue;
     static TIdIRC* irc = [] {
         auto* engine = new TIdIRC(queue);

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes, as the text of a settings file, to every settings loader:
 // the line splitter, the AppSettings files, the server list (lookup, auto-connect and the
 // server views) and the template store. None may crash; conversion errors are expected.
+#include "platform/QuietPorts.h"
 #include "settings/AppSettingsFiles.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ServerViews.h"
@@ -8,7 +9,6 @@
 #include "settings/SettingsError.h"
 #include "settings/TemplateStore.h"
 
-#include <optional>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -22,16 +22,6 @@ void check(bool condition)
     if (!condition)
         std::abort();
 }
-
-class NoPrompts : public pell::platform::UserPrompts {
-public:
-    void showError(const std::string&) override {}
-    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-};
 
 class CountingWindows : public SessionWindowFactory {
 public:
@@ -74,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     views.RebuildServerViews(servers);
     check(views.rows().size() == servers.entryCount());
     CountingWindows windows;
-    NoPrompts prompts;
+    pell::platform::QuietPrompts prompts;
     SessionLauncher launcher(servers, windows, prompts);
     for (const auto& caption : views.menuCaptions())
         launcher.ServerMenuClick(caption);

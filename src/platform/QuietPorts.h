@@ -6,16 +6,18 @@
 #include <optional>
 #include <string>
 
-namespace pell::bench {
+namespace pell::platform {
 
-// Desktop and user ports that answer nothing: benchmarks measure the models, not dialogs.
-struct QuietDesktop : platform::Desktop {
+// Desktop and user ports that answer nothing, for headless runs (benchmarks, fuzzing):
+// the main window counts as in front (so nothing flashes), nothing opens, every
+// question is cancelled.
+struct QuietDesktop : Desktop {
     bool isMainWindowInFront() const override { return true; }
     void flashWindow() override {}
     void openUrl(const std::string&) override {}
 };
 
-struct QuietPrompts : platform::UserPrompts {
+struct QuietPrompts : UserPrompts {
     void showError(const std::string&) override {}
     std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
     {
@@ -24,8 +26,8 @@ struct QuietPrompts : platform::UserPrompts {
     bool askYesNo(const std::string&, const std::string&) override { return false; }
 };
 
-struct NoSaveDialog : platform::SaveFileDialog {
+struct NoSaveDialog : SaveFileDialog {
     std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
 };
 
-} // namespace pell::bench
+} // namespace pell::platform
