@@ -62,10 +62,7 @@ DisplayLine BuildDisplayLine(const session::FormattedLine& line)
     const std::vector<int> at = charPositions(plain, utf8);
     DisplayLine shown;
     shown.Text = DecodeBytes(plain, utf8);
-    // Control bytes show as their pictures: one character each, so positions hold.
-    for (QChar& c : shown.Text)
-        if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
-            c = QChar(0x2400 + c.unicode());
+    ShowControlPictures(shown.Text);
     std::size_t byte = 0;
     for (std::size_t r = 0; r < line.RunCount(); ++r) {
         const session::TextRunView run = line.RunAt(r);

@@ -62,7 +62,10 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_)
         return {};
-    return DecodeLine(entry(index.row()));
+    // A raw line may carry colour and bold codes: show them, not empty boxes.
+    QString text = DecodeLine(entry(index.row()));
+    ShowControlPictures(text);
+    return text;
 }
 
 } // namespace pell::gui

@@ -28,4 +28,11 @@ QString EscapeMnemonic(QString text)
     return text.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
+void ShowControlPictures(QString& text)
+{
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
+            c = QChar(0x2400 + c.unicode());
+}
+
 } // namespace pell::gui

@@ -12,6 +12,10 @@ bool IsValidUtf8(std::string_view bytes);
 QString DecodeBytes(std::string_view bytes, bool utf8);
 inline QString DecodeLine(std::string_view bytes) { return DecodeBytes(bytes, IsValidUtf8(bytes)); }
 
+// Control characters (tab aside) as their visible pictures, one character each, so
+// positions in the text hold.
+void ShowControlPictures(QString& text);
+
 // Text for a widget that treats "&" as a mnemonic marker (tab captions, buttons).
 QString EscapeMnemonic(QString text);
 

@@ -286,11 +286,13 @@ void SessionWindowTest::inputKeysAndActionAreForwarded()
 void SessionWindowTest::rawLogShowsNewestLine()
 {
     Session session;
-    for (const char* line : {":a 001 me :hi", ":a 002 me :there", "PING :x"})
+    for (const char* line : {":a 001 me :hi", ":a 002 me :there", "PRIVMSG #c :\x03" "4red\x02"})
         session.model.AppendRaw(line, true);
     QListView* raw = session.window.rawLogView();
     QTRY_COMPARE(raw->model()->rowCount(), 3);
     QCOMPARE(raw->currentIndex().row(), 2);
+    // Codes in a raw line show as their pictures, not as empty boxes.
+    QCOMPARE(raw->model()->index(2, 0).data().toString(), QString::fromUtf8("PRIVMSG #c :\u24034red\u2402"));
 }
 
 void SessionWindowTest::closeCanBeRefused()
