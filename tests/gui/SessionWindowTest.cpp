@@ -3,7 +3,6 @@
 #include "session/LineFormatter.h"
 #include "session/SessionFakes.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -87,7 +86,6 @@ private slots:
     void inputKeysAndActionAreForwarded();
     void rawLogShowsNewestLine();
     void closeCanBeRefused();
-    void screenshot();
 };
 
 void SessionWindowTest::newWindowShowsMainAndIgnorlist()
@@ -309,39 +307,6 @@ void SessionWindowTest::closeCanBeRefused()
     QVERIFY(!session.window.isStatusTimerRunning());
 }
 
-// With PELL_SCREENSHOT_DIR set, saves a filled window as session-window.png for a look.
-void SessionWindowTest::screenshot()
-{
-    const QString folder = qEnvironmentVariable("PELL_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        QSKIP("PELL_SCREENSHOT_DIR not set");
-    Session session;
-    session.model.Tabs().NewChannel("#linux");
-    const session::Rgb own = session::RgbColour(0, 0, 0xC0), other = 0, system = session::RgbColour(0x80, 0, 0x80);
-    session.model.AddText("Main", "System", "Connected to irc.example.org", system);
-    for (int i = 0; i < 40; ++i) {
-        session.model.AddText("#linux", "bob", "line " + std::to_string(i) + " plain, \x02" "bold\x02, \x1F" "underline\x1F, "
-                              "\x03" "4red \x03" "3green \x03" "2navy \x03" "6fuchsia", other);
-        session.model.AddText("#linux", "me", "see https://example.org/docs?a=1 or www.qt.io (javascript:x stays text)", own);
-    }
-    session.model.AddText("#linux", "eve", "<img src=\"http://evil/x.png\"> <a href=\"file:///etc\">x</a> gr\xFC\xDF", other);
-    std::vector<std::string> nicks;
-    std::vector<int> flags;
-    for (int i = 0; i < 500; ++i) {
-        nicks.push_back("member" + std::to_string(i));
-        flags.push_back(i % 7 == 0 ? 1 : i % 5 == 0 ? 2 : 0);
-    }
-    session.model.Tabs().RefillNickList("#linux", nicks, flags);
-    session.model.AppendRaw(":irc.example.org 353 me = #linux :@bob amy", true);
-    session.model.SetStatusPanel(0, "Connected");
-    session.model.SetStatusPanel(1, "me");
-    session.model.SetStatusPanel(2, "#linux");
-    session.window.setInputText("typing here");
-    session.window.show();
-    session.window.textViewOf(session.idOf("#linux"))->flushAppends();
-    QTest::qWait(120);
-    QVERIFY(session.window.grab().save(QDir(folder).filePath("session-window.png")));
-}
 
 QTEST_MAIN(SessionWindowTest)
 #include "SessionWindowTest.moc"
