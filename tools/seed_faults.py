@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""Seeds small faults into src/ one at a time and reports which ones the test suite catches.
+
+The sample is drawn with a fixed seed from every mutable spot of the C++ sources, so the
+same seed on the same sources gives the same faults; a fault is named by its file, the
+text of its line and the change, not by a line number, so it survives edits elsewhere.
+
+  python3 tools/seed_faults.py                 # 40 faults, seed 1
+  python3 tools/seed_faults.py --seed 7 --count 60
+  python3 tools/seed_faults.py --list          # only print the sample
+
+Work happens in a copy of the tree (build-faults/), never in the working tree itself.
+"""
+import argparse
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WORK = ROOT / "build-faults"
+# The copy keeps the tree's own layout (sources beside build/), so ccache shares objects with it.
+TREE = WORK
+BUILD = WORK / "build"
+
+# Each operator: a name, a pattern and a function from the match to its replacement.
+COMPARISONS = {"==": "!=", "!=": "==", "<=": "<", ">=": ">", " < ": " <= ", " > ": " >= "}
+OPERATORS = [
+    ("flip comparison", re.compile(r"==|!=|<=|>=| < | > "), lambda m: COMPARISONS[m.group(0)]),
+    ("swap logic", re.compile(r"&&|\|\|"), lambda m: "||" if m.group(0) == "&&" else "&&"),
+    ("constant off by one", re.compile(r"(?<![\w.])(\d+)(?![\w.])"), lambda m: str(int(m.group(1)) + 1)),
+    ("flip boolean", re.compile(r"\b(true|false)\b"), lambda m: "false" if m.group(0) == "true" else "true"),
+    ("swap arguments", re.compile(r"\(([\w.]+(?:\(\))?), ([\w.]+(?:\(\))?)\)"),
+     lambda m: f"({m.group(2)}, {m.group(1)})"),
+]
+# A statement that is a call of its own: the fault drops it.
+DROPPABLE = re.compile(r"^(\s*)((?:[\w]+(?:\.|->|::))*\w+\(.*\);)\s*$")
+SKIP_LINE = re.compile(r"^\s*(#|//|\*|/\*|static_assert|namespace|using|template|case\b|return\s*;)")
+STRING = re.compile(r'"(?:\\.|[^"\\])*"|\'(?:\\.|[^\'\\])*\'')
+
+
+def code_part(line):
+    """The line with string and character literals blanked, so faults never land in texts."""
+    line = STRING.sub(lambda m: " " * len(m.group(0)), line)
+    cut = line.find("//")
+    return line if cut < 0 else line[:cut] + " " * (len(line) - cut)
+
+
+def candidates():
+    found = []
+    for path in sorted((ROOT / "src").rglob("*.cpp")):
+        rel = path.relative_to(ROOT).as_posix()
+        for number, line in enumerate(path.read_text(errors="replace").splitlines()):
+            if SKIP_LINE.match(line) or "include" in line:
+                continue
+            code = code_part(line)
+            for name, pattern, change in OPERATORS:
+                for index, m in enumerate(pattern.finditer(code)):
+                    found.append((rel, line, name, index))
+            m = DROPPABLE.match(code)
+            if m and not code.lstrip().startswith(("return", "throw", "if", "while", "for", "delete")):
+                found.append((rel, line, "drop call", 0))
+    return found
+
+
+def mutate(line, name, index):
+    if name == "drop call":
+        return DROPPABLE.sub(r"\1;", line)
+    for op_name, pattern, change in OPERATORS:
+        if op_name == name:
+            m = list(pattern.finditer(code_part(line)))[index]
+            return line[: m.start()] + change(m) + line[m.end():]
+    raise ValueError(name)
+
+
+def sample(seed, count):
+    pool = candidates()
+    rng = random.Random(seed)
+    rng.shuffle(pool)
+    return pool, count
+
+
+def sync_tree():
+    TREE.mkdir(parents=True, exist_ok=True)
+    subprocess.run(["rsync", "-a", "--delete", "--exclude", "build*", "--exclude", ".git",
+                    f"{ROOT}/", f"{TREE}/"], check=True)
+
+
+def build():
+    with open("/tmp/pell-build.lock", "w") as lock:
+        import fcntl
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not (BUILD / "build.ninja").exists():
+            subprocess.run(["cmake", "-S", str(TREE), "-B", str(BUILD), "-G", "Ninja"],
+                           check=True, stdout=subprocess.DEVNULL)
+        r = subprocess.run(["cmake", "--build", str(BUILD), "-j", str(os.cpu_count() or 2),
+                            "--target", "pell_tests"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        return r.returncode == 0
+
+
+def test_programs(layer):
+    """Test programs, the mutated layer's own first, so a caught fault is found early."""
+    progs = sorted(p for p in (BUILD / "tests").glob("*_*") if p.is_file() and os.access(p, os.X_OK))
+    own = f"test_{layer}" if layer != "gui" else "gui_"
+    return sorted(progs, key=lambda p: (not p.name.startswith(own), p.name.startswith("gui_")))
+
+
+def run_suite(layer, timeout):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", PELL_IRC_SPLASH_MS="50")
+    for prog in test_programs(layer):
+        args = [str(prog)] + (["--gtest_fail_fast", "--gtest_brief=1"] if prog.name.startswith("test_") else [])
+        p = subprocess.Popen(args, cwd=BUILD / "tests", env=env, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL, start_new_session=True)
+        try:
+            rc = p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+            return f"{prog.name} (time-out)"
+        finally:
+            try:
+                os.killpg(p.pid, signal.SIGKILL)  # servers a test left behind die with it
+            except ProcessLookupError:
+                pass
+        if rc != 0:
+            return prog.name
+    return None
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--count", type=int, default=40)
+    ap.add_argument("--list", action="store_true", help="print the sample and stop")
+    ap.add_argument("--timeout", type=int, default=300, help="seconds per test program")
+    args = ap.parse_args()
+
+    pool, count = sample(args.seed, args.count)
+    if args.list:
+        for rel, line, name, index in pool[:count]:
+            print(f"{rel}: {name}: {line.strip()}")
+        return 0
+    sync_tree()
+    if not build():
+        print("the unchanged tree does not build", file=sys.stderr)
+        return 2
+    base = run_suite("", args.timeout)
+    if base:
+        print(f"the unchanged tree fails its own tests in {base}", file=sys.stderr)
+        return 2
+
+    caught, missed, tried = [], [], 0
+    for rel, line, name, index in pool:
+        if tried == count:
+            break
+        path = TREE / rel
+        original = path.read_text(errors="surrogateescape")
+        lines = original.split("\n")
+        where = lines.index(line)
+        lines[where] = mutate(line, name, index)
+        path.write_text("\n".join(lines), errors="surrogateescape")
+        start = time.time()
+        try:
+            if not build():
+                continue  # a fault that does not compile is not a fault; draw the next one
+            tried += 1
+            by = run_suite(rel.split("/")[1], args.timeout)
+        finally:
+            path.write_text(original, errors="surrogateescape")
+        label = f"{rel}:{where + 1}: {name}: {line.strip()[:70]}"
+        (caught if by else missed).append(label)
+        print(f"[{tried:2}/{count}] {'CAUGHT by ' + by if by else 'MISSED'} ({time.time() - start:.0f} s) {label}",
+              flush=True)
+    build()  # leave the copy built as it is, for the next run
+    print(f"\nseed {args.seed}: {len(caught)} of {tried} faults caught")
+    for label in missed:
+        print(f"  missed: {label}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
