@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or the folder given as $1 with extra cmake args after it).
+# Configures and builds into build/ (or the folder given as $1 with extra cmake args after it);
+# PELL_BUILD_TARGET names one target to build instead of everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
@@ -8,4 +9,4 @@ shift || true
 exec 9>/tmp/pell-build.lock
 flock 9
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+cmake --build "$dir" -j "$(nproc)" ${PELL_BUILD_TARGET:+--target "$PELL_BUILD_TARGET"}

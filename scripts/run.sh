@@ -3,5 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh build
+# Only the program: the tests and benchmarks are for scripts/test.sh.
+PELL_BUILD_TARGET=pell-irc bash scripts/build.sh build
 exec build/src/gui/pell-irc "$@"

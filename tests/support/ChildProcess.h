@@ -22,6 +22,8 @@ public:
     std::string log() const;
 
 private:
+    [[noreturn]] static void watch(pid_t test, const std::vector<char*>& args, const std::string& logPath);
+
     pid_t pid_ = -1;
     std::string logPath_;
 };

@@ -79,17 +79,8 @@ Ngircd::Ngircd(const Options& options)
     conf.close();
     chmod((dir_ + "/ngircd.conf").c_str(), 0644);
 
-    const std::string logPath = dir_ + "/ngircd.log";
-    pid_ = fork();
-    if (pid_ == 0) {
-        const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(log, 1);
-        dup2(log, 2);
-        const std::string conf = dir_ + "/ngircd.conf";
-        execl(PELL_NGIRCD, "ngircd", "-n", "-f", conf.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (pid_ < 0 || !waitForPort(port_, 5000)) {
+    process_.start({PELL_NGIRCD, "-n", "-f", dir_ + "/ngircd.conf"}, dir_ + "/ngircd.log");
+    if (!waitForPort(port_, 5000)) {
         const std::string printed = log();
         stop();
         throw std::runtime_error("ngircd did not start: " + printed);
@@ -103,12 +94,7 @@ Ngircd::~Ngircd()
 
 void Ngircd::stop()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
+    process_.stop();
     if (!dir_.empty()) {
         const std::string command = "rm -rf '" + dir_ + "'";
         [[maybe_unused]] const int rc = std::system(command.c_str());
@@ -118,10 +104,7 @@ void Ngircd::stop()
 
 std::string Ngircd::log() const
 {
-    std::ifstream in(dir_ + "/ngircd.log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return process_.log();
 }
 
 } // namespace pell::test

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "support/ChildProcess.h"
+
 #include <string>
-#include <sys/types.h>
 
 namespace pell::test {
 
@@ -22,7 +23,7 @@ public:
 
     int port() const { return port_; }
     const std::string& name() const { return name_; }
-    bool running() const { return pid_ > 0; }
+    bool running() const { return process_.running(); }
     // What the server printed, for failure messages.
     std::string log() const;
 
@@ -32,7 +33,7 @@ private:
     std::string dir_;
     std::string name_ = "irc.pell.test";
     int port_ = 0;
-    pid_t pid_ = -1;
+    ChildProcess process_;
 };
 
 // A port on 127.0.0.1 that nothing listens on right now.
