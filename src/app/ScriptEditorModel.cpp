@@ -106,7 +106,7 @@ void ScriptEditorModel::Save()
     if (name_.empty())
         return;
     if (std::any_of(names_.begin(), names_.end(), [&](const std::string& n) { return sameIgnoringCase(n, name_); })) {
-        prompts_.showError(AlreadyExists);
+        prompts_.showMessage(AlreadyExists);
         return;
     }
     const settings::Lines body = bodyLines(body_);
