@@ -5,6 +5,8 @@
 #include "settings/LineText.h"
 #include "settings/SettingsError.h"
 
+#include <exception>
+
 namespace pell::session {
 
 TemplateRun::TemplateRun(irc::TIdIRC& irc, SessionCommands& commands, const settings::AppSettings& settings,
@@ -40,7 +42,13 @@ void TemplateRun::onSendTimerTick()
     }
     // Counted before sending, so a line that fails is not tried again.
     const std::string line = queue_[index_++];
-    commands_.SendTemplateLine(line);
+    try {
+        commands_.SendTemplateLine(line);
+    } catch (const std::exception& error) {
+        // The connection broke under the write: the run ends here, as the next tick would.
+        setRunning(false);
+        prompts_.showError(error.what());
+    }
 }
 
 void TemplateRun::Stop()
