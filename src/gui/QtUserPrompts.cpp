@@ -13,6 +13,11 @@ void QtUserPrompts::showError(const std::string& message)
     QMessageBox::critical(owner_, QStringLiteral("Pell-IRC"), DecodeLine(message));
 }
 
+void QtUserPrompts::showMessage(const std::string& message)
+{
+    QMessageBox::information(owner_, QStringLiteral("Pell-IRC"), DecodeLine(message));
+}
+
 std::optional<std::string> QtUserPrompts::askText(const std::string& caption, const std::string& label,
                                                   const std::string& defaultText)
 {

@@ -66,6 +66,15 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     commands_ = std::make_unique<session::SessionCommands>(session_->Engine(), session_->Model(), environment_.Settings,
                                                            environment_.Prompts, environment_.UserInfo);
 
+    templateRun_ = std::make_unique<session::TemplateRun>(session_->Engine(), *commands_, environment_.Settings,
+                                                          environment_.Prompts);
+    templateRun_->TimerChanged = [this] {
+        window_->setSendTimer(templateRun_->SendTimerRunning(), templateRun_->SendInterval());
+    };
+    // Templates saved later are not seen by this window.
+    templateNames_ = environment_.Templates.sortedNames();
+    window_->setTemplateNames(templateNames_);
+
     session::SessionLifecycle& lifecycle = session_->Lifecycle();
     lifecycle.TimersChanged = [this] {
         window_->setStatusTimerRunning(session_->Lifecycle().StatusTimerRunning());
@@ -84,6 +93,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
 SessionController::~SessionController()
 {
     // The models report into the window while the connection goes: drop them first.
+    templateRun_.reset();
     commands_.reset();
     session_.reset();
     events_.reset();
@@ -136,6 +146,11 @@ void SessionController::wireWindow()
     connect(w, &SessionWindow::ignoreDeleteRequested, this, [&commands] { commands->DeleteIgnoreEntry(); });
     connect(w, &SessionWindow::statusTimerTick, this, [this] { session_->Lifecycle().onStatusTick(); });
     connect(w, &SessionWindow::closeTimerTick, this, [this] { session_->Lifecycle().onCloseTimer(); });
+    connect(w, &SessionWindow::runClicked, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(templateNames_.size()))
+            templateRun_->Run(environment_.Templates, templateNames_[static_cast<std::size_t>(index)]);
+    });
+    connect(w, &SessionWindow::sendTimerTick, this, [this] { templateRun_->onSendTimerTick(); });
     connect(w, &SessionWindow::closeRequested, this, &SessionController::closeRequested);
     wireNickActions();
 }
@@ -188,6 +203,7 @@ void SessionController::closeRequested(bool* allowed)
     if (!*allowed)
         return;
     session_->Lifecycle().Closed();
+    templateRun_->Stop();
     // Not from inside this call chain: a close timer tick or a model may still be on
     // the stack.
     deleteLater();

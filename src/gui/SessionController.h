@@ -4,6 +4,7 @@
 #include "session/Session.h"
 #include "session/SessionCommands.h"
 #include "session/SessionEvents.h"
+#include "session/TemplateRun.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,6 +24,7 @@ struct SessionEnvironment {
     platform::UserPrompts& Prompts;
     platform::SaveFileDialog& SaveDialog;
     session::UserInfoModel& UserInfo;
+    const settings::TemplateStore& Templates;
 };
 
 // One session window: the Qt window inside the main window's area, the session's
@@ -36,6 +38,7 @@ public:
 
     SessionWindow* window() const { return window_; }
     session::Session& session() { return *session_; }
+    session::TemplateRun& templateRun() { return *templateRun_; }
 
 private:
     void wireWindow();
@@ -50,6 +53,9 @@ private:
     std::unique_ptr<session::SessionEvents> events_;
     std::unique_ptr<session::Session> session_;
     std::unique_ptr<session::SessionCommands> commands_;
+    std::unique_ptr<session::TemplateRun> templateRun_;
+    // The template box's names, as the store holds them; read once at creation.
+    std::vector<std::string> templateNames_;
 };
 
 } // namespace pell::gui

@@ -98,6 +98,7 @@ SessionWindow::SessionWindow(const SessionCaptions& captions, QWidget* parent) :
     closeTimer_.setInterval(CloseTimerMs);
     closeTimer_.setSingleShot(true);
     connect(&closeTimer_, &QTimer::timeout, this, &SessionWindow::closeTimerTick);
+    connect(&sendTimer_, &QTimer::timeout, this, &SessionWindow::sendTimerTick);
 }
 
 SessionWindow::~SessionWindow() = default;
@@ -466,6 +467,14 @@ void SessionWindow::setCloseTimerRunning(bool running)
         closeTimer_.stop();
 }
 
+void SessionWindow::setSendTimer(bool running, int intervalMs)
+{
+    if (running)
+        sendTimer_.start(intervalMs);
+    else
+        sendTimer_.stop();
+}
+
 TextView* SessionWindow::textViewOf(session::TabId tab) const
 {
     const auto found = pages_.find(tab);
@@ -502,6 +511,7 @@ void SessionWindow::closeEvent(QCloseEvent* event)
     }
     statusTimer_.stop();
     closeTimer_.stop();
+    sendTimer_.stop();
     event->accept();
 }
 

@@ -14,6 +14,8 @@ enum class EventKind {
     NickChange = 5,
     Ban = 6,
     Away = 7,
+    // {a}: the caption of the tab the text was typed on.
+    PlainTextRefused = 8,
 };
 
 // One sentence in the language given (0 English, anything else German). The arguments
