@@ -134,11 +134,12 @@ void DccOffers::openDownload(const std::string& nick, const std::string& ip, con
     const auto number = direct::ReadOfferPort(port);
     offer.Port = number.value_or(0);
     auto& download = downloads_.emplace_back(std::make_unique<direct::DccDownload>(gui_, offer, rulesNow(), Timing));
-    if (DownloadOpened)
-        DownloadOpened(*download);
-    // A port that is not one leaves the window open without a transfer.
+    // A port that is not one leaves the window open without a transfer. The worker's
+    // reports wait for this thread, so the window made next sees every one.
     if (number)
         download->StartDownload();
+    if (DownloadOpened)
+        DownloadOpened(*download);
 }
 
 direct::DownloadRules DccOffers::rulesNow() const
