@@ -1,15 +1,15 @@
 #include "direct/DccDownload.h"
 #include "direct/DccNumbers.h"
 #include "direct/DccSend.h"
-#include "direct/ListenPort.h"
 #include "platform/EventQueue.h"
 #include "support/Loopback.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
-#include <atomic>
 #include <filesystem>
+#include <future>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -22,10 +22,8 @@ namespace fs = std::filesystem;
 
 std::string randomBytes(std::size_t size)
 {
-    std::mt19937 random(static_cast<unsigned>(size));
     std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random());
+    std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(static_cast<unsigned>(size))]() mutable { return static_cast<char>(random()); });
     return bytes;
 }
 
@@ -50,10 +48,7 @@ struct DccTransfer : ::testing::Test {
         d->StartDownload();
         return d;
     }
-    void finish(DccDownload& d, int ms = 20000)
-    {
-        ASSERT_TRUE(queue.pumpUntil([&] { return !d.Running(); }, std::chrono::milliseconds(ms)));
-    }
+    void finish(DccDownload& d, int ms = 20000) { ASSERT_TRUE(queue.pumpUntil([&] { return !d.Running(); }, std::chrono::milliseconds(ms))); }
     std::string received() { return contentOf(root / "in" / "f.bin"); }
 };
 
@@ -65,27 +60,12 @@ struct ScriptedPeer {
     template <typename Script> explicit ScriptedPeer(Script script)
     {
         thread = std::thread([this, script] {
-            const int socket = test::acceptFor(listener, 5000);
-            if (socket >= 0) {
-                script(socket);
+            if (const int socket = test::acceptFor(listener, 5000); socket >= 0 && (script(socket), true))
                 ::close(socket);
-            }
         });
     }
-    ~ScriptedPeer()
-    {
-        thread.join();
-        ::close(listener);
-    }
+    ~ScriptedPeer() { thread.join(), ::close(listener); }
 };
-
-std::uint32_t readAck(int socket)
-{
-    std::string ack;
-    if (!test::readExactly(socket, 4, ack, 5000))
-        return 0xFFFFFFFF;
-    return DecodeAck(reinterpret_cast<const unsigned char*>(ack.data()));
-}
 
 TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
 {
@@ -101,8 +81,7 @@ TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
         const auto& log = d->Log().Lines();
         EXPECT_EQ(log.back(), "wrote FINAL checksum") << size;
         EXPECT_EQ(log[log.size() - 2], "FINAL checksum: " + std::to_string(size));
-        const std::string crc = "Remote CRC = " + std::to_string(size) + " local = " + std::to_string(size);
-        EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == crc; })) << send.Log().Last();
+        EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = " + std::to_string(size) + " local = " + std::to_string(size); })) << send.Log().Last();
         if (size > 0) // a file of 0 bytes never reaches the first threshold
             EXPECT_EQ(d->Progress().BytesText, std::to_string(size) + " bytes");
         fs::remove(root / "in" / "f.bin");
@@ -115,12 +94,13 @@ TEST_F(DccTransfer, SenderWaitingForEachAckOf1024IsNotStalled)
     ScriptedPeer sender([&](int socket) {
         for (std::size_t sent = 0; sent < bytes.size(); sent += 1024) {
             test::sendAll(socket, bytes.substr(sent, 1024));
-            while (readAck(socket) < sent + 1024) {
+            std::string ack;
+            while (test::readExactly(socket, 4, ack, 5000) && DecodeAck(reinterpret_cast<const unsigned char*>(ack.data() + ack.size() - 4)) < sent + 1024) {
             }
         }
     });
-    ReceiveTiming timing; // the real waits: a stall would take 10 s per block
-    auto d = download(sender.port, static_cast<std::int64_t>(bytes.size()), timing);
+    // The real waits: a stall would take 10 s per block.
+    auto d = download(sender.port, static_cast<std::int64_t>(bytes.size()), ReceiveTiming{});
     finish(*d, 3000);
     EXPECT_TRUE(received() == bytes);
     EXPECT_EQ(d->Log().Last(), "Die Verbindung wurde erfolgreich geschlossen.");
@@ -181,13 +161,9 @@ TEST_F(DccTransfer, EachReceiverGetsTheOfferedSizeOnceEvenWhenTheFileChanges)
     ASSERT_TRUE(send.OpenListener());
     std::string got;
     auto run = [&] {
-        std::atomic<bool> done = false;
-        std::thread peer([&] {
-            got = receiveAll(send.Port, 10000);
-            done = true;
-        });
-        queue.pumpUntil([&] { return done.load(); });
-        peer.join();
+        auto peer = std::async(std::launch::async, receiveAll, send.Port, 10000);
+        queue.pumpUntil([&] { return peer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        got = peer.get();
     };
     run();
     EXPECT_TRUE(got == contentOf(file)) << got.size();
