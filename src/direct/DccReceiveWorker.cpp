@@ -32,7 +32,21 @@ void DccReceiveWorker::Run()
     if (file_ >= 0)
         ::close(file_);
     file_ = -1;
+    disconnect();
+}
+
+void DccReceiveWorker::Abort()
+{
+    std::lock_guard lock(closing_);
+    if (!closed_)
+        client_.Abort();
+}
+
+void DccReceiveWorker::disconnect()
+{
+    std::lock_guard lock(closing_);
     client_.Disconnect();
+    closed_ = true;
 }
 
 void DccReceiveWorker::receive()
@@ -64,7 +78,7 @@ void DccReceiveWorker::receive()
     if (client_.Connected()) {
         sendAck("FINAL checksum: ");
         status("wrote FINAL checksum");
-        client_.Disconnect();
+        disconnect();
     }
 }
 

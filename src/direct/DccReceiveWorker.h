@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -47,7 +48,7 @@ public:
     // The whole transfer; every error ends it with its message as the last status line.
     void Run();
     // From any thread: makes a connect or wait under way fail soon.
-    void Abort() { client_.Abort(); }
+    void Abort();
 
     const std::string& FilePath() const { return path_; }
     std::uint64_t BytesReceived() const { return received_; }
@@ -60,12 +61,15 @@ private:
     void sendAck(const char* sizeWord);
     void status(const std::string& line);
     void progress();
+    void disconnect();
 
     DownloadOffer offer_;
     DownloadRules rules_;
     ReceiveTiming timing_;
     Reports reports_;
     TcpClient client_;
+    std::mutex closing_; // Abort must not shut down a socket number already closed and reused
+    bool closed_ = false;
     int file_ = -1;
     std::string path_;
     std::uint64_t received_ = 0;

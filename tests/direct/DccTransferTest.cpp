@@ -28,11 +28,7 @@ std::string randomBytes(std::size_t size)
     return bytes;
 }
 
-std::string contentOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string contentOf(const fs::path& path) { return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}}; }
 
 struct DccTransfer : ::testing::Test {
     fs::path root = fs::temp_directory_path() / ("dcc-wire-" + std::to_string(::getpid()));
@@ -85,8 +81,8 @@ TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
         EXPECT_EQ(log[log.size() - 2], "FINAL checksum: " + std::to_string(size));
         EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = " + std::to_string(size) + " local = " + std::to_string(size); })) << send.Log().Last();
         EXPECT_EQ(send.Progress().BytesText, std::to_string(size) + " bytes") << "SEND";
-        if (size > 0) // a file of 0 bytes never reaches the first threshold
-            EXPECT_EQ(d->Progress().BytesText, std::to_string(size) + " bytes");
+        // A file of 0 bytes never reaches the first threshold.
+        EXPECT_EQ(d->Progress().BytesText, size > 0 ? std::to_string(size) + " bytes" : "BytesTransferred");
         fs::remove(root / "in" / "f.bin");
     }
 }
@@ -129,15 +125,18 @@ TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)
 }
 
 // A receiver of the usual convention acknowledges what it has and closes at the end.
+int connectTo(int port)
+{
+    sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    return ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? socket : (::close(socket), -1);
+}
+
 std::string receiveAll(int port, std::size_t size)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int socket = connectTo(port);
     std::string all; // readExactly appends
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+    if (socket >= 0)
         while (all.size() < size && test::readExactly(socket, std::min<std::size_t>(size - all.size(), 1000), all, 3000)) {
             const auto ack = EncodeAck(all.size());
             test::sendAll(socket, std::string(ack.begin(), ack.end()));
@@ -172,6 +171,13 @@ TEST_F(DccTransfer, EachReceiverGetsTheOfferedSizeOnceEvenWhenTheFileChanges)
     std::ofstream(file, std::ios::binary | std::ios::app) << "grown";
     run();
     EXPECT_EQ(got.size(), 10000u);
+    std::vector<int> flood(30); // each served one waits for acknowledgements
+    for (int& socket : flood)
+        socket = connectTo(send.Port);
+    queue.pumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(send.Receivers(), DccSend::MaxReceivers); // the others were closed at once
+    for (int socket : flood)
+        ::close(socket);
     fs::resize_file(file, 5000);
     run();
     EXPECT_TRUE(got.empty());

@@ -38,13 +38,7 @@ struct DccOffersTest : ::testing::Test, EventsHarness {
 TEST_F(DccOffersTest, OffersAreJudgedByListsAndMode)
 {
     const std::string closed = "2130706433 1 12";
-    struct Row {
-        int mode;
-        std::string words;
-        std::vector<std::string> lines;
-        std::size_t downloads;
-        std::size_t asked;
-    };
+    struct Row { int mode; std::string words; std::vector<std::string> lines; std::size_t downloads, asked; };
     const Row rows[] = {
         {-1, "SEND setup.EXE 3232235786 5000 1234",
          {"<System>:DCC Recieve: from bob(3232235786:5000):setup.EXE:1234|system",
