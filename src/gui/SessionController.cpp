@@ -3,8 +3,11 @@
 #include "gui/BytesText.h"
 #include "gui/MainWindow.h"
 #include "gui/TextDecoding.h"
+#include "gui/TransferWindow.h"
 #include "session/ButtonCaptions.h"
+#include "session/NickPrefix.h"
 
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <algorithm>
@@ -45,7 +48,7 @@ std::string bytesOf(const QByteArray& bytes)
 
 SessionController::SessionController(const SessionEnvironment& environment, QMdiArea* area,
                                      const settings::TSSettings& profile)
-    : environment_(environment)
+    : environment_(environment), area_(area)
 {
     window_ = new SessionWindow(captionsFor(environment_.Settings.Language));
     frame_ = area->addSubWindow(window_);
@@ -74,6 +77,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     // Templates saved later are not seen by this window.
     templateNames_ = environment_.Templates.sortedNames();
     window_->setTemplateNames(templateNames_);
+    wireTransfers();
 
     session::SessionLifecycle& lifecycle = session_->Lifecycle();
     lifecycle.TimersChanged = [this] {
@@ -95,6 +99,10 @@ SessionController::~SessionController()
     // The models report into the window while the connection goes: drop them first.
     templateRun_.reset();
     commands_.reset();
+    // Transfers stop before their windows go, so no report finds a window half gone.
+    session_->Offers().CloseAll();
+    for (auto& transfer : transferFrames_)
+        delete transfer.data();
     session_.reset();
     events_.reset();
     if (window_)
@@ -174,11 +182,41 @@ void SessionController::wireNickActions()
         case NickAction::Ban: c.Ban(row); break;
         case NickAction::Kick: c.Kick(row); break;
         case NickAction::Info: c.Info(row); break;
-        case NickAction::SendFile:
-        case NickAction::Chat:
-            break; // direct connections come with the DCC windows
+        case NickAction::SendFile: sendFileTo(entry); break;
+        case NickAction::Chat: break; // direct chats come with their windows
         }
     });
+}
+
+void SessionController::wireTransfers()
+{
+    session::DccOffers& offers = session_->Offers();
+    offers.DownloadOpened = [this](direct::DccDownload& download) {
+        showTransfer(TransferWindow::forDownload(download), [this, &download] { session_->Offers().Close(&download); });
+    };
+    offers.SendOpened = [this](direct::DccSend& send) {
+        showTransfer(TransferWindow::forSend(send), [this, &send] { session_->Offers().Close(&send); });
+    };
+}
+
+void SessionController::showTransfer(QWidget* window, std::function<void()> closeModel)
+{
+    QMdiSubWindow* frame = area_->addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose, true);
+    connect(static_cast<TransferWindow*>(window), &TransferWindow::closed, this, std::move(closeModel));
+    std::erase_if(transferFrames_, [](const QPointer<QMdiSubWindow>& f) { return f.isNull(); });
+    transferFrames_.emplace_back(frame);
+    frame->show();
+}
+
+void SessionController::sendFileTo(const QByteArray& entry)
+{
+    if (rowOfActiveEntry(entry) < 0)
+        return;
+    const QString path = QFileDialog::getOpenFileName(window_, QStringLiteral("Open"), QString(),
+                                                      QStringLiteral("All Files (*)"));
+    if (!path.isEmpty())
+        session_->Offers().OnChannelDCCSend(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
 }
 
 void SessionController::showInput()

@@ -8,7 +8,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -46,9 +48,14 @@ private:
     void showInput();
     int rowOfActiveEntry(const QByteArray& entry) const;
     void closeRequested(bool* allowed);
+    void wireTransfers();
+    void showTransfer(QWidget* window, std::function<void()> closeModel);
+    void sendFileTo(const QByteArray& entry);
 
     SessionEnvironment environment_;
     QPointer<QMdiSubWindow> frame_;
+    QMdiArea* area_;
+    std::vector<QPointer<QMdiSubWindow>> transferFrames_;
     SessionWindow* window_ = nullptr; // owned by frame_
     std::unique_ptr<session::SessionEvents> events_;
     std::unique_ptr<session::Session> session_;

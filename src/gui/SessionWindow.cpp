@@ -169,8 +169,8 @@ void SessionWindow::buildMenus()
     };
     item(nickMenu_, "Invite", NickAction::Invite);
     QMenu* dcc = nickMenu_->addMenu(QStringLiteral("DCC"));
-    // Offers need the DCC windows, which do not exist yet.
-    item(dcc, "Send file to", NickAction::SendFile)->setEnabled(false);
+    item(dcc, "Send file to", NickAction::SendFile);
+    // Direct chats come with their own windows.
     item(dcc, "Chat", NickAction::Chat)->setEnabled(false);
     QMenu* misc = nickMenu_->addMenu(QStringLiteral("Misc"));
     item(misc, "Voice", NickAction::Voice);
