@@ -1,3 +1,4 @@
+#include "session/AddressList.h"
 #include "session/WebLinks.h"
 
 #include <gtest/gtest.h>
@@ -32,25 +33,7 @@ TEST(WebLinks, AllowedSchemesBecomeLinks)
         {"http://www.c.com is one", {"http://www.c.com=>http://www.c.com"}},
         {"<bob>:http://a www.b", {"http://a=>http://a", "www.b=>http://www.b"}},
         {"utf8 http://ex\xC3\xA4mple.de/\xC3\xBC ok", {"http://ex\xC3\xA4mple.de/\xC3\xBC=>http://ex\xC3\xA4mple.de/\xC3\xBC"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(linksIn(c.text), c.links) << c.text;
-}
-
-TEST(WebLinks, OtherSchemesAndGluedMarkersStayText)
-{
-    for (const char* text : {"file:///etc/passwd", "javascript:alert(1)", "javascript:http://x.org", "<bob>:javascript:http://x.org",
-                             "file://www.x.org/a", "xhttp://a.org", "data:text/html,hi", "smb://host/share",
-                             "http://", "www.", "mailto:", "http://.", "nowww.here"})
-        EXPECT_TRUE(FindWebLinks(text).empty()) << text;
-}
-
-TEST(WebLinks, EndsAtDelimitersAndDropsSentencePunctuation)
-{
-    const struct {
-        std::string text;
-        std::vector<std::string> links;
-    } cases[] = {
+        // Ends at delimiters and drops sentence punctuation.
         {"see http://a.org.", {"http://a.org=>http://a.org"}},
         {"(http://a.org/x)", {"http://a.org/x=>http://a.org/x"}},
         {"http://w.org/Foo_(bar) ok", {"http://w.org/Foo_(bar)=>http://w.org/Foo_(bar)"}},
@@ -62,4 +45,48 @@ TEST(WebLinks, EndsAtDelimitersAndDropsSentencePunctuation)
     };
     for (const auto& c : cases)
         EXPECT_EQ(linksIn(c.text), c.links) << c.text;
+}
+
+TEST(WebLinks, OtherSchemesAndGluedMarkersStayText)
+{
+    for (const char* text : {"file:///etc/passwd", "javascript:alert(1)", "javascript:http://x.org", "<bob>:javascript:http://x.org",
+                             "file://www.x.org/a", "xhttp://a.org", "data:text/html,hi", "smb://host/share",
+                             "http://", "www.", "mailto:", "http://.", "nowww.here", "\x80www.x.org"})
+        EXPECT_TRUE(FindWebLinks(text).empty()) << text;
+}
+
+TEST(CollectUrls, FindsAddressesNewestFirst)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> list; // top first
+    } cases[] = {
+        {"http then www at end", "see http://a.org/x now www.b.de",
+         {"www.b.de", "http://a.org/x"}},
+        {"www inside http is one entry", "http://www.c.com", {"http://www.c.com"}},
+        {"https before http", "http://one https://two", {"http://one", "https://two"}},
+        {"delimiters", "(http://p.q)\"www.r.s\"x\rhttp://t.u\r",
+         {"www.r.s", "http://t.u", "http://p.q"}},
+        {"two of a kind, last found first", "www.a www.b", {"www.b", "www.a"}},
+        {"nothing", "no links here", {}},
+        {"marker alone", "http://", {"http://"}},
+    };
+    for (const auto& c : cases) {
+        AddressList list;
+        CollectUrls(c.text, list);
+        EXPECT_EQ(std::vector<std::string>(list.Entries().begin(), list.Entries().end()), c.list) << c.name;
+    }
+}
+
+TEST(CollectUrls, AddsOnTopOfWhatIsThereAndReports)
+{
+    AddressList list;
+    int changes = 0;
+    list.OnChanged = [&] { ++changes; };
+    CollectUrls("www.old", list);
+    CollectUrls("http://new", list);
+    EXPECT_EQ(list.Entries().front(), "http://new");
+    EXPECT_EQ(list.Entries().back(), "www.old");
+    EXPECT_EQ(changes, 2);
 }
