@@ -1,19 +1,73 @@
-#include "EventsHarness.h"
-
+#include "SessionFakes.h"
+#include "irc/TIdIRC.h"
+#include "platform/EventQueue.h"
 #include "session/ButtonCaptions.h"
 #include "session/ChannelListLine.h"
 #include "session/EventText.h"
+#include "session/SessionEvents.h"
+#include "support/FakeServer.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
+using namespace pell;
 using namespace pell::session;
 using namespace pell::session::testing;
 
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// A session model whose events are bound to a real engine registered as "me" on a
+// scripted server; received lines are handed to the engine as its reader would.
+struct EventsHarness : SessionFixture {
+    test::FakeServer fake;
+    platform::EventQueue queue;
+    irc::TIdIRC irc{queue};
+    SessionEvents events{irc, model, settings};
+    std::size_t seen = 0;
+
+    EventsHarness()
+    {
+        settings.OwnColour = 0x111111;
+        settings.OthersColour = 0x222222;
+        settings.SystemColour = 0x333333;
+        settings.ActionColour = 0x444444;
+        events.Bind();
+        irc.SetNick("me");
+        irc.Host = "127.0.0.1";
+        irc.Port = fake.port();
+        irc.Connect(3000);
+        serverSends({":srv 001 me :Welcome"});
+        EXPECT_EQ(irc.State(), irc::csConnected);
+        newLines();
+    }
+    ~EventsHarness() { irc.Disconnect(true); }
+
+    void serverSends(const Lines& lines)
+    {
+        for (const auto& line : lines)
+            irc.HandleLine(line);
+    }
+    // The lines written since the last call, in order, as "tab|text|colour word".
+    Lines newLines()
+    {
+        Lines out;
+        for (; seen < view.appended.size(); ++seen) {
+            const int index = model.Tabs().IndexOfId(view.appended[seen]);
+            const auto& [text, colour] = view.lines[seen];
+            const char* word = colour == 0x111111 ? "own" : colour == 0x222222 ? "others" : colour == 0x333333 ? "system" : "action";
+            out.push_back((index < 0 ? "?" : model.Tabs().At(index).Caption) + "|" + text + "|" + word);
+        }
+        return out;
+    }
+    Lines nicksOf(const std::string& caption)
+    {
+        const int index = model.Tabs().Find(caption);
+        return index < 0 || !model.Tabs().At(index).Nicks ? Lines{} : model.Tabs().At(index).Nicks->Entries();
+    }
+};
 
 // Both channels joined, #b joined last: it is the current channel and the active tab.
 const Lines NicksA{"+amy", "@bob", "cy", "me"};
@@ -37,6 +91,7 @@ struct EventCase {
     Lines nicksB = NicksB;
     const char* closedFirst = nullptr;
     const char* active = "#b";
+    Lines nicksC = {};
 };
 
 const EventCase Cases[] = {
@@ -88,6 +143,10 @@ const EventCase Cases[] = {
     // The reply's own lines name the channel first, so they bring the tab back for the list.
     {"names for a closed tab", {":srv 353 me = #a :me zed", ":srv 366 me #a :End"},
      {"#a|<:me>: zed|system", "#a|<:End>:|system"}, {}, {"+amy", "@bob", "cy", "me", "zed"}, NicksB, "#a", "#a"},
+    // Each channel's list from its own members and flags: pairing the engine's whole user
+    // table with this channel's flags by position would list "@me" and "bob" here.
+    {"names of a third channel", {":me!m@h JOIN :#c", ":srv 353 me = #c :@zed me", ":srv 366 me #c :End"},
+     {"#c|<:@zed>: me|system", "#c|<:End>:|system"}, {}, NicksA, NicksB, nullptr, "#c", {"@zed", "me"}},
 };
 
 TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
@@ -104,6 +163,7 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EXPECT_EQ(h.newLines(), language && c.german ? *c.german : c.english);
             EXPECT_EQ(h.nicksOf("#a"), c.nicksA);
             EXPECT_EQ(h.nicksOf("#b"), c.nicksB);
+            EXPECT_EQ(h.nicksOf("#c"), c.nicksC);
             EXPECT_EQ(h.model.Tabs().Active().Caption, c.active);
         }
     }
@@ -118,18 +178,6 @@ TEST(SessionEvents, JoinedSetsCaptionAndCurrentChannelWithoutALine)
     EXPECT_EQ(h.model.CurrentChannel(), "#z");
     EXPECT_EQ(h.newLines(), Lines{});
     EXPECT_EQ(h.model.Tabs().Find("#z"), -1);
-}
-
-TEST(SessionEvents, LanguageIsReadAtEveryEvent)
-{
-    EventsHarness h;
-    joinTwoChannels(h);
-    for (const int language : {0, 1, 0}) {
-        h.settings.Language = language;
-        h.serverSends({":dan!d@h JOIN :#a"});
-    }
-    EXPECT_EQ(h.newLines(), (Lines{"#a|<System>:dan joined|system", "#a|<System>:dan tritt ein|system",
-                                   "#a|<System>:dan joined|system"}));
 }
 
 TEST(SessionEvents, IgnoredNickLosesOnlyItsOwnLines)
@@ -216,15 +264,3 @@ TEST(ChannelFromListLine, TakesFromTheFirstHashToTheNextBlank)
 }
 
 } // namespace
-
-TEST(SessionEvents, NamesReplyListsTheChannelsOwnMembersWithTheirFlags)
-{
-    // Pairing the engine's whole user table with this channel's flags by position
-    // would list "@me" and "bob" here.
-    EventsHarness h;
-    joinTwoChannels(h);
-    h.model.Tabs().NewChannel("#c");
-    h.serverSends({":me!m@h JOIN :#c", ":srv 353 me = #c :@zed me", ":srv 366 me #c :End of NAMES list"});
-    EXPECT_EQ(h.nicksOf("#c"), (Lines{"@zed", "me"}));
-    EXPECT_EQ(h.nicksOf("#a"), (Lines{"+amy", "@bob", "cy", "me"}));
-}

@@ -13,7 +13,14 @@ namespace pell::session::testing {
 
 struct RecordingView : SessionViewPort {
     std::vector<TabId> appended;
-    void lineAppended(TabId id, const FormattedLine&) override { appended.push_back(id); }
+    std::vector<std::pair<std::string, Rgb>> lines; // text and colour, beside appended
+    int inputChanges = 0;
+    void lineAppended(TabId id, const FormattedLine& line) override
+    {
+        appended.push_back(id);
+        lines.emplace_back(line.PlainText(), line.BaseColour());
+    }
+    void inputLineChanged() override { ++inputChanges; }
 };
 
 struct FakeDesktop : platform::Desktop {
