@@ -1,7 +1,6 @@
 #include "SessionFakes.h"
 #include "platform/EventQueue.h"
 #include "session/Session.h"
-#include "session/SessionRegistry.h"
 #include "support/FakeServer.h"
 #include "support/Loopback.h"
 #include "support/Microsocks.h"
@@ -15,7 +14,6 @@
 using namespace pell;
 using namespace pell::session;
 using namespace pell::session::testing;
-using test::FakeServer;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -46,8 +44,7 @@ struct Lifecycle {
     Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {})
     {
         SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, connectTimeoutMs};
-        sessions.push_back(std::make_unique<Session>(context, pending, binder));
-        return *sessions.back();
+        return *sessions.emplace_back(std::make_unique<Session>(context, pending, binder));
     }
     Session& openThroughProxy(int proxyPort, const settings::TSSettings& pending = profile(6667))
     {
@@ -67,41 +64,30 @@ struct Lifecycle {
     bool registered(Session& s) { return until([&] { return s.Engine().State() == irc::csConnected; }); }
 };
 
-TEST(LifecycleCreation, TheEngineTakesTheProfileTheFixedClientValuesAndTheUserModes)
+TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheFixedClientValues)
 {
-    const struct {
-        bool invisible, op, notices, wallops;
-        irc::TIdIRCUserModes modes;
-    } cases[] = {
-        {true, false, false, true, irc::umInvisible | irc::umWallops},
-        {false, true, true, false, irc::umOperator | irc::umServerNotices},
-        {false, false, false, false, 0},
-    };
-    for (const auto& c : cases) {
-        Lifecycle f;
-        f.settings.Language = 1;
-        settings::TSSettings p = Lifecycle::profile(test::freePort(), "bob");
-        p.Password = "sesame";
-        p.Invisible = c.invisible;
-        p.Operator = c.op;
-        p.ServerNotice = c.notices;
-        p.Wallops = c.wallops;
-        Session& s = f.open(p);
-        irc::TIdIRC& e = s.Engine();
-        EXPECT_EQ(e.UserMode(), c.modes);
-        EXPECT_EQ(s.Model().ServerName() + "|" + s.Model().Caption() + "|" + s.Model().CurrentChannel(), "Test net|Test net|Main");
-        EXPECT_EQ(e.Nick() + "|" + e.Username + "|" + e.RealName + "|" + e.Password + "|" + e.Host + "|" + e.AltNick,
-                  "bob|al|Alice A|sesame|127.0.0.1|OtherNick");
-        EXPECT_EQ(e.Port, p.Port);
-        EXPECT_EQ(e.Replies.Version + "|" + e.Replies.ClientInfo, "Tarn-IRC|Tarn-IRC");
-        EXPECT_TRUE(s.Lifecycle().GermanCaptions());
-        EXPECT_TRUE(e.ConnectPending());
-        EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
-        EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
-    }
+    Lifecycle f;
+    f.settings.Language = 1;
+    settings::TSSettings p = Lifecycle::profile(test::freePort(), "bob");
+    p.Password = "sesame";
+    p.Invisible = p.Wallops = true;
+    Session& s = f.open(p);
+    irc::TIdIRC& e = s.Engine();
+    EXPECT_EQ(e.UserMode(), irc::umInvisible | irc::umWallops);
+    EXPECT_EQ(s.Model().ServerName() + "|" + s.Model().Caption() + "|" + s.Model().CurrentChannel(), "Test net|Test net|Main");
+    EXPECT_EQ(e.Nick() + "|" + e.Username + "|" + e.RealName + "|" + e.Password + "|" + e.Host + "|" + e.AltNick,
+              "bob|al|Alice A|sesame|127.0.0.1|OtherNick");
+    EXPECT_EQ(e.Port, p.Port);
+    EXPECT_EQ(e.Replies.Version + "|" + e.Replies.ClientInfo, "Tarn-IRC|Tarn-IRC");
+    EXPECT_TRUE(s.Lifecycle().GermanCaptions());
+    EXPECT_TRUE(e.ConnectPending());
+    EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
+    EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
 }
 
-TEST(LifecycleCreation, ProxySettingsChooseTheRouteAndAnUnreadablePortStopsTheSteps)
+// A port that is not a number stops the steps there; Reconnect then goes direct
+// without reading the port again.
+TEST(LifecycleCreation, ProxySettingsChooseTheRoute)
 {
     const struct {
         std::string host, port;
@@ -113,7 +99,6 @@ TEST(LifecycleCreation, ProxySettingsChooseTheRouteAndAnUnreadablePortStopsTheSt
     } cases[] = {
         {"", "1080", 3, true, direct::svNoSocks, 1080, direct::saNoAuthentication}, // no host: direct
         {"127.0.0.1", "1081", -1, false, direct::svNoSocks, 1081, direct::saNoAuthentication}, // never chosen
-        {"127.0.0.1", "1082", 0, false, direct::svNoSocks, 1082, direct::saNoAuthentication},
         {"127.0.0.1", "1083", 1, false, direct::svSocks4, 1083, direct::saNoAuthentication},
         {"127.0.0.1", "1084", 2, false, direct::svSocks4A, 1084, direct::saNoAuthentication},
         {"127.0.0.1", "1085", 3, true, direct::svSocks5, 1085, direct::saUsernamePassword},
@@ -126,16 +111,23 @@ TEST(LifecycleCreation, ProxySettingsChooseTheRouteAndAnUnreadablePortStopsTheSt
         f.settings.ProxyPort = c.port;
         f.settings.ProxyType = c.type;
         f.settings.ProxyNeedsAuth = c.auth;
-        Session& s = f.open(Lifecycle::profile(test::freePort()));
+        settings::TSSettings p = Lifecycle::profile(test::freePort());
+        p.Operator = p.ServerNotice = true;
+        Session& s = f.open(p);
         const direct::TIdSocksInfo& socks = s.Engine().SocksInfo();
         EXPECT_EQ(socks.Version, c.version);
         EXPECT_EQ(socks.Port, c.socksPort);
         EXPECT_EQ(socks.Authentication, c.authentication);
+        EXPECT_EQ(socks.Host, c.host); // the steps before a failing one stand
+        EXPECT_EQ(s.Engine().UserMode(), irc::umOperator | irc::umServerNotices);
         const bool bad = c.port == "abc";
         EXPECT_EQ(f.prompts.errors, bad ? Lines{"'abc' is not a valid integer value"} : Lines{});
         EXPECT_EQ(s.Engine().ConnectPending(), !bad);
-        EXPECT_EQ(socks.Host, c.host); // the steps before the failing one stand
-        EXPECT_EQ(s.Model().ServerName(), "Test net");
+        f.settings.ProxyPort = "1";
+        s.Lifecycle().Reconnect();
+        EXPECT_TRUE(s.Engine().ConnectPending());
+        EXPECT_EQ(socks.Port, c.socksPort);
+        EXPECT_EQ(f.prompts.errors.size(), bad ? 1u : 0u);
     }
 }
 
@@ -158,7 +150,7 @@ TEST(LifecycleCreation, TheBinderRunsFirstAndItsHandlersStillRun)
 
 // A session on a scripted server that has taken the registration lines.
 struct OnFake : Lifecycle, ::testing::Test {
-    FakeServer server;
+    test::FakeServer server;
     Session* s = nullptr;
 
     void SetUp() override
@@ -181,8 +173,7 @@ struct OnFake : Lifecycle, ::testing::Test {
 
 TEST_F(OnFake, StatusFollowsRegistrationReconnectQuitsAndAServerSideClose)
 {
-    EXPECT_EQ(s->Model().StatusPanel(0), "Connected"); // OnConnected, before registering
-    EXPECT_EQ(s->Model().StatusPanel(1), "alice");
+    EXPECT_EQ(s->Model().StatusPanel(0) + "|" + s->Model().StatusPanel(1), "Connected|alice"); // before registering
     EXPECT_EQ(status(*s), "Connecting");
     EXPECT_EQ(status(*s, 2), "Main");
     serverSays(":srv 001 alice :Welcome", irc::csConnected);
@@ -191,6 +182,8 @@ TEST_F(OnFake, StatusFollowsRegistrationReconnectQuitsAndAServerSideClose)
     ASSERT_TRUE(server.waitForReceived("QUIT :\r\n"));
     serverCloses();
     EXPECT_EQ(status(*s), "Disonnected");
+    EXPECT_TRUE(s->Lifecycle().CloseRequest()); // not connected: closes at once, no prompt
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_TRUE(prompts.errors.empty());
 }
 
@@ -225,59 +218,6 @@ TEST_F(OnFake, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
     EXPECT_EQ(status(*s), "Disonnected");
 }
 
-// Three windows, one never connected: that one closes at once, the reason is asked once.
-TEST(LifecycleClose, TheMainWindowAsksEverySessionAndTheReasonIsAskedOnce)
-{
-    Lifecycle f;
-    FakeServer one, two;
-    SessionRegistry registry;
-    for (int port : {one.port(), two.port(), test::freePort()}) {
-        Session& s = registry.Add(std::make_unique<Session>(
-            SessionContext{f.gui, f.settings, f.shared, SessionPorts{f.view, f.desktop, f.prompts, f.saveDialog}},
-            Lifecycle::profile(port)));
-        ASSERT_TRUE(f.connectEnded(s));
-    }
-    EXPECT_TRUE(registry.At(2).Lifecycle().CloseRequest());
-    EXPECT_TRUE(f.prompts.asked.empty());
-    f.prompts.textAnswers.push_back("bye all");
-    EXPECT_FALSE(registry.CloseRequestAll());
-    EXPECT_EQ(f.prompts.asked.size(), 1u);
-    EXPECT_TRUE(one.waitForReceived("QUIT :bye all\r\n"));
-    EXPECT_TRUE(two.waitForReceived("QUIT :bye all\r\n"));
-    EXPECT_TRUE(registry.At(0).Lifecycle().CloseTimerRunning());
-    EXPECT_FALSE(registry.At(2).Lifecycle().CloseTimerRunning());
-    one.closeClient();
-    two.closeClient();
-    ASSERT_TRUE(f.until([&] { return !registry.At(0).Engine().Connected() && !registry.At(1).Engine().Connected(); }));
-    EXPECT_TRUE(registry.CloseRequestAll());
-    registry.Remove(&registry.At(1));
-    EXPECT_EQ(registry.Count(), 2);
-}
-
-TEST(LifecycleFailure, AFailedConnectIsShownAndReadsDisconnected)
-{
-    Lifecycle f;
-    Session& s = f.open(Lifecycle::profile(test::freePort()));
-    ASSERT_TRUE(f.connectEnded(s));
-    EXPECT_EQ(f.prompts.errors, Lines{"Socket-Fehler # 111\r\nConnection refused"});
-    EXPECT_EQ(s.Engine().State(), irc::csConnecting); // the engine leaves it so
-    EXPECT_EQ(Lifecycle::status(s), "Disonnected");
-}
-
-TEST(LifecycleFailure, AfterAnUnreadablePortReconnectGoesDirect)
-{
-    Lifecycle f;
-    FakeServer server;
-    f.settings.ProxyHost = "127.0.0.1";
-    f.settings.ProxyPort = "abc";
-    Session& s = f.open(Lifecycle::profile(server.port()));
-    f.settings.ProxyPort = "1080"; // not read again
-    s.Lifecycle().Reconnect();
-    ASSERT_TRUE(f.connectEnded(s));
-    EXPECT_TRUE(server.waitForReceived("NICK alice\r\nUSER al "));
-    EXPECT_EQ(f.prompts.errors.size(), 1u);
-}
-
 // The connect waits on a proxy that accepts but never answers: the GUI thread goes on
 // handling its queue, its timer ticks and the buttons, and the wait ends in an error.
 TEST(LifecycleWaiting, TheGuiThreadRunsOnWhileAProxyDoesNotAnswer)
@@ -295,6 +235,7 @@ TEST(LifecycleWaiting, TheGuiThreadRunsOnWhileAProxyDoesNotAnswer)
     EXPECT_TRUE(f.prompts.errors.empty());
     ASSERT_TRUE(f.connectEnded(s));
     EXPECT_EQ(f.prompts.errors, Lines{"Socks-Server hat nicht geantwortet."});
+    EXPECT_EQ(s.Engine().State(), irc::csConnecting); // the engine leaves it so
     EXPECT_EQ(Lifecycle::status(s), "Disonnected");
 }
 
@@ -316,8 +257,8 @@ TEST(LifecycleWaiting, ACloseDuringAConnectAbandonsItAtOnce)
     }
 }
 
-// Real servers: direct and through a proxy with login, a session registers, joins, and
-// closes with the reason a second client sees; then it reconnects after a restart.
+// Real servers: direct and through a proxy with login a session registers, joins and
+// closes with the reason a second client sees; then one reconnects after a restart.
 TEST(LifecycleOnNgircd, RoutesRegisterCloseWithTheQuitReasonAndReconnectAfterARestart)
 {
     std::optional<test::Ngircd> server(std::in_place);
@@ -345,13 +286,8 @@ TEST(LifecycleOnNgircd, RoutesRegisterCloseWithTheQuitReasonAndReconnectAfterARe
         EXPECT_EQ(Lifecycle::status(s), "Connected");
         s.Engine().Join("#pell");
         ASSERT_TRUE(saw(":" + nick + "!"));
-        bool closed = false;
-        s.Lifecycle().RequestClose = [&] { closed = s.Lifecycle().CloseRequest(); };
         EXPECT_FALSE(s.Lifecycle().CloseRequest());
         ASSERT_TRUE(saw(":" + nick + "!~al@127.0.0.1 QUIT :\"gone fishing\"")); // ngircd quotes it
-        ASSERT_TRUE(f.until([&] { return !s.Engine().Connected(); }));
-        s.Lifecycle().onCloseTimer();
-        EXPECT_TRUE(closed);
         f.sessions.clear();
     }
     EXPECT_EQ(f.prompts.asked.size(), 1u);

@@ -17,56 +17,45 @@ using Lines = std::vector<std::string>;
 
 TEST(ChannelInText, TakesTheChannelFromTheFirstOrSecondCharacter)
 {
-    const struct {
-        std::string text;
-        bool taken;
-        std::string channel, rest;
-    } cases[] = {
-        {"#chan hello", true, "#chan", "hello"}, {"@#chan hi", true, "#chan", "@hi"},
-        {" #chan :hi", true, "#chan", " :hi"},   {"#chan", true, "#chan", ""},
-        {"x#", true, "#", "x"},                  {"ab#c d", false, "before", "ab#c d"},
-        {"", false, "before", ""},               {"#a  two", true, "#a", " two"},
+    // text -> "taken|channel|rest"
+    const std::pair<std::string, std::string> cases[] = {
+        {"#chan hello", "1|#chan|hello"}, {"@#chan hi", "1|#chan|@hi"}, {" #chan :hi", "1|#chan| :hi"},
+        {"#chan", "1|#chan|"},            {"x#", "1|#|x"},              {"ab#c d", "0|before|ab#c d"},
+        {"", "0|before|"},                {"#a  two", "1|#a| two"},
     };
-    for (const auto& c : cases) {
-        std::string channel = "before", text = c.text;
-        EXPECT_EQ(TakeChannelFromText(channel, text), c.taken) << c.text;
-        EXPECT_EQ(channel + "|" + text, c.channel + "|" + c.rest) << c.text;
+    for (const auto& [text, expected] : cases) {
+        std::string channel = "before", rest = text;
+        const bool taken = TakeChannelFromText(channel, rest);
+        EXPECT_EQ(std::to_string(taken) + "|" + channel + "|" + rest, expected) << text;
     }
 }
 
 // Each row opens the channel tabs (the last one active), selects a tab if asked, ignores
-// "eve" and adds one line; it then looks at every tab.
+// "eve" and adds one line; then every tab is read: "caption:line" of each line, then the
+// captions, then the active one.
 TEST(AddText, RoutesTheLineByTargetTextActiveTabAndIgnoreList)
 {
     const struct {
-        const char* name;
         Lines channels;
         int select; // -1: none
         std::string target, nick, text;
-        Lines tabs;         // "caption:line" of every line written, then the captions
-        std::string active; // afterwards
+        Lines tabs;
     } cases[] = {
-        {"channel and nick from the text", {}, -1, "Main", "", "#x hello world",
-         {"#x:<hello>: world", "Main #x Ignorlist"}, "#x"},
-        {"channel rule again after the nick", {"#chan", "#other"}, -1, "", "", "bob #chan :hi",
-         {"#chan:<bob>: :hi", "Main #chan #other Ignorlist"}, "#other"},
-        {"nick without a blank is the whole text", {}, -1, "Main", "", "lonely", {"Main:<lonely>:", "Main Ignorlist"}, "Main"},
-        {"Main while a channel is active", {"#a"}, -1, "Main", "bob", "x", {"Main:<bob>:x", "Main #a Ignorlist"}, "#a"},
-        {"named channels do not read the text", {"#a"}, -1, "#a", "bob", "#b hi", {"#a:<bob>:#b hi", "Main #a Ignorlist"}, "#a"},
-        {"private message to the active text tab", {"#a", "#b"}, 1, "", "bob", "psst",
-         {"#a:<bob>:psst", "Main #a #b Ignorlist"}, "#a"},
-        {"private message while the ignore tab is active", {"#a"}, 2, "", "bob", "psst",
-         {"Main:<bob>:psst", "Main #a Ignorlist"}, "Main"},
-        {"target without text view falls back to the first tab", {}, -1, "Ignorlist", "bob", "x",
-         {"Main:<bob>:x", "Main Ignorlist"}, "Ignorlist"},
-        {"missing tab is created before Ignorlist", {}, -1, "#new", "bob", "hello", {"#new:<bob>:hello", "Main #new Ignorlist"}, "#new"},
-        {"ignored in any case", {"#a"}, -1, "#a", "@EVE", "hi", {"Main #a Ignorlist"}, "#a"},
-        {"ignored after the prefix, nick from the text", {}, -1, "Main", "", "+Eve hi", {"Main Ignorlist"}, "Main"},
-        {"ignore looks at the nick only", {"#a"}, -1, "#a", "System", "eve joined",
-         {"#a:<System>:eve joined", "Main #a Ignorlist"}, "#a"},
+        {{}, -1, "Main", "", "#x hello world", {"#x:<hello>: world", "Main #x Ignorlist", "#x"}},
+        {{"#chan", "#other"}, -1, "", "", "bob #chan :hi", {"#chan:<bob>: :hi", "Main #chan #other Ignorlist", "#other"}},
+        {{}, -1, "Main", "", "lonely", {"Main:<lonely>:", "Main Ignorlist", "Main"}},
+        {{"#a"}, -1, "Main", "bob", "x", {"Main:<bob>:x", "Main #a Ignorlist", "#a"}},
+        {{"#a"}, -1, "#a", "bob", "#b hi", {"#a:<bob>:#b hi", "Main #a Ignorlist", "#a"}}, // named: text not read
+        {{"#a", "#b"}, 1, "", "bob", "psst", {"#a:<bob>:psst", "Main #a #b Ignorlist", "#a"}},   // private: active tab
+        {{"#a"}, 2, "", "bob", "psst", {"Main:<bob>:psst", "Main #a Ignorlist", "Main"}},         // ... unless no text
+        {{}, -1, "Ignorlist", "bob", "x", {"Main:<bob>:x", "Main Ignorlist", "Ignorlist"}},
+        {{}, -1, "#new", "bob", "hello", {"#new:<bob>:hello", "Main #new Ignorlist", "#new"}},
+        {{"#a"}, -1, "#a", "@EVE", "hi", {"Main #a Ignorlist", "#a"}}, // ignored in any case
+        {{}, -1, "Main", "", "+Eve hi", {"Main Ignorlist", "Main"}},     // ... after the prefix
+        {{"#a"}, -1, "#a", "System", "eve joined", {"#a:<System>:eve joined", "Main #a Ignorlist", "#a"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.text);
         SessionFixture s;
         s.model.IgnoreNick("eve");
         for (const auto& channel : c.channels)
@@ -79,15 +68,13 @@ TEST(AddText, RoutesTheLineByTargetTextActiveTabAndIgnoreList)
         for (int i = 0; i < s.model.Tabs().Count(); ++i) {
             const SessionTab& tab = s.model.Tabs().At(i);
             captions += (i ? " " : "") + tab.Caption;
-            for (const auto& line : tab.Text ? tab.Text->Lines() : std::vector<FormattedLine>{})
-                tabs.push_back(tab.Caption + ":" + line.PlainText());
+            for (const auto& line : s.linesOf(tab.Caption))
+                tabs.push_back(tab.Caption + ":" + line);
         }
         tabs.push_back(captions);
+        tabs.push_back(s.model.Tabs().Active().Caption);
         EXPECT_EQ(tabs, c.tabs);
-        EXPECT_EQ(s.model.Tabs().Active().Caption, c.active);
-        if (c.select >= 0) {
-            EXPECT_EQ(s.model.CurrentChannel(), s.model.Tabs().At(c.select).Caption);
-        }
+        EXPECT_EQ(s.model.CurrentChannel(), c.select >= 0 ? s.model.Tabs().At(c.select).Caption : "Main");
     }
 }
 
@@ -103,98 +90,63 @@ TEST(SessionModel, LinesKeepColourAndCodesAndClearEmptiesTheActiveTextTabOnly)
     s.model.AddText("#a", "bob", "x", 7);
     s.model.ClearActive();
     EXPECT_TRUE(s.linesOf("#a").empty());
-    EXPECT_EQ(s.linesOf("Main").size(), 1u);
     EXPECT_EQ(s.model.Tabs().At(1).Nicks->Count(), 1);
     s.model.UserSelectsTab(2);
     s.model.ClearActive(); // the ignore tab has nothing to clear
     EXPECT_EQ(s.linesOf("Main").size(), 1u);
 }
 
-TEST(SessionModel, FlashesOnlyWhenEnabledAndNotInFront)
+TEST(SessionModel, FlashLinksAndTheSharedAddressListAndQuitReason)
 {
-    const struct {
-        bool enabled, inFront;
-        int flashes;
-    } cases[] = {{true, false, 1}, {true, true, 0}, {false, false, 0}};
-    for (const auto& c : cases) {
+    for (const auto& [enabled, inFront, flashes] : {std::tuple{true, false, 1}, {true, true, 0}, {false, false, 0}}) {
         SessionFixture s;
-        s.settings.FlashOnMessage = c.enabled;
-        s.desktop.inFront = c.inFront;
+        s.settings.FlashOnMessage = enabled;
+        s.desktop.inFront = inFront;
         s.model.FlashOnMessage();
-        EXPECT_EQ(s.desktop.flashes, c.flashes) << c.enabled << c.inFront;
+        EXPECT_EQ(s.desktop.flashes, flashes) << enabled << inFront;
     }
-}
-
-TEST(SessionModel, LinksOpenWithWwwAsHttpAndAddressesAndQuitReasonAreShared)
-{
     SessionFixture s;
     s.desktop.throwOnOpen = true; // failures are swallowed
     s.model.OpenLink("www.a.org");
     s.model.OpenLink("https://b.org");
     EXPECT_EQ(s.desktop.opened, (Lines{"http://www.a.org", "https://b.org"}));
-
     SessionModel second(s.settings, s.shared, SessionPorts{s.view, s.desktop, s.prompts, s.saveDialog});
     s.model.CollectUrls("http://one");
     second.CollectUrls("www.two");
     s.shared.QuitReason = "bye";
     EXPECT_EQ(second.Shared().QuitReason, "bye");
-    EXPECT_EQ(s.shared.Addresses.Entries().front(), "www.two");
-    EXPECT_EQ(s.shared.Addresses.Entries().size(), 2u);
+    EXPECT_EQ(Lines(s.shared.Addresses.Entries().begin(), s.shared.Addresses.Entries().end()), (Lines{"www.two", "http://one"}));
 }
 
-TEST(RtfFileName, AppendsUnlessTheExtensionIsExactlyRtf)
+TEST(Save, WritesTheActiveTabUnderItsRtfNameReplacingTheFileAndAFailureKeepsTheText)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"log.rtf", "log.rtf"},         {"log", "log.rtf"},       {"log.txt", "log.txt.rtf"},
-        {"log.RTF", "log.RTF.rtf"},     {"/a.b/log", "/a.b/log.rtf"},
-        {"log.rtf.bak", "log.rtf.bak.rtf"},
-    };
-    for (const auto& [chosen, written] : cases)
+    for (const auto& [chosen, written] : std::vector<std::pair<std::string, std::string>>{
+             {"log.rtf", "log.rtf"}, {"log", "log.rtf"}, {"log.txt", "log.txt.rtf"}, {"log.RTF", "log.RTF.rtf"},
+             {"/a.b/log", "/a.b/log.rtf"}, {"log.rtf.bak", "log.rtf.bak.rtf"}})
         EXPECT_EQ(RtfFileName(chosen), written) << chosen;
-}
 
-struct SaveTest : ::testing::Test {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("pell-save-" + std::to_string(::getpid()));
-    SessionFixture s;
-
-    void SetUp() override { std::filesystem::create_directories(folder); }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    static std::string read(const std::filesystem::path& path)
-    {
-        std::stringstream text;
-        text << std::ifstream(path, std::ios::binary).rdbuf();
-        return text.str();
-    }
-};
-
-TEST_F(SaveTest, ReplacesTheFileWithTheActiveTabUnderItsRtfName)
-{
+    const auto folder = std::filesystem::temp_directory_path() / ("pell-save-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
     std::ofstream(folder / "log.rtf") << "previous content that is longer than the new one ............";
+    SessionFixture s;
     s.model.AddText("Main", "bob", "new", 0);
-    s.saveDialog.answer = (folder / "log").string();
-    EXPECT_TRUE(s.model.SaveActive());
-    EXPECT_EQ(s.saveDialog.filterName + "|" + s.saveDialog.pattern, "Text|*.rtf");
-    const std::string rtf = read(folder / "log.rtf");
-    EXPECT_EQ(rtf.find("previous"), std::string::npos);
-    EXPECT_NE(rtf.find("<bob>:new"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(folder / "log.rtf.part"));
-    EXPECT_TRUE(s.prompts.errors.empty());
-}
-
-TEST_F(SaveTest, CancelOrIgnoreTabWritesNothingAndAFailureKeepsTheText)
-{
-    s.model.AddText("Main", "bob", "keep", 0);
     EXPECT_FALSE(s.model.SaveActive()); // cancelled
     s.saveDialog.answer = (folder / "missing" / "log").string();
     EXPECT_FALSE(s.model.SaveActive());
-    ASSERT_EQ(s.prompts.errors.size(), 1u);
-    EXPECT_NE(s.prompts.errors[0].find("missing/log.rtf"), std::string::npos);
+    EXPECT_EQ(s.prompts.errors.size(), 1u);
+    EXPECT_NE(s.prompts.errors.at(0).find("missing/log.rtf"), std::string::npos);
     EXPECT_EQ(s.linesOf("Main").size(), 1u);
-    s.saveDialog.answer = (folder / "x").string();
+    s.saveDialog.answer = (folder / "log").string();
+    EXPECT_TRUE(s.model.SaveActive());
+    EXPECT_EQ(s.saveDialog.filterName + "|" + s.saveDialog.pattern, "Text|*.rtf");
+    std::stringstream rtf;
+    rtf << std::ifstream(folder / "log.rtf", std::ios::binary).rdbuf();
+    EXPECT_EQ(rtf.str().find("previous"), std::string::npos);
+    EXPECT_NE(rtf.str().find("<bob>:new"), std::string::npos);
     s.model.UserSelectsTab(1);
-    EXPECT_FALSE(s.model.SaveActive());
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_FALSE(s.model.SaveActive()); // the ignore tab has no text
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // no .part left behind
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
