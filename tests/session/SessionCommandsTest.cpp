@@ -1,15 +1,8 @@
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
-#include "session/SessionCommands.h"
-#include "support/FakeServer.h"
-
-#include "SessionFakes.h"
+#include "WiredSession.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 using namespace pell;
 using namespace pell::session;
@@ -19,47 +12,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A session model and its commands over an engine talking to a scripted server, so the
-// exact lines on the wire can be read back.
-class Commands : public ::testing::Test {
+// A session model and its commands over an engine on a scripted server; sent() gives the
+// exact lines written.
+class Commands : public ::testing::Test, protected fakes::WiredSession {
 protected:
     Commands()
     {
-        irc.SetNick("me");
-        irc.OnError = [this](irc::TIdIRCUser*, const std::string&, const std::string& text) {
-            errors.push_back(text);
-        };
-    }
-
-    void connect()
-    {
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
-        irc.BoundIP = "127.0.0.1";
-        irc.Connect(3000);
-        ASSERT_TRUE(fake.waitForReceived("USER "));
-        const std::string all = fake.received();
-        consumed_ = all.find("\r\n", all.find("USER ")) + 2;
-    }
-
-    // The lines written since the last call, without their line ends.
-    Lines sent()
-    {
-        if (!irc.Connected())
-            return {};
-        const std::string marker = "PING mark" + std::to_string(++marks_) + "\r\n";
-        irc.Raw(marker.substr(0, marker.size() - 2));
-        EXPECT_TRUE(fake.waitForReceived(marker));
-        const std::string all = fake.received();
-        const std::size_t end = all.find(marker, consumed_);
-        Lines lines;
-        for (std::size_t at = consumed_; at < end;) {
-            const std::size_t eol = all.find("\r\n", at);
-            lines.push_back(all.substr(at, eol - at));
-            at = eol + 2;
-        }
-        consumed_ = end + marker.size();
-        return lines;
+        irc.OnError = [this](irc::TIdIRCUser*, const std::string&, const std::string& text) { errors.push_back(text); };
     }
 
     // Opens the tab (or goes back to "Main") and makes it the active one.
@@ -84,17 +43,8 @@ protected:
         return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->Lines().back().BaseColour();
     }
 
-    fakes::SessionFixture s;
-    platform::EventQueue gui;
-    test::FakeServer fake;
+    fakes::SessionFixture& s = *this;
     Lines errors;
-    irc::TIdIRC irc{gui};
-    UserInfoModel userInfo;
-    SessionCommands commands{irc, s.model, s.settings, s.prompts, userInfo};
-
-private:
-    std::size_t consumed_ = 0;
-    int marks_ = 0;
 };
 
 TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)

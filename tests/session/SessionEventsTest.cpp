@@ -1,11 +1,7 @@
-#include "SessionFakes.h"
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
+#include "WiredSession.h"
 #include "session/ButtonCaptions.h"
 #include "session/ChannelListLine.h"
 #include "session/EventText.h"
-#include "session/SessionEvents.h"
-#include "support/FakeServer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,53 +15,18 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A session model whose events are bound to a real engine registered as "me" on a
-// scripted server; received lines are handed to the engine as its reader would.
-struct EventsHarness : SessionFixture {
-    test::FakeServer fake;
-    platform::EventQueue queue;
-    irc::TIdIRC irc{queue};
-    SessionEvents events{irc, model, settings};
-    std::size_t seen = 0;
-
+// Events bound, registered as "me", with a colour of its own for each kind of line.
+struct EventsHarness : WiredSession {
     EventsHarness()
     {
-        settings.OwnColour = 0x111111;
-        settings.OthersColour = 0x222222;
-        settings.SystemColour = 0x333333;
-        settings.ActionColour = 0x444444;
+        settings.OwnColour = 1;
+        settings.OthersColour = 2;
+        settings.SystemColour = 3;
+        settings.ActionColour = 4;
         events.Bind();
-        irc.SetNick("me");
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
-        irc.Connect(3000);
+        connect();
         serverSends({":srv 001 me :Welcome"});
-        EXPECT_EQ(irc.State(), irc::csConnected);
-        newLines();
-    }
-    ~EventsHarness() { irc.Disconnect(true); }
-
-    void serverSends(const Lines& lines)
-    {
-        for (const auto& line : lines)
-            irc.HandleLine(line);
-    }
-    // The lines written since the last call, in order, as "tab|text|colour word".
-    Lines newLines()
-    {
-        Lines out;
-        for (; seen < view.appended.size(); ++seen) {
-            const int index = model.Tabs().IndexOfId(view.appended[seen]);
-            const auto& [text, colour] = view.lines[seen];
-            const char* word = colour == 0x111111 ? "own" : colour == 0x222222 ? "others" : colour == 0x333333 ? "system" : "action";
-            out.push_back((index < 0 ? "?" : model.Tabs().At(index).Caption) + "|" + text + "|" + word);
-        }
-        return out;
-    }
-    Lines nicksOf(const std::string& caption)
-    {
-        const int index = model.Tabs().Find(caption);
-        return index < 0 || !model.Tabs().At(index).Nicks ? Lines{} : model.Tabs().At(index).Nicks->Entries();
+        EXPECT_EQ(newLines(), Lines{"Main|<me>: :Welcome|system"});
     }
 };
 
