@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 
 using namespace pell;
 using namespace pell::session;
@@ -18,15 +17,9 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-// Session models on a hand-pumped GUI thread with recording and scripted ports.
-struct Lifecycle {
+// Sessions on a hand-pumped GUI thread, reporting to the fixture's recording ports.
+struct Lifecycle : SessionFixture {
     platform::EventQueue gui;
-    settings::AppSettings settings;
-    SessionShared shared;
-    RecordingView view;
-    FakeDesktop desktop;
-    FakePrompts prompts;
-    FakeSaveDialog saveDialog;
     int connectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
     std::vector<std::unique_ptr<Session>> sessions; // last: they go before the ports
 
@@ -171,7 +164,7 @@ struct OnFake : Lifecycle, ::testing::Test {
     }
 };
 
-TEST_F(OnFake, StatusFollowsRegistrationReconnectQuitsAndAServerSideClose)
+TEST_F(OnFake, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerUntilTheServerHasGone)
 {
     EXPECT_EQ(s->Model().StatusPanel(0) + "|" + s->Model().StatusPanel(1), "Connected|alice"); // before registering
     EXPECT_EQ(status(*s), "Connecting");
@@ -180,33 +173,26 @@ TEST_F(OnFake, StatusFollowsRegistrationReconnectQuitsAndAServerSideClose)
     EXPECT_EQ(status(*s), "Connected");
     s->Lifecycle().Reconnect(); // while connected: quits with an empty reason
     ASSERT_TRUE(server.waitForReceived("QUIT :\r\n"));
-    serverCloses();
-    EXPECT_EQ(status(*s), "Disonnected");
-    EXPECT_TRUE(s->Lifecycle().CloseRequest()); // not connected: closes at once, no prompt
-    EXPECT_TRUE(prompts.asked.empty());
-    EXPECT_TRUE(prompts.errors.empty());
-}
-
-TEST_F(OnFake, CloseWhileConnectedAsksOnceQuitsAgainOnTheTimerAndClosesWhenTheServerHasGone)
-{
-    serverSays(":srv 001 alice :Welcome", irc::csConnected);
     int requests = 0;
     bool closed = false;
     s->Lifecycle().RequestClose = [&] { ++requests, closed = s->Lifecycle().CloseRequest(); };
     prompts.textAnswers.push_back(""); // an empty reason
     EXPECT_FALSE(s->Lifecycle().CloseRequest());
     EXPECT_EQ(shared.QuitReason, " ");
-    ASSERT_TRUE(server.waitForReceived("QUIT : \r\n"));
+    ASSERT_TRUE(server.waitForReceived("QUIT :\r\nQUIT : \r\n"));
     EXPECT_TRUE(s->Lifecycle().CloseTimerRunning());
     s->Lifecycle().onCloseTimer(); // the server keeps the connection
     EXPECT_EQ(requests, 1);
     EXPECT_FALSE(closed);
     EXPECT_TRUE(server.waitForReceived("QUIT : \r\nQUIT : \r\n"));
-    EXPECT_EQ(prompts.asked, Lines{"Reason|Reason:|"});
     serverCloses();
+    EXPECT_EQ(status(*s), "Disonnected");
     s->Lifecycle().onCloseTimer();
     EXPECT_TRUE(closed);
     EXPECT_FALSE(s->Lifecycle().CloseTimerRunning());
+    EXPECT_TRUE(s->Lifecycle().CloseRequest()); // not connected: at once, and the reason is not asked again
+    EXPECT_EQ(prompts.asked, Lines{"Reason|Reason:|"});
+    EXPECT_TRUE(prompts.errors.empty());
 }
 
 TEST_F(OnFake, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
@@ -258,16 +244,16 @@ TEST(LifecycleWaiting, ACloseDuringAConnectAbandonsItAtOnce)
 }
 
 // Real servers: direct and through a proxy with login a session registers, joins and
-// closes with the reason a second client sees; then one reconnects after a restart.
-TEST(LifecycleOnNgircd, RoutesRegisterCloseWithTheQuitReasonAndReconnectAfterARestart)
+// closes with the reason a second client sees.
+TEST(LifecycleOnNgircd, DirectAndThroughAProxyRegisterAndCloseWithTheQuitReason)
 {
-    std::optional<test::Ngircd> server(std::in_place);
+    test::Ngircd server;
     test::Microsocks socks5Login("bob", "secret");
     Lifecycle f;
     Lines seen;
     irc::TIdIRC watcher(f.gui);
     watcher.Host = "127.0.0.1";
-    watcher.Port = server->port();
+    watcher.Port = server.port();
     watcher.SetNick("watcher");
     watcher.OnReceive = [&](const std::string& line) { seen.push_back(line); };
     watcher.Connect(3000);
@@ -280,7 +266,7 @@ TEST(LifecycleOnNgircd, RoutesRegisterCloseWithTheQuitReasonAndReconnectAfterARe
     f.settings.ProxyUser = "bob";
     f.settings.ProxyPassword = "secret";
     for (const std::string nick : {"direct", "viaproxy"}) {
-        const settings::TSSettings p = Lifecycle::profile(server->port(), nick);
+        const settings::TSSettings p = Lifecycle::profile(server.port(), nick);
         Session& s = nick == "direct" ? f.open(p) : f.openThroughProxy(socks5Login.port(), p);
         ASSERT_TRUE(f.registered(s)) << nick << ::testing::PrintToString(f.prompts.errors);
         EXPECT_EQ(Lifecycle::status(s), "Connected");
@@ -291,17 +277,6 @@ TEST(LifecycleOnNgircd, RoutesRegisterCloseWithTheQuitReasonAndReconnectAfterARe
         f.sessions.clear();
     }
     EXPECT_EQ(f.prompts.asked.size(), 1u);
-
-    f.settings.ProxyHost.clear();
-    Session& s = f.open(Lifecycle::profile(server->port()));
-    ASSERT_TRUE(f.registered(s));
-    const int port = server->port();
-    server.reset();
-    ASSERT_TRUE(f.until([&] { return !s.Engine().Connected(); }));
-    server.emplace(test::Ngircd::Options{{}, port});
-    s.Lifecycle().Reconnect();
-    ASSERT_TRUE(f.registered(s));
-    EXPECT_EQ(Lifecycle::status(s), "Connected");
     EXPECT_TRUE(f.prompts.errors.empty());
 }
 
