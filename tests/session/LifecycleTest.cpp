@@ -20,7 +20,6 @@ namespace {
 // Sessions on a hand-pumped GUI thread, reporting to the fixture's recording ports.
 struct Lifecycle : SessionFixture {
     platform::EventQueue gui;
-    int connectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
     std::vector<std::unique_ptr<Session>> sessions; // last: they go before the ports
 
     static settings::TSSettings profile(int port, const std::string& nick = "alice")
@@ -36,7 +35,7 @@ struct Lifecycle : SessionFixture {
     }
     Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {})
     {
-        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, connectTimeoutMs};
+        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
         return *sessions.emplace_back(std::make_unique<Session>(context, pending, binder));
     }
     Session& openThroughProxy(int proxyPort, const settings::TSSettings& pending = profile(6667))
@@ -57,30 +56,9 @@ struct Lifecycle : SessionFixture {
     bool registered(Session& s) { return until([&] { return s.Engine().State() == irc::csConnected; }); }
 };
 
-TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheFixedClientValues)
-{
-    Lifecycle f;
-    f.settings.Language = 1;
-    settings::TSSettings p = Lifecycle::profile(test::freePort(), "bob");
-    p.Password = "sesame";
-    p.Invisible = p.Wallops = true;
-    Session& s = f.open(p);
-    irc::TIdIRC& e = s.Engine();
-    EXPECT_EQ(e.UserMode(), irc::umInvisible | irc::umWallops);
-    EXPECT_EQ(s.Model().ServerName() + "|" + s.Model().Caption() + "|" + s.Model().CurrentChannel(), "Test net|Test net|Main");
-    EXPECT_EQ(e.Nick() + "|" + e.Username + "|" + e.RealName + "|" + e.Password + "|" + e.Host + "|" + e.AltNick,
-              "bob|al|Alice A|sesame|127.0.0.1|OtherNick");
-    EXPECT_EQ(e.Port, p.Port);
-    EXPECT_EQ(e.Replies.Version + "|" + e.Replies.ClientInfo, "Tarn-IRC|Tarn-IRC");
-    EXPECT_TRUE(s.Lifecycle().GermanCaptions());
-    EXPECT_TRUE(e.ConnectPending());
-    EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
-    EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
-}
-
-// A port that is not a number stops the steps there; Reconnect then goes direct
-// without reading the port again.
-TEST(LifecycleCreation, ProxySettingsChooseTheRoute)
+// The engine takes the profile, the fixed client values and the proxy route. A port that
+// is not a number stops the steps there; Reconnect then goes direct without reading it again.
+TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRoute)
 {
     const struct {
         std::string host, port;
@@ -104,21 +82,33 @@ TEST(LifecycleCreation, ProxySettingsChooseTheRoute)
         f.settings.ProxyPort = c.port;
         f.settings.ProxyType = c.type;
         f.settings.ProxyNeedsAuth = c.auth;
-        settings::TSSettings p = Lifecycle::profile(test::freePort());
-        p.Operator = p.ServerNotice = true;
+        f.settings.Language = c.auth;
+        settings::TSSettings p = Lifecycle::profile(test::freePort(), "bob");
+        p.Password = "sesame";
+        p.Invisible = p.Wallops = c.auth; // each user mode flag both set and not
+        p.Operator = p.ServerNotice = !c.auth;
         Session& s = f.open(p);
-        const direct::TIdSocksInfo& socks = s.Engine().SocksInfo();
+        irc::TIdIRC& e = s.Engine();
+        const direct::TIdSocksInfo& socks = e.SocksInfo();
         EXPECT_EQ(socks.Version, c.version);
         EXPECT_EQ(socks.Port, c.socksPort);
         EXPECT_EQ(socks.Authentication, c.authentication);
         EXPECT_EQ(socks.Host, c.host); // the steps before a failing one stand
-        EXPECT_EQ(s.Engine().UserMode(), irc::umOperator | irc::umServerNotices);
+        EXPECT_EQ(e.UserMode(), c.auth ? irc::umInvisible | irc::umWallops : irc::umOperator | irc::umServerNotices);
+        EXPECT_EQ(s.Model().ServerName() + "|" + s.Model().Caption() + "|" + s.Model().CurrentChannel(), "Test net|Test net|Main");
+        EXPECT_EQ(e.Nick() + "|" + e.Username + "|" + e.RealName + "|" + e.Password + "|" + e.Host + "|" + e.AltNick,
+                  "bob|al|Alice A|sesame|127.0.0.1|OtherNick");
+        EXPECT_EQ(e.Port, p.Port);
+        EXPECT_EQ(e.Replies.Version + "|" + e.Replies.ClientInfo, "Tarn-IRC|Tarn-IRC");
+        EXPECT_EQ(s.Lifecycle().GermanCaptions(), c.auth);
+        EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
+        EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
         const bool bad = c.port == "abc";
         EXPECT_EQ(f.prompts.errors, bad ? Lines{"'abc' is not a valid integer value"} : Lines{});
-        EXPECT_EQ(s.Engine().ConnectPending(), !bad);
+        EXPECT_EQ(e.ConnectPending(), !bad);
         f.settings.ProxyPort = "1";
         s.Lifecycle().Reconnect();
-        EXPECT_TRUE(s.Engine().ConnectPending());
+        EXPECT_TRUE(e.ConnectPending());
         EXPECT_EQ(socks.Port, c.socksPort);
         EXPECT_EQ(f.prompts.errors.size(), bad ? 1u : 0u);
     }
@@ -204,43 +194,41 @@ TEST_F(OnFake, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
     EXPECT_EQ(status(*s), "Disonnected");
 }
 
-// The connect waits on a proxy that accepts but never answers: the GUI thread goes on
-// handling its queue, its timer ticks and the buttons, and the wait ends in an error.
-TEST(LifecycleWaiting, TheGuiThreadRunsOnWhileAProxyDoesNotAnswer)
+// The connect waits on a proxy that accepts but never answers, or in the TCP handshake:
+// the GUI thread goes on with its queue, its timer ticks and the buttons, and a close
+// abandons the connect at once and silently.
+TEST(LifecycleWaiting, TheGuiThreadRunsOnDuringAConnectAndACloseAbandonsIt)
 {
-    Lifecycle f;
-    f.connectTimeoutMs = 500;
-    test::ScriptedProxy proxy({}, test::ScriptedProxy::End::Hold);
-    Session& s = f.openThroughProxy(proxy.port());
-    bool ran = false;
-    f.gui.post([&] { ran = true; });
-    ASSERT_TRUE(f.until([&] { return ran && proxy.accepted(); }));
-    EXPECT_TRUE(s.Engine().ConnectPending());
-    EXPECT_EQ(Lifecycle::status(s), "Connecting");
-    s.Lifecycle().Reconnect(); // ignored: one connect at a time
-    EXPECT_TRUE(f.prompts.errors.empty());
-    ASSERT_TRUE(f.connectEnded(s));
-    EXPECT_EQ(f.prompts.errors, Lines{"Socks-Server hat nicht geantwortet."});
-    EXPECT_EQ(s.Engine().State(), irc::csConnecting); // the engine leaves it so
-    EXPECT_EQ(Lifecycle::status(s), "Disonnected");
-}
-
-TEST(LifecycleWaiting, ACloseDuringAConnectAbandonsItAtOnce)
-{
-    for (const bool viaProxy : {true, false}) { // else a connect that hangs in the TCP handshake
+    for (const bool viaProxy : {true, false}) {
         SCOPED_TRACE(viaProxy);
         Lifecycle f;
         test::ScriptedProxy proxy({}, test::ScriptedProxy::End::Hold);
         test::StalledListener stalled;
         Session& s = viaProxy ? f.openThroughProxy(proxy.port()) : f.open(Lifecycle::profile(stalled.port()));
-        ASSERT_TRUE(!viaProxy || f.until([&] { return proxy.accepted(); }));
+        bool ran = false;
+        f.gui.post([&] { ran = true; });
+        ASSERT_TRUE(f.until([&] { return ran && (!viaProxy || proxy.accepted()); }));
+        EXPECT_EQ(Lifecycle::status(s), "Connecting");
+        s.Lifecycle().Reconnect(); // ignored: one connect at a time
+        EXPECT_TRUE(s.Engine().ConnectPending());
         EXPECT_TRUE(s.Lifecycle().CloseRequest());
         EXPECT_FALSE(s.Engine().ConnectPending());
         EXPECT_EQ(s.Engine().State(), irc::csDisconnected);
         f.gui.pump();
-        EXPECT_TRUE(f.prompts.errors.empty()); // the abandoned connect stays silent
+        EXPECT_TRUE(f.prompts.errors.empty());
         f.sessions.clear(); // the window goes
     }
+}
+
+// After a failed connect the engine stays in its connecting state; the status must not.
+TEST(LifecycleWaiting, AFailedConnectIsShownAndReadsDisconnected)
+{
+    Lifecycle f;
+    Session& s = f.open(Lifecycle::profile(test::freePort()));
+    ASSERT_TRUE(f.connectEnded(s));
+    EXPECT_EQ(f.prompts.errors, Lines{"Socket-Fehler # 111\r\nConnection refused"});
+    EXPECT_EQ(s.Engine().State(), irc::csConnecting);
+    EXPECT_EQ(Lifecycle::status(s), "Disonnected");
 }
 
 // Real servers: direct and through a proxy with login a session registers, joins and
