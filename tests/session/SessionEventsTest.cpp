@@ -51,7 +51,7 @@ std::string joined(const Lines& lines, const char* between = " ")
 struct EventCase {
     Lines server;
     Lines english;               // "tab|text|colour" of every line written, in order
-    std::optional<Lines> german; // when the sentence differs
+    std::optional<Lines> german; // rows with German lines run in both languages
     std::string nicks = "+amy @bob cy me|amy bob me|"; // the lists of #a, #b and #c
     const char* closedFirst = nullptr;
     const char* active = "#b";
@@ -68,10 +68,8 @@ const EventCase Cases[] = {
     {{":amy!a@h PART #a :bye"}, {"#a|<System>:amy leaved|system"}, {}, "@bob cy me|bob me|"}, // from every tab
     {{":bob!b@h KICK #a amy :out"}, {"#a|<System>:bob kicked amy|system"}, Lines{"#a|<System>:bob wirft amy raus|system"},
      "@bob cy me|bob me|"},
-    {{":bob!b@h KILL amy :spam"}, {"Main|<System>:bob kicked amy because of spam|system"},
-     Lines{"Main|<System>:bob wirft amy raus wegen: spam|system"}, "@bob cy me|bob me|"},
-    {{":bob!b@h NICK :rob"}, {"Main|<bob>:bob changed to rob|system"}, Lines{"Main|<bob>:bob ändert sich zu rob|system"},
-     "+amy @rob cy me|amy me rob|"},
+    {{":bob!b@h KILL amy :spam"}, {"Main|<System>:bob kicked amy because of spam|system"}, {}, "@bob cy me|bob me|"},
+    {{":bob!b@h NICK :rob"}, {"Main|<bob>:bob changed to rob|system"}, {}, "+amy @rob cy me|amy me rob|"},
     {{":me!m@h NICK :me2"}, {}}, // the own nick change shows nothing
     {{":bob!b@h QUIT :gone"}, {"#b|<System>:Quit: bob|system"}, {}, "+amy cy me|amy me|"}, // to the current channel
     {{":cy!c@h QUIT :gone"}, {"#b|<System>:Quit: cy|system"}, {}, "+amy @bob me||", "#b"}, // which opens again
@@ -83,7 +81,7 @@ const EventCase Cases[] = {
      {"#a|<bob>:Channelmode: +b *!*@evil|system", "#a|<System>:*!*@evil got banned|system"}},
     {{":bob!b@h MODE #a -b *!*@evil"}, {"#a|<bob>:Channelmode: -b *!*@evil|system", "#a|<System>:Unban: *!*@evil|system"}},
     {{":me!m@h MODE me :+i"}, {"Main|<System>:+i|system"}},
-    {{":srv 301 me bob :fishing"}, {"Main|<System>:bob is away|system"}, Lines{"Main|<System>:bob ist weg|system"}},
+    {{":srv 301 me bob :fishing"}, {"Main|<System>:bob is away|system"}},
     {{":srv 306 me :You are away", ":srv 305 me :You are back"},
      {"Main|<System>:You are away|system", "Main|<System>:Unaway: You are back|system"}},
     {{":bob!b@h WALLOPS :hi ops"}, {"Main|<System>:Wallops: bob hi ops|system"}},
@@ -109,6 +107,8 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
 {
     for (const int language : {0, 1}) {
         for (const auto& c : Cases) {
+            if (language && !c.german)
+                continue;
             SCOPED_TRACE(joined(c.server, "\n") + (c.closedFirst ? " (closed first)" : "") + (language ? " (German)" : ""));
             EventsHarness h;
             h.settings.Language = language;
@@ -116,7 +116,7 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             if (c.closedFirst)
                 h.model.Tabs().CloseTab(h.model.Tabs().Find(c.closedFirst));
             h.serverSends(c.server);
-            EXPECT_EQ(h.newLines(), language && c.german ? *c.german : c.english);
+            EXPECT_EQ(h.newLines(), language ? *c.german : c.english);
             EXPECT_EQ(joined(h.nicksOf("#a")) + "|" + joined(h.nicksOf("#b")) + "|" + joined(h.nicksOf("#c")), c.nicks);
             EXPECT_EQ(h.model.Tabs().Active().Caption, c.active);
         }

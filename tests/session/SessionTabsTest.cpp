@@ -96,13 +96,11 @@ TEST(NickList, TabsAddRemoveRenameAndRefillTheirUsers)
     } cases[] = {
         // Join: a prefixed entry of the nick gives way to the plain one, in that tab only.
         {[](auto& t) { t.AddUserTo("#a", "bob"); }, {{}, {"@bob", "+Bob", "amy"}, {"@bob"}}, {{}, {"+Bob", "amy", "bob"}, {"@bob"}}},
-        {[](auto& t) { t.AddUserTo("#none", "bob"); }, {{}, {"amy"}, {}}, {{}, {"amy"}, {}}},
         // Leave: every prefix in every tab, another case stays.
         {[](auto& t) { t.DelUser("bob"); }, {{"bob"}, {"bob", "@bob", "+bob", "Bob"}, {"@+bob", "amy"}}, {{}, {"Bob"}, {"amy"}}},
         // Rename keeps the first prefix character.
         {[](auto& t) { t.NewNickForUser("bob", "rob"); }, {{"@bob", "amy"}, {"+bob", "zoe"}, {"@+bob", "Bob"}},
          {{"@rob", "amy"}, {"+rob", "zoe"}, {"@rob", "Bob"}}},
-        {[](auto& t) { t.NewNickForUser("bob", "bob"); }, {{}, {"@+bob", "bob"}, {}}, {{}, {"@bob", "bob"}, {}}},
         // Names reply: prefixed entries, the same twice; skips empty nicks, users without
         // flags and duplicates; a channel without tab changes nothing.
         {[](auto& t) { t.RefillNickList("#a", {"bob", "amy", "cy", "dan"}, {1, 2, 3, 0}); }, {{}, {"x"}, {}},

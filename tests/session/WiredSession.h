@@ -11,9 +11,8 @@
 
 namespace pell::session::testing {
 
-// A session model with its events and commands over a real engine on a scripted server.
-// Server lines are handed to the engine as its reader would; every line the engine
-// writes is recorded. The events are bound only when a test asks for them.
+// A session model with its events and commands over a real engine on a scripted server:
+// server lines go to the engine as from its reader, and the lines it writes are kept.
 struct WiredSession : SessionFixture {
     platform::EventQueue gui;
     test::FakeServer fake;
