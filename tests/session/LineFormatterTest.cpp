@@ -93,6 +93,8 @@ TEST(RtfWriter, RunsAndEscapes)
         {"utf-8 above 32767 is negative", "\xef\xbc\xa1", "{\\cf1 \\u-223?}\\par\n"},
         {"utf-8 outside the BMP", "\xf0\x9f\x98\x80", "{\\cf1 \\u-10179?\\u-8704?}\\par\n"},
         {"invalid utf-8 is Latin-1", "caf\xe9 \x80", "{\\cf1 caf\\'e9 \\u128?}\\par\n"},
+        {"overlong utf-8 is Latin-1", "\xc0\xaf", "{\\cf1 \\'c0\\'af}\\par\n"},
+        {"utf-8 past U+10FFFF is Latin-1", "\xf4\x90\x80\x80", "{\\cf1 \\'f4\\u144?\\u128?\\u128?}\\par\n"},
         {"empty line", "", "\\par\n"},
     };
     for (const auto& c : cases)
