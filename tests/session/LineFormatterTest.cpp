@@ -1,4 +1,5 @@
 #include "session/LineFormatter.h"
+#include "session/RtfWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,31 +7,27 @@ using namespace pell::session;
 
 namespace {
 
-constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56);
-constexpr Rgb Red = RgbColour(0xFF, 0, 0);
-constexpr Rgb Aqua = RgbColour(0, 0xFF, 0xFF);
-constexpr Rgb Navy = RgbColour(0, 0, 0x80);
+constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56), Red = RgbColour(0xFF, 0, 0), Aqua = RgbColour(0, 0xFF, 0xFF),
+              Navy = RgbColour(0, 0, 0x80), Blue = RgbColour(0, 0, 0xFF);
 
 TextRun run(const char* text, Rgb colour = Base, bool bold = false, bool underline = false)
 {
     return TextRun{text, colour, bold, underline};
 }
 
-} // namespace
-
-TEST(IrcColorTable, HoldsTheTenColoursRedLowest)
+// The document body after the header: one "...\par" per line.
+std::string bodyOf(const std::string& rtf)
 {
-    EXPECT_EQ(IrcColorTable[0], 0x000000u);
-    EXPECT_EQ(IrcColorTable[1], 0xFFFF00u);
-    EXPECT_EQ(IrcColorTable[2], 0x800000u);
-    EXPECT_EQ(IrcColorTable[3], 0x008000u);
-    EXPECT_EQ(IrcColorTable[4], 0x0000FFu);
-    EXPECT_EQ(IrcColorTable[5], 0x000080u);
-    EXPECT_EQ(IrcColorTable[6], 0xFF00FFu);
-    EXPECT_EQ(IrcColorTable[7], 0x008080u);
-    EXPECT_EQ(IrcColorTable[8], 0x00FFFFu);
-    EXPECT_EQ(IrcColorTable[9], 0x00FF00u);
+    const auto start = rtf.find("\\fs20\n");
+    return rtf.substr(start + 6, rtf.size() - start - 6 - 2);
 }
+
+std::string rtfOf(const std::string& line, Rgb base = Blue)
+{
+    return bodyOf(WriteRtf({FormatLine(line, base)}));
+}
+
+} // namespace
 
 TEST(FormatLine, SplitsIntoRunsAtEveryCode)
 {
@@ -63,6 +60,52 @@ TEST(FormatLine, SplitsIntoRunsAtEveryCode)
         std::string shown;
         for (const auto& r : c.runs)
             shown += r.Text;
-        EXPECT_EQ(line.Text(), shown) << c.name;
+        EXPECT_EQ(line.Text(), shown) << c.name; // the text without its codes
     }
+}
+
+// The header lists each colour once in order of use; the encoding is chosen per line.
+TEST(RtfWriter, HeaderListsEachColourOnceAndEachLineHasItsEncoding)
+{
+    const std::string rtf = WriteRtf({FormatLine("a\x03" "4b", Blue), FormatLine("\xc3\xa9", Blue), FormatLine("\xc3", Blue)});
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
+    EXPECT_NE(rtf.find("{\\colortbl;\\red0\\green0\\blue255;\\red255\\green0\\blue0;}"), std::string::npos);
+    EXPECT_EQ(bodyOf(rtf), "{\\cf1 a}{\\cf2 b}\\par\n{\\cf1 \\'e9}\\par\n{\\cf1 \\'c3}\\par\n");
+    EXPECT_EQ(rtf.substr(rtf.size() - 2), "}\n");
+}
+
+TEST(RtfWriter, RunsAndEscapes)
+{
+    const struct {
+        const char* name;
+        std::string line;
+        std::string body;
+    } cases[] = {
+        {"plain", "<bob>:hi", "{\\cf1 <bob>:hi}\\par\n"},
+        {"bold and underline", "a\x02" "b\x1f" "c",
+         "{\\cf1 a}{\\cf1\\b b}{\\cf1\\b\\ul c}\\par\n"},
+        {"colour", "a\x03" "4x", "{\\cf1 a}{\\cf2 x}\\par\n"},
+        {"braces and backslashes", "{a}\\b", "{\\cf1 \\{a\\}\\\\b}\\par\n"},
+        {"tab", "a\tb", "{\\cf1 a\\tab b}\\par\n"},
+        {"other controls are dropped", "a\x01" "b", "{\\cf1 ab}\\par\n"},
+        {"utf-8 Latin letter", "caf\xc3\xa9", "{\\cf1 caf\\'e9}\\par\n"},
+        {"utf-8 beyond Latin-1", "\xe2\x82\xac", "{\\cf1 \\u8364?}\\par\n"},
+        {"utf-8 above 32767 is negative", "\xef\xbc\xa1", "{\\cf1 \\u-223?}\\par\n"},
+        {"utf-8 outside the BMP", "\xf0\x9f\x98\x80", "{\\cf1 \\u-10179?\\u-8704?}\\par\n"},
+        {"invalid utf-8 is Latin-1", "caf\xe9 \x80", "{\\cf1 caf\\'e9 \\u128?}\\par\n"},
+        {"overlong utf-8 is Latin-1", "\xc0\xaf", "{\\cf1 \\'c0\\'af}\\par\n"},
+        {"utf-8 past U+10FFFF is Latin-1", "\xf4\x90\x80\x80", "{\\cf1 \\'f4\\u144?\\u128?\\u128?}\\par\n"},
+        {"empty line", "", "\\par\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rtfOf(c.line), c.body) << c.name;
+}
+
+TEST(RtfWriter, OutputIsPlainAscii)
+{
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte)
+        all += static_cast<char>(byte);
+    for (char c : WriteRtf({FormatLine(all, Blue)}))
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
 }

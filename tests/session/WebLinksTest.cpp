@@ -1,3 +1,4 @@
+#include "session/AddressList.h"
 #include "session/WebLinks.h"
 
 #include <gtest/gtest.h>
@@ -32,25 +33,7 @@ TEST(WebLinks, AllowedSchemesBecomeLinks)
         {"http://www.c.com is one", {"http://www.c.com=>http://www.c.com"}},
         {"<bob>:http://a www.b", {"http://a=>http://a", "www.b=>http://www.b"}},
         {"utf8 http://ex\xC3\xA4mple.de/\xC3\xBC ok", {"http://ex\xC3\xA4mple.de/\xC3\xBC=>http://ex\xC3\xA4mple.de/\xC3\xBC"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(linksIn(c.text), c.links) << c.text;
-}
-
-TEST(WebLinks, OtherSchemesAndGluedMarkersStayText)
-{
-    for (const char* text : {"file:///etc/passwd", "javascript:alert(1)", "javascript:http://x.org", "<bob>:javascript:http://x.org",
-                             "file://www.x.org/a", "xhttp://a.org", "data:text/html,hi", "smb://host/share",
-                             "http://", "www.", "mailto:", "http://.", "nowww.here"})
-        EXPECT_TRUE(FindWebLinks(text).empty()) << text;
-}
-
-TEST(WebLinks, EndsAtDelimitersAndDropsSentencePunctuation)
-{
-    const struct {
-        std::string text;
-        std::vector<std::string> links;
-    } cases[] = {
+        // Ends at delimiters and drops sentence punctuation.
         {"see http://a.org.", {"http://a.org=>http://a.org"}},
         {"(http://a.org/x)", {"http://a.org/x=>http://a.org/x"}},
         {"http://w.org/Foo_(bar) ok", {"http://w.org/Foo_(bar)=>http://w.org/Foo_(bar)"}},
@@ -62,4 +45,38 @@ TEST(WebLinks, EndsAtDelimitersAndDropsSentencePunctuation)
     };
     for (const auto& c : cases)
         EXPECT_EQ(linksIn(c.text), c.links) << c.text;
+}
+
+TEST(WebLinks, OtherSchemesAndGluedMarkersStayText)
+{
+    for (const char* text : {"file:///etc/passwd", "javascript:alert(1)", "javascript:http://x.org", "<bob>:javascript:http://x.org",
+                             "file://www.x.org/a", "xhttp://a.org", "data:text/html,hi", "smb://host/share",
+                             "http://", "www.", "mailto:", "http://.", "nowww.here", "\x80www.x.org"})
+        EXPECT_TRUE(FindWebLinks(text).empty()) << text;
+}
+
+// Each row is collected on top of "www.old"; the list reads top first.
+TEST(CollectUrls, FindsAddressesNewestFirstOnTopOfWhatIsThere)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"see http://a.org/x now www.b.de", "www.b.de http://a.org/x"},
+        {"http://www.c.com", "http://www.c.com"}, // www inside http is one entry
+        {"http://one https://two", "http://one https://two"},
+        {"(http://p.q)\"www.r.s\"x\rhttp://t.u\r", "www.r.s http://t.u http://p.q"},
+        {"www.a www.b", "www.b www.a"},
+        {"no links here", ""},
+        {"http://", "http://"},
+    };
+    for (const auto& [text, expected] : cases) {
+        AddressList list;
+        int changes = 0;
+        list.OnChanged = [&] { ++changes; };
+        CollectUrls("www.old", list);
+        CollectUrls(text, list);
+        std::string shown;
+        for (const auto& entry : list.Entries())
+            shown += entry + " ";
+        EXPECT_EQ(shown, expected + (expected.empty() ? "" : " ") + "www.old ") << text;
+        EXPECT_EQ(changes, static_cast<int>(list.Entries().size())) << text; // one report per address
+    }
 }
