@@ -138,7 +138,7 @@ TEST(OptionsModel, CreationLoadsTheFilesCopiesTheIdentityAndShowsAProxyErrorAfte
 
 TEST(OptionsModel, ServerListClickSaveAndDeleteKeepListFileAndViewsInStep)
 {
-    Options f(serverList({serverEntry("A", "not a port", "True"), serverEntry("B"), serverEntry("A", "2")}));
+    Options f(serverList({serverEntry("B"), serverEntry("A", "not a port", "True"), serverEntry("A", "2")}));
     ServerEditor& panel = f.model.server();
     f.model.ServerListClick("A");
     EXPECT_EQ(panel.Host + "|" + panel.Port, "host.A|not a port");
@@ -151,7 +151,7 @@ TEST(OptionsModel, ServerListClickSaveAndDeleteKeepListFileAndViewsInStep)
     EXPECT_EQ(panel.identity.values.Nick, "mynick");
     const Lines saved = ServerList::entryLines({"B", "host.A", 0, true, "mynick", "Real", "user", "pässwort", false,
                                                 true, false, true}, "not a port");
-    EXPECT_EQ(f.servers.lines(), serverList({serverEntry("A", "not a port", "True"), saved, serverEntry("A", "2")}).lines());
+    EXPECT_EQ(f.servers.lines(), serverList({saved, serverEntry("A", "not a port", "True"), serverEntry("A", "2")}).lines());
     EXPECT_EQ(parseLines(readBytes(f.temp.file("SList.dat"))), f.servers.lines());
     EXPECT_EQ(f.views.rows().size(), 3u);
 

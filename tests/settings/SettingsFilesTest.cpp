@@ -64,6 +64,7 @@ TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOld
     EXPECT_EQ(folder.read(SettingsFile::Color), std::nullopt);
     writeBytes(temp.file("Accept.dat"), "");
     EXPECT_EQ(folder.read(SettingsFile::Accept), Lines{});
+    EXPECT_THROW(SettingsFolder(temp.folder() + "no/such/").write(SettingsFile::Color, {"1"}), FileWriteError);
     const std::string path = folder.pathOf(SettingsFile::SList), old = "Libera\r\nirc.libera.chat\r\n";
     writeBytes(path, old);
     hook::afterWriteChunk = [](std::size_t written) { return written < 3 * hook::WriteChunkSize; }; // disk full
