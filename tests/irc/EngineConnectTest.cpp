@@ -62,7 +62,6 @@ TEST_F(EngineOnFake, RegistrationLinesAndTheServerNameReusedNextTime)
     serverSays(":srv.example 001 Nick :Welcome\r\n");
     EXPECT_EQ(states.back(), irc::csConnected);
     EXPECT_EQ(irc.WelcomeServer(), "srv.example");
-    irc.Join("#c");
     serverSays(":Nick!u@h JOIN #c\r\n");
 
     // Without password and BoundIP: the machine's first address, the server's name, no PASS.
@@ -83,24 +82,18 @@ TEST_F(EngineOnFake, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
     connect();
     irc.SetUserMode(irc::umOperator); // ignored while connected
     const std::vector<std::pair<std::function<void()>, std::string>> rows = {
-        {[&] { irc.Raw("WHOIS bob"); }, "WHOIS bob"},
-        {[&] { irc.Say("#c", "hi there"); }, "PRIVMSG #c :hi there"},
+        {[&] { irc.Raw("WHOIS bob"); }, "WHOIS bob"}, {[&] { irc.Say("#c", "hi there"); }, "PRIVMSG #c :hi there"},
         {[&] { irc.Notice("bob", "psst"); }, "NOTICE bob :psst"},
         {[&] { irc.CTCPQuery("t", "version", ""); }, "PRIVMSG t :\x01VERSION \x01"},
         {[&] { irc.CTCPQuery("t", "ping", "123"); }, "PRIVMSG t :\x01PING 123\x01"},
         {[&] { irc.CTCPReply("t", "version", "Tarn-IRC"); }, "NOTICE t :\x01version Tarn-IRC\x01"},
         {[&] { irc.Action("#c", "waves"); }, "PRIVMSG #c :\x01" "ACTION waves\x01"},
-        {[&] { irc.Join("#c"); }, "JOIN #c"},
-        {[&] { irc.Join("#c", "key"); }, "JOIN #c key"},
-        {[&] { irc.Part("#c"); }, "PART #c"},
-        {[&] { irc.Part("#c", "bye now"); }, "PART #c :bye now"},
+        {[&] { irc.Join("#c"); }, "JOIN #c"}, {[&] { irc.Join("#c", "key"); }, "JOIN #c key"},
+        {[&] { irc.Part("#c"); }, "PART #c"}, {[&] { irc.Part("#c", "bye now"); }, "PART #c :bye now"},
         {[&] { irc.Kick("#c", "bob", ""); }, "KICK #c bob :"},
-        {[&] { irc.Kick("#c", "bob", "out"); }, "KICK #c bob :out"},
-        {[&] { irc.Quit(""); }, "QUIT :"},
-        {[&] { irc.Quit("later"); }, "QUIT :later"},
-        {[&] { irc.Mode("#c", "+o", "bob"); }, "MODE #c +o bob"},
-        {[&] { irc.Mode("#c", "+m"); }, "MODE #c +m"},
-        {[&] { irc.Mode("#c", ""); }, "MODE #c "},
+        {[&] { irc.Kick("#c", "bob", "out"); }, "KICK #c bob :out"}, {[&] { irc.Quit(""); }, "QUIT :"},
+        {[&] { irc.Quit("later"); }, "QUIT :later"}, {[&] { irc.Mode("#c", "+o", "bob"); }, "MODE #c +o bob"},
+        {[&] { irc.Mode("#c", "+m"); }, "MODE #c +m"}, {[&] { irc.Mode("#c", ""); }, "MODE #c "},
         {[&] { irc.SetNick("newnick"); }, "NICK newnick"}, // only asks the server
         // A peer's text echoed back cannot smuggle in a second command.
         {[&] { irc.Say("bob", "hello\r\nQUIT :gotcha"); }, "PRIVMSG bob :hello"},
@@ -122,72 +115,47 @@ TEST_F(EngineOnFake, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
     EXPECT_EQ(irc.UserMode(), 0);
 }
 
-TEST(EngineOffline, SendingWritesNothingAndReportsWhileSettingsAreStored)
+TEST(EngineOffline, SettingsAreStoredAndARefusedPortThrowsAndStaysConnecting)
 {
     platform::EventQueue gui;
     TIdIRC irc(gui);
-    Events errors;
-    irc.OnError = [&](irc::TIdIRCUser* user, auto& numeric, auto& text) {
-        errors.push_back(test::word(user) + "|" + numeric + "|" + text);
-    };
-    irc.OnSend = [&](auto& line) { errors.push_back("sent " + line); };
-    irc.Say("#c", "hello");
-    EXPECT_EQ(errors, Events{"-||Nicht mit Server verbunden."});
     irc.SetNick("alice");
     irc.SetUserMode(irc::umInvisible | irc::umWallops);
     EXPECT_EQ(irc.Nick(), "alice");
     EXPECT_EQ(irc.UserMode(), irc::umInvisible | irc::umWallops);
+    irc.Host = "127.0.0.1";
+    irc.Port = test::freePort();
+    EXPECT_THROW(irc.Connect(3000), direct::TransportError);
+    EXPECT_EQ(irc.State(), irc::csConnecting);
+    EXPECT_FALSE(irc.Connected());
     for (const auto& [name, expected] : {std::pair{"#c", true}, {"&local", true}, {"!safe", true}, {"+modeless", true},
                                          {"", false}, {"bob", false}, {"c#", false}})
         EXPECT_EQ(TIdIRC::IsChannel(name), expected) << name;
 }
 
 // Refused nicks during logon: AltNick, then the handler is asked; a nick refused
-// before, an empty answer or no handler give up; after registration only the error.
-TEST_F(EngineOnFake, RefusedNicksFallBackToAltNickThenAskTheHandlerThenGiveUp)
+// before, an empty answer or no handler give up rather than loop.
+TEST(EngineNickFallback, AltNickThenTheHandlerThenGiveUp)
 {
-    connect();
-    Events asked;
-    irc.OnNicksInUse = [&](std::string& nick) {
-        asked.push_back(nick);
-        nick = "third";
-    };
-    serverSays(":srv 433 * Nick :Nickname is already in use\r\n");
-    EXPECT_EQ(irc.CurrentNick(), "OtherNick");
-    EXPECT_TRUE(asked.empty());
-    serverSays(":srv 433 * OtherNick :Nickname is already in use\r\n");
-    EXPECT_EQ(asked, Events{"OtherNick"});
-    EXPECT_EQ(irc.CurrentNick(), "third");
-    EXPECT_EQ(errors.front(), "|433|* Nick :Nickname is already in use");
-    serverSays(":srv 433 * third :Nickname is already in use\r\n"); // offered again: no loop
-    EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(irc.State(), irc::csDisconnected);
-    EXPECT_FALSE(irc.Connected());
-    EXPECT_EQ(sentAfterLogon(), "NICK OtherNick\r\nNICK third\r\n");
-
-    for (const bool withHandler : {true, false}) {
-        FakeServer next;
-        irc.Port = next.port();
-        irc.OnNicksInUse = [](std::string& nick) { nick.clear(); };
-        if (!withHandler)
-            irc.OnNicksInUse = nullptr;
-        irc.Connect(3000);
-        ASSERT_TRUE(next.waitForReceived("USER "));
-        next.send(":srv 432 * Nick :Erroneous nickname\r\n:srv 431 * OtherNick :No nickname given\r\n");
-        ASSERT_TRUE(gui.pumpUntil([&] { return irc.State() == irc::csDisconnected; }));
-        EXPECT_TRUE(next.waitForReceived("NICK OtherNick\r\n"));
+    test::EngineHarness h;
+    for (const std::string answer : {"third", "", "no handler"}) {
+        SCOPED_TRACE(answer);
+        Events asked;
+        h.irc.OnNicksInUse = [&](std::string& nick) { asked.push_back(nick), nick = answer; };
+        if (answer == "no handler")
+            h.irc.OnNicksInUse = nullptr;
+        h.irc.Connect(3000);
+        h.clear();
+        EXPECT_EQ(h.feed({":srv 433 * me :Nickname is already in use", ":srv 432 * OtherNick :Erroneous nickname"}),
+                  (Events{"Error  433 * me :Nickname is already in use", "Error  432 * OtherNick :Erroneous nickname"}));
+        if (answer == "third") {
+            EXPECT_EQ(h.irc.CurrentNick(), "third");
+            h.line(":srv 431 * third :No nickname given");
+            EXPECT_EQ(asked, (Events{"OtherNick", "third"}));
+        }
+        EXPECT_EQ(h.sent, (answer == "third" ? Events{"NICK OtherNick", "NICK third"} : Events{"NICK OtherNick"}));
+        EXPECT_EQ(h.irc.State(), irc::csDisconnected);
     }
-
-    FakeServer last;
-    irc.Port = last.port();
-    irc.Connect(3000);
-    ASSERT_TRUE(last.waitForReceived("USER "));
-    errors.clear();
-    last.send(":srv 001 Nick :Welcome\r\n:srv 433 Nick taken :Nickname is already in use\r\n");
-    ASSERT_TRUE(gui.pumpUntil([&] { return !errors.empty(); }));
-    EXPECT_EQ(errors, Events{"|433|Nick taken :Nickname is already in use"});
-    EXPECT_EQ(irc.State(), irc::csConnected);
-    EXPECT_EQ(last.received().find("NICK OtherNick"), std::string::npos);
 }
 
 TEST_F(EngineOnFake, PlainDisconnectIsIgnoredWhileLoggingOn)
@@ -292,17 +260,6 @@ TEST_F(EngineOnFake, DisconnectFromInsideAnEventStopsTheRestOfTheBurst)
     ASSERT_TRUE(gui.pumpUntil([&] { return irc.State() == irc::csDisconnected; }));
     gui.pump();
     EXPECT_EQ(received, (Events{"ONE", "BYE"}));
-}
-
-TEST(EngineConnectFailure, ARefusedPortThrowsTheSocketErrorAndStaysConnecting)
-{
-    platform::EventQueue gui;
-    TIdIRC irc(gui);
-    irc.Host = "127.0.0.1";
-    irc.Port = test::freePort();
-    EXPECT_THROW(irc.Connect(3000), direct::TransportError);
-    EXPECT_EQ(irc.State(), irc::csConnecting);
-    EXPECT_FALSE(irc.Connected());
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,9 +61,11 @@ inline void recordEvents(irc::TIdIRC& irc, Events& e)
 // An engine on a FakeServer, registered as "me" by ":srv 001", its events recorded
 // and its sent lines kept without line end. In a channel: #c with @me @alice +bob carol.
 struct EngineHarness {
-    explicit EngineHarness(bool inChannel = false)
+    explicit EngineHarness(bool inChannel = false, bool updates = false)
     {
         recordEvents(irc, events);
+        if (updates)
+            recordChannelUpdates();
         irc.OnSend = [this](auto& line) { sent.push_back(line); };
         irc.SetNick("me");
         irc.Host = "127.0.0.1";
@@ -99,5 +104,109 @@ struct EngineHarness {
     Events events;
     Events sent;
 };
+
+// Server lines and the events they raise, from a transcript beside this file. "== title"
+// starts a fresh engine (with ", in #c" one in #c as above, with ", updates" reporting
+// channel updates from the start; it answers CTCP VERSION and CLIENTINFO with
+// "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
+// in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
+// what the engine then holds (see stateOf). "#" starts a comment. \xHH, \r, \n and \0
+// stand for those bytes. Every line from the server comes ten seconds after the one
+// before, so the CTCP reply limit never bites.
+inline std::string unescape(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
+        }
+    }
+    return out;
+}
+
+// "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
+// "bob": the user record's reference count, address and reason; "engine": current nick,
+// own record's nick, away, user modes and the numbers of users and channels. "none" for
+// what is not tracked.
+inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
+{
+    const std::string name = what.substr(0, what.find(' '));
+    const std::string aspect = name.size() < what.size() ? what.substr(name.size() + 1) : "";
+    if (what == "engine")
+        return irc.CurrentNick() + " " + word(irc.OwnUser()) + " away=" + word(irc.IsAway()) + " modes=" +
+               word(irc.UserMode()) + " users=" + word(irc.Users.Count()) + " channels=" + word(irc.Channels.Count());
+    if (!irc::TIdIRC::IsChannel(name)) {
+        const irc::TIdIRCUser* user = irc.Users.Get(name);
+        return user ? "count=" + word(user->Count) + " address=" + user->Address + " reason=" + user->Reason : "none";
+    }
+    const irc::TIdIRCChannel* c = irc.Channels.Get(name);
+    std::string out;
+    if (!c)
+        return "none";
+    if (aspect == "topic")
+        return c->Topic;
+    if (aspect == "modes") {
+        out = "+";
+        for (int bit = 0; bit < 8; ++bit)
+            if (c->Mode & (1 << bit))
+                out += "psitnmlk"[bit];
+        return out + " limit=" + word(c->Limit) + " key=" + c->Key;
+    }
+    for (int i = 0; i < c->Names.Count(); ++i)
+        out += (i ? " " : "") + c->Names.Strings(i) + ":" + word(c->Names.Flags(i));
+    return out;
+}
+
+inline void runTranscript(const std::string& name)
+{
+    std::ifstream file(std::filesystem::path(PELL_TEST_DATA).parent_path() / "irc" / name);
+    ASSERT_TRUE(file) << name;
+    std::unique_ptr<EngineHarness> h;
+    irc::CtcpReplyLimiter::Clock::time_point now{};
+    std::string input, where;
+    Events expected;
+    std::vector<std::pair<std::string, std::string>> states;
+    auto check = [&] {
+        if (!where.empty())
+            EXPECT_EQ(h->events, expected) << where << input;
+        for (const auto& [what, state] : states)
+            EXPECT_EQ(stateOf(h->irc, what), state) << where << input << "\n@@ " << what;
+        where.clear();
+        expected.clear();
+        states.clear();
+    };
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        if (line.rfind("== ", 0) == 0) {
+            check();
+            h = std::make_unique<EngineHarness>(line.find(", in #c") != std::string::npos,
+                                                line.find(", updates") != std::string::npos);
+            h->irc.Replies.Version = h->irc.Replies.ClientInfo = "Tarn-IRC";
+            h->irc.OnSend = [&h](const std::string& sent) { h->events.push_back("Send " + sent); };
+            h->irc.ReplyLimiter().SetClock([&now] { return now; });
+        } else if (line.rfind("<< ", 0) == 0) {
+            check();
+            where = name + ":" + std::to_string(number) + ": ";
+            input = unescape(line.substr(3));
+            now += std::chrono::seconds(10);
+            h->feed({input});
+        } else if (line.rfind(">> ", 0) == 0) {
+            expected.push_back(unescape(line.substr(3)));
+        } else if (line.rfind("@@ ", 0) == 0) {
+            const std::size_t colon = line.find(':');
+            states.emplace_back(line.substr(3, colon - 3), line.substr(std::min(line.size(), colon + 2)));
+        }
+    }
+    check();
+}
 
 } // namespace pell::test
