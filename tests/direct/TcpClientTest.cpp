@@ -98,8 +98,10 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         {svSocks4A, danted.port(), "localhost", "", "", false, "Anforderung zurückgewiesen oder fehlgeschlagen."},
         {svSocks4A, small.port(), "localhost", "bob", "", false, ""},
     };
+    int number = 0;
     for (const Route& route : routes) {
         SCOPED_TRACE(route.target + " through " + std::to_string(route.proxyPort) + " as " + route.user);
+        const std::string nick = "via" + std::to_string(++number); // the last one may still hold its nick
         TcpClient client;
         client.Host = route.target;
         client.Port = ngircd.port();
@@ -108,9 +110,9 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
                             route.proxyPort, route.user, route.version};
         std::string error = connectError(client);
         if (error.empty()) {
-            client.WriteLine("NICK viaproxy");
+            client.WriteLine("NICK " + nick);
             client.WriteLine("USER pell 0 * :Pell Test");
-            while (client.ReadLine().find(" 001 viaproxy ") == std::string::npos) {
+            while (client.ReadLine().find(" 001 " + nick + " ") == std::string::npos) {
             }
         }
         EXPECT_EQ(error, route.error) << ngircd.log();

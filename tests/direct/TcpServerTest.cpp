@@ -45,13 +45,7 @@ protected:
             ++made;
             return std::make_unique<CountingWorker>(socket);
         };
-        server.SetOnExecute([this](TcpServerWorker& worker) {
-            const std::string line = worker.Connection().ReadLine();
-            if (line == "boom")
-                throw std::runtime_error("handler failed");
-            std::lock_guard lock(mutex);
-            lines[&worker].push_back(line + "#" + std::to_string(++static_cast<CountingWorker&>(worker).calls));
-        });
+        server.SetOnExecute(handler);
         server.Start();
     }
     std::size_t lineCount()
@@ -67,6 +61,13 @@ protected:
         return eventually([&] { return server.ConnectionCount() == count; });
     }
 
+    const TcpServer::ExecuteHandler handler = [this](TcpServerWorker& worker) {
+        const std::string line = worker.Connection().ReadLine();
+        if (line == "boom")
+            throw std::runtime_error("handler failed");
+        std::lock_guard lock(mutex);
+        lines[&worker].push_back(line + "#" + std::to_string(++static_cast<CountingWorker&>(worker).calls));
+    };
     TcpServer server;
     std::atomic<int> made{0};
     std::mutex mutex;
@@ -134,11 +135,7 @@ TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgai
     EXPECT_THROW(first->ReadLine(), TransportError);
     EXPECT_THROW(second->ReadLine(), TransportError);
 
-    server.SetOnExecute([this](TcpServerWorker& worker) {
-        const std::string line = worker.Connection().ReadLine();
-        std::lock_guard lock(mutex);
-        lines[&worker].push_back(line);
-    });
+    server.SetOnExecute(handler);
     auto blocked = connectTo(server);
     ASSERT_TRUE(connections(1));
     server.Stop();
@@ -150,17 +147,14 @@ TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgai
     EXPECT_TRUE(eventually([&] { return lineCount() == 1; }));
 }
 
-TEST(TcpServer, StopWaitsForAWorkerThatIsBusyElsewhere)
+TEST_F(TcpServerTest, StopWaitsForAWorkerThatIsBusyElsewhere)
 {
-    TcpServer server;
-    std::atomic<bool> inHandler{false};
-    std::atomic<bool> finished{false};
+    std::atomic<bool> inHandler{false}, finished{false};
     server.SetOnExecute([&](TcpServerWorker&) {
         inHandler = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         finished = true;
     });
-    server.Start();
     auto client = connectTo(server);
     ASSERT_TRUE(eventually([&] { return inHandler.load(); }));
     server.Stop();

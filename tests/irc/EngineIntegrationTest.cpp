@@ -66,22 +66,14 @@ TEST(EngineIntegration, TwoClientsMeetOnARealServer)
     EXPECT_EQ(bob.flagsOf("bob"), nfOperator | nfVoice);
     alice.irc.Raw("TOPIC #t :hello world");
     bob.expect("Topic alice #t #t hello world");
-    // CTCP answered by the engine itself, and a DCC offer handed over as an event.
+    // CTCP answered by the engine itself.
     bob.irc.CTCPQuery("alice", "VERSION", "");
     bob.expect("CTCPReply alice - VERSION Tarn-IRC");
-    bob.irc.CTCPQuery("alice", "PING", "1700000000 123");
-    bob.expect("CTCPReply alice - PING 1700000000 123");
-    bob.irc.CTCPQuery("alice", "DCC", "SEND file.txt 2130706433 5000 1024");
-    alice.expect("DCCSend bob 2130706433 5000 file.txt 1024");
     bob.irc.SetNick("bobby");
     alice.expect("NickChange bob bobby");
-    bob.expect("NickChanged bob");
     alice.irc.Kick("#t", "bobby", "out");
     bob.expect("Kicked alice #t");
     EXPECT_EQ(alice.flagsOf("bobby"), -1);
-    bob.irc.Join("#t");
-    bob.irc.Part("#t", "later");
-    alice.expect("Part bobby #t");
     bob.irc.Join("#t");
     bob.irc.Quit("bye");
     alice.expect("Quit bobby \"bye\""); // ngircd quotes the reason
