@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace pell::direct {
@@ -28,20 +31,8 @@ TIdSocksInfo socks(TSocksVersion version, const std::string& user = {}, const st
 }
 
 const std::string kNoAnswer = "Socks-Server hat nicht geantwortet.";
-const std::string kBadMethod = "Ungültige Authentifizierungmethode für SOCKS.";
-const std::string kUnknown = "Unbekannter SOCKS-Fehler.";
 const std::string kWelcome = ":irc.test 001 bob :Welcome";
-const std::string kGreeting = bytes({5, 1, 0});
-const std::string kGreetingLogin = bytes({5, 1, 2});
-const std::string kLogin = bytes({1, 3, 'b', 'o', 'b', 3, 'p', 'w', 'd'});
-const std::string kRequest5 = bytes({5, 1, 0, 3, 4, 'c', 'h', 'a', 't', 0x1A, 0x0B});
-const std::string kRequest4 = bytes({4, 1, 0x1A, 0x0B, 127, 0, 0, 1, 0});
-const std::string kRequest4A = bytes({4, 1, 0x1A, 0x0B, 0, 0, 0, 1, 0, 'c', 'h', 'a', 't', 0});
 
-std::string reply5(int code, int addressType = 1)
-{
-    return bytes({5, code, 0, addressType, 127, 0, 0, 1, 0x1A, 0x0B});
-}
 
 TEST(SocksRequest, BytesOfEachVersion)
 {
@@ -113,70 +104,54 @@ TEST(SocksRequest, FieldsOver255BytesAreRefused)
     }
 }
 
-// A scripted proxy plays each answer to a connect to chat:6667 (127.0.0.1 for version 4,
-// which resolves locally). The row gives the error text ("" when the connection stands,
-// then the server's first line must come through) and every byte the proxy got.
-TEST(SocksFakeProxy, RepliesDecideTheOutcome)
+// Handshakes with a scripted proxy, from the transcript beside this file (its head
+// describes the format): the bytes the client sends and what it makes of each answer.
+TEST(SocksFakeProxy, Transcript)
 {
-    struct Row {
-        const char* what;
+    std::ifstream file(std::filesystem::path(PELL_TEST_DATA).parent_path() / "direct" / "socks.transcript");
+    ASSERT_TRUE(file);
+    auto hex = [](const std::string& text) {
+        std::string out;
+        std::istringstream in(text);
+        for (int value; in >> std::hex >> value;)
+            out += static_cast<char>(value);
+        return out;
+    };
+    struct Case {
+        std::string title;
         TIdSocksInfo info;
         Steps steps;
-        std::string error, sent;
+        std::string unanswered, sent, error;
     };
-    const TIdSocksInfo v5 = socks(svSocks5), v5login = socks(svSocks5, "bob", "pwd", true);
-    const TIdSocksInfo v4 = socks(svSocks4), v4a = socks(svSocks4A);
-    const Steps ok = {{3, bytes({5, 0})}};
-    auto code5 = [&](int code, const std::string& error) {
-        return Row{"reply", v5, {ok[0], {11, reply5(code)}}, error, kGreeting + kRequest5};
-    };
-    std::string name = bytes({5, 0, 0, 3, 11}) + "irc.example" + bytes({0x1A, 0x0B});
-    std::string ipv6 = bytes({5, 0, 0, 4}) + std::string(16, '\x01') + bytes({0x1A, 0x0B});
-    std::vector<Row> rows = {
-        {"IPv4 reply", v5, {ok[0], {11, reply5(0) + kWelcome + "\r\n"}}, "", kGreeting + kRequest5},
-        {"name reply", v5, {ok[0], {11, name + kWelcome + "\r\n"}}, "", kGreeting + kRequest5},
-        {"IPv6 reply", v5, {ok[0], {11, ipv6 + kWelcome + "\r\n"}}, "", kGreeting + kRequest5},
-        {"method refused", v5, {{3, bytes({5, 0xFF})}}, kBadMethod, kGreeting},
-        {"password chosen though not offered", v5, {{3, bytes({5, 2})}}, kBadMethod, kGreeting},
-        {"closed before choosing", v5, {{3, ""}}, kNoAnswer, kGreeting},
-        {"half a method reply", v5, {{3, bytes({5})}}, kNoAnswer, kGreeting},
-        code5(1, "Allgemeiner SOCKS-Serverausfall."),
-        code5(2, "Die Verbindung wird von der Regelmenge nicht zugelassen."),
-        code5(3, "Das Netzwerk ist nicht erreichbar."), code5(4, "Host nicht erreichbar."),
-        code5(5, "Verbindung abgelehnt."), code5(6, "TTL abgelaufen."), code5(7, "Anweisung nicht unterstützt"),
-        code5(8, "Der Adresstyp wird nicht unterstützt."), code5(9, kUnknown), code5(255, kUnknown),
-        {"address type 2", v5, {ok[0], {11, reply5(0, 2) + kWelcome}}, kUnknown, kGreeting + kRequest5},
-        {"head cut", v5, {ok[0], {11, bytes({5, 0, 0})}}, kNoAnswer, kGreeting + kRequest5},
-        {"IPv4 cut", v5, {ok[0], {11, bytes({5, 0, 0, 1, 127, 0})}}, kNoAnswer, kGreeting + kRequest5},
-        {"name cut", v5, {ok[0], {11, bytes({5, 0, 0, 3, 11, 'i', 'r', 'c'})}}, kNoAnswer, kGreeting + kRequest5},
-        {"IPv6 cut", v5, {ok[0], {11, bytes({5, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0})}}, kNoAnswer, kGreeting + kRequest5},
-        {"login accepted", v5login, {{3, bytes({5, 2})}, {9, bytes({1, 0})}, {11, reply5(0) + kWelcome + "\r\n"}}, "",
-         kGreetingLogin + kLogin + kRequest5},
-        {"wrong password", v5login, {{3, bytes({5, 2})}, {9, bytes({1, 1})}}, "Authentifizierungsfehler bei Socks-Server.",
-         kGreetingLogin + kLogin},
-        {"no authentication chosen", v5login, ok, kBadMethod, kGreetingLogin},
-        {"login method refused", v5login, {{3, bytes({5, 0xFF})}}, kBadMethod, kGreetingLogin},
-        {"closed before the status", v5login, {{3, bytes({5, 2})}, {9, ""}}, kNoAnswer, kGreetingLogin + kLogin},
-        {"4 half a reply, then closed", v4, {{9, bytes({0, 90, 0})}}, "Die Verbindung wurde erfolgreich geschlossen.", kRequest4},
-    };
-    const std::pair<int, std::string> codes4[] = {
-        {90, ""},
-        {91, "Anforderung zurückgewiesen oder fehlgeschlagen."},
-        {92, "Die Anforderung wurde zurückgewiesen, da der SOCKS-Server keine Verbindung herstellen konnte."},
-        {93, "Die Anforderung wurde zurückgewiesen, da das Client-Programm und identd verschiedene Anwender-IDs melden."},
-        {0, kUnknown}, {94, kUnknown}, {255, kUnknown}};
-    for (const auto& [code, error] : codes4) {
-        const std::string reply = bytes({0, code, 0, 0, 0, 0, 0, 0}) + kWelcome + "\r\n";
-        rows.push_back({"4 reply", v4, {{kRequest4.size(), reply}}, error, kRequest4});
-        rows.push_back({"4A reply", v4a, {{kRequest4A.size(), reply}}, error, kRequest4A});
+    std::vector<Case> cases;
+    for (std::string line; std::getline(file, line);) {
+        const std::string rest = line.size() > 2 ? line.substr(2) : "";
+        if (line.rfind("== ", 0) == 0) {
+            std::istringstream words(line.substr(line.find(':') + 1));
+            std::string version, user, password;
+            words >> version >> user >> password;
+            const TSocksVersion v = version == "5" ? svSocks5 : version == "4" ? svSocks4 : svSocks4A;
+            cases.push_back({line.substr(3), socks(v, user, password, !user.empty())});
+        } else if (line[0] == '>') {
+            cases.back().unanswered += hex(rest);
+            cases.back().sent += hex(rest);
+        } else if (line[0] == '<') {
+            cases.back().steps.push_back({cases.back().unanswered.size(), hex(rest)});
+            cases.back().unanswered.clear();
+        } else if (line[0] == '=') {
+            cases.back().error = rest;
+        }
     }
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.what) + " " + row.error);
-        ScriptedProxy proxy(row.steps);
+    ASSERT_GT(cases.size(), 30u);
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        if (c.error.empty())
+            c.steps.back().reply += kWelcome + "\r\n";
+        ScriptedProxy proxy(c.steps);
         TcpClient client;
-        client.Host = row.info.Version == svSocks4 ? "127.0.0.1" : "chat";
+        client.Host = c.info.Version == svSocks4 ? "127.0.0.1" : "chat";
         client.Port = 6667;
-        client.SocksInfo = row.info;
+        client.SocksInfo = c.info;
         client.SocksInfo.Port = proxy.port();
         std::string error;
         try {
@@ -186,9 +161,9 @@ TEST(SocksFakeProxy, RepliesDecideTheOutcome)
             error = e.what();
             EXPECT_FALSE(client.Connected());
         }
-        EXPECT_EQ(error, row.error);
+        EXPECT_EQ(error, c.error);
         client.Disconnect();
-        EXPECT_EQ(proxy.receivedWhenDone(), row.sent);
+        EXPECT_EQ(proxy.receivedWhenDone(), c.sent);
     }
 }
 
