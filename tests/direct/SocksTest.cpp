@@ -151,6 +151,7 @@ TEST(SocksFakeProxy, Transcript)
         TcpClient client;
         client.Host = c.info.Version == svSocks4 ? "127.0.0.1" : "chat";
         client.Port = 6667;
+        client.ReadTimeout = 3000; // a handshake that goes wrong must not wait for ever
         client.SocksInfo = c.info;
         client.SocksInfo.Port = proxy.port();
         std::string error;
