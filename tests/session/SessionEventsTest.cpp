@@ -57,7 +57,10 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             SCOPED_TRACE(c.name + (language ? " (German)" : ""));
             EventsHarness h;
             h.settings.Language = language;
+            h.settings.FlashOnMessage = c.has("flashes");
             joinTwoChannels(h);
+            if (c.has("ignore"))
+                h.model.IgnoreNick(c.one("ignore"));
             if (c.has("closed"))
                 h.model.Tabs().CloseTab(h.model.Tabs().Find(c.one("closed")));
             h.serverSends(c.lines("in"));
@@ -65,6 +68,9 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EXPECT_EQ(joined(h.nicksOf("#a")) + "|" + joined(h.nicksOf("#b")) + "|" + joined(h.nicksOf("#c")),
                       c.one("nicks", "+amy @bob cy me|amy bob me|"));
             EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "#b"));
+            const auto& addresses = h.shared.Addresses.Entries();
+            EXPECT_EQ(Lines(addresses.begin(), addresses.end()), c.lines("address"));
+            EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
         }
     }
 }
@@ -78,22 +84,6 @@ TEST(SessionEvents, JoinedSetsCaptionAndCurrentChannelWithoutALine)
     EXPECT_EQ(h.model.CurrentChannel(), "#z");
     EXPECT_EQ(h.newLines(), Lines{});
     EXPECT_EQ(h.model.Tabs().Find("#z"), -1);
-}
-
-TEST(SessionEvents, IgnoredNickLosesOnlyItsOwnLines)
-{
-    EventsHarness h;
-    h.desktop.inFront = false;
-    h.settings.FlashOnMessage = true;
-    joinTwoChannels(h);
-    h.model.IgnoreNick("BOB");
-    h.serverSends({":bob!b@h PRIVMSG #a :see www.x.org", ":bob!b@h NOTICE #a :n", ":bob!b@h NICK :bob2",
-                   ":bob2!b@h PART #a", ":amy!a@h PRIVMSG #a :hi"});
-    EXPECT_EQ(h.newLines(), (Lines{"#a|<System>:bob2 leaved|system", "#a|<amy>:hi|others"}));
-    // The message of the ignored nick still collects its address and flashes.
-    const auto& addresses = h.shared.Addresses.Entries();
-    EXPECT_EQ(Lines(addresses.begin(), addresses.end()), Lines{"www.x.org"});
-    EXPECT_EQ(h.desktop.flashes, 2);
 }
 
 TEST(SessionEvents, ChannelListWaitsForTheEndThenFillsTabAndBox)
