@@ -7,6 +7,7 @@
 #include "support/Microsocks.h"
 #include "support/Ngircd.h"
 #include "support/ScriptedProxy.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -57,60 +58,46 @@ struct Lifecycle : SessionFixture {
     bool registered(Session& s) { return until([&] { return s.Engine().State() == irc::csConnected; }); }
 };
 
-// The engine takes the profile, the fixed client values and the proxy route. A port that
-// is not a number stops the steps there; Reconnect then goes direct without reading it again.
+// The engine takes the profile, the fixed client values and the proxy route (table:
+// tests/data/session/proxy-route.txt). Reconnect then keeps the route without reading it again.
 TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRoute)
 {
-    const struct {
-        std::string host, port;
-        int type;
-        bool auth;
-        direct::TSocksVersion version;
-        int socksPort;
-        direct::TSocksAuthentication authentication;
-    } cases[] = {
-        {"", "1080", 3, true, direct::svNoSocks, 1080, direct::saNoAuthentication}, // no host: direct
-        {"127.0.0.1", "1081", -1, false, direct::svNoSocks, 1081, direct::saNoAuthentication}, // never chosen
-        {"127.0.0.1", "1083", 1, false, direct::svSocks4, 1083, direct::saNoAuthentication},
-        {"127.0.0.1", "1084", 2, false, direct::svSocks4A, 1084, direct::saNoAuthentication},
-        {"127.0.0.1", "1085", 3, true, direct::svSocks5, 1085, direct::saUsernamePassword},
-        {"127.0.0.1", "abc", 3, true, direct::svNoSocks, 1080, direct::saNoAuthentication},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.port);
+    for (const auto& c : test::readCases("session/proxy-route.txt")) {
+        SCOPED_TRACE(c.name);
+        const bool auth = c.has("auth"), bad = c.has("error");
+        const int socksPort = std::stoi(c.one("socks-port"));
         Lifecycle f;
-        f.settings.ProxyHost = c.host;
-        f.settings.ProxyPort = c.port;
-        f.settings.ProxyType = c.type;
-        f.settings.ProxyNeedsAuth = c.auth;
-        f.settings.Language = c.auth;
+        f.settings.ProxyHost = c.one("host");
+        f.settings.ProxyPort = c.one("port");
+        f.settings.ProxyType = std::stoi(c.one("type"));
+        f.settings.ProxyNeedsAuth = auth;
+        f.settings.Language = auth;
         settings::TSSettings p = Lifecycle::profile(test::freePort(), "bob");
         p.Password = "sesame";
-        p.Invisible = p.Wallops = c.auth; // each user mode flag both set and not
-        p.Operator = p.ServerNotice = !c.auth;
+        p.Invisible = p.Wallops = auth; // each user mode flag both set and not
+        p.Operator = p.ServerNotice = !auth;
         Session& s = f.open(p);
         irc::TIdIRC& e = s.Engine();
         const direct::TIdSocksInfo& socks = e.SocksInfo();
-        EXPECT_EQ(socks.Version, c.version);
-        EXPECT_EQ(socks.Port, c.socksPort);
-        EXPECT_EQ(socks.Authentication, c.authentication);
-        EXPECT_EQ(socks.Host, c.host); // the steps before a failing one stand
-        EXPECT_EQ(e.UserMode(), c.auth ? irc::umInvisible | irc::umWallops : irc::umOperator | irc::umServerNotices);
+        EXPECT_EQ(socks.Version, std::stoi(c.one("version")));
+        EXPECT_EQ(socks.Port, socksPort);
+        EXPECT_EQ(socks.Authentication, std::stoi(c.one("login")));
+        EXPECT_EQ(socks.Host, c.one("host")); // the steps before a failing one stand
+        EXPECT_EQ(e.UserMode(), auth ? irc::umInvisible | irc::umWallops : irc::umOperator | irc::umServerNotices);
         EXPECT_EQ(s.Model().ServerName() + "|" + s.Model().Caption() + "|" + s.Model().CurrentChannel(), "Test net|Test net|Main");
         EXPECT_EQ(e.Nick() + "|" + e.Username + "|" + e.RealName + "|" + e.Password + "|" + e.Host + "|" + e.AltNick,
                   "bob|al|Alice A|sesame|127.0.0.1|OtherNick");
         EXPECT_EQ(e.Port, p.Port);
         EXPECT_EQ(e.Replies.Version + "|" + e.Replies.ClientInfo, "Tarn-IRC|Tarn-IRC");
-        EXPECT_EQ(s.Lifecycle().GermanCaptions(), c.auth);
+        EXPECT_EQ(s.Lifecycle().GermanCaptions(), auth);
         EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
         EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
-        const bool bad = c.port == "abc";
-        EXPECT_EQ(f.prompts.errors, bad ? Lines{"'abc' is not a valid integer value"} : Lines{});
+        EXPECT_EQ(f.prompts.errors, c.lines("error"));
         EXPECT_EQ(e.ConnectPending(), !bad);
         f.settings.ProxyPort = "1";
         s.Lifecycle().Reconnect();
         EXPECT_TRUE(e.ConnectPending());
-        EXPECT_EQ(socks.Port, c.socksPort);
+        EXPECT_EQ(socks.Port, socksPort);
         EXPECT_EQ(f.prompts.errors.size(), bad ? 1u : 0u);
     }
 }

@@ -1,8 +1,10 @@
 #include "WiredSession.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 using namespace pell;
 using namespace pell::session;
@@ -37,6 +39,22 @@ protected:
         s.model.Tabs().RefillNickList("#a", {"bob"}, {1});
     }
 
+    // One button or menu entry of a data file, with its argument: "Join #x", "Kick 0".
+    void press(const std::string& line)
+    {
+        const auto space = line.find(' ');
+        const std::string name = line.substr(0, space), arg = space == line.npos ? "" : line.substr(space + 1);
+        const int row = std::atoi(arg.c_str());
+        auto& c = commands;
+        const std::map<std::string, std::function<void()>> buttons = {
+            {"Leave", [&] { c.Leave(); }}, {"CloseTab", [&] { c.CloseTab(); }}, {"Join", [&] { c.Join(arg); }},
+            {"ShowChannels", [&] { c.ShowChannels(); }}, {"Userlist", [&] { c.Userlist(); }},
+            {"ChangeNick", [&] { c.ChangeNick(); }}, {"AwayChanged", [&] { c.AwayChanged(row); }},
+            {"Invite", [&] { c.Invite(row); }}, {"Voice", [&] { c.Voice(row); }}, {"DeVoice", [&] { c.DeVoice(row); }},
+            {"Op", [&] { c.Op(row); }}, {"DeOp", [&] { c.DeOp(row); }}, {"Ban", [&] { c.Ban(row); }}, {"Kick", [&] { c.Kick(row); }}};
+        ASSERT_EQ(buttons.count(name), 1u) << line;
+        buttons.at(name)();
+    }
     std::string active() { return s.model.Tabs().Active().Caption; }
     Rgb lastColour(const std::string& caption)
     {
@@ -49,32 +67,21 @@ protected:
 
 TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
 {
-    const struct {
-        std::string tab, typed;
-        Lines wire;
-        std::string echoTab;
-        Lines echo;
-    } cases[] = {
-        {"#a", "hello", {"PRIVMSG #a :hello"}, "#a", {"<me>:hello"}},
-        {"#a", "/join #b", {"join #b"}, "#a", {"<me>:/join #b"}},
-        {"Main", "hi", {"PRIVMSG Main :hi"}, "Main", {"<me>:hi"}},
-        {"Main", "#b hi", {"PRIVMSG Main :#b hi"}, "#b", {"<me>:hi"}},
-        {"#a", "/", {""}, "#a", {"<me>:/"}},
-        {"#a", "", {}, "#a", {"<me>:"}},
-    };
     connect();
-    for (const auto& c : cases) {
-        onTab(c.tab);
+    for (const auto& c : test::readCases("session/commands-enter.txt")) {
+        SCOPED_TRACE(c.name);
+        const std::string echoTab = c.one("echo-tab");
+        onTab(c.one("tab"));
         s.model.ClearActive();
-        if (const int echoTab = s.model.Tabs().Find(c.echoTab); echoTab >= 0)
-            s.model.Tabs().At(echoTab).Text->Clear();
-        commands.SetInputLine(c.typed);
+        if (const int index = s.model.Tabs().Find(echoTab); index >= 0)
+            s.model.Tabs().At(index).Text->Clear();
+        commands.SetInputLine(c.one("typed"));
         commands.Enter();
-        EXPECT_EQ(sent(), c.wire) << c.typed;
-        EXPECT_EQ(s.linesOf(c.echoTab), c.echo) << c.typed;
-        EXPECT_EQ(lastColour(c.echoTab), static_cast<Rgb>(s.settings.OwnColour)) << c.typed;
-        EXPECT_EQ(commands.InputLine(), "") << c.typed;
-        EXPECT_EQ(commands.History().Lines().back(), c.typed);
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(s.linesOf(echoTab), c.lines("echo"));
+        EXPECT_EQ(lastColour(echoTab), static_cast<Rgb>(s.settings.OwnColour));
+        EXPECT_EQ(commands.InputLine(), "");
+        EXPECT_EQ(commands.History().Lines().back(), c.one("typed"));
     }
     EXPECT_TRUE(errors.empty());
 }
@@ -105,86 +112,46 @@ TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
 
 TEST_F(Commands, ActionEchoesInTheActionColourAndSendsByItsFirstCharacter)
 {
-    const struct {
-        std::string typed;
-        Lines wire;
-        std::string caption; // of the active tab afterwards
-    } cases[] = {
-        {"waves", {"PRIVMSG #a :\x01" "ACTION waves\x01"}, "#a"},
-        {"/mode #a +m", {"mode #a +m"}, "#a"},
-        {"", {}, "#a"},
-        {"#c", {"JOIN #c"}, "#c"},
-    };
     connect();
-    for (const auto& c : cases) {
+    for (const auto& c : test::readCases("session/commands-action.txt")) {
+        SCOPED_TRACE(c.name);
+        const std::string typed = c.one("typed"), caption = c.one("active");
         onTab("#a");
-        commands.SetInputLine(c.typed);
+        commands.SetInputLine(typed);
         commands.Action();
-        EXPECT_EQ(sent(), c.wire) << c.typed;
-        EXPECT_EQ(active(), c.caption) << c.typed;
-        EXPECT_EQ(s.linesOf(c.caption).back(), "<Action>:me: " + c.typed);
-        EXPECT_EQ(lastColour(c.caption), static_cast<Rgb>(s.settings.ActionColour));
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(active(), caption);
+        EXPECT_EQ(s.linesOf(caption).back(), "<Action>:me: " + typed);
+        EXPECT_EQ(lastColour(caption), static_cast<Rgb>(s.settings.ActionColour));
         EXPECT_EQ(commands.InputLine(), "");
-        EXPECT_EQ(commands.History().Lines().back(), c.typed);
+        EXPECT_EQ(commands.History().Lines().back(), typed);
     }
 }
 
-// Each case starts on tab #a with QuitReason "bye"; prompts answer from the list. Run
-// offline first: the engine refuses each send, Join and Show Channels do not try, and
-// the tabs change the same way.
+// Table: tests/data/session/commands-buttons.txt. Run offline first: the engine refuses
+// each send, Join and Show Channels do not try, and the tabs change the same way.
 TEST_F(Commands, ButtonsAndTabMenuSendTheirLinesAndOfflineTheRestGoesOn)
 {
-    const struct {
-        const char* name;
-        std::function<void(SessionCommands&)> press;
-        std::vector<std::optional<std::string>> answers;
-        Lines wire, asked;
-        std::string activeAfter;
-        bool channelTabLeft;
-        int refusedOffline;
-    } cases[] = {
-        // Both act on the active tab; its right-hand neighbour takes over.
-        {"leave", [](auto& c) { c.Leave(); }, {}, {"PART #a :bye"}, {}, "Ignorlist", false, 1},
-        {"close tab", [](auto& c) { c.CloseTab(); }, {}, {"PART #a"}, {}, "Ignorlist", false, 1},
-        {"join", [](auto& c) { c.Join("#x"); }, {}, {"JOIN #x"}, {}, "#x", true, 0},
-        {"join empty box", [](auto& c) { c.Join(""); }, {}, {}, {}, "#a", true, 0},
-        {"show channels", [](auto& c) { c.ShowChannels(); }, {}, {"list"}, {}, "Channels", true, 0},
-        {"userlist", [](auto& c) { c.Userlist(); }, {}, {"names #a"}, {}, "#a", true, 1},
-        {"change nick", [](auto& c) { c.ChangeNick(); }, {"newme"}, {"NICK newme"}, {"New Nick|New Nick:|me"}, "#a", true, 0},
-        {"change nick cancelled", [](auto& c) { c.ChangeNick(); }, {std::nullopt}, {"NICK me"}, {"New Nick|New Nick:|me"},
-         "#a", true, 0},
-        {"away on", [](auto& c) { c.AwayChanged(true); }, {"lunch"}, {"away lunch"}, {"Reason|Reason:|"}, "#a", true, 1},
-        {"away on cancelled", [](auto& c) { c.AwayChanged(true); }, {std::nullopt}, {"away "}, {"Reason|Reason:|"}, "#a", true, 1},
-        {"away off", [](auto& c) { c.AwayChanged(false); }, {}, {"away"}, {}, "#a", true, 1},
-        // Nick-list actions take the selected nick without its prefix; no row, no action.
-        {"invite", [](auto& c) { c.Invite(0); }, {"#x"}, {"Invite bob #x"}, {"Channelname|Channelname:|"}, "#a", true, 1},
-        {"voice", [](auto& c) { c.Voice(0); }, {}, {"MODE #a +v bob"}, {}, "#a", true, 1},
-        {"devoice", [](auto& c) { c.DeVoice(0); }, {}, {"MODE #a -v bob"}, {}, "#a", true, 1},
-        {"op", [](auto& c) { c.Op(0); }, {}, {"MODE #a +o bob"}, {}, "#a", true, 1},
-        {"deop", [](auto& c) { c.DeOp(0); }, {}, {"MODE #a -o bob"}, {}, "#a", true, 1},
-        {"ban", [](auto& c) { c.Ban(0); }, {"#b"}, {"MODE #b +b bob!*@*"}, {"Channelname|Channelname:|"}, "#a", true, 1},
-        {"kick", [](auto& c) { c.Kick(0); }, {"flood"}, {"KICK #a bob :flood"}, {"Reason|Reason|"}, "#a", true, 1},
-        {"kick cancelled", [](auto& c) { c.Kick(0); }, {std::nullopt}, {"KICK #a bob :"}, {"Reason|Reason|"}, "#a", true, 1},
-        {"no row", [](auto& c) { c.Voice(-1), c.Ban(1), c.Kick(1), c.Invite(-1); }, {}, {}, {}, "#a", true, 0},
-    };
     s.shared.QuitReason = "bye";
     for (const bool online : {false, true}) {
         if (online)
             connect();
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + (online ? "" : " offline"));
+        for (const auto& c : test::readCases("session/commands-buttons.txt")) {
+            SCOPED_TRACE(c.name + (online ? "" : " offline"));
             while (s.model.Tabs().Count() > 2)
                 s.model.Tabs().CloseTab(1);
             onChannelWithBob();
             errors.clear();
             s.prompts.asked.clear();
-            s.prompts.textAnswers.assign(c.answers.begin(), c.answers.end());
-            c.press(commands);
-            EXPECT_EQ(sent(), online ? c.wire : Lines{});
-            EXPECT_EQ(errors, Lines(online ? 0 : c.refusedOffline, "Nicht mit Server verbunden."));
-            EXPECT_EQ(s.prompts.asked, c.asked);
-            EXPECT_EQ(active(), c.activeAfter);
-            EXPECT_EQ(s.model.Tabs().Find("#a") >= 0, c.channelTabLeft);
+            const Lines answers = c.lines("answer");
+            s.prompts.textAnswers.assign(answers.begin(), answers.end());
+            for (const auto& button : c.lines("press"))
+                press(button);
+            EXPECT_EQ(sent(), online ? c.lines("wire") : Lines{});
+            EXPECT_EQ(errors, Lines(online ? 0 : std::stoi(c.one("refused", "0")), "Nicht mit Server verbunden."));
+            EXPECT_EQ(s.prompts.asked, c.lines("asked"));
+            EXPECT_EQ(active(), c.one("active"));
+            EXPECT_EQ(s.model.Tabs().Find("#a") < 0, c.has("closes"));
             if (!online)
                 irc.SetNick("me"); // offline the engine takes a new nick at once
         }

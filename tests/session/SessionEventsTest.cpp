@@ -2,10 +2,9 @@
 #include "session/ButtonCaptions.h"
 #include "session/ChannelListLine.h"
 #include "session/EventText.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 using namespace pell;
 using namespace pell::session;
@@ -40,85 +39,38 @@ void joinTwoChannels(EventsHarness& h)
     h.newLines();
 }
 
-std::string joined(const Lines& lines, const char* between = " ")
+std::string joined(const Lines& lines)
 {
     std::string text;
     for (const auto& line : lines)
-        text += (text.empty() ? "" : between) + line;
+        text += (text.empty() ? "" : " ") + line;
     return text;
 }
 
-struct EventCase {
-    Lines server;
-    Lines english;               // "tab|text|colour" of every line written, in order
-    std::optional<Lines> german; // rows with German lines run in both languages
-    std::string nicks = "+amy @bob cy me|amy bob me|"; // the lists of #a, #b and #c
-    const char* closedFirst = nullptr;
-    const char* active = "#b";
-};
-
-const EventCase Cases[] = {
-    {{":bob!b@h PRIVMSG #a :hello"}, {"#a|<bob>:hello|others"}},
-    {{":bob!b@h PRIVMSG #a :hello"}, {"#a|<bob>:hello|others"}, {}, "|amy bob me|", "#a", "#a"}, // opens it again
-    {{":bob!b@h PRIVMSG me :psst"}, {"#b|<bob>:psst|others"}}, // private: to the active tab
-    {{":bob!b@h NOTICE #a :note"}, {"#a|<bob>:note|system"}},
-    {{":bob!b@h PRIVMSG #a :\x01" "ACTION waves\x01"}, {"#a|<Action>:bob waves|action"}},
-    {{":dan!d@h JOIN :#a"}, {"#a|<System>:dan joined|system"}, Lines{"#a|<System>:dan tritt ein|system"},
-     "+amy @bob cy dan me|amy bob me|"},
-    {{":amy!a@h PART #a :bye"}, {"#a|<System>:amy leaved|system"}, {}, "@bob cy me|bob me|"}, // from every tab
-    {{":bob!b@h KICK #a amy :out"}, {"#a|<System>:bob kicked amy|system"}, Lines{"#a|<System>:bob wirft amy raus|system"},
-     "@bob cy me|bob me|"},
-    {{":bob!b@h KILL amy :spam"}, {"Main|<System>:bob kicked amy because of spam|system"}, {}, "@bob cy me|bob me|"},
-    {{":bob!b@h NICK :rob"}, {"Main|<bob>:bob changed to rob|system"}, {}, "+amy @rob cy me|amy me rob|"},
-    {{":me!m@h NICK :me2"}, {}}, // the own nick change shows nothing
-    {{":bob!b@h QUIT :gone"}, {"#b|<System>:Quit: bob|system"}, {}, "+amy cy me|amy me|"}, // to the current channel
-    {{":cy!c@h QUIT :gone"}, {"#b|<System>:Quit: cy|system"}, {}, "+amy @bob me||", "#b"}, // which opens again
-    {{":bob!b@h TOPIC #a :new topic"}, {"#a|<System>:Topic: new topic|system"}},
-    {{":srv 331 me #a :No topic is set"}, {"#a|<System>:No Topic: No topic is set|system"}},
-    {{":srv 324 me #a +nt"}, {"#a|<System>:Channelmode: +nt|system"}},
-    {{":bob!b@h MODE #a +o amy"}, {"#a|<bob>:Channelmode: +o amy|system", "Main|<System>:Op :bob at #a to amy|system"}},
-    {{":bob!b@h MODE #a +b *!*@evil"},
-     {"#a|<bob>:Channelmode: +b *!*@evil|system", "#a|<System>:*!*@evil got banned|system"}},
-    {{":bob!b@h MODE #a -b *!*@evil"}, {"#a|<bob>:Channelmode: -b *!*@evil|system", "#a|<System>:Unban: *!*@evil|system"}},
-    {{":me!m@h MODE me :+i"}, {"Main|<System>:+i|system"}},
-    {{":srv 301 me bob :fishing"}, {"Main|<System>:bob is away|system"}},
-    {{":srv 306 me :You are away", ":srv 305 me :You are back"},
-     {"Main|<System>:You are away|system", "Main|<System>:Unaway: You are back|system"}},
-    {{":bob!b@h WALLOPS :hi ops"}, {"Main|<System>:Wallops: bob hi ops|system"}},
-    {{":srv 372 me :- the motd"}, {"Main|<->: the motd|system"}}, // the nick from the text
-    {{":srv 401 me zed :No such nick/channel"}, {"Main|<System>:me zed :No such nick/channel|system"}},
-    {{":srv FOO a b"}, {"Main|<System>:Unkown command: a bFOO|system"}},
-    {{":bob!b@h PRIVMSG #a :\x01" "PING 42\x01"}, {"Main|<System>:CTCPQuery: bob:#a:PING:42|system"}},
-    {{":bob!b@h NOTICE me :\x01" "VERSION x 1\x01"}, {"Main|<System>:CTCPReply: bob::VERSION:x 1|system"}},
-    {{"PING :abc"}, {"Main|<System>:Ping Pong|system"}},
-    {{":srv 364 me hub leaf :1 The leaf"}, {"Main|<Server-Info>:The leaf|system"}},
-    {{":bob!b@h INVITE me :#new"}, {}, {}, "+amy @bob cy me|amy bob me|", nullptr, "#new"}, // opens a tab
-    {{":srv 341 me amy #x"}, {}, {}, "+amy @bob cy me|amy bob me|", nullptr, "#x"},
-    // The reply's own lines name the channel first, so they bring a closed tab back.
-    {{":srv 353 me = #a :me zed", ":srv 366 me #a :End"}, {"#a|<:me>: zed|system", "#a|<:End>:|system"}, {},
-     "+amy @bob cy me zed|amy bob me|", "#a", "#a"},
-    // Each channel's list from its own members and flags: pairing the engine's whole user
-    // table with this channel's flags by position would list "@me" and "bob" here.
-    {{":me!m@h JOIN :#c", ":srv 353 me = #c :@zed me", ":srv 366 me #c :End"},
-     {"#c|<:@zed>: me|system", "#c|<:End>:|system"}, {}, "+amy @bob cy me|amy bob me|@zed me", nullptr, "#c"},
-};
-
+// The table is tests/data/session/events.txt; its head says what each key means.
 TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
 {
     for (const int language : {0, 1}) {
-        for (const auto& c : Cases) {
-            if (language && !c.german)
+        for (const auto& c : test::readCases("session/events.txt")) {
+            if (language && !c.has("de"))
                 continue;
-            SCOPED_TRACE(joined(c.server, "\n") + (c.closedFirst ? " (closed first)" : "") + (language ? " (German)" : ""));
+            SCOPED_TRACE(c.name + (language ? " (German)" : ""));
             EventsHarness h;
             h.settings.Language = language;
+            h.settings.FlashOnMessage = c.has("flashes");
             joinTwoChannels(h);
-            if (c.closedFirst)
-                h.model.Tabs().CloseTab(h.model.Tabs().Find(c.closedFirst));
-            h.serverSends(c.server);
-            EXPECT_EQ(h.newLines(), language ? *c.german : c.english);
-            EXPECT_EQ(joined(h.nicksOf("#a")) + "|" + joined(h.nicksOf("#b")) + "|" + joined(h.nicksOf("#c")), c.nicks);
-            EXPECT_EQ(h.model.Tabs().Active().Caption, c.active);
+            if (c.has("ignore"))
+                h.model.IgnoreNick(c.one("ignore"));
+            if (c.has("closed"))
+                h.model.Tabs().CloseTab(h.model.Tabs().Find(c.one("closed")));
+            h.serverSends(c.lines("in"));
+            EXPECT_EQ(h.newLines(), c.lines(language ? "de" : "out"));
+            EXPECT_EQ(joined(h.nicksOf("#a")) + "|" + joined(h.nicksOf("#b")) + "|" + joined(h.nicksOf("#c")),
+                      c.one("nicks", "+amy @bob cy me|amy bob me|"));
+            EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "#b"));
+            const auto& addresses = h.shared.Addresses.Entries();
+            EXPECT_EQ(Lines(addresses.begin(), addresses.end()), c.lines("address"));
+            EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
         }
     }
 }
@@ -132,22 +84,6 @@ TEST(SessionEvents, JoinedSetsCaptionAndCurrentChannelWithoutALine)
     EXPECT_EQ(h.model.CurrentChannel(), "#z");
     EXPECT_EQ(h.newLines(), Lines{});
     EXPECT_EQ(h.model.Tabs().Find("#z"), -1);
-}
-
-TEST(SessionEvents, IgnoredNickLosesOnlyItsOwnLines)
-{
-    EventsHarness h;
-    h.desktop.inFront = false;
-    h.settings.FlashOnMessage = true;
-    joinTwoChannels(h);
-    h.model.IgnoreNick("BOB");
-    h.serverSends({":bob!b@h PRIVMSG #a :see www.x.org", ":bob!b@h NOTICE #a :n", ":bob!b@h NICK :bob2",
-                   ":bob2!b@h PART #a", ":amy!a@h PRIVMSG #a :hi"});
-    EXPECT_EQ(h.newLines(), (Lines{"#a|<System>:bob2 leaved|system", "#a|<amy>:hi|others"}));
-    // The message of the ignored nick still collects its address and flashes.
-    const auto& addresses = h.shared.Addresses.Entries();
-    EXPECT_EQ(Lines(addresses.begin(), addresses.end()), Lines{"www.x.org"});
-    EXPECT_EQ(h.desktop.flashes, 2);
 }
 
 TEST(SessionEvents, ChannelListWaitsForTheEndThenFillsTabAndBox)

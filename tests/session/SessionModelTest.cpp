@@ -1,6 +1,7 @@
 #include "SessionFakes.h"
 #include "session/ChannelInText.h"
 #include "session/RtfFile.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -30,39 +31,19 @@ TEST(ChannelInText, TakesTheChannelFromTheFirstOrSecondCharacter)
     }
 }
 
-// Each row opens the channel tabs (the last one active), selects a tab if asked, ignores
-// "eve" and adds one line; then every tab is read: "caption:line" of each line, then the
-// captions, then the active one.
+// Table: tests/data/session/add-text.txt.
 TEST(AddText, RoutesTheLineByTargetTextActiveTabAndIgnoreList)
 {
-    const struct {
-        Lines channels;
-        int select; // -1: none
-        std::string target, nick, text;
-        Lines tabs;
-    } cases[] = {
-        {{}, -1, "Main", "", "#x hello world", {"#x:<hello>: world", "Main #x Ignorlist", "#x"}},
-        {{"#chan", "#other"}, -1, "", "", "bob #chan :hi", {"#chan:<bob>: :hi", "Main #chan #other Ignorlist", "#other"}},
-        {{}, -1, "Main", "", "lonely", {"Main:<lonely>:", "Main Ignorlist", "Main"}},
-        {{"#a"}, -1, "Main", "bob", "x", {"Main:<bob>:x", "Main #a Ignorlist", "#a"}},
-        {{"#a"}, -1, "#a", "bob", "#b hi", {"#a:<bob>:#b hi", "Main #a Ignorlist", "#a"}}, // named: text not read
-        {{"#a", "#b"}, 1, "", "bob", "psst", {"#a:<bob>:psst", "Main #a #b Ignorlist", "#a"}},   // private: active tab
-        {{"#a"}, 2, "", "bob", "psst", {"Main:<bob>:psst", "Main #a Ignorlist", "Main"}},         // ... unless no text
-        {{}, -1, "Ignorlist", "bob", "x", {"Main:<bob>:x", "Main Ignorlist", "Ignorlist"}},
-        {{}, -1, "#new", "bob", "hello", {"#new:<bob>:hello", "Main #new Ignorlist", "#new"}},
-        {{"#a"}, -1, "#a", "@EVE", "hi", {"Main #a Ignorlist", "#a"}}, // ignored in any case
-        {{}, -1, "Main", "", "+Eve hi", {"Main Ignorlist", "Main"}},     // ... after the prefix
-        {{"#a"}, -1, "#a", "System", "eve joined", {"#a:<System>:eve joined", "Main #a Ignorlist", "#a"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto& c : pell::test::readCases("session/add-text.txt")) {
+        SCOPED_TRACE(c.name);
+        const int select = std::stoi(c.one("select", "-1"));
         SessionFixture s;
         s.model.IgnoreNick("eve");
-        for (const auto& channel : c.channels)
+        for (const auto& channel : c.lines("channel"))
             s.model.Tabs().NewChannel(channel);
-        if (c.select >= 0)
-            s.model.UserSelectsTab(c.select);
-        s.model.AddText(c.target, c.nick, c.text, 7);
+        if (select >= 0)
+            s.model.UserSelectsTab(select);
+        s.model.AddText(c.one("target"), c.one("nick"), c.one("text"), 7);
         Lines tabs;
         std::string captions;
         for (int i = 0; i < s.model.Tabs().Count(); ++i) {
@@ -73,8 +54,8 @@ TEST(AddText, RoutesTheLineByTargetTextActiveTabAndIgnoreList)
         }
         tabs.push_back(captions);
         tabs.push_back(s.model.Tabs().Active().Caption);
-        EXPECT_EQ(tabs, c.tabs);
-        EXPECT_EQ(s.model.CurrentChannel(), c.select >= 0 ? s.model.Tabs().At(c.select).Caption : "Main");
+        EXPECT_EQ(tabs, c.lines("tab"));
+        EXPECT_EQ(s.model.CurrentChannel(), select >= 0 ? s.model.Tabs().At(select).Caption : "Main");
     }
 }
 
