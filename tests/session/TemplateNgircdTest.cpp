@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace pell;
 using namespace pell::session;
@@ -18,7 +19,7 @@ namespace {
 TEST(TemplateOnNgircd, EachTemplateTickSendsOneLineToTheTabThatIsActiveThen)
 {
     test::Ngircd server;
-    testing::WiredSession alice;
+    session::testing::WiredSession alice;
     alice.events.Bind(); // the raw log shows the server's answers
     alice.irc.SetNick("alice");
     alice.irc.Host = "127.0.0.1";
