@@ -2,6 +2,12 @@
 
 #include "platform/Desktop.h"
 
+#include <QAbstractItemModel>
+#include <QMenu>
+#include <QStringList>
+
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,5 +21,48 @@ public:
     void openUrl(const std::string& url) override { opened.push_back(url); }
     std::vector<std::string> opened;
 };
+
+// A save dialog the user always cancels.
+struct CancelledSave : platform::SaveFileDialog {
+    std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
+};
+
+// Menu items as the user reads them, "-" for a separator.
+inline QStringList captions(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+// The rows of a list model as shown.
+inline QStringList rowsOf(const QAbstractItemModel* model)
+{
+    QStringList rows;
+    for (int row = 0; model && row < model->rowCount(); ++row)
+        rows << model->index(row, 0).data().toString();
+    return rows;
+}
+
+struct ServerEntry {
+    std::string name;
+    int port;
+    bool autoConnect;
+    std::string nick;
+};
+
+// SList.dat bytes: twelve lines per entry.
+inline std::string serverList(std::initializer_list<ServerEntry> entries)
+{
+    std::string bytes;
+    for (const ServerEntry& e : entries)
+        for (const std::string& line : {e.name, std::string("127.0.0.1"), std::to_string(e.port),
+                                        std::string(e.autoConnect ? "True" : "False"), e.nick, e.nick, e.nick,
+                                        std::string(), std::string("False"), std::string("False"),
+                                        std::string("False"), std::string("False")})
+            bytes += line + "\r\n";
+    return bytes;
+}
 
 } // namespace pell::test
