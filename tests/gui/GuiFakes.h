@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Desktop.h"
+#include "settings/SettingsTestSupport.h"
 
 #include <QAbstractItemModel>
 #include <QMenu>
