@@ -3,10 +3,7 @@
 #include "platform/Desktop.h"
 #include "settings/SettingsTestSupport.h"
 
-#include <QAbstractItemModel>
-#include <QMenu>
-#include <QStringList>
-
+#include <QtWidgets>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -37,12 +34,12 @@ inline QStringList captions(const QMenu* menu)
     return texts;
 }
 
-// The rows of a list model as shown.
-inline QStringList rowsOf(const QAbstractItemModel* model)
+// The rows of a list model as shown, or the children of one row of a tree.
+inline QStringList rowsOf(const QAbstractItemModel* model, const QModelIndex& parent = {})
 {
     QStringList rows;
-    for (int row = 0; model && row < model->rowCount(); ++row)
-        rows << model->index(row, 0).data().toString();
+    for (int row = 0; model && row < model->rowCount(parent); ++row)
+        rows << model->index(row, 0, parent).data().toString();
     return rows;
 }
 
