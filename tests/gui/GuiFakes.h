@@ -4,7 +4,6 @@
 #include "settings/SettingsTestSupport.h"
 
 #include <QtWidgets>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,26 +40,6 @@ inline QStringList rowsOf(const QAbstractItemModel* model, const QModelIndex& pa
     for (int row = 0; model && row < model->rowCount(parent); ++row)
         rows << model->index(row, 0, parent).data().toString();
     return rows;
-}
-
-struct ServerEntry {
-    std::string name;
-    int port;
-    bool autoConnect;
-    std::string nick;
-};
-
-// SList.dat bytes: twelve lines per entry.
-inline std::string serverList(std::initializer_list<ServerEntry> entries)
-{
-    std::string bytes;
-    for (const ServerEntry& e : entries)
-        for (const std::string& line : {e.name, std::string("127.0.0.1"), std::to_string(e.port),
-                                        std::string(e.autoConnect ? "True" : "False"), e.nick, e.nick, e.nick,
-                                        std::string(), std::string("False"), std::string("False"),
-                                        std::string("False"), std::string("False")})
-            bytes += line + "\r\n";
-    return bytes;
 }
 
 } // namespace pell::test

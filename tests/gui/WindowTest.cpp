@@ -1,6 +1,5 @@
-// The windows on their own, offscreen: what they draw, how they wire widgets to the
-// models, menus, and dialogs opening and closing. What the models decide is tested
-// with the models; here only that a window shows it and forwards the user's input.
+// The windows offscreen: what they draw and how they wire widgets to the models. What
+// the models decide is tested with the models.
 
 #include "gui/AppShell.h"
 #include "gui/DisplayLine.h"
@@ -16,7 +15,6 @@
 #include "gui/TextDecoding.h"
 #include "gui/TextView.h"
 
-#include "app/StartUp.h"
 #include "gui/GuiFakes.h"
 #include "session/AddressList.h"
 #include "session/LineFormatter.h"
@@ -37,24 +35,6 @@ constexpr session::Rgb Black = session::RgbColour(0, 0, 0);
 
 template <typename T = QWidget> T* named(const QObject* parent, const char* name) { return parent->findChild<T*>(name); }
 void click(QWidget* widget, QPoint at = {}) { QTest::mouseClick(widget, Qt::LeftButton, {}, at); }
-
-// The quick connect dialog, run modally; whileOpen acts on it once it shows.
-struct QuickConnect {
-    QuickConnect() { settings.Nick = "global"; }
-    settings::AppSettings settings;
-    settings::ServerList servers;
-    RecordingWindows windows;
-    RecordingPrompts prompts;
-    settings::SessionLauncher launcher{servers, windows, prompts};
-    settings::QuickConnectModel model{settings, launcher, prompts};
-    gui::QuickConnectDialog dialog{nullptr, model};
-    std::string run(std::function<void()> whileOpen)
-    {
-        QTimer::singleShot(0, &dialog, whileOpen);
-        dialog.run();
-        return windows.created.size() == 1 ? windows.created[0].Nick + "@" + windows.created[0].Host : "";
-    }
-};
 
 // A text view over lines the test owns, sized and flushed so it can be painted and clicked.
 struct Shown {
@@ -92,46 +72,27 @@ public slots:
     void openUrl(const QUrl& url) { handedToDesktop << url; }
 
 private slots:
-    void initTestCase()
+    void initTestCase() { gui::initResources(); }
+
+    void mainWindowWithItsMenusDialogsAndAddresses()
     {
-        gui::initResources();
         for (const char* scheme : {"http", "https", "file"})
             QDesktopServices::setUrlHandler(scheme, this, "openUrl");
-    }
-    void cleanupTestCase()
-    {
-        for (const char* scheme : {"http", "https", "file"})
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
-
-    void mainWindowAboutBoxAndServerMenu()
-    {
         TempFolder home;
         RecordingWindows sessions;
         gui::AppShell shell(home.folder(), sessions);
-        QElapsedTimer started;
-        started.start();
-        shell.start(app::splashTime());
-        // CTest shortens the splash to 50 ms; unshortened it would last 3000 ms.
-        QCOMPARE(qgetenv("PELL_IRC_SPLASH_MS"), QByteArray("50"));
-        QVERIFY(started.elapsed() >= 50 && started.elapsed() < 3000);
+        shell.start(std::chrono::milliseconds(0));
         gui::MainWindow* window = shell.mainWindow();
         QVERIFY(window->isVisible() && window->windowTitle() == "Pell-IRC" && window->size() == QSize(866, 592));
-        QVERIFY(window->serverMenu()->actions().isEmpty() && shell.core().settings() == settings::AppSettings{});
         window->updateStatus();
         QCOMPARE(window->uptimePanel()->text(), QStringLiteral("00:00:00"));
         QVERIFY(QRegularExpression(QStringLiteral("^\\S.* --- \\S+$")).match(window->clockPanel()->text()).hasMatch());
 
-        // The about box: name, contact, the built-in picture; its address opens on a click,
-        // a double-click draws the figure, which lasts until the box is closed.
+        // The about box: a click opens its address; a double-click draws a figure until it closes.
         gui::InfoForm* info = shell.infoForm();
         QVERIFY(!info->isVisible());
         window->helpMenu()->actions().front()->trigger();
         QVERIFY(info->isVisible() && info->size() == QSize(273, 327) && info->minimumSize() == info->maximumSize());
-        QStringList texts;
-        for (const QLabel* label : info->findChildren<QLabel*>())
-            texts << (label->pixmap().width() == 233 ? "picture" : label->text());
-        QVERIFY(texts.contains("picture") && texts.contains("Pell-IRC") && texts.contains(gui::InfoForm::ContactLine));
         QVERIFY(QTest::qWaitForWindowExposed(info));
         click(info->addressLabel());
         QCOMPARE(handedToDesktop, QList<QUrl>{QUrl(gui::InfoForm::WebAddress)});
@@ -140,55 +101,125 @@ private slots:
         info->hide();
         info->show();
         QVERIFY(info->figure()->pointsDrawn() == 0 && !info->figure()->isVisible());
+        info->hide();
 
-        // Server menu: a click starts that entry; a rebuild replaces every item.
-        settings::ServerList& list = shell.core().servers();
-        for (const char* name : {"Net", "Other"})
-            list.storeEntry(settings::ServerList::entryLines(settings::TSSettings{.Name = name}));
-        shell.core().serverViews().RebuildServerViews(list);
-        window->serverMenu()->actions()[1]->trigger();
-        QVERIFY(sessions.created.size() == 1 && sessions.created[0].Name == "Other");
-        list.deleteEntries("Net");
-        shell.core().serverViews().RebuildServerViews(list);
-        QCOMPARE(captions(window->serverMenu()), QStringList{"Other"});
-    }
-
-    void mainWindowFitsSessionsListsAddressesAndStaysOnTop()
-    {
-        TempFolder home;
-        RecordingWindows sessions;
-        gui::AppShell shell(home.folder(), sessions);
-        shell.start(std::chrono::milliseconds(0));
-        gui::MainWindow* window = shell.mainWindow();
+        // Addresses newest first; a click opens the row under it; only web and mail addresses open.
         handedToDesktop.clear();
-        // A session window placed before the area had its size is fitted into it once shown.
-        window->hide();
-        QMdiSubWindow* sticking = window->sessionArea()->addSubWindow(new QWidget);
-        sticking->setGeometry(-40, 10, 3000, 3000);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        const QSize room = window->sessionArea()->viewport()->size();
-        QTRY_COMPARE(sticking->geometry(), QRect(0, 10, room.width(), room.height() - 10));
-
-        // Addresses seen in chats, newest first; a click opens the row under it, if any.
         session::CollectUrls("see http://a.example/x and www.b.example", shell.core().shared().Addresses);
         session::CollectUrls("again http://a.example/x", shell.core().shared().Addresses);
-        QListWidget* list = window->addressList();
-        QCOMPARE(rowsOf(list->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"}));
-        QVERIFY(list->height() == 71 && !list->currentItem());
-        click(list->viewport(), QPoint(5, list->viewport()->height() - 2));
-        click(list->viewport(), list->visualItemRect(list->item(1)).center());
-        // The desktop takes only web and mail addresses, "www." as http.
+        QListWidget* addresses = window->addressList();
+        QCOMPARE(rowsOf(addresses->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"}));
+        QVERIFY(addresses->height() == 71 && !addresses->currentItem());
+        click(addresses->viewport(), QPoint(5, addresses->viewport()->height() - 2));
+        click(addresses->viewport(), addresses->visualItemRect(addresses->item(1)).center());
         gui::QtDesktop().openUrl("file:///etc/passwd");
         QCOMPARE(handedToDesktop, QList<QUrl>{QUrl("http://www.b.example")});
+        for (const char* scheme : {"http", "https", "file"})
+            QDesktopServices::unsetUrlHandler(scheme);
 
-        // "On Top" twice returns to normal stacking, in place.
         const QPoint where = window->pos();
         for (const bool onTop : {true, false}) {
             window->onTopAction()->trigger();
             QCOMPARE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
         }
         QCOMPARE(window->pos(), where);
+
+        // A session window placed before the area had its size is fitted into it once shown.
+        window->hide();
+        QMdiSubWindow* sticking = window->sessionArea()->addSubWindow(new QWidget);
+        sticking->setGeometry(-40, 10, 3000, 3000);
+        window->show();
+        const QSize room = window->sessionArea()->viewport()->size();
+        QTRY_COMPARE(sticking->geometry(), QRect(0, 10, room.width(), room.height() - 10));
+
+        // The options dialog shows the settings, edits them at once and saves only on its buttons.
+        window->optionsMenu()->actions().front()->trigger();
+        auto* options = window->findChild<gui::OptionsDialog*>();
+        const auto edit = [&](const char* name) { return named<QLineEdit>(options, name); };
+        QVERIFY(options->isVisible() && !options->isModal() && options->size() == QSize(750, 519));
+        QVERIFY(edit("serverPort")->text() == "6667" && !named(options, "serverIdentity")->isEnabled());
+        for (auto [name, shown] : {std::pair{"proxyType", "svNoSocks"}, {"downloadMode", "ask for download"}}) {
+            QCOMPARE(named<QComboBox>(options, name)->currentIndex(), -1);
+            QCOMPARE(named<QComboBox>(options, name)->placeholderText(), QString(shown));
+        }
+        settings::AppSettings& values = shell.core().settings();
+        QTest::keyClicks(edit("proxyHost"), "proxy.lan");
+        named<QComboBox>(options, "proxyType")->activated(3);
+        named<QRadioButton>(options, "german")->click();
+        QVERIFY(values.ProxyHost == "proxy.lan" && values.ProxyType == 3 && values.Language == 1);
+        QTest::keyClicks(edit("extensionField0"), "X");
+        click(named(options, "extensionSave0"));
+        QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
+        named<QTabWidget>(options, "tabs")->setCurrentIndex(1); // the server list, Save in view
+        edit("serverName")->setFocus();
+        QTest::keyClicks(edit("serverName"), "Net");
+        QTest::keyClick(edit("serverName"), Qt::Key_Return); // Enter in a field presses no Save
+        settings::ServerList& list = shell.core().servers();
+        QVERIFY(list.entryCount() == 0 && !fs::exists(home.file("SList.dat")));
+        QTest::keyClicks(edit("serverHost"), "irc.net");
+        click(named(options, "serverSave"));
+        auto* rows = named<QTreeWidget>(options, "serverRows");
+        QVERIFY(rows->topLevelItemCount() == 1 && rows->topLevelItem(0)->text(1) == "irc.net");
+        QVERIFY(fs::exists(home.file("SList.dat")) && captions(window->serverMenu()) == QStringList{"Net"});
+        // A rebuild of the server views replaces every item of the Server menu and of the list.
+        list.storeEntry(settings::ServerList::entryLines(settings::TSSettings{.Name = "Other"}));
+        shell.core().serverViews().RebuildServerViews(list);
+        click(named(options, "serverDelete"));
+        QVERIFY(rows->topLevelItemCount() == 1 && captions(window->serverMenu()) == QStringList{"Other"});
+        window->serverMenu()->actions().front()->trigger();
+        QVERIFY(sessions.created.size() == 1 && sessions.created[0].Name == "Other");
+        // Every close writes the files, by its button and by the frame.
+        auto* nick = named(options, "user")->findChild<QLineEdit*>("nick");
+        QTest::keyClicks(nick, "my nick");
+        for (const bool byFrame : {false, true}) {
+            fs::remove(home.file("Proxy.ini"));
+            window->optionsMenu()->actions().front()->trigger();
+            byFrame ? void(options->close()) : click(named(options, "close"));
+            QVERIFY(!options->isVisible() && fs::exists(home.file("Proxy.ini")) && nick->text() == "mynick");
+        }
+
+        // Quick connect opens a session however it closes, with the global identity read
+        // again at each opening.
+        values.Nick = "global";
+        auto* quick = window->findChild<gui::QuickConnectDialog*>();
+        QTimer::singleShot(0, quick, [&] {
+            auto* nick = named<QLineEdit>(quick, "nick");
+            QVERIFY(quick->isModal() && quick->size() == QSize(334, 436) && nick->text() == "global" && !nick->isEnabled());
+            named<QCheckBox>(quick, "useStandard")->click();
+            nick->clear();
+            QTest::keyClicks(nick, "one off");
+            QTest::keyClicks(named(quick, "server"), "irc.example");
+            click(named(quick, "connect"));
+        });
+        window->fileMenu()->actions().front()->trigger();
+        shell.core().quickConnect().identity.values.Nick = "stale";
+        QTimer::singleShot(0, quick, [&] { quick->close(); });
+        window->fileMenu()->actions().front()->trigger();
+        QVERIFY(sessions.created.size() == 3 && sessions.created[1].Host == "irc.example");
+        QCOMPARE(sessions.created[1].Nick + "," + sessions.created[2].Nick, "oneoff,global");
+    }
+
+    void folderChooserListsFoldersRereadsThemAndHandsOverTheSelection()
+    {
+        TempFolder temp;
+        fs::create_directory(temp.path() / "music");
+        writeBytes(temp.file("file.txt"), "x");
+        gui::FolderChooser chooser(nullptr, temp.folder());
+        QVERIFY(chooser.windowTitle() == "Folder" && chooser.size() == QSize(242, 425));
+        QCOMPARE(chooser.selectedPath(), temp.path().string());
+        auto* tree = chooser.findChild<QTreeWidget*>();
+        tree->currentItem()->setExpanded(true);
+        QCOMPARE(rowsOf(tree->model(), tree->currentIndex()), QStringList{"music"}); // folders only
+        QVERIFY(!chooser.selectPath(temp.file("file.txt")));
+        fs::create_directory(temp.path() / "new");
+        QTest::keyClick(tree, Qt::Key_F5);
+        QCOMPARE(rowsOf(tree->model(), tree->currentIndex()), (QStringList{"music", "new"}));
+        fs::create_directory(temp.path() / "later"); // seen without F5
+        QTRY_COMPARE(rowsOf(tree->model(), tree->currentIndex()), (QStringList{"later", "music", "new"}));
+        gui::FolderChooser fromRoot(nullptr, "/");
+        QVERIFY(fromRoot.selectPath(temp.file("music")));
+        QTimer::singleShot(10, &fromRoot, [&] { fromRoot.close(); });
+        QCOMPARE(fromRoot.choose(), temp.file("music"));
     }
 
     void splashShowsTheBuiltInPictureAndBrokenPicturesGiveNothing()
@@ -213,102 +244,6 @@ private slots:
         QCOMPARE(gui::decodeJpeg(good.left(good.size() / 2)).size(), QSize(374, 215));
     }
 
-    void optionsDialogShowsEditsSavesAndWritesOnEveryClose()
-    {
-        TempFolder temp;
-        settings::AppSettings values;
-        settings::ServerList servers;
-        settings::ServerViews views;
-        RecordingPrompts prompts;
-        settings::OptionsModel model{values, servers, views, settings::AppSettingsFiles(settings::SettingsFolder(temp.folder())),
-                                     prompts, temp.folder()};
-        gui::FolderChooser chooser{nullptr, temp.folder()};
-        gui::OptionsDialog dialog{nullptr, model, chooser};
-        const auto edit = [&](const char* name) { return named<QLineEdit>(&dialog, name); };
-        QVERIFY(dialog.windowTitle() == "Options" && dialog.size() == QSize(750, 519) && !dialog.isModal());
-        QCOMPARE(named<QTabWidget>(&dialog, "tabs")->count(), 6);
-        QCOMPARE(edit("serverPort")->text(), QString("6667"));
-        QVERIFY(named<QRadioButton>(&dialog, "english")->isChecked() && named<QCheckBox>(&dialog, "useStandard")->isChecked());
-        QVERIFY(!named(&dialog, "serverIdentity")->isEnabled());
-        for (auto [name, shown] : {std::pair{"proxyType", "svNoSocks"}, {"downloadMode", "ask for download"}}) {
-            QCOMPARE(named<QComboBox>(&dialog, name)->currentIndex(), -1);
-            QCOMPARE(named<QComboBox>(&dialog, name)->placeholderText(), QString(shown));
-        }
-        QCOMPARE(named<QTreeWidget>(&dialog, "folderRules")->topLevelItem(0)->text(1), QString("Rootfolder"));
-
-        QTest::keyClicks(edit("proxyHost"), "proxy.lan");
-        named<QComboBox>(&dialog, "proxyType")->activated(3);
-        named<QRadioButton>(&dialog, "german")->click();
-        QVERIFY(values.ProxyHost == "proxy.lan" && values.ProxyType == 3 && values.Language == 1);
-        QTest::keyClicks(edit("extensionField0"), "X");
-        click(named(&dialog, "extensionSave0"));
-        QCOMPARE(named<QListWidget>(&dialog, "extensionList0")->item(7)->text(), QString("*.mp3X"));
-
-        dialog.showCentred();
-        named<QTabWidget>(&dialog, "tabs")->setCurrentIndex(1); // the server list, Save in view
-        edit("serverName")->setFocus();
-        QTest::keyClicks(edit("serverName"), "Net");
-        QTest::keyClick(edit("serverName"), Qt::Key_Return); // Enter in a field presses no Save
-        QVERIFY(servers.entryCount() == 0 && !fs::exists(temp.file("SList.dat")));
-        QTest::keyClicks(edit("serverHost"), "irc.net");
-        click(named(&dialog, "serverSave"));
-        auto* rows = named<QTreeWidget>(&dialog, "serverRows");
-        QVERIFY(rows->topLevelItemCount() == 1 && rows->topLevelItem(0)->text(1) == "irc.net");
-        QVERIFY(fs::exists(temp.file("SList.dat")));
-        click(named(&dialog, "serverDelete"));
-        QVERIFY(rows->topLevelItemCount() == 0 && servers.entryCount() == 0);
-
-        auto* nick = named(&dialog, "user")->findChild<QLineEdit*>("nick");
-        QTest::keyClicks(nick, "my nick");
-        click(named(&dialog, "close"));
-        QVERIFY(!dialog.isVisible() && fs::exists(temp.file("Proxy.ini")) && nick->text() == "mynick");
-        fs::remove(temp.file("Proxy.ini"));
-        dialog.showCentred();
-        dialog.close(); // the window frame
-        QVERIFY(fs::exists(temp.file("Proxy.ini")) && prompts.errors.empty());
-    }
-
-    void quickConnectAndFolderChooserHandOverHoweverTheyClose()
-    {
-        QuickConnect typed;
-        QVERIFY(typed.dialog.windowTitle() == "Quick connect" && typed.dialog.size() == QSize(334, 436));
-        const std::string opened = typed.run([&] {
-            auto* nick = named<QLineEdit>(&typed.dialog, "nick");
-            QVERIFY(typed.dialog.isModal() && typed.dialog.isVisible() && nick->text() == "global" && !nick->isEnabled());
-            named<QCheckBox>(&typed.dialog, "useStandard")->click();
-            nick->clear();
-            QTest::keyClicks(nick, "one off");
-            QTest::keyClicks(named(&typed.dialog, "server"), "irc.example");
-            click(named(&typed.dialog, "connect"));
-        });
-        QCOMPARE(opened, "oneoff@irc.example");
-        // By the frame, with the global identity read again at the opening.
-        QuickConnect frame;
-        frame.model.UseStandardSettingsChanged(false);
-        frame.model.identity.values.Nick = "stale";
-        QCOMPARE(frame.run([&] { frame.dialog.close(); }), "global@");
-
-        TempFolder temp;
-        fs::create_directory(temp.path() / "music");
-        writeBytes(temp.file("file.txt"), "x");
-        gui::FolderChooser chooser(nullptr, temp.folder());
-        QVERIFY(chooser.windowTitle() == "Folder" && chooser.size() == QSize(242, 425));
-        QCOMPARE(chooser.selectedPath(), temp.path().string());
-        auto* tree = chooser.findChild<QTreeWidget*>();
-        tree->currentItem()->setExpanded(true);
-        QCOMPARE(rowsOf(tree->model(), tree->currentIndex()), QStringList{"music"}); // folders only
-        QVERIFY(!chooser.selectPath(temp.file("file.txt")));
-        fs::create_directory(temp.path() / "new");
-        QTest::keyClick(tree, Qt::Key_F5);
-        QCOMPARE(rowsOf(tree->model(), tree->currentIndex()), (QStringList{"music", "new"}));
-        fs::create_directory(temp.path() / "later"); // seen without F5
-        QTRY_COMPARE(rowsOf(tree->model(), tree->currentIndex()), (QStringList{"later", "music", "new"}));
-        gui::FolderChooser fromRoot(nullptr, "/");
-        QVERIFY(fromRoot.selectPath(temp.file("music")));
-        QTimer::singleShot(10, &fromRoot, [&] { fromRoot.close(); });
-        QCOMPARE(fromRoot.choose(), temp.file("music"));
-    }
-
     void sessionWindowShowsItsModelAndForwardsTheUser()
     {
         qRegisterMetaType<Nick>();
@@ -327,30 +262,26 @@ private slots:
             QStringList texts;
             for (int i = 0; i < w.tabWidget()->count(); ++i)
                 texts << w.tabWidget()->tabText(i);
-            return texts;
+            return texts.join(',');
         };
-        QCOMPARE(tabTexts(), (QStringList{"Main", "Ignorlist"}));
-        QVERIFY(w.windowTitle() == "Channel" && w.isStatusTimerRunning() && !w.isCloseTimerRunning());
-        QVERIFY(w.nickViewOf(idOf("Main"))->width() == 123 && w.rawLogView()->height() == 29);
+        QVERIFY(tabTexts() == "Main,Ignorlist" && w.isStatusTimerRunning() && !w.isCloseTimerRunning());
 
         // Tabs follow the model; only the user's clicks are reported back.
         QSignalSpy clicked(&w, &gui::SessionWindow::tabActivated);
         tabs.NewChannel("#a");
         tabs.NewChannel("#b&c");
-        QVERIFY(tabTexts() == QStringList({"Main", "#a", "#b&&c", "Ignorlist"}) && w.tabWidget()->currentIndex() == 2);
+        QVERIFY(tabTexts() == "Main,#a,#b&&c,Ignorlist" && w.tabWidget()->currentIndex() == 2);
         const session::TabId closed = idOf("#a");
         QVERIFY(w.textViewOf(closed));
         tabs.CloseTab(1);
-        QVERIFY(tabTexts() == QStringList({"Main", "#b&&c", "Ignorlist"}) && !w.textViewOf(closed));
-        QVERIFY(clicked.isEmpty());
+        QVERIFY(tabTexts() == "Main,#b&&c,Ignorlist" && !w.textViewOf(closed) && clicked.isEmpty());
         w.tabWidget()->setCurrentIndex(0);
         QVERIFY(clicked.size() == 1 && clicked.at(0).at(0).toInt() == 0);
         QSignalSpy closing(&w, &gui::SessionWindow::tabCloseRequested);
         w.tabMenu()->actions().first()->trigger();
         QCOMPARE(closing.at(0).at(0).value<session::TabId>(), tabs.Active().Id);
 
-        // Names from the server are never markup, and not always UTF-8; codes in a raw
-        // line show as their pictures, and the newest raw line is current.
+        // Names from the server are never markup, nor always UTF-8; raw lines show codes as pictures.
         model.SetStatusPanel(2, "<img src=\"http://x/y.png\">");
         QVERIFY(w.statusLabel(2)->text() == "<img src=\"http://x/y.png\">" && w.statusLabel(2)->textFormat() == Qt::PlainText);
         tabs.NewChannel("#gr\xFC\xDF");
@@ -372,14 +303,14 @@ private slots:
         model.AddText("#a", "bob", "http://ex\xC3\xA4mple.de/a b", 0);
         text->flushAppends();
         click(text->viewport(), QPoint(3 + text->fontMetrics().horizontalAdvance("<bob>:http://ex"), text->lineHeight() / 2));
-        QCOMPARE(links.size(), 1);
-        QCOMPARE(links.at(0).at(0).toString(), QString("http://xn--exmple-cua.de/a"));
+        QVERIFY(links.size() == 1 && links.at(0).at(0).toString() == "http://xn--exmple-cua.de/a");
 
-        // Nick list actions need a selection and carry the entry as shown.
+        // The nick list refills with one reset; its actions need a selection.
         QListView* view = w.nickViewOf(idOf("#a"));
         QAbstractItemModel* nicks = view->model();
+        QSignalSpy resets(nicks, &QAbstractItemModel::modelReset);
         tabs.RefillNickList("#a", {"bob", "amy", "cy"}, {1, 2, 0});
-        QCOMPARE(rowsOf(nicks), (QStringList{"+amy", "@bob", "cy"}));
+        QVERIFY(resets.size() == 1 && rowsOf(nicks) == QStringList({"+amy", "@bob", "cy"}));
         QSignalSpy actions(&w, &gui::SessionWindow::nickActionTriggered);
         w.triggerNickAction(Nick::Kick);
         QVERIFY(actions.isEmpty());
@@ -389,9 +320,7 @@ private slots:
         QCOMPARE(actions.at(0).at(1).toByteArray(), QByteArray("@bob"));
         const QList<QAction*> dcc = w.nickMenu()->actions().at(1)->menu()->actions();
         QVERIFY(dcc.size() == 2 && !dcc.at(0)->isEnabled() && !dcc.at(1)->isEnabled());
-        QMenu* misc = w.nickMenu()->actions().at(2)->menu();
-        QCOMPARE(captions(misc), (QStringList{"Voice", "DeVoice", "Op", "DeOp"}));
-        misc->actions().at(2)->trigger();
+        w.nickMenu()->actions().at(2)->menu()->actions().at(2)->trigger();
         QCOMPARE(actions.last().at(0).value<Nick>(), Nick::Op);
         QSignalSpy opened(&w, &gui::SessionWindow::nickDoubleClicked);
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -400,12 +329,6 @@ private slots:
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first);
         QVERIFY(opened.size() == 1 && opened.at(0).at(0).toByteArray() == "+amy");
-        std::vector<std::string> many(10000);
-        for (std::size_t i = 0; i < many.size(); ++i)
-            many[i] = "u" + std::to_string(i);
-        QSignalSpy resets(nicks, &QAbstractItemModel::modelReset); // a bulk refill resets once, not per row
-        tabs.RefillNickList("#a", many, std::vector<int>(many.size(), 0));
-        QVERIFY(resets.size() == 1 && nicks->rowCount() == 10000);
 
         // The ignore list deletes the selected entry by key and by its menu.
         QObject::connect(&w, &gui::SessionWindow::ignoreEntrySelected, &w, [&](int row) { model.SelectIgnoreEntry(row); });
@@ -427,11 +350,10 @@ private slots:
         w.inputLine()->insert(QString::fromUtf8("grüß <b>"));
         for (const auto key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Down})
             QTest::keyClick(w.inputLine(), key);
-        QVERIFY(up.size() == 1 && down.size() == 2);
         for (auto* button : w.findChildren<QPushButton*>())
             if (button->text() == "Action")
                 button->click();
-        QCOMPARE(action.at(0).at(0).toString(), QString::fromUtf8("grüß <b>"));
+        QVERIFY(up.size() == 1 && down.size() == 2 && action.at(0).at(0).toString() == QString::fromUtf8("grüß <b>"));
         w.setInputText("older line");
         QVERIFY(w.inputLine()->text() == "older line" && w.inputLine()->cursorPosition() == 10);
 
@@ -443,7 +365,7 @@ private slots:
         w.attach(nullptr);
     }
 
-    void textDecodesEachLineAsUtf8ElseLatin1AndKeepsItsRuns()
+    void textDecodesPaintsSelectsAndOpensAllowedLinks()
     {
         const std::pair<std::string, const char*> rows[] = {
             {"gr\xC3\xBC\xC3\x9F", "grüß"},
@@ -455,22 +377,16 @@ private slots:
         };
         for (const auto& [bytes, shown] : rows) {
             QCOMPARE(gui::BuildDisplayLine(session::FormatLine(bytes, Black)).Text, QString::fromUtf8(shown));
-            if (bytes.find_first_of("\x01\x02") == std::string::npos)
-                QCOMPARE(gui::DecodeLine(bytes), QString::fromUtf8(shown));
         }
-        // a, bold b, c in red underlined; the runs keep their places after a surrogate pair.
-        const gui::DisplayLine line = gui::BuildDisplayLine(
-            session::FormatLine("a\x02" "b\x02\x03" "4\x1F" "c\xF0\x9F\x98\x80x", session::RgbColour(0, 0, 0xFF)));
+        // a, bold b, c in red underlined: the runs keep their places after a surrogate pair.
         QStringList runs;
-        for (const auto& r : line.Formats)
+        for (const auto& r : gui::BuildDisplayLine(session::FormatLine("a\x02" "b\x02\x03" "4\x1F" "c\xF0\x9F\x98\x80x",
+                                                                       session::RgbColour(0, 0, 0xFF))).Formats)
             runs << QString("%1+%2 %3%4%5").arg(r.start).arg(r.length).arg(r.format.foreground().color().name(),
                                                                            r.format.fontWeight() == QFont::Bold ? " bold" : "",
                                                                            r.format.fontUnderline() ? " ul" : "");
         QCOMPARE(runs, (QStringList{"0+1 #0000ff", "1+1 #0000ff bold", "2+4 #ff0000 ul"}));
-    }
 
-    void textViewPaintsSelectsCopiesAndOpensAllowedLinks()
-    {
         Shown colours({"\x03" "4MMMMMMMMMMMMMMMM", "\x03" "9MMMMMMMMMMMMMMMM", "MMMMMMMMMMMMMMMM"}, session::RgbColour(0, 0, 0xFF));
         const QImage image = colours.view.viewport()->grab().toImage();
         const auto count = [&](int row, QColor colour) {
@@ -493,19 +409,16 @@ private slots:
         QVERIFY(shown.view.selectedText().endsWith("line\n<cy>:third"));
         QTest::mouseDClick(shown.view.viewport(), Qt::LeftButton, {}, shown.at(1, "<amy>:second li"));
         QCOMPARE(shown.view.selectedText(), QString("line"));
-
         std::set<QString> found;
         for (int x = 0; x < shown.view.viewport()->width(); ++x)
             if (const auto url = shown.view.linkAt(QPoint(x, shown.at(0).y())))
                 found.insert(url->toString());
-        QCOMPARE(found, (std::set<QString>{"http://a.org/x", "http://www.b.de"}));
-        QVERIFY(!shown.view.linkAt(shown.at(1)));
+        QVERIFY(found == std::set<QString>({"http://a.org/x", "http://www.b.de"}) && !shown.view.linkAt(shown.at(1)));
         QSignalSpy opened(&shown.view, &gui::TextView::linkActivated);
         click(shown.view.viewport(), shown.at(0, "see http://a."));
         QVERIFY(opened.size() == 1 && opened.at(0).at(0).toUrl() == QUrl("http://a.org/x"));
         shown.drag(shown.at(0, "see http://a."), shown.at(0)); // a drag selects and opens nothing
         QVERIFY(opened.size() == 1 && shown.view.selectedText() == "see http://a.");
-
         shown.text.Clear();
         shown.view.linesCleared();
         QVERIFY(shown.view.selectedText().isEmpty() && shown.view.verticalScrollBar()->maximum() == 0);
@@ -533,8 +446,7 @@ private slots:
         bar->setValue(bar->maximum());
         append(100);
         shown.view.flushAppends();
-        QCOMPARE(bar->value(), bar->maximum());
-        QCOMPARE(shown.view.firstVisibleLine() + bar->pageStep(), 700);
+        QVERIFY(bar->value() == bar->maximum() && shown.view.firstVisibleLine() + bar->pageStep() == 700);
     }
 };
 
