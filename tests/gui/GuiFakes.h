@@ -4,9 +4,6 @@
 #include "settings/SettingsTestSupport.h"
 
 #include <QtWidgets>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace pell::test {
 
