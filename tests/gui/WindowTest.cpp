@@ -210,7 +210,6 @@ private slots:
         gui::decodeJpeg(scrambled); // whatever comes out, it must not end the program
         // A file cut in the middle of its picture data keeps what was decoded.
         QCOMPARE(gui::decodeJpeg(good.left(good.size() / 2)).size(), QSize(374, 215));
-    
     }
 
     void folderChooserListsFoldersRereadsThemAndHandsOverTheSelection()
