@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

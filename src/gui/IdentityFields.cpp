@@ -1,6 +1,6 @@
 #include "gui/IdentityFields.h"
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,10 +44,10 @@ IdentityFields::IdentityFields(QWidget* parent)
 
 void IdentityFields::display(const settings::Identity& identity)
 {
-    nick_->setText(fromBytes(identity.Nick));
-    realName_->setText(fromBytes(identity.RealName));
-    username_->setText(fromBytes(identity.Username));
-    password_->setText(fromBytes(identity.Password));
+    nick_->setText(DecodeLine(identity.Nick));
+    realName_->setText(DecodeLine(identity.RealName));
+    username_->setText(DecodeLine(identity.Username));
+    password_->setText(DecodeLine(identity.Password));
     invisible_->setChecked(identity.Invisible);
     operator_->setChecked(identity.Operator);
     serverNotice_->setChecked(identity.ServerNotice);

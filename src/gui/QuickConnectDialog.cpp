@@ -1,6 +1,6 @@
 #include "gui/QuickConnectDialog.h"
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
 #include "gui/DialogPlacement.h"
 #include "gui/IdentityFields.h"
 
@@ -71,9 +71,9 @@ void QuickConnectDialog::run()
 
 void QuickConnectDialog::showModel()
 {
-    name_->setText(fromBytes(model_.Name));
-    server_->setText(fromBytes(model_.Server));
-    port_->setText(fromBytes(model_.Port));
+    name_->setText(DecodeLine(model_.Name));
+    server_->setText(DecodeLine(model_.Server));
+    port_->setText(DecodeLine(model_.Port));
     useStandard_->setChecked(model_.identity.useStandard);
     identity_->display(model_.identity.values);
     identity_->setGreyed(!model_.identity.enabled());

@@ -265,14 +265,30 @@ void TIdIRC::HandleLine(const std::string& line)
 {
     if (state_ == csDisconnected || line.empty())
         return;
-    if (OnReceive)
-        OnReceive(line);
-    message_.Tokenize(line);
     try {
+        if (OnReceive)
+            OnReceive(line);
+        message_.Tokenize(line);
         Dispatch();
     } catch (const direct::TransportError&) {
         // A reply that cannot be written means the connection is gone; the reader
         // and Connected() report that.
+    } catch (const std::exception& error) {
+        // Anything else would escape into the event loop and end the program.
+        handlerFailed(error.what());
+    } catch (...) {
+        handlerFailed("unknown error");
+    }
+}
+
+void TIdIRC::handlerFailed(const std::string& message)
+{
+    // A hostile server could make every line fail: report a few, drop the rest.
+    if (!OnHandlerError || !handlerErrorLimiter_.Allow())
+        return;
+    try {
+        OnHandlerError(message);
+    } catch (...) {
     }
 }
 

@@ -194,6 +194,7 @@ private:
     void ctcpRequest(TIdIRCUser* user);
     void ctcpReply(TIdIRCUser* user);
     void dccOffer(std::string_view args);
+    void handlerFailed(const std::string& message);
     void startReader();
     void stopReader();
     void readLoop(const std::shared_ptr<platform::WorkerLink>& link);
@@ -212,6 +213,7 @@ private:
     std::uint64_t generation_ = 0;       // rises with every Connect
     std::uint64_t lineGeneration_ = 0;   // generation_ when the current line began
     CtcpReplyLimiter replyLimiter_;
+    CtcpReplyLimiter handlerErrorLimiter_{5, std::chrono::milliseconds(60000)};
     std::shared_ptr<platform::WorkerLink> readerLink_;
     std::thread reader_;
     std::atomic<bool> readerFailed_{false};

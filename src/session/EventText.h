@@ -14,6 +14,7 @@ enum class EventKind {
     NickChange = 5,
     Ban = 6,
     Away = 7,
+    HandlerError = 8,
 };
 
 // One sentence in the language given (0 English, anything else German). The arguments
