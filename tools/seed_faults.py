@@ -8,6 +8,8 @@ text of its line and the change, not by a line number, so it survives edits else
   python3 tools/seed_faults.py                 # 40 faults, seed 1
   python3 tools/seed_faults.py --seed 7 --count 60
   python3 tools/seed_faults.py --list          # only print the sample
+  python3 tools/seed_faults.py --recheck build-faults/seed-1.txt
+                                               # only the faults that run caught
 
 Work happens in a copy of the tree (build-faults/), never in the working tree itself.
 """
@@ -66,6 +68,11 @@ def candidates():
             if m and not code.lstrip().startswith(("return", "throw", "if", "while", "for", "delete")):
                 found.append((rel, line, "drop call", 0))
     return found
+
+
+def fault_id(fault):
+    rel, line, name, index = fault
+    return f"{rel}|{name}|{index}|{line.strip()}"
 
 
 def mutate(line, name, index):
@@ -138,9 +145,17 @@ def main():
     ap.add_argument("--count", type=int, default=40)
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--timeout", type=int, default=300, help="seconds per test program")
+    ap.add_argument("--recheck", metavar="FILE",
+                    help="a result file of an earlier run: try again only the faults it caught")
     args = ap.parse_args()
 
     pool, count = sample(args.seed, args.count)
+    if args.recheck:
+        # Only a suite that lost a fault matters when comparing against an earlier run.
+        wanted = {line.split("\t", 2)[2] for line in open(args.recheck, encoding="utf-8", errors="surrogateescape")
+                  if line.startswith("CAUGHT")}
+        pool = [f for f in pool if fault_id(f) in wanted]
+        count = len(pool)
     if args.list:
         for rel, line, name, index in pool[:count]:
             print(f"{rel}: {name}: {line.strip()}")
@@ -154,6 +169,8 @@ def main():
         print(f"the unchanged tree fails its own tests in {base}", file=sys.stderr)
         return 2
 
+    results = open(WORK / f"seed-{args.seed}{'-recheck' if args.recheck else ''}.txt", "w",
+                   encoding="utf-8", errors="surrogateescape")
     caught, missed, tried = [], [], 0
     for rel, line, name, index in pool:
         if tried == count:
@@ -174,6 +191,8 @@ def main():
             path.write_text(original, errors="surrogateescape")
         label = f"{rel}:{where + 1}: {name}: {line.strip()[:70]}"
         (caught if by else missed).append(label)
+        results.write(f"{'CAUGHT' if by else 'MISSED'}\t{by or '-'}\t{fault_id((rel, line, name, index))}\n")
+        results.flush()
         print(f"[{tried:2}/{count}] {'CAUGHT by ' + by if by else 'MISSED'} ({time.time() - start:.0f} s) {label}",
               flush=True)
     build()  # leave the copy built as it is, for the next run
