@@ -35,6 +35,7 @@ void AppCore::createMainWindowData()
 {
     uptime_ = Uptime();
     servers_.load(files_.folder());
+    files_.folder().reportReadErrors();
 }
 
 void AppCore::loadOptions()
@@ -45,6 +46,7 @@ void AppCore::loadOptions()
 void AppCore::loadTemplates()
 {
     templates_.load(files_.folder());
+    files_.folder().reportReadErrors();
 }
 
 void AppCore::runStartUpWork()
@@ -56,6 +58,7 @@ void AppCore::runStartUpWork()
     launcher_.AutoConnect();
     if (HandleCommandLineLink)
         HandleCommandLineLink();
+    files_.folder().reportReadErrors();
 }
 
 } // namespace pell::app

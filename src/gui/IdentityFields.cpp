@@ -1,5 +1,6 @@
 #include "gui/IdentityFields.h"
 
+#include "gui/FieldBinding.h"
 #include "gui/TextDecoding.h"
 
 #include <QApplication>
@@ -36,14 +37,17 @@ IdentityFields::IdentityFields(QWidget* parent)
     layout->addLayout(fields);
     layout->addLayout(boxes);
 
-    for (QLineEdit* edit : {nick_, realName_, username_, password_})
+    for (QLineEdit* edit : {nick_, realName_, username_, password_}) {
+        keepOnOneLine(edit);
         connect(edit, &QLineEdit::textEdited, this, &IdentityFields::edited);
+    }
     for (QCheckBox* box : {invisible_, operator_, serverNotice_, wallops_})
         connect(box, &QCheckBox::clicked, this, &IdentityFields::edited);
 }
 
 void IdentityFields::display(const settings::Identity& identity)
 {
+    shown_ = identity;
     nick_->setText(DecodeLine(identity.Nick));
     realName_->setText(DecodeLine(identity.RealName));
     username_->setText(DecodeLine(identity.Username));
@@ -56,9 +60,16 @@ void IdentityFields::display(const settings::Identity& identity)
 
 settings::Identity IdentityFields::identity() const
 {
-    return {toBytes(nick_->text()),  toBytes(realName_->text()), toBytes(username_->text()),
-            toBytes(password_->text()), invisible_->isChecked(),    operator_->isChecked(),
-            serverNotice_->isChecked(), wallops_->isChecked()};
+    // A value the user did not change goes back as the bytes it came with: text that is
+    // not UTF-8 (a file from another machine) would otherwise change on the way.
+    const auto value = [](const QLineEdit* edit, const std::string& shown) {
+        const QString text = WithoutLineBreaks(edit->text());
+        return text == DecodeLine(shown) ? shown : toBytes(text);
+    };
+    return {value(nick_, shown_.Nick),         value(realName_, shown_.RealName),
+            value(username_, shown_.Username), value(password_, shown_.Password),
+            invisible_->isChecked(),           operator_->isChecked(),
+            serverNotice_->isChecked(),        wallops_->isChecked()};
 }
 
 void IdentityFields::setGreyed(bool greyed)

@@ -122,10 +122,12 @@ QWidget* OptionsDialog::serverTab()
     serverRows_->setColumnWidth(0, 150);
     serverRows_->setColumnWidth(1, 150);
     connect(serverRows_, &QTreeWidget::itemClicked, this, [this] {
-        const auto selected = serverRows_->selectedItems();
-        if (selected.size() != 1)
+        // By the row's stored bytes: a name that is not UTF-8 reads differently on screen.
+        const int row = serverRows_->indexOfTopLevelItem(serverRows_->currentItem());
+        const auto& rows = model_.views().rows();
+        if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
             return;
-        model_.ServerListClick(toBytes(selected.front()->text(0)));
+        model_.ServerListClick(rows[static_cast<std::size_t>(row)].Name);
         showServerPanel();
     });
 

@@ -19,6 +19,14 @@ std::string toBytes(const QString& text)
     return text.toStdString(); // UTF-8
 }
 
+QString WithoutLineBreaks(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QChar(0));
+    return text;
+}
+
 QString EscapeMnemonic(QString text)
 {
     return text.replace(QLatin1Char('&'), QLatin1String("&&"));

@@ -13,6 +13,8 @@ namespace pell::gui {
 QString DecodeLine(std::string_view bytes);
 // What the user typed, as UTF-8 bytes.
 std::string toBytes(const QString& text);
+// The text without CR, LF and NUL: a value typed or pasted into a one-line field.
+QString WithoutLineBreaks(QString text);
 
 // Control characters (tab aside) as their visible pictures, one character each, so
 // positions in the text hold.
