@@ -11,7 +11,8 @@ text of its line and the change, not by a line number, so it survives edits else
   python3 tools/seed_faults.py --recheck build-faults/seed-1.txt
                                                # only the faults that run caught
 
-Work happens in a copy of the tree (build-faults/), never in the working tree itself.
+Work happens in a copy of a commit (HEAD unless --rev says otherwise) in build-faults/,
+never in the working tree, so editing or switching branches meanwhile changes nothing.
 """
 import argparse
 import os
@@ -55,8 +56,8 @@ def code_part(line):
 
 def candidates():
     found = []
-    for path in sorted((ROOT / "src").rglob("*.cpp")):
-        rel = path.relative_to(ROOT).as_posix()
+    for path in sorted((TREE / "src").rglob("*.cpp")):
+        rel = path.relative_to(TREE).as_posix()
         for number, line in enumerate(path.read_text(errors="replace").splitlines()):
             if SKIP_LINE.match(line) or "include" in line:
                 continue
@@ -92,10 +93,17 @@ def sample(seed, count):
     return pool, count
 
 
-def sync_tree():
+def sync_tree(rev):
+    export = WORK.parent / "build-faults-export"
+    shutil.rmtree(export, ignore_errors=True)
+    export.mkdir(parents=True)
+    archive = subprocess.run(["git", "-C", str(ROOT), "archive", rev], check=True, stdout=subprocess.PIPE).stdout
+    subprocess.run(["tar", "-x", "-C", str(export)], input=archive, check=True)
     TREE.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["rsync", "-a", "--delete", "--exclude", "build*", "--exclude", ".git",
-                    f"{ROOT}/", f"{TREE}/"], check=True)
+    # Only what changed gets a new time stamp, so the next build stays incremental.
+    subprocess.run(["rsync", "-rlpD", "--checksum", "--delete", "--exclude", "/build", f"{export}/", f"{TREE}/"],
+                   check=True)
+    shutil.rmtree(export)
 
 
 def build():
@@ -145,10 +153,12 @@ def main():
     ap.add_argument("--count", type=int, default=40)
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--timeout", type=int, default=300, help="seconds per test program")
+    ap.add_argument("--rev", default="HEAD", help="the commit whose sources and tests are used")
     ap.add_argument("--recheck", metavar="FILE",
                     help="a result file of an earlier run: try again only the faults it caught")
     args = ap.parse_args()
 
+    sync_tree(args.rev)
     pool, count = sample(args.seed, args.count)
     if args.recheck:
         # Only a suite that lost a fault matters when comparing against an earlier run.
@@ -160,7 +170,6 @@ def main():
         for rel, line, name, index in pool[:count]:
             print(f"{rel}: {name}: {line.strip()}")
         return 0
-    sync_tree()
     if not build():
         print("the unchanged tree does not build", file=sys.stderr)
         return 2
