@@ -167,6 +167,7 @@ private:
     void commandWallops(TIdIRCUser* user);
     void commandTopic(TIdIRCUser* user);
     void parseChannelModes(int channelToken);
+    void memberMode(bool op, bool adding, TIdIRCUser* setter, TIdIRCChannel* channel, TIdIRCUser* target);
     bool parseUserModes(std::string_view modes);
 
     // Numeric replies (IrcNumerics.cpp).
