@@ -26,6 +26,7 @@ std::string homeFolder()
 AppCore::AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts)
     : files_(settings::SettingsFolder(std::move(programFolder))),
       launcher_(servers_, windows, prompts),
+      scriptEditor_(templates_, files_.folder(), prompts),
       options_(settings_, servers_, serverViews_, files_, prompts, homeFolder()),
       quickConnect_(settings_, launcher_, prompts)
 {
@@ -45,7 +46,7 @@ void AppCore::loadOptions()
 
 void AppCore::loadTemplates()
 {
-    templates_.load(files_.folder());
+    scriptEditor_.Create();
     files_.folder().reportReadErrors();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ScriptEditorModel.h"
 #include "app/Uptime.h"
 #include "platform/UserPrompts.h"
 #include "session/SessionShared.h"
@@ -32,7 +33,7 @@ public:
     // Ignore.dat and settings.ini, "Use standard settings", then the Server menu, then
     // Proxy.ini.
     void loadOptions();
-    // The script editor's creation step: Template.dat.
+    // The script editor's creation step: Template.dat and the editor's name list.
     void loadTemplates();
     // The about box's creation step, in this order: the shell associations, Color.dat
     // (colours, script delay, language), auto-connect, the link from the command line.
@@ -53,6 +54,7 @@ public:
     settings::ServerViews& serverViews() { return serverViews_; }
     settings::SessionLauncher& launcher() { return launcher_; }
     settings::TemplateStore& templates() { return templates_; }
+    ScriptEditorModel& scriptEditor() { return scriptEditor_; }
     settings::OptionsModel& options() { return options_; }
     settings::QuickConnectModel& quickConnect() { return quickConnect_; }
     session::SessionShared& shared() { return shared_; }
@@ -65,6 +67,7 @@ private:
     settings::ServerViews serverViews_;
     settings::SessionLauncher launcher_;
     settings::TemplateStore templates_;
+    ScriptEditorModel scriptEditor_;
     settings::OptionsModel options_;
     settings::QuickConnectModel quickConnect_;
     session::SessionShared shared_;

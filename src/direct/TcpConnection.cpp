@@ -2,6 +2,7 @@
 
 #include "direct/TransportError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -104,6 +105,15 @@ std::string TcpConnection::ReadBytes(std::size_t count)
     start_ += count;
     scanned_ = 0;
     return bytes;
+}
+
+void TcpConnection::ReadInto(char* out, std::size_t count)
+{
+    while (BufferedCount() < count)
+        WaitForData(true);
+    std::copy_n(buffer_.data() + start_, count, out);
+    start_ += count;
+    scanned_ = 0;
 }
 
 bool TcpConnection::lineInBuffer(char terminator, std::size_t& end) const

@@ -43,6 +43,8 @@ public:
     std::size_t BufferedCount() const { return buffer_.size() - start_; }
     std::string ReadBytes(std::size_t count);
     std::string ReadText(std::size_t count) { return ReadBytes(count); }
+    // ReadBytes into the caller's buffer, without allocating.
+    void ReadInto(char* out, std::size_t count);
 
     // One line without its terminator; with the line feed as terminator a carriage
     // return before it goes too. maxLength < 0 means MaxLineLength.

@@ -138,6 +138,10 @@ void TcpServer::acceptLoop()
             ::close(socket);
             return;
         }
+        if (MaxConnections > 0 && live_ >= MaxConnections) {
+            ::close(socket);
+            continue;
+        }
         Entry& entry = entries_.emplace_back();
         entry.worker = ThreadClass ? ThreadClass(socket) : std::make_unique<TcpServerWorker>(socket);
         ++live_;

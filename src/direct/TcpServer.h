@@ -44,6 +44,7 @@ public:
     int ListenQueue = 15;
     int TerminateWaitTime = 5000;   // ms Stop waits for workers to end on their own
     WorkerFactory ThreadClass;      // empty: plain TcpServerWorker
+    std::size_t MaxConnections = 0; // further connections are closed at once; 0: no limit
 
     // Safe to change while workers run; each call of a worker picks up the current one.
     void SetOnExecute(ExecuteHandler handler);

@@ -6,6 +6,7 @@
 #include "gui/MainWindow.h"
 #include "gui/OptionsDialog.h"
 #include "gui/QuickConnectDialog.h"
+#include "gui/ScriptEditor.h"
 #include "gui/SessionController.h"
 #include "gui/UserInfoWindow.h"
 #include "gui/SplashWindow.h"
@@ -34,7 +35,8 @@ void AppShell::createSessionWindow(const settings::TSSettings& profile)
 {
     if (!mainWindow_)
         return;
-    const SessionEnvironment environment{gui_, core_.settings(), core_.shared(), desktop_, prompts_, saveDialog_, userInfo_};
+    const SessionEnvironment environment{gui_,     core_.settings(), core_.shared(), desktop_,
+                                         prompts_, saveDialog_,      userInfo_,      core_.templates()};
     std::erase_if(sessions_, [](const QPointer<SessionController>& session) { return session.isNull(); });
     sessions_.emplace_back(new SessionController(environment, mainWindow_->sessionArea(), profile));
 }
@@ -70,7 +72,12 @@ void AppShell::start(std::chrono::milliseconds splashTime)
         QObject::connect(mainWindow_.get(), &MainWindow::quickConnectRequested, quickConnect_,
                          &QuickConnectDialog::run);
     });
-    startUp.add("script editor", [this] { core_.loadTemplates(); });
+    startUp.add("script editor", [this] {
+        scriptEditor_ = new ScriptEditor(core_.scriptEditor(), mainWindow_.get());
+        QObject::connect(mainWindow_.get(), &MainWindow::scriptEditorRequested, scriptEditor_,
+                         &ScriptEditor::showCentred);
+        core_.loadTemplates();
+    });
     startUp.add("about box", [this] {
         info_ = new InfoForm(desktop_, mainWindow_.get());
         QObject::connect(mainWindow_.get(), &MainWindow::infoRequested, info_, [this] {

@@ -21,12 +21,13 @@ class InfoForm;
 class MainWindow;
 class OptionsDialog;
 class QuickConnectDialog;
+class ScriptEditor;
 class SessionController;
 class SplashWindow;
 class UserInfoWindow;
 
 // The long-lived windows of the program and their creation at start-up, in the fixed
-// order: main window, options, script editor, about box (which runs the start-up work),
+// order: main window, options, user info, quick connect, script editor, about box (which runs the start-up work),
 // splash. Each is complete before the next begins.
 class AppShell : private settings::SessionWindowFactory {
 public:
@@ -42,6 +43,7 @@ public:
     app::AppCore& core() { return core_; }
     MainWindow* mainWindow() const { return mainWindow_.get(); }
     InfoForm* infoForm() const { return info_; }
+    ScriptEditor* scriptEditor() const { return scriptEditor_; }
     // The session windows still open, oldest first.
     std::vector<SessionController*> sessions() const;
 
@@ -60,6 +62,7 @@ private:
     OptionsDialog* options_ = nullptr;           // owned by the main window
     QuickConnectDialog* quickConnect_ = nullptr; // owned by the main window
     UserInfoWindow* userInfoWindow_ = nullptr;   // owned by the main window
+    ScriptEditor* scriptEditor_ = nullptr;       // owned by the main window
     std::vector<QPointer<SessionController>> sessions_;
     SplashWindow* splash_ = nullptr;   // lives only until the splash has been shown
 };

@@ -83,6 +83,7 @@ void MainWindow::buildMenus()
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
     toolsMenu_->addAction(QStringLiteral("Open download folder"), this,
                           [this] { QtDesktop::openFolder(core_.programFolder()); });
+    toolsMenu_->addAction(QStringLiteral("Script editor"), this, &MainWindow::scriptEditorRequested);
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu_->addAction(QStringLiteral("Info"), this, &MainWindow::infoRequested);

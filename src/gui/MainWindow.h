@@ -42,6 +42,7 @@ signals:
     void infoRequested();
     void quickConnectRequested();
     void optionsRequested();
+    void scriptEditorRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -9,7 +9,14 @@ namespace pell::gui {
 
 void QtUserPrompts::showError(const std::string& message)
 {
-    QMessageBox::critical(owner_, QStringLiteral("Pell-IRC"), DecodeLine(message));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Pell-IRC"), DecodeLine(message), QMessageBox::Ok, owner_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void QtUserPrompts::showMessage(const std::string& message)
+{
+    QMessageBox::information(owner_, QStringLiteral("Pell-IRC"), DecodeLine(message));
 }
 
 std::optional<std::string> QtUserPrompts::askText(const std::string& caption, const std::string& label,
@@ -25,8 +32,11 @@ std::optional<std::string> QtUserPrompts::askText(const std::string& caption, co
 
 bool QtUserPrompts::askYesNo(const std::string& caption, const std::string& question)
 {
-    return QMessageBox::question(owner_, DecodeLine(caption), DecodeLine(question),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    // Questions quote peers' texts (a DCC file name, say): never read them as markup.
+    QMessageBox box(QMessageBox::Question, DecodeLine(caption), DecodeLine(question),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
 }
 
 } // namespace pell::gui

@@ -13,6 +13,7 @@ public:
 
     void setOwner(QWidget* owner) { owner_ = owner; }
     void showError(const std::string& message) override;
+    void showMessage(const std::string& message) override;
     std::optional<std::string> askText(const std::string& caption, const std::string& label,
                                        const std::string& defaultText) override;
     bool askYesNo(const std::string& caption, const std::string& question) override;

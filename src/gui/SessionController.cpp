@@ -2,8 +2,11 @@
 
 #include "gui/TextDecoding.h"
 #include "gui/MainWindow.h"
+#include "gui/TransferWindow.h"
 #include "session/ButtonCaptions.h"
+#include "session/NickPrefix.h"
 
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <algorithm>
@@ -44,7 +47,7 @@ std::string bytesOf(const QByteArray& bytes)
 
 SessionController::SessionController(const SessionEnvironment& environment, QMdiArea* area,
                                      const settings::TSSettings& profile)
-    : environment_(environment)
+    : environment_(environment), area_(area)
 {
     window_ = new SessionWindow(captionsFor(environment_.Settings.Language));
     frame_ = area->addSubWindow(window_);
@@ -65,6 +68,16 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     commands_ = std::make_unique<session::SessionCommands>(session_->Engine(), session_->Model(), environment_.Settings,
                                                            environment_.Prompts, environment_.UserInfo);
 
+    templateRun_ = std::make_unique<session::TemplateRun>(session_->Engine(), *commands_, environment_.Settings,
+                                                          environment_.Prompts);
+    templateRun_->TimerChanged = [this] {
+        window_->setSendTimer(templateRun_->SendTimerRunning(), templateRun_->SendInterval());
+    };
+    // Templates saved later are not seen by this window.
+    templateNames_ = environment_.Templates.sortedNames();
+    window_->setTemplateNames(templateNames_);
+    wireTransfers();
+
     session::SessionLifecycle& lifecycle = session_->Lifecycle();
     lifecycle.TimersChanged = [this] {
         window_->setStatusTimerRunning(session_->Lifecycle().StatusTimerRunning());
@@ -84,7 +97,12 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
 SessionController::~SessionController()
 {
     // The models report into the window while the connection goes: drop them first.
+    templateRun_.reset();
     commands_.reset();
+    // Transfers stop before their windows go, so no report finds a window half gone.
+    session_->Offers().CloseAll();
+    for (auto& transfer : transferFrames_)
+        delete transfer.data();
     session_.reset();
     events_.reset();
     if (window_)
@@ -136,6 +154,11 @@ void SessionController::wireWindow()
     connect(w, &SessionWindow::ignoreDeleteRequested, this, [&commands] { commands->DeleteIgnoreEntry(); });
     connect(w, &SessionWindow::statusTimerTick, this, [this] { session_->Lifecycle().onStatusTick(); });
     connect(w, &SessionWindow::closeTimerTick, this, [this] { session_->Lifecycle().onCloseTimer(); });
+    connect(w, &SessionWindow::runClicked, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(templateNames_.size()))
+            templateRun_->Run(environment_.Templates, templateNames_[static_cast<std::size_t>(index)]);
+    });
+    connect(w, &SessionWindow::sendTimerTick, this, [this] { templateRun_->onSendTimerTick(); });
     connect(w, &SessionWindow::closeRequested, this, &SessionController::closeRequested);
     wireNickActions();
 }
@@ -159,11 +182,41 @@ void SessionController::wireNickActions()
         case NickAction::Ban: c.Ban(row); break;
         case NickAction::Kick: c.Kick(row); break;
         case NickAction::Info: c.Info(row); break;
-        case NickAction::SendFile:
-        case NickAction::Chat:
-            break; // direct connections come with the DCC windows
+        case NickAction::SendFile: sendFileTo(entry); break;
+        case NickAction::Chat: break; // direct chats come with their windows
         }
     });
+}
+
+void SessionController::wireTransfers()
+{
+    session::DccOffers& offers = session_->Offers();
+    offers.DownloadOpened = [this](direct::DccDownload& download) {
+        showTransfer(TransferWindow::forDownload(download), [this, &download] { session_->Offers().Close(&download); });
+    };
+    offers.SendOpened = [this](direct::DccSend& send) {
+        showTransfer(TransferWindow::forSend(send), [this, &send] { session_->Offers().Close(&send); });
+    };
+}
+
+void SessionController::showTransfer(QWidget* window, std::function<void()> closeModel)
+{
+    QMdiSubWindow* frame = area_->addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose, true);
+    connect(static_cast<TransferWindow*>(window), &TransferWindow::closed, this, std::move(closeModel));
+    std::erase_if(transferFrames_, [](const QPointer<QMdiSubWindow>& f) { return f.isNull(); });
+    transferFrames_.emplace_back(frame);
+    frame->show();
+}
+
+void SessionController::sendFileTo(const QByteArray& entry)
+{
+    if (rowOfActiveEntry(entry) < 0)
+        return;
+    const QString path = QFileDialog::getOpenFileName(window_, QStringLiteral("Open"), QString(),
+                                                      QStringLiteral("All Files (*)"));
+    if (!path.isEmpty())
+        session_->Offers().OnChannelDCCSend(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
 }
 
 void SessionController::showInput()
@@ -188,6 +241,7 @@ void SessionController::closeRequested(bool* allowed)
     if (!*allowed)
         return;
     session_->Lifecycle().Closed();
+    templateRun_->Stop();
     // Not from inside this call chain: a close timer tick or a model may still be on
     // the stack.
     deleteLater();

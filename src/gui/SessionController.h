@@ -4,10 +4,13 @@
 #include "session/Session.h"
 #include "session/SessionCommands.h"
 #include "session/SessionEvents.h"
+#include "session/TemplateRun.h"
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -23,6 +26,7 @@ struct SessionEnvironment {
     platform::UserPrompts& Prompts;
     platform::SaveFileDialog& SaveDialog;
     session::UserInfoModel& UserInfo;
+    const settings::TemplateStore& Templates;
 };
 
 // One session window: the Qt window inside the main window's area, the session's
@@ -36,6 +40,7 @@ public:
 
     SessionWindow* window() const { return window_; }
     session::Session& session() { return *session_; }
+    session::TemplateRun& templateRun() { return *templateRun_; }
 
 private:
     void wireWindow();
@@ -43,13 +48,21 @@ private:
     void showInput();
     int rowOfActiveEntry(const QByteArray& entry) const;
     void closeRequested(bool* allowed);
+    void wireTransfers();
+    void showTransfer(QWidget* window, std::function<void()> closeModel);
+    void sendFileTo(const QByteArray& entry);
 
     SessionEnvironment environment_;
     QPointer<QMdiSubWindow> frame_;
+    QMdiArea* area_;
+    std::vector<QPointer<QMdiSubWindow>> transferFrames_;
     SessionWindow* window_ = nullptr; // owned by frame_
     std::unique_ptr<session::SessionEvents> events_;
     std::unique_ptr<session::Session> session_;
     std::unique_ptr<session::SessionCommands> commands_;
+    std::unique_ptr<session::TemplateRun> templateRun_;
+    // The template box's names, as the store holds them; read once at creation.
+    std::vector<std::string> templateNames_;
 };
 
 } // namespace pell::gui

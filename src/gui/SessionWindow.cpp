@@ -101,6 +101,7 @@ SessionWindow::SessionWindow(const SessionCaptions& captions, QWidget* parent) :
     closeTimer_.setInterval(CloseTimerMs);
     closeTimer_.setSingleShot(true);
     connect(&closeTimer_, &QTimer::timeout, this, &SessionWindow::closeTimerTick);
+    connect(&sendTimer_, &QTimer::timeout, this, &SessionWindow::sendTimerTick);
 }
 
 SessionWindow::~SessionWindow() = default;
@@ -173,8 +174,8 @@ void SessionWindow::buildMenus()
     };
     item(nickMenu_, "Invite", NickAction::Invite);
     QMenu* dcc = nickMenu_->addMenu(QStringLiteral("DCC"));
-    // Offers need the DCC windows, which do not exist yet.
-    item(dcc, "Send file to", NickAction::SendFile)->setEnabled(false);
+    item(dcc, "Send file to", NickAction::SendFile);
+    // Direct chats come with their own windows.
     item(dcc, "Chat", NickAction::Chat)->setEnabled(false);
     QMenu* misc = nickMenu_->addMenu(QStringLiteral("Misc"));
     item(misc, "Voice", NickAction::Voice);
@@ -471,6 +472,14 @@ void SessionWindow::setCloseTimerRunning(bool running)
         closeTimer_.stop();
 }
 
+void SessionWindow::setSendTimer(bool running, int intervalMs)
+{
+    if (running)
+        sendTimer_.start(intervalMs);
+    else
+        sendTimer_.stop();
+}
+
 TextView* SessionWindow::textViewOf(session::TabId tab) const
 {
     const auto found = pages_.find(tab);
@@ -507,6 +516,7 @@ void SessionWindow::closeEvent(QCloseEvent* event)
     }
     statusTimer_.stop();
     closeTimer_.stop();
+    sendTimer_.stop();
     event->accept();
 }
 

@@ -76,8 +76,12 @@ public:
     void setTemplateNames(const std::vector<std::string>& names);
     void setStatusTimerRunning(bool running);
     void setCloseTimerRunning(bool running);
+    // A running send timer starts over with the interval given.
+    void setSendTimer(bool running, int intervalMs);
     bool isStatusTimerRunning() const { return statusTimer_.isActive(); }
     bool isCloseTimerRunning() const { return closeTimer_.isActive(); }
+    bool isSendTimerRunning() const { return sendTimer_.isActive(); }
+    QComboBox* templateBox() const { return templateBox_; }
 
     // For tests and tools: the widgets of a tab, nullptr for an unknown or ignore tab.
     QTabWidget* tabWidget() const { return tabs_; }
@@ -120,6 +124,7 @@ signals:
     void ignoreDeleteRequested();
     void statusTimerTick();
     void closeTimerTick();
+    void sendTimerTick();
     // A close from the frame, the main window or close(); a slot may set *allowed to
     // false to keep the window open.
     void closeRequested(bool* allowed);
@@ -161,6 +166,7 @@ private:
     std::vector<QLabel*> status_;
     QTimer statusTimer_;
     QTimer closeTimer_;
+    QTimer sendTimer_;
     QTimer rawFlush_;
 };
 

@@ -56,6 +56,24 @@ std::vector<std::string_view> SplitDccWords(std::string_view args)
     }
 }
 
+std::vector<std::string_view> JoinQuotedDccName(std::vector<std::string_view> words)
+{
+    if (words.size() < 3 || words[1].size() < 1 || words[1].front() != '"')
+        return words;
+    for (std::size_t last = 1; last < words.size(); ++last) {
+        const std::string_view word = words[last];
+        if (word.size() >= (last == 1 ? 2u : 1u) && word.back() == '"') {
+            // The words lie in one text, so the name is the span from the first quote to the last.
+            const char* begin = words[1].data() + 1;
+            const char* end = word.data() + word.size() - 1;
+            std::vector<std::string_view> joined{words[0], std::string_view(begin, static_cast<std::size_t>(end - begin))};
+            joined.insert(joined.end(), words.begin() + static_cast<std::ptrdiff_t>(last) + 1, words.end());
+            return joined;
+        }
+    }
+    return words;
+}
+
 std::string CtcpTimeText(std::time_t moment)
 {
     std::tm local{};
@@ -124,11 +142,12 @@ void TIdIRC::ctcpReply(TIdIRCUser* user)
 // An offer with fewer words than its type needs passes the missing ones as empty texts.
 void TIdIRC::dccOffer(std::string_view args)
 {
-    const std::vector<std::string_view> words = SplitDccWords(args);
+    std::vector<std::string_view> words = SplitDccWords(args);
     const std::string& nick = message_.SenderNick;
     const std::string_view type = words.front();
     auto word = [&words](std::size_t i) { return DccWord(words, i); };
     if (type == "SEND") {
+        words = JoinQuotedDccName(std::move(words));
         if (OnDCCSend)
             OnDCCSend(nick, word(2), word(3), word(1), word(4));
     } else if (type == "CHAT") {

@@ -23,6 +23,10 @@ CtcpWord CtcpWordOf(std::string_view command);
 // The words of a DCC offer, cut at every blank (two blanks give an empty word).
 std::vector<std::string_view> SplitDccWords(std::string_view args);
 
+// A SEND offer whose file name stands in double quotes (as clients send names with
+// blanks): the quoted words become one word 1 without the quotes.
+std::vector<std::string_view> JoinQuotedDccName(std::vector<std::string_view> words);
+
 // Word i of a DCC offer, empty when the offer has fewer words.
 inline std::string DccWord(const std::vector<std::string_view>& words, std::size_t index)
 {

@@ -14,6 +14,8 @@ public:
 
     // An error message box with an OK button (a failed step, a conversion error).
     virtual void showError(const std::string& message) = 0;
+    // A plain message box with an OK button; ports without one show it as an error.
+    virtual void showMessage(const std::string& message) { showError(message); }
     // A one-line text prompt showing the default text; nothing when cancelled.
     virtual std::optional<std::string> askText(const std::string& caption, const std::string& label,
                                                const std::string& defaultText) = 0;

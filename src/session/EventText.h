@@ -14,7 +14,9 @@ enum class EventKind {
     NickChange = 5,
     Ban = 6,
     Away = 7,
-    HandlerError = 8,
+    // {a}: the caption of the tab the text was typed on.
+    PlainTextRefused = 8,
+    HandlerError = 9,
 };
 
 // One sentence in the language given (0 English, anything else German). The arguments

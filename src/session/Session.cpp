@@ -6,12 +6,14 @@ Session::Session(SessionContext context, const settings::TSSettings& pendingProf
                  const PresentationBinder& bindPresentation)
     : model_(context.Settings, context.Shared, context.Ports),
       engine_(context.Gui),
-      lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts)
+      lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts),
+      offers_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui)
 {
     if (bindPresentation)
         bindPresentation(engine_, model_);
     lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;
     lifecycle_.BindEngine();
+    offers_.Bind();
     lifecycle_.Create(pendingProfile);
 }
 

@@ -2,6 +2,7 @@
 
 #include "irc/TIdIRC.h"
 #include "platform/GuiDispatcher.h"
+#include "session/DccOffers.h"
 #include "session/SessionLifecycle.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
@@ -37,12 +38,15 @@ public:
     irc::TIdIRC& Engine() { return engine_; }
     SessionModel& Model() { return model_; }
     SessionLifecycle& Lifecycle() { return lifecycle_; }
+    DccOffers& Offers() { return offers_; }
 
 private:
     // The model goes last: the engine still reports into it while it disconnects.
     SessionModel model_;
     irc::TIdIRC engine_;
     SessionLifecycle lifecycle_;
+    // Goes first: its transfers stop before the engine and the model go.
+    DccOffers offers_;
 };
 
 } // namespace pell::session

@@ -1,6 +1,7 @@
 #include "session/SessionCommands.h"
 
 #include "irc/TIdIRC.h"
+#include "session/EventText.h"
 #include "session/NickPrefix.h"
 
 namespace pell::session {
@@ -9,6 +10,7 @@ namespace {
 
 constexpr const char* ChannelsCaption = "Channels";
 constexpr const char* ActionNick = "Action";
+constexpr const char* SystemNick = "System";
 
 } // namespace
 
@@ -28,6 +30,8 @@ void SessionCommands::Enter()
         return;
     // The target is fixed before the echo: a channel named in the text may open a tab.
     const std::string target = activeCaption();
+    if (!text.empty() && !text.starts_with('/') && refusePlainText(target))
+        return;
     model_.AddText(target, irc_.Nick(), text, static_cast<Rgb>(settings_.OwnColour));
     // An empty line is echoed only: there is nothing to send.
     if (text.starts_with('/'))
@@ -58,12 +62,11 @@ void SessionCommands::Action()
     const std::string text = input_;
     history_.Add(text);
     const std::string target = activeCaption();
+    if (!text.empty() && !text.starts_with('#') && !text.starts_with('/') && refusePlainText(target))
+        return;
     model_.AddText(target, ActionNick, irc_.Nick() + ": " + text, static_cast<Rgb>(settings_.ActionColour));
     if (text.starts_with('#')) {
-        // The active tab takes the channel over.
-        auto& tabs = model_.Tabs();
-        tabs.SetCaption(tabs.ActiveIndex(), text);
-        irc_.Join(text);
+        joinOnActiveTab(text);
     } else if (text.starts_with('/')) {
         irc_.Raw(std::string_view(text).substr(1));
     } else if (!text.empty()) {
@@ -199,6 +202,23 @@ void SessionCommands::DeleteIgnoreEntry()
     model_.DeleteSelectedIgnore();
 }
 
+// A blank line is a pause of one delay: nothing to echo, nothing to send.
+void SessionCommands::SendTemplateLine(const std::string& line)
+{
+    if (line.empty())
+        return;
+    const std::string target = activeCaption();
+    if (!line.starts_with('#') && !line.starts_with('/') && refusePlainText(target))
+        return;
+    model_.AddText(target, irc_.Nick(), line, static_cast<Rgb>(settings_.OwnColour));
+    if (line.starts_with('#'))
+        joinOnActiveTab(line);
+    else if (line.starts_with('/'))
+        irc_.Raw(std::string_view(line).substr(1));
+    else
+        irc_.Say(target, line);
+}
+
 std::optional<std::string> SessionCommands::selectedNick(int row)
 {
     const SessionTab& tab = model_.Tabs().Active();
@@ -210,6 +230,23 @@ std::optional<std::string> SessionCommands::selectedNick(int row)
 std::string SessionCommands::activeCaption()
 {
     return model_.Tabs().Active().Caption;
+}
+
+bool SessionCommands::refusePlainText(const std::string& target)
+{
+    if (target != MainCaption && target != ChannelsCaption && target != IgnoreCaption)
+        return false;
+    model_.AddText(MainCaption, SystemNick, EventText(settings_.Language, EventKind::PlainTextRefused, target),
+                   static_cast<Rgb>(settings_.SystemColour));
+    return true;
+}
+
+// The whole text names the channel, so the active tab takes it over as its caption.
+void SessionCommands::joinOnActiveTab(const std::string& channel)
+{
+    auto& tabs = model_.Tabs();
+    tabs.SetCaption(tabs.ActiveIndex(), channel);
+    irc_.Join(channel);
 }
 
 std::string SessionCommands::ask(const std::string& caption, const std::string& label, const std::string& defaultText)

@@ -58,9 +58,18 @@ public:
     // The ignore list's "Delete" item and Delete key: removes its selected entry.
     void DeleteIgnoreEntry();
 
+    // One line of a running template, sent as if typed on the active tab: "#..." makes
+    // the tab take that channel over and joins it, "/..." goes out raw, anything else
+    // is a message to the tab. An empty line sends nothing.
+    void SendTemplateLine(const std::string& line);
+
 private:
     std::optional<std::string> selectedNick(int row);
     std::string activeCaption();
+    // Plain text typed on "Main", "Channels" or "Ignorlist" would go to a user of that
+    // name; it is refused with a line in "Main". True when refused.
+    bool refusePlainText(const std::string& target);
+    void joinOnActiveTab(const std::string& channel);
     // The prompt's answer, or its default when cancelled.
     std::string ask(const std::string& caption, const std::string& label, const std::string& defaultText);
     void mode(int row, const char* change);

@@ -3,6 +3,7 @@
 #include "gui/JpegImage.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
+#include "gui/ScriptEditor.h"
 
 #include "app/StartUp.h"
 #include "gui/GuiFakes.h"
@@ -93,11 +94,17 @@ private slots:
         QVERIFY(shell.core().settings() == settings::AppSettings{});
         QCOMPARE(captions(window->fileMenu()), (QStringList{"Quick connect", "-", "Exit"}));
         QCOMPARE(captions(window->optionsMenu()), (QStringList{"Options", "-", "On Top"}));
-        QCOMPARE(captions(window->toolsMenu()), QStringList{"Open download folder"});
+        QCOMPARE(captions(window->toolsMenu()), (QStringList{"Open download folder", "Script editor"}));
         QCOMPARE(captions(window->helpMenu()), QStringList{"Info"});
         QVERIFY(shell.infoForm() && !shell.infoForm()->isVisible());
         window->helpMenu()->actions().front()->trigger();
         QVERIFY(shell.infoForm()->isVisible());
+
+        gui::ScriptEditor* editor = shell.scriptEditor();
+        QVERIFY(editor && !editor->isVisible() && editor->windowTitle() == "Script-Editor" && editor->size() == QSize(663, 414));
+        window->toolsMenu()->actions().back()->trigger();
+        QVERIFY(editor->isVisible() && !editor->isModal());
+        QVERIFY((editor->frameGeometry().center() - window->frameGeometry().center()).manhattanLength() < 40);
     }
 
     void serverMenuListsTheEntriesAndStartsTheClickedOne()

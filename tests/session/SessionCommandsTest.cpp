@@ -1,6 +1,7 @@
 #include "irc/TIdIRC.h"
 #include "platform/EventQueue.h"
 #include "session/SessionCommands.h"
+#include "session/TemplateRun.h"
 #include "support/FakeServer.h"
 
 #include "SessionFakes.h"
@@ -96,6 +97,7 @@ protected:
     irc::TIdIRC irc{gui};
     UserInfoModel userInfo;
     SessionCommands commands{irc, s.model, s.settings, s.prompts, userInfo};
+    TemplateRun run{irc, commands, s.settings, s.prompts};
 
 private:
     std::size_t consumed_ = 0;
@@ -112,8 +114,7 @@ TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
     } cases[] = {
         {"#a", "hello", {"PRIVMSG #a :hello"}, "#a", {"<me>:hello"}},
         {"#a", "/join #b", {"join #b"}, "#a", {"<me>:/join #b"}},
-        {"Main", "hi", {"PRIVMSG Main :hi"}, "Main", {"<me>:hi"}},
-        {"Main", "#b hi", {"PRIVMSG Main :#b hi"}, "#b", {"<me>:hi"}},
+        {"Main", "/away", {"away"}, "Main", {"<me>:/away"}},
         {"#a", "/", {""}, "#a", {"<me>:/"}},
         {"#a", "", {}, "#a", {"<me>:"}},
     };
@@ -132,6 +133,33 @@ TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
         EXPECT_EQ(commands.History().Lines().back(), c.typed);
     }
     EXPECT_TRUE(errors.empty());
+}
+
+// Plain text there would go to whoever holds the nick "Main": it stays in the input line.
+TEST_F(Commands, PlainTextOnTheFixedTabsIsNotSentButCommandsAndJoinsAre)
+{
+    const struct {
+        std::string tab, typed;
+        void (SessionCommands::*press)();
+        Lines wire;
+        std::string refused; // the start of the line in "Main", in the case's language
+    } cases[] = {
+        {"Main", "identify secret", &SessionCommands::Enter, {}, "Plain text cannot be sent from the tab Main"},
+        {"Channels", "#b hi", &SessionCommands::Enter, {}, "Normaler Text kann vom Tab Channels nicht"},
+        {"Ignorlist", "waves", &SessionCommands::Action, {}, "Plain text cannot be sent from the tab Ignorlist"},
+        {"Main", "/away x", &SessionCommands::Action, {"away x"}, ""},
+        {"Channels", "#c", &SessionCommands::Action, {"JOIN #c"}, ""},
+    };
+    connect();
+    for (const auto& c : cases) {
+        onTab(c.tab);
+        s.settings.Language = c.refused.starts_with("Normaler") ? 1 : 0;
+        commands.SetInputLine(c.typed);
+        (commands.*c.press)();
+        EXPECT_EQ(sent(), c.wire) << c.typed;
+        EXPECT_EQ(commands.InputLine(), c.wire.empty() ? c.typed : "");
+        EXPECT_EQ(s.linesOf("Main").back().starts_with("<System>:" + c.refused), c.wire.empty()) << c.typed;
+    }
 }
 
 TEST_F(Commands, EnterOfflineKeepsTheTextAndStillRemembersIt)
@@ -360,6 +388,26 @@ TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
         userInfo.Close();
         EXPECT_FALSE(userInfo.Visible());
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Commands, TheDelayDecidesWhetherTheSendTimerRunsAndATickOfflineEndsTheRun)
+{
+    const settings::TemplateStore store({settings::TemplateStore::Marker, "t", "a", settings::TemplateStore::Marker, "t"});
+    for (const auto& [delay, running] : {std::pair("2500", true), {"0", false}, {"-5", false}, {"2.5s", false}}) {
+        s.settings.ScriptDelay = "2500";
+        run.Run(store, "t"); // a run under way is replaced in every case
+        s.settings.ScriptDelay = delay;
+        run.Run(store, "t");
+        EXPECT_EQ(run.SendTimerRunning(), running) << delay;
+        EXPECT_EQ(run.TemplateQueue(), Lines{"a"});
+        run.onSendTimerTick(); // not connected
+        EXPECT_FALSE(run.SendTimerRunning());
+    }
+    EXPECT_EQ(s.prompts.errors, Lines{"'2.5s' is not a valid integer value"});
 }
 
 } // namespace

@@ -1,0 +1,165 @@
+#include "app/ScriptEditorModel.h"
+
+#include "settings/LineText.h"
+#include "settings/SettingsError.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pell::app {
+
+namespace {
+
+using settings::TemplateStore;
+
+bool sameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+std::string without(std::string text, std::string_view bytes)
+{
+    std::erase_if(text, [&](char c) { return bytes.find(c) != std::string_view::npos; });
+    return text;
+}
+
+// The body's lines, split at CR LF, LF or CR, so no stored line holds a line end. A
+// NUL would cut Template.dat short at the next load: it is dropped.
+settings::Lines bodyLines(const std::string& text)
+{
+    return settings::parseLines(without(text, std::string_view("\0", 1)));
+}
+
+// The inverse of bodyLines: a last empty line needs its own line end to survive.
+std::string bodyText(const settings::Lines& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\n" : "") + lines[i];
+    if (!lines.empty() && lines.back().empty())
+        text += '\n';
+    return text;
+}
+
+// Why an existing Template.dat cannot be read; nothing when it can, or is missing.
+std::optional<std::string> unreadableReason(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::nullopt : std::optional<std::string>(std::strerror(errno));
+    if (S_ISDIR(status.st_mode))
+        return std::strerror(EISDIR);
+    if (!S_ISREG(status.st_mode))
+        return "Not a regular file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::strerror(errno);
+    ::close(fd);
+    return std::nullopt;
+}
+
+} // namespace
+
+ScriptEditorModel::ScriptEditorModel(settings::TemplateStore& store, const settings::SettingsFolder& folder,
+                                     platform::UserPrompts& prompts)
+    : store_(store), folder_(folder), prompts_(prompts)
+{
+}
+
+void ScriptEditorModel::Create()
+{
+    const std::string path = folder_.pathOf(settings::SettingsFile::Template);
+    unreadable_ = unreadableReason(path);
+    if (unreadable_)
+        prompts_.showError("Cannot read file \"" + path + "\". " + *unreadable_);
+    else
+        store_.load(folder_);
+    fillNames();
+    changed();
+}
+
+void ScriptEditorModel::SetNameField(std::string name)
+{
+    name_ = without(std::move(name), std::string_view("\r\n\0", 3));
+}
+
+void ScriptEditorModel::Choose(int index)
+{
+    if (index < 0 || index >= static_cast<int>(names_.size()))
+        return;
+    selected_ = index;
+    name_ = names_[static_cast<std::size_t>(index)];
+    body_ = bodyText(store_.body(name_).value_or(settings::Lines{}));
+    changed();
+}
+
+void ScriptEditorModel::Save()
+{
+    if (name_.empty())
+        return;
+    if (std::any_of(names_.begin(), names_.end(), [&](const std::string& n) { return sameIgnoringCase(n, name_); })) {
+        prompts_.showMessage(AlreadyExists);
+        return;
+    }
+    const settings::Lines body = bodyLines(body_);
+    // Stored, such a line would start a template of its own and split this one.
+    if (name_ == TemplateStore::Marker || std::find(body.begin(), body.end(), TemplateStore::Marker) != body.end()) {
+        prompts_.showError(std::string("A template cannot hold the line \"") + TemplateStore::Marker
+                           + "\": it marks the start of a template. Nothing was saved.");
+        return;
+    }
+    store_.append(name_, body);
+    write();
+    fillNames();
+    name_.clear();
+    body_.clear();
+    changed();
+}
+
+void ScriptEditorModel::Delete()
+{
+    body_.clear();
+    if (selected_ >= 0 && store_.remove(names_[static_cast<std::size_t>(selected_)]))
+        name_.clear();
+    write();
+    fillNames();
+    changed();
+}
+
+void ScriptEditorModel::fillNames()
+{
+    names_ = store_.sortedNames();
+    selected_ = -1;
+}
+
+// A failed write keeps the change in memory; the next Save or Delete writes it too.
+void ScriptEditorModel::write()
+{
+    const std::string path = folder_.pathOf(settings::SettingsFile::Template);
+    if (unreadable_) {
+        prompts_.showError("\"" + path + "\" could not be read at start-up (" + *unreadable_
+                           + "), so it is left as it is. The change is kept until the program ends.");
+        return;
+    }
+    try {
+        store_.save(folder_);
+    } catch (const settings::SettingsError& error) {
+        prompts_.showError(error.what());
+    }
+}
+
+void ScriptEditorModel::changed()
+{
+    if (Changed)
+        Changed();
+}
+
+} // namespace pell::app

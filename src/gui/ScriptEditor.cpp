@@ -1,0 +1,90 @@
+#include "gui/ScriptEditor.h"
+
+#include "gui/BytesText.h"
+#include "gui/DialogPlacement.h"
+#include "gui/TextDecoding.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace pell::gui {
+
+ScriptEditor::ScriptEditor(app::ScriptEditorModel& model, QWidget* parent)
+    : QWidget(parent, Qt::Window), model_(model), chooser_(new QComboBox), name_(new QLineEdit),
+      body_(new QPlainTextEdit), save_(new QPushButton(QStringLiteral("Save"))),
+      delete_(new QPushButton(QStringLiteral("Delete")))
+{
+    setWindowTitle(QStringLiteral("Script-Editor"));
+    resize(663, 414);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("Choose Script:")));
+    chooser_->setMinimumWidth(160);
+    chooser_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    bar->addWidget(chooser_, 1);
+    bar->addWidget(new QLabel(QStringLiteral("Scriptname:")));
+    bar->addWidget(name_, 1);
+    bar->addWidget(save_);
+    bar->addWidget(delete_);
+    layout->addLayout(bar);
+
+    body_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    body_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(body_, 1);
+
+    connect(chooser_, &QComboBox::activated, this, [this](int index) { model_.Choose(index); });
+    connect(save_, &QPushButton::clicked, this, [this] {
+        takeTypedText();
+        model_.Save();
+    });
+    connect(delete_, &QPushButton::clicked, this, [this] {
+        takeTypedText();
+        model_.Delete();
+    });
+    model_.Changed = [this] { refresh(); };
+    refresh();
+}
+
+ScriptEditor::~ScriptEditor()
+{
+    model_.Changed = nullptr;
+}
+
+void ScriptEditor::showCentred()
+{
+    if (!placed_) {
+        centreOnParent(*this);
+        placed_ = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void ScriptEditor::takeTypedText()
+{
+    model_.SetNameField(toBytes(name_->text()));
+    model_.SetBodyText(toBytes(body_->toPlainText()));
+}
+
+void ScriptEditor::refresh()
+{
+    const QSignalBlocker block(chooser_);
+    chooser_->clear();
+    for (const std::string& name : model_.Names())
+        chooser_->addItem(DecodeLine(name));
+    chooser_->setCurrentIndex(model_.Selected());
+    name_->setText(fromBytes(model_.NameField()));
+    body_->setPlainText(fromBytes(model_.BodyText()));
+}
+
+} // namespace pell::gui

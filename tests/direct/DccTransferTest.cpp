@@ -1,0 +1,216 @@
+#include "direct/DccDownload.h"
+#include "direct/DccNumbers.h"
+#include "direct/DccSend.h"
+#include "direct/ListenPort.h"
+#include "platform/EventQueue.h"
+#include "support/Loopback.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <filesystem>
+#include <future>
+#include <fstream>
+#include <random>
+#include <thread>
+#include <unistd.h>
+
+namespace pell::direct {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string randomBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(static_cast<unsigned>(size))]() mutable { return static_cast<char>(random()); });
+    return bytes;
+}
+
+std::string contentOf(const fs::path& path) { return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}}; }
+
+struct DccTransfer : ::testing::Test {
+    fs::path root = fs::temp_directory_path() / ("dcc-wire-" + std::to_string(::getpid()));
+    platform::EventQueue queue;
+    ReceiveTiming fast{300, 0, 1};
+
+    // Off port 59, where a real program may listen and other tests' offers connect.
+    void SetUp() override { fs::create_directories(root / "out"), NextListenPort() = 20000 + ::getpid() % 20000; }
+    void TearDown() override { fs::remove_all(root); }
+
+    std::unique_ptr<DccDownload> download(int port, std::int64_t size, ReceiveTiming timing)
+    {
+        auto d = std::make_unique<DccDownload>(queue, DownloadOffer{"127.0.0.1", port, "f.bin", size},
+                                               DownloadRules{{}, (root / "in").string()}, timing);
+        d->StartDownload();
+        return d;
+    }
+    void finish(DccDownload& d, int ms = 20000) { ASSERT_TRUE(queue.pumpUntil([&] { return !d.Running(); }, std::chrono::milliseconds(ms))); }
+    std::string received() { return contentOf(root / "in" / "f.bin"); }
+};
+
+// A listening peer run by a script on its own thread.
+struct ScriptedPeer {
+    int port = 0;
+    int listener = test::listenLoopback(1, port);
+    std::thread thread;
+    template <typename Script> explicit ScriptedPeer(Script script)
+    {
+        thread = std::thread([this, script] {
+            if (const int socket = test::acceptFor(listener, 5000); socket >= 0 && (script(socket), true))
+                ::close(socket);
+        });
+    }
+    ~ScriptedPeer() { thread.join(), ::close(listener); }
+};
+
+TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
+{
+    for (const std::size_t size : {0ul, 1ul, 4096ul, 4097ul, 10000ul, 5000000ul}) {
+        const std::string bytes = randomBytes(size);
+        std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
+        DccSend send(queue);
+        send.SetSendFile((root / "out" / "f.bin").string());
+        ASSERT_TRUE(send.OpenListener());
+        auto d = download(send.Port, static_cast<std::int64_t>(size), fast);
+        finish(*d);
+        EXPECT_TRUE(received() == bytes) << size;
+        const auto& log = d->Log().Lines();
+        EXPECT_EQ(log.back(), "wrote FINAL checksum") << size;
+        EXPECT_EQ(log[log.size() - 2], "FINAL checksum: " + std::to_string(size));
+        EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = " + std::to_string(size) + " local = " + std::to_string(size); })) << send.Log().Last();
+        EXPECT_EQ(send.Progress().BytesText, std::to_string(size) + " bytes") << "SEND";
+        // A file of 0 bytes never reaches the first threshold.
+        EXPECT_EQ(d->Progress().BytesText, size > 0 ? std::to_string(size) + " bytes" : "BytesTransferred");
+        fs::remove(root / "in" / "f.bin");
+    }
+}
+
+TEST_F(DccTransfer, SenderWaitingForEachAckOf1024IsNotStalled)
+{
+    const std::string bytes = randomBytes(20 * 1024);
+    ScriptedPeer sender([&](int socket) {
+        for (std::size_t sent = 0; sent < bytes.size(); sent += 1024) {
+            test::sendAll(socket, bytes.substr(sent, 1024));
+            std::string ack;
+            while (test::readExactly(socket, 4, ack, 5000) && DecodeAck(reinterpret_cast<const unsigned char*>(ack.data() + ack.size() - 4)) < sent + 1024) {
+            }
+        }
+    });
+    // The real waits: a stall would take 10 s per block.
+    auto d = download(sender.port, static_cast<std::int64_t>(bytes.size()), ReceiveTiming{});
+    finish(*d, 3000);
+    EXPECT_TRUE(received() == bytes);
+}
+
+TEST_F(DccTransfer, SenderClosingMidFileLeavesThePartialFile)
+{
+    ScriptedPeer sender([](int socket) { test::sendAll(socket, std::string(5000, 'x')); });
+    auto d = download(sender.port, 10000, fast);
+    finish(*d);
+    EXPECT_EQ(received(), std::string(5000, 'x'));
+    EXPECT_EQ(d->Log().Last(), "Die Verbindung wurde erfolgreich geschlossen.");
+}
+
+TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)
+{
+    int port = 0;
+    ::close(test::listenLoopback(1, port));
+    auto d = download(port, 10, fast);
+    finish(*d);
+    ASSERT_EQ(d->Log().Lines().size(), 1u);
+    EXPECT_TRUE(d->Log().Last().starts_with("Socket-Fehler # 111")) << d->Log().Last();
+    EXPECT_FALSE(fs::exists(root / "in" / "f.bin"));
+}
+
+// A receiver of the usual convention acknowledges what it has and closes at the end.
+int connectTo(int port)
+{
+    sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    return ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? socket : (::close(socket), -1);
+}
+
+std::string receiveAll(int port, std::size_t size)
+{
+    const int socket = connectTo(port);
+    std::string all; // readExactly appends
+    if (socket >= 0)
+        while (all.size() < size && test::readExactly(socket, std::min<std::size_t>(size - all.size(), 1000), all, 3000)) {
+            const auto ack = EncodeAck(all.size());
+            test::sendAll(socket, std::string(ack.begin(), ack.end()));
+        }
+    // Nothing beyond the announced size may follow.
+    test::readExactly(socket, 1, all, 300);
+    ::close(socket);
+    return all;
+}
+
+void waitPending(const platform::EventQueue& queue)
+{
+    for (int i = 0; i < 500 && queue.pending() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+TEST_F(DccTransfer, EachReceiverGetsTheOfferedSizeOnceEvenWhenTheFileChanges)
+{
+    const fs::path file = root / "out" / "g.bin";
+    std::ofstream(file, std::ios::binary) << randomBytes(10000);
+    DccSend send(queue);
+    send.SetSendFile(file.string());
+    ASSERT_TRUE(send.OpenListener());
+    std::string got;
+    auto run = [&] {
+        auto peer = std::async(std::launch::async, receiveAll, send.Port, 10000);
+        queue.pumpUntil([&] { return peer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        got = peer.get();
+    };
+    run();
+    EXPECT_TRUE(got == contentOf(file)) << got.size();
+    std::ofstream(file, std::ios::binary | std::ios::app) << "grown";
+    run();
+    EXPECT_EQ(got.size(), 10000u);
+    std::vector<int> flood(30); // each served one waits for acknowledgements
+    for (int& socket : flood)
+        socket = connectTo(send.Port);
+    queue.pumpUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(send.Receivers(), DccSend::MaxReceivers); // the others were closed at once
+    for (int socket : flood)
+        ::close(socket);
+    fs::resize_file(file, 5000);
+    run();
+    EXPECT_TRUE(got.empty());
+    EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "File ended early: 5000 of 10000 bytes"; }));
+}
+
+TEST_F(DccTransfer, ClosingWhileWorkersWaitForTheGuiThreadDropsTheirReports)
+{
+    int reports = 0;
+    ScriptedPeer sender([](int socket) {
+        test::sendAll(socket, "abc");
+        std::string rest;
+        test::readExactly(socket, 1, rest, 3000); // held open until the receiver goes
+    });
+    auto d = download(sender.port, 3, fast);
+    d->StatusAdded = [&](const std::string&) { ++reports; };
+    d->Ended = [&] { ++reports; };
+    waitPending(queue);
+    queue.pump(); // the first progress report: now it connects and names its file
+    waitPending(queue);
+    d.reset(); // its worker waits in a report now
+    std::ofstream(root / "out" / "h.bin") << std::string(100000, 'h');
+    auto send = std::make_unique<DccSend>(queue);
+    send->SetSendFile((root / "out" / "h.bin").string());
+    ASSERT_TRUE(send->OpenListener());
+    send->ProgressChanged = [&] { ++reports; };
+    std::thread peer([port = send->Port] { receiveAll(port, 100000); });
+    waitPending(queue);
+    send.reset();
+    peer.join();
+    queue.pump();
+    EXPECT_EQ(reports, 0);
+}
+
+} // namespace
+} // namespace pell::direct
