@@ -1,8 +1,7 @@
 #include "gui/SessionController.h"
 
-#include "gui/BytesText.h"
-#include "gui/MainWindow.h"
 #include "gui/TextDecoding.h"
+#include "gui/MainWindow.h"
 #include "gui/TransferWindow.h"
 #include "session/ButtonCaptions.h"
 #include "session/NickPrefix.h"
@@ -90,6 +89,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     };
     lifecycle.TimersChanged();
     frame_->show();
+    window_->setFocus();
     if (auto* main = qobject_cast<MainWindow*>(area->window()); main && main->isVisible())
         main->fitSessionWindows();
 }

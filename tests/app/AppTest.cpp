@@ -94,6 +94,10 @@ TEST(Uptime, HoursAreNotWrappedEveryFieldHasTwoDigitsAndTheClockDropsTheSeconds)
     EXPECT_EQ(app::clockText(local, "%H:%M:%S", "%d.%m.%Y"), "07:05 --- 09.03.2024");
     EXPECT_EQ(app::clockText(local, "%X", "%x"), "07:05 --- 03/09/24"); // the C locale
     EXPECT_EQ(app::clockText(local, "", "%Y"), " --- 2024");
+    // A 12-hour clock keeps its day-half; minutes equal to the seconds stay.
+    EXPECT_EQ(app::clockText(local, "%I:%M:%S %p", "%Y"), "07:05 AM --- 2024");
+    const std::tm same{.tm_sec = 5, .tm_min = 5, .tm_hour = 19, .tm_mday = 9, .tm_mon = 2, .tm_year = 124};
+    EXPECT_EQ(app::clockText(same, "%I:%M:%S %p", "%Y"), "07:05 PM --- 2024");
 }
 
 TEST(LinkPolicy, OnlyWebAndMailAddressesOpenAndWwwOpensAsHttp)

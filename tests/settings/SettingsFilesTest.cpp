@@ -54,16 +54,28 @@ TEST(PasswordScrambler, KeyWrapsAfterSeventeenLetters)
     EXPECT_EQ(static_cast<unsigned char>(scrambled[16]), ('c' + 255) % 256);
     EXPECT_EQ(scrambled[17], scrambled[0]);
     EXPECT_EQ(DecodePassword(scrambled), std::string(18, '\xff'));
+    // 0x9c + "q" is CR, 0x99 + "q" LF, 0x94 + "l" (second letter) NUL: each would break its line.
+    for (const char* refused : {"\x9c", "\x99", "a\x94"})
+        EXPECT_THROW(EncodePassword(refused), SettingsError) << refused;
 }
 
 TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOldFile)
 {
     TempFolder temp;
     const SettingsFolder folder(temp.path().string()); // the missing "/" is added
+    // A file that exists but cannot be read is reported once and never written over.
     fs::create_directory(temp.file("Color.dat"));
     EXPECT_EQ(folder.read(SettingsFile::Color), std::nullopt);
+    EXPECT_THROW(folder.reportReadErrors(), SettingsError);
+    EXPECT_NO_THROW(folder.reportReadErrors());
+    folder.write(SettingsFile::Color, {"1"});
+    EXPECT_TRUE(fs::is_directory(temp.file("Color.dat")));
+    // A value with a line end or NUL would move every later line: refused, file kept.
+    for (const std::string& bad : Lines{"a\rb", "a\nb", std::string("a\0b", 3)})
+        EXPECT_THROW(folder.write(SettingsFile::Accept, {"x", bad}), SettingsError);
     writeBytes(temp.file("Accept.dat"), "");
     EXPECT_EQ(folder.read(SettingsFile::Accept), Lines{});
+    EXPECT_EQ(readBytes(temp.file("Accept.dat")), "");
     EXPECT_THROW(SettingsFolder(temp.folder() + "no/such/").write(SettingsFile::Color, {"1"}), FileWriteError);
     const std::string path = folder.pathOf(SettingsFile::SList), old = "Libera\r\nirc.libera.chat\r\n";
     writeBytes(path, old);
@@ -111,11 +123,10 @@ TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
         .OwnColour = 16711680, .OthersColour = 1, .SystemColour = 2, .ActionColour = 3, .ScriptDelay = "1500",
         .Language = 1, .ProxyHost = "proxy.local", .ProxyPort = "1080", .ProxyUser = "bob", .ProxyPassword = "pw",
         .ProxyNeedsAuth = true, .ProxyType = 3, .AcceptPatterns = {"*.mp3", "*.ogg"}, .DisablePatterns = {"*.exe"},
-        .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules come after the default rule
-        .FolderRules = {{"*.*", "Rootfolder"}, {"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}};
+        .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules replace the default rule,
+        .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}}; // so the file never grows
     EXPECT_EQ(s, expected);
 
-    s.FolderRules.erase(s.FolderRules.begin());
     s.Nick = " my nick "; // saving removes the spaces, in memory too
     files.saveOnOptionsClose(s);
     EXPECT_EQ(s.Nick, "mynick");
@@ -137,7 +148,8 @@ TEST(AppSettingsFiles, EachFileAppliesTheLinesItHasByItsOwnRules)
         {"Accept.dat", "*.txt\r\n", [](AppSettings& s) { s.AcceptPatterns = {"*.txt"}; }},
         {"Disable.dat", "", [](AppSettings& s) { s.DisablePatterns.clear(); }},
         {"Ignore.dat", patterns, [&](AppSettings& s) { s.IgnorePatterns = Lines(patterns.size() / 7, "*.ext"); }},
-        {"Folders.dat", "*.mp3\r\n/m\r\n*.avi", [](AppSettings& s) { s.FolderRules.push_back({"*.mp3", "/m"}); }},
+        {"Folders.dat", "*.mp3\r\n/m\r\n*.avi", [](AppSettings& s) { s.FolderRules = {{"*.mp3", "/m"}}; }},
+        {"Folders.dat", "*.avi", [](AppSettings&) {}}, // no rule: the default one stays
     };
     for (const auto& [file, bytes, change] : cases) {
         SCOPED_TRACE(file);
