@@ -20,6 +20,7 @@
 #include "session/AddressList.h"
 #include "session/LineFormatter.h"
 
+#include <QClipboard>
 #include <QtTest>
 #include <filesystem>
 #include <set>
@@ -163,12 +164,13 @@ private slots:
         QVERIFY(rows->topLevelItemCount() == 1 && rows->topLevelItem(0)->text(1) == "irc.net");
         QVERIFY(fs::exists(home.file("SList.dat")) && captions(window->serverMenu()) == QStringList{"Net"});
         // A rebuild of the server views replaces every item of the Server menu and of the list.
-        list.storeEntry(settings::ServerList::entryLines(settings::TSSettings{.Name = "Other"}));
+        list.storeEntry(settings::ServerList::entryLines(settings::TSSettings{.Name = "O&ther"}));
         shell.core().serverViews().RebuildServerViews(list);
         click(named(options, "serverDelete"));
-        QVERIFY(rows->topLevelItemCount() == 1 && captions(window->serverMenu()) == QStringList{"Other"});
+        // "&" shows as typed ("&&" in a menu) and the click finds the entry as it was stored.
+        QVERIFY(rows->topLevelItemCount() == 1 && captions(window->serverMenu()) == QStringList{"O&&ther"});
         window->serverMenu()->actions().front()->trigger();
-        QVERIFY(sessions.created.size() == 1 && sessions.created[0].Name == "Other");
+        QVERIFY(sessions.created.size() == 1 && sessions.created[0].Name == "O&ther");
         // Every close writes the files, by its button and by the frame.
         auto* nick = named(options, "user")->findChild<QLineEdit*>("nick");
         QTest::keyClicks(nick, "my nick");
@@ -189,7 +191,9 @@ private slots:
             named<QCheckBox>(quick, "useStandard")->click();
             nick->clear();
             QTest::keyClicks(nick, "one off");
-            QTest::keyClicks(named(quick, "server"), "irc.example");
+            // A host pasted with its line end: the field drops it, so no file line can split.
+            QGuiApplication::clipboard()->setText(QStringLiteral("irc.example\r\n"));
+            QTest::keyClick(named(quick, "server"), Qt::Key_V, Qt::ControlModifier);
             click(named(quick, "connect"));
         });
         window->fileMenu()->actions().front()->trigger();
@@ -369,7 +373,8 @@ private slots:
         const std::pair<std::string, const char*> rows[] = {
             {"gr\xC3\xBC\xC3\x9F", "grüß"},
             {"gr\xFC\xDF", "grüß"},                    // Latin-1
-            {"\xC3\xBC and \xFC", "Ã¼ and ü"},         // one bad byte: the whole line Latin-1
+            {"\xC3\xBC and \xFC", "ü and ü"},          // UTF-8 and Latin-1 pieces each as they are,
+            {"r\xE9 \xC3\xA4ndert sich", "ré ändert sich"}, // so a German sentence keeps its umlauts
             {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"}, // outside the basic plane
             {"a\xC3\x02\xBC" "b", "aüb"},             // a bold code inside a character does not break it
             {"a\x01" "b", "a\u2401b"},                 // other control bytes show as pictures

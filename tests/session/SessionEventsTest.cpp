@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 using namespace pell;
 using namespace pell::session;
 using namespace pell::session::testing;
@@ -73,6 +76,35 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
         }
     }
+}
+
+// During registration, once both nicks are refused, "Main" says so before the prompt.
+TEST(SessionEvents, BothNicksTakenShowTheNickInUseLine)
+{
+    for (const auto& [language, line] : {std::pair(0, "Nick is in use: OtherNick"), {1, "Nick ist in gebrauch: OtherNick"}}) {
+        WiredSession h;
+        h.settings.Language = language;
+        h.events.Bind();
+        h.connect();
+        h.serverSends({":srv 433 * me :in use", ":srv 433 * OtherNick :in use"});
+        EXPECT_EQ(h.newLines().back(), std::string("Main|<System>:") + line + "|system");
+    }
+}
+
+// A handler that fails drops its line only; a few failures are reported, the rest not.
+TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
+{
+    WiredSession h;
+    h.events.Bind();
+    h.connect();
+    h.serverSends({":srv 001 me :Welcome"});
+    h.irc.OnPingPong = [] { throw std::runtime_error("broken"); };
+    h.newLines();
+    h.serverSends(std::vector<std::string>(8, "PING :x"));
+    h.serverSends({":srv 372 me :- still here"});
+    const Lines shown = h.newLines();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Main|<System>:A line from the server could not be handled: broken|system"), 5);
+    EXPECT_EQ(shown.back(), "Main|<->: still here|system");
 }
 
 TEST(SessionEvents, JoinedSetsCaptionAndCurrentChannelWithoutALine)
