@@ -165,7 +165,7 @@ def main():
     pool, count = sample(args.seed, args.count)
     if args.recheck:
         # Only a suite that lost a fault matters when comparing against an earlier run.
-        wanted = {line.split("\t", 2)[2] for line in open(args.recheck, encoding="utf-8", errors="surrogateescape")
+        wanted = {line.rstrip("\n").split("\t", 2)[2] for line in open(args.recheck, encoding="utf-8", errors="surrogateescape")
                   if line.startswith("CAUGHT")}
         pool = [f for f in pool if fault_id(f) in wanted]
         count = len(pool)
