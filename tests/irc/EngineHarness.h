@@ -4,6 +4,7 @@
 #include "irc/TIdIRCChannel.h"
 #include "irc/TIdIRCUser.h"
 #include "platform/EventQueue.h"
+#include "support/CaseFile.h"
 #include "support/FakeServer.h"
 
 #include <gtest/gtest.h>
@@ -110,28 +111,9 @@ struct EngineHarness {
 // channel updates from the start; it answers CTCP VERSION and CLIENTINFO with
 // "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
 // in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
-// what the engine then holds (see stateOf). "#" starts a comment. \xHH, \r, \n and \0
-// stand for those bytes. Every line from the server comes ten seconds after the one
+// what the engine then holds (see stateOf). "#" starts a comment. \xHH stands for
+// that byte. Every line from the server comes ten seconds after the one
 // before, so the CTCP reply limit never bites.
-inline std::string unescape(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        if (c == 'x') {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
-        }
-    }
-    return out;
-}
-
 // "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
 // "bob": the user record's reference count, address and reason; "engine": current nick,
 // own record's nick, away, user modes and the numbers of users and channels. "none" for

@@ -114,6 +114,28 @@ void resetAndClose(int socket)
     ::close(socket);
 }
 
+int freePort()
+{
+    int port = 0;
+    ::close(listenLoopback(1, port));
+    return port;
+}
+
+bool waitForPort(int port, int milliseconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address = loopback(port);
+        const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(s);
+        if (up)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 StalledListener::StalledListener()
 {
     listener_ = listenLoopback(0, port_);

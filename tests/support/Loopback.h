@@ -19,6 +19,10 @@ bool sendAll(int socket, const std::string& bytes);
 std::pair<int, int> connectedPair();
 // Closes with RST instead of FIN.
 void resetAndClose(int socket);
+// A port on 127.0.0.1 that nothing listens on right now.
+int freePort();
+// Waits until something accepts on 127.0.0.1:port.
+bool waitForPort(int port, int milliseconds);
 
 // A port on 127.0.0.1 that answers no further connect: it listens with a backlog of 0
 // and a connection nobody accepts already fills it, so the kernel drops every new SYN
