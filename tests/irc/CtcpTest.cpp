@@ -10,30 +10,14 @@ namespace {
 using test::Events;
 using namespace std::chrono_literals;
 
-// Registered as "me" in #c; sent lines are logged among the events as "Send ...".
-// Texts are written with "^" for 0x01, both ways.
+// Registered as "me" in #c, replying as "Tarn-IRC", with sent lines among the events
+// as "Send ..." and a clock the test moves.
 struct CtcpHarness : test::EngineHarness {
-    CtcpHarness()
+    CtcpHarness() : EngineHarness(true)
     {
-        irc.Replies.Version = "Tarn-IRC";
-        irc.Replies.ClientInfo = "Tarn-IRC";
-        line(":me!me@h JOIN #c");
-        irc.OnSend = [this](const std::string& sentLine) { events.push_back("Send " + swap(sentLine, '\x01', '^')); };
+        irc.Replies.Version = irc.Replies.ClientInfo = "Tarn-IRC";
+        irc.OnSend = [this](const std::string& sentLine) { events.push_back("Send " + sentLine); };
         irc.ReplyLimiter().SetClock([this] { return now; });
-        clear();
-    }
-    static std::string swap(std::string text, char from, char to)
-    {
-        std::replace(text.begin(), text.end(), from, to);
-        return text;
-    }
-    // A PRIVMSG or NOTICE from bob.
-    Events from(const std::string& command, const std::string& target, const std::string& text)
-    {
-        Events out;
-        for (const std::string& event : feed({":bob!b@h " + command + " " + target + " :" + swap(text, '^', '\x01')}))
-            out.push_back(swap(event, '\x01', '^'));
-        return out;
     }
     CtcpReplyLimiter::Clock::time_point now{};
 };
@@ -48,21 +32,21 @@ TEST(Ctcp, SuppressedRequestsGetNoReplyAndWithoutAHandlerAllAreAnswered)
     CtcpHarness h;
     // Suppressed requests get no reply; without a handler every request is answered.
     h.irc.OnCTCPQuery = [](auto, auto, auto& command, auto&, bool& suppress) { suppress = command == "VERSION"; };
-    EXPECT_EQ(h.from("PRIVMSG", "me", "^VERSION^"), Events{});
-    EXPECT_EQ(h.from("PRIVMSG", "me", "^PING 1^"), Events{"Send NOTICE bob :^PING 1^"});
+    EXPECT_EQ(h.feed({":bob!b@h PRIVMSG me :\x01VERSION\x01"}), Events{});
+    EXPECT_EQ(h.feed({":bob!b@h PRIVMSG me :\x01PING 1\x01"}), Events{"Send NOTICE bob :\x01PING 1\x01"});
     h.irc.OnCTCPQuery = nullptr;
-    EXPECT_EQ(h.from("PRIVMSG", "#c", "^VERSION^"), Events{"Send NOTICE bob :^VERSION Tarn-IRC^"});
+    EXPECT_EQ(h.feed({":bob!b@h PRIVMSG #c :\x01VERSION\x01"}), Events{"Send NOTICE bob :\x01VERSION Tarn-IRC\x01"});
 }
 
 TEST(Ctcp, TimeIsAnsweredWithTheLocalDateAndTime)
 {
     CtcpHarness h;
     const std::time_t before = std::time(nullptr);
-    const Events events = h.from("PRIVMSG", "me", "^TIME^");
+    const Events events = h.feed({":bob!b@h PRIVMSG me :\x01TIME\x01"});
     const std::time_t after = std::time(nullptr);
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_TRUE(events[1] == "Send NOTICE bob :^TIME " + CtcpTimeText(before) + "^" ||
-                events[1] == "Send NOTICE bob :^TIME " + CtcpTimeText(after) + "^")
+    EXPECT_TRUE(events[1] == "Send NOTICE bob :\x01TIME " + CtcpTimeText(before) + "\x01" ||
+                events[1] == "Send NOTICE bob :\x01TIME " + CtcpTimeText(after) + "\x01")
         << events[1];
     std::tm local{};
     const std::time_t moment = 0;

@@ -13,51 +13,6 @@ TEST(Dispatch, Transcript)
     test::runTranscript("dispatch.transcript");
 }
 
-TEST(Dispatch, RegistrationEndsWithWelcomeOrMotdAndRepliesActWithoutOnSystem)
-{
-    EngineHarness h;
-    EXPECT_EQ(h.irc.WelcomeServer(), "srv");
-    h.irc.Connect(3000);
-    EXPECT_EQ(h.irc.State(), csLoggingOn);
-    h.line(":other 375 me :- other Message of the day -");
-    EXPECT_EQ(h.irc.State(), csConnected);
-    EXPECT_EQ(h.irc.WelcomeServer(), "srv"); // only 001 to 004 name it
-
-    h.irc.OnSystem = nullptr;
-    h.irc.Connect(3000);
-    h.line(":srv2 004 me srv2 version");
-    EXPECT_EQ(h.irc.State(), csConnected);
-    EXPECT_EQ(h.irc.WelcomeServer(), "srv2");
-    h.feed({":me!me@h JOIN #c", ":srv 353 me = #c :@alice"});
-    EXPECT_EQ(test::stateOf(h.irc, "#c"), "alice:1");
-}
-
-// 100 list entries: a report at the start, at 40 and 79 entries, and at the end.
-TEST(Dispatch, ChannelListArrivesInBatches)
-{
-    EngineHarness h;
-    std::vector<std::string> lines{":srv 321 me Channel :Users  Name"};
-    for (int i = 0; i < 100; ++i)
-        lines.push_back(":srv 322 me #c" + std::to_string(i) + " " + std::to_string(i) + " :topic " + std::to_string(i));
-    lines.push_back(":srv 323 me :End of LIST");
-    std::vector<std::string> firstEntries;
-    auto record = h.irc.OnList;
-    h.irc.OnList = [&](const std::vector<std::string>& chans, int position, bool last) {
-        record(chans, position, last);
-        if (last)
-            firstEntries.assign(chans.begin(), chans.begin() + 2);
-    };
-    EXPECT_EQ(h.feed(lines), (Events{"List 0 0 more", "System  321 LIST Start of LIST", "List 40 0 more",
-                                     "List 79 39 more", "System  323 LIST End of LIST", "List 100 78 last"}));
-    EXPECT_EQ(firstEntries, (Events{"#c0 0 topic 0", "#c1 1 topic 1"}));
-    EXPECT_TRUE(h.irc.ListBuffer.empty());
-    EXPECT_EQ(h.irc.ListMark, 0);
-    h.irc.OnList = nullptr; // then entries are not even kept
-    EXPECT_EQ(h.feed({":srv 321 me Channel :Users", ":srv 322 me #c 3 :t", ":srv 323 me :End of LIST"}),
-              (Events{"System  321 LIST Start of LIST", "System  323 LIST End of LIST"}));
-    EXPECT_TRUE(h.irc.ListBuffer.empty());
-}
-
 TEST(Dispatch, RawSuppressStopsTheWholeLineAndPingIsAnsweredWithItsParameter)
 {
     EngineHarness h(true);
@@ -72,19 +27,6 @@ TEST(Dispatch, RawSuppressStopsTheWholeLineAndPingIsAnsweredWithItsParameter)
     EXPECT_EQ(h.feed({":srv PING :abc"}), Events{"PingPong"});
     EXPECT_EQ(h.sent, Events{"PONG :abc"});
     EXPECT_TRUE(h.fake.waitForReceived("PONG :abc\r\n"));
-}
-
-TEST(Dispatch, OwnJoinAsksForModesBeforeJoinedFiresAndReplacesATrackedChannel)
-{
-    EngineHarness h(true);
-    h.irc.OnSend = [&h](auto& line) { h.events.push_back("Send " + line); };
-    h.irc.OnJoined = [&h](TIdIRCChannel* channel) {
-        h.events.push_back("Joined " + channel->Name + (channel->Active ? " active" : ""));
-    };
-    EXPECT_EQ(h.feed({":me!me@h JOIN :#C"}), (Events{"Send MODE #C ", "Joined #C active"}));
-    EXPECT_TRUE(h.fake.waitForReceived("MODE #C \r\n"));
-    ASSERT_EQ(h.irc.Channels.Count(), 1);
-    EXPECT_EQ(h.irc.Channels.Items(0)->Names.Count(), 0);
 }
 
 TEST(Dispatch, OwnPartAndKickSeeTheClosingChannelThenDestroyIt)

@@ -55,7 +55,8 @@ inline void recordEvents(irc::TIdIRC& irc, Events& e)
         recorder(e, "CTCPQuery")(u, c, command, args);
     };
     irc.OnList = [&e](auto& chans, int position, bool last) {
-        e.push_back("List " + word(int(chans.size())) + " " + word(position) + (last ? " last" : " more"));
+        e.push_back("List " + word(int(chans.size())) + " " + word(position) + (last ? " last" : " more") +
+                    (position < int(chans.size()) ? " " + chans[position] : ""));
     };
 }
 
@@ -111,13 +112,15 @@ struct EngineHarness {
 // channel updates from the start; it answers CTCP VERSION and CLIENTINFO with
 // "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
 // in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
-// what the engine then holds (see stateOf). "#" starts a comment. \xHH stands for
+// what the engine then holds (see stateOf). "!! connect" connects anew, "!! drop OnX"
+// unbinds that event. "#" starts a comment. \xHH stands for
 // that byte. Every line from the server comes ten seconds after the one
 // before, so the CTCP reply limit never bites.
 // "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
 // "bob": the user record's reference count, address and reason; "engine": current nick,
-// own record's nick, away, user modes and the numbers of users and channels. "none" for
-// what is not tracked.
+// own record's nick, away, user modes and the numbers of users and channels; "link": the
+// state, the welcoming server and the entries of a channel list being gathered. "none"
+// for what is not tracked.
 inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
 {
     const std::string name = what.substr(0, what.find(' '));
@@ -125,6 +128,8 @@ inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
     if (what == "engine")
         return irc.CurrentNick() + " " + word(irc.OwnUser()) + " away=" + word(irc.IsAway()) + " modes=" +
                word(irc.UserMode()) + " users=" + word(irc.Users.Count()) + " channels=" + word(irc.Channels.Count());
+    if (what == "link")
+        return "state=" + word(irc.State()) + " welcome=" + irc.WelcomeServer() + " list=" + word(int(irc.ListBuffer.size()));
     if (!irc::TIdIRC::IsChannel(name)) {
         const irc::TIdIRCUser* user = irc.Users.Get(name);
         return user ? "count=" + word(user->Count) + " address=" + user->Address + " reason=" + user->Reason : "none";
@@ -140,7 +145,7 @@ inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
         for (int bit = 0; bit < 8; ++bit)
             if (c->Mode & (1 << bit))
                 out += "psitnmlk"[bit];
-        return out + " limit=" + word(c->Limit) + " key=" + c->Key;
+        return out + " limit=" + word(c->Limit) + " key=" + c->Key + " active=" + word(c->Active);
     }
     for (int i = 0; i < c->Names.Count(); ++i)
         out += (i ? " " : "") + c->Names.Strings(i) + ":" + word(c->Names.Flags(i));
@@ -181,6 +186,16 @@ inline void runTranscript(const std::string& name)
             input = unescape(line.substr(3));
             now += std::chrono::seconds(10);
             h->feed({input});
+        } else if (line.rfind("!! ", 0) == 0) {
+            check();
+            if (line == "!! connect")
+                h->irc.Connect(3000);
+            else if (line == "!! drop OnSystem")
+                h->irc.OnSystem = nullptr;
+            else if (line == "!! drop OnList")
+                h->irc.OnList = nullptr;
+            else
+                ADD_FAILURE() << name << ":" << number << ": unknown " << line;
         } else if (line.rfind(">> ", 0) == 0) {
             expected.push_back(unescape(line.substr(3)));
         } else if (line.rfind("@@ ", 0) == 0) {

@@ -94,13 +94,23 @@ bool sendAll(int socket, const std::string& bytes)
     return true;
 }
 
+int connectLoopback(int port)
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = loopback(port);
+    if (socket >= 0 && ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return socket;
+    if (socket >= 0)
+        ::close(socket);
+    return -1;
+}
+
 std::pair<int, int> connectedPair()
 {
     int port = 0;
     const int listener = listenLoopback(1, port);
-    const int ours = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(port);
-    if (::connect(ours, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    const int ours = connectLoopback(port);
+    if (ours < 0)
         throw std::runtime_error("cannot connect on 127.0.0.1");
     const int theirs = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     ::close(listener);
@@ -125,12 +135,8 @@ bool waitForPort(int port, int milliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address = loopback(port);
-        const bool up = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(s);
-        if (up)
-            return true;
+        if (const int s = connectLoopback(port); s >= 0)
+            return ::close(s), true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
