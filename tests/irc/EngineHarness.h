@@ -113,7 +113,8 @@ struct EngineHarness {
 // "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
 // in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
 // what the engine then holds (see stateOf). "!! connect" connects anew, "!! drop OnX"
-// unbinds that event. "#" starts a comment. \xHH stands for
+// unbinds that event, "!! record updates" reports channel updates from now on and
+// "!! answer nick" answers refused nicks with that one. "#" starts a comment. \xHH stands for
 // that byte. Every line from the server comes ten seconds after the one
 // before, so the CTCP reply limit never bites.
 // "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
@@ -194,6 +195,14 @@ inline void runTranscript(const std::string& name)
                 h->irc.OnSystem = nullptr;
             else if (line == "!! drop OnList")
                 h->irc.OnList = nullptr;
+            else if (line == "!! drop OnNicksInUse")
+                h->irc.OnNicksInUse = nullptr;
+            else if (line == "!! record updates")
+                h->recordChannelUpdates();
+            else if (line.rfind("!! answer", 0) == 0)
+                h->irc.OnNicksInUse = [&h, answer = line.substr(std::min<std::size_t>(line.size(), 10))](std::string& nick) {
+                    h->events.push_back("NicksInUse " + nick), nick = answer;
+                };
             else
                 ADD_FAILURE() << name << ":" << number << ": unknown " << line;
         } else if (line.rfind(">> ", 0) == 0) {
