@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace pell::test {
@@ -114,9 +115,9 @@ struct EngineHarness {
 // in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
 // what the engine then holds (see stateOf). "!! connect" connects anew, "!! drop OnX"
 // unbinds that event, "!! record updates" reports channel updates from now on and
-// "!! answer nick" answers refused nicks with that one. "#" starts a comment. \xHH stands for
-// that byte. Every line from the server comes ten seconds after the one
-// before, so the CTCP reply limit never bites.
+// "!! answer nick" answers refused nicks with that one; "!! step N" sets the milliseconds
+// between server lines (10000 at first); the rest are named for what they do. "#" starts a comment. \xHH stands for
+// that byte.
 // "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
 // "bob": the user record's reference count, address and reason; "engine": current nick,
 // own record's nick, away, user modes and the numbers of users and channels; "link": the
@@ -159,6 +160,7 @@ inline void runTranscript(const std::string& name)
     ASSERT_TRUE(file) << name;
     std::unique_ptr<EngineHarness> h;
     irc::CtcpReplyLimiter::Clock::time_point now{};
+    std::chrono::milliseconds step{10000};
     std::string input, where;
     Events expected;
     std::vector<std::pair<std::string, std::string>> states;
@@ -181,11 +183,13 @@ inline void runTranscript(const std::string& name)
             h->irc.Replies.Version = h->irc.Replies.ClientInfo = "Tarn-IRC";
             h->irc.OnSend = [&h](const std::string& sent) { h->events.push_back("Send " + sent); };
             h->irc.ReplyLimiter().SetClock([&now] { return now; });
+            step = std::chrono::milliseconds(10000);
+            h->irc.BoundIP = "127.0.0.1"; // a reconnect's USER line is then the same on every machine
         } else if (line.rfind("<< ", 0) == 0) {
             check();
             where = name + ":" + std::to_string(number) + ": ";
             input = unescape(line.substr(3));
-            now += std::chrono::seconds(10);
+            now += step;
             h->feed({input});
         } else if (line.rfind("!! ", 0) == 0) {
             check();
@@ -199,7 +203,40 @@ inline void runTranscript(const std::string& name)
                 h->irc.OnNicksInUse = nullptr;
             else if (line == "!! record updates")
                 h->recordChannelUpdates();
-            else if (line.rfind("!! answer", 0) == 0)
+            else if (line == "!! drop OnRaw")
+                h->irc.OnRaw = nullptr;
+            else if (line == "!! drop OnCTCPQuery")
+                h->irc.OnCTCPQuery = nullptr;
+            else if (line == "!! disconnect")
+                h->irc.Disconnect(true);
+            else if (line.rfind("!! step ", 0) == 0)
+                step = std::chrono::milliseconds(std::stoi(line.substr(8)));
+            else if (line == "!! reconnect on Kick and Quit") {
+                h->irc.OnKick = [&h](auto, auto, auto) { h->irc.Connect(3000); };
+                h->irc.OnQuit = [&h](auto) { h->irc.Connect(3000); };
+            } else if (line == "!! suppress PING in OnRaw")
+                h->irc.OnRaw = [&h](auto user, auto& command, auto& content, bool& suppress) {
+                    h->events.push_back("Raw " + word(user) + " " + command + " " + content), suppress = command == "PING";
+                };
+            else if (line == "!! suppress VERSION in OnCTCPQuery")
+                h->irc.OnCTCPQuery = [](auto, auto, auto& command, auto&, bool& suppress) { suppress = command == "VERSION"; };
+            else if (line == "!! watch records") { // what events see of the records the line touches
+                h->irc.OnKick = [&h](auto kicker, auto victim, auto) {
+                    h->events.push_back("Kick " + kicker->Reason + "/" + victim->Reason + "/" + word(victim->Count));
+                };
+                h->irc.OnQuit = [&h](auto user) { h->events.push_back("Quit count=" + word(user->Count)); };
+                auto closing = [&h](auto... args) { // Parted or Kicked: the closing channel, the kicker
+                    const auto all = std::tie(args...);
+                    const irc::TIdIRCChannel* c = std::get<sizeof...(args) - 1>(all);
+                    std::string by;
+                    if constexpr (sizeof...(args) == 2)
+                        by = " by " + std::get<0>(all)->Reason;
+                    h->events.push_back("Closing" + by + " tracked=" + word(h->irc.Channels.Get(c->Name) == c) +
+                                        " active=" + word(c->Active) + " close=" + word(c->CloseType));
+                };
+                h->irc.OnParted = closing;
+                h->irc.OnKicked = closing;
+            } else if (line.rfind("!! answer", 0) == 0)
                 h->irc.OnNicksInUse = [&h, answer = line.substr(std::min<std::size_t>(line.size(), 10))](std::string& nick) {
                     h->events.push_back("NicksInUse " + nick), nick = answer;
                 };

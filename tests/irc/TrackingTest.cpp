@@ -8,8 +8,11 @@
 namespace pell::irc {
 namespace {
 
-using test::EngineHarness;
-using test::Events;
+
+TEST(Dispatch, Transcript)
+{
+    test::runTranscript("dispatch.transcript");
+}
 
 TEST(Tracking, Transcript)
 {
