@@ -17,12 +17,12 @@ namespace {
 
 constexpr int kSliceMs = 50;
 
-sockaddr_in loopback(int port)
+sockaddr_in loopback(int port, std::uint32_t host = INADDR_LOOPBACK)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = htonl(host);
     return address;
 }
 
@@ -94,10 +94,10 @@ bool sendAll(int socket, const std::string& bytes)
     return true;
 }
 
-int connectLoopback(int port)
+int connectLoopback(int port, std::uint32_t host)
 {
     const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(port);
+    sockaddr_in address = loopback(port, host);
     if (socket >= 0 && ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
         return socket;
     if (socket >= 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,8 +16,8 @@ int acceptFor(int listener, int milliseconds, const std::atomic<bool>* stopping 
 bool readExactly(int socket, std::size_t count, std::string& out, int milliseconds,
                  const std::atomic<bool>* stopping = nullptr);
 bool sendAll(int socket, const std::string& bytes);
-// A blocking connect to 127.0.0.1:port; the socket, or -1.
-int connectLoopback(int port);
+// A blocking connect to 127.0.0.1 (or another address of 127.0.0.0/8):port; the socket, or -1.
+int connectLoopback(int port, std::uint32_t address = 0x7f000001);
 // A connected TCP pair over 127.0.0.1: {our end, the peer's end}.
 std::pair<int, int> connectedPair();
 // Closes with RST instead of FIN.
