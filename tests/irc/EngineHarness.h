@@ -77,21 +77,13 @@ struct EngineHarness {
         EXPECT_TRUE(fake.waitForClient());
         line(":srv 001 me :Welcome");
         if (inChannel)
-            feed({":me!me@h JOIN :#c", ":srv 353 me = #c :@me @alice +bob carol", ":srv 366 me #c :End"});
-        clear();
+            for (const char* text : {":me!me@h JOIN :#c", ":srv 353 me = #c :@me @alice +bob carol", ":srv 366 me #c :End"})
+                line(text);
+        events.clear(), sent.clear();
     }
     ~EngineHarness() { irc.Disconnect(true); }
 
     void line(const std::string& text) { irc.HandleLine(text); }
-    // Feeds each line; returns the events they raised.
-    Events feed(const Events& lines)
-    {
-        events.clear();
-        for (const std::string& text : lines)
-            line(text);
-        return events;
-    }
-    void clear() { events.clear(), sent.clear(); }
     // Channels made from now on report as "Update #c cuJoin dave 4".
     void recordChannelUpdates()
     {
@@ -190,7 +182,8 @@ inline void runTranscript(const std::string& name)
             where = name + ":" + std::to_string(number) + ": ";
             input = unescape(line.substr(3));
             now += step;
-            h->feed({input});
+            h->events.clear();
+            h->line(input);
         } else if (line.rfind("!! ", 0) == 0) {
             check();
             if (line == "!! connect")
