@@ -4,6 +4,7 @@
 #include "app/Uptime.h"
 
 #include "settings/SettingsTestSupport.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -72,21 +73,23 @@ TEST(StartUp, AnErrorInTheStartUpWorkSkipsItsLaterPartsButNotTheNextStep)
     EXPECT_EQ(program.prompts.errors, std::vector<std::string>{"'red' is not a valid integer value"});
 }
 
-TEST(StartUp, SplashTimeComesFromTheEnvironmentWhenItIsAWholeNumber)
+// Table: tests/data/app/mappings.txt.
+TEST(SmallFunctions, SplashTimeUptimeAndOpenableLinksAreWhatTheTableSays)
 {
-    const std::pair<std::optional<std::string>, int> cases[] = {
-        {std::nullopt, 3000}, {"", 3000}, {"50", 50}, {"0", 0}, {"-5", 3000}, {"fast", 3000}, {"50ms", 3000},
-        {"99999999999999999999", 3000}};
-    for (const auto& [value, expected] : cases)
-        EXPECT_EQ(app::splashTime(value), milliseconds(expected)) << value.value_or("(unset)");
+    for (const auto& c : readCases("app/mappings.txt")) {
+        const std::optional<std::string> in = c.has("in") ? std::optional(c.one("in")) : std::nullopt;
+        const std::optional<std::string> out = c.has("out") ? std::optional(c.one("out")) : std::nullopt;
+        if (c.name == "openable-url")
+            EXPECT_EQ(app::openableUrl(*in), out) << *in;
+        else
+            EXPECT_EQ(c.name == "splash-ms" ? std::to_string(app::splashTime(in).count())
+                                            : app::uptimeText(seconds(std::stoll(*in))),
+                      out) << c.name << " of " << in.value_or("(unset)");
+    }
 }
 
 TEST(Uptime, HoursAreNotWrappedEveryFieldHasTwoDigitsAndTheClockDropsTheSeconds)
 {
-    const std::pair<seconds, const char*> cases[] = {{seconds(0), "00:00:00"}, {hours(9) + minutes(5) + seconds(7),
-        "09:05:07"}, {seconds(60), "00:01:00"}, {hours(1000) + seconds(1), "1000:00:01"}, {seconds(-5), "00:00:00"}};
-    for (const auto& [elapsed, text] : cases)
-        EXPECT_EQ(app::uptimeText(elapsed), text) << elapsed.count();
     const app::Uptime uptime(app::Uptime::Clock::time_point{});
     EXPECT_EQ(uptime.text(uptime.start() + milliseconds(3'661'999)), "01:01:01"); // whole seconds
     // The clock drops the seconds and adds the date.
@@ -98,18 +101,6 @@ TEST(Uptime, HoursAreNotWrappedEveryFieldHasTwoDigitsAndTheClockDropsTheSeconds)
     EXPECT_EQ(app::clockText(local, "%I:%M:%S %p", "%Y"), "07:05 AM --- 2024");
     const std::tm same{.tm_sec = 5, .tm_min = 5, .tm_hour = 19, .tm_mday = 9, .tm_mon = 2, .tm_year = 124};
     EXPECT_EQ(app::clockText(same, "%I:%M:%S %p", "%Y"), "07:05 PM --- 2024");
-}
-
-TEST(LinkPolicy, OnlyWebAndMailAddressesOpenAndWwwOpensAsHttp)
-{
-    for (const char* address : {"http://example.org/", "https://example.org/a?b=c#d", "ftp://files.example.org/x",
-                                "mailto:someone@example.org", "HTTP://EXAMPLE.ORG", "Https://x"})
-        EXPECT_EQ(app::openableUrl(address), std::optional<std::string>(address)) << address;
-    EXPECT_EQ(app::openableUrl("WWW.example.org/path"), "http://WWW.example.org/path");
-    for (const char* address : {"", "file:///etc/passwd", "javascript:alert(1)", "irc://irc.example.org/chan",
-                                "example.org", "http://", "www.", "wwwexample.org", " http://example.org",
-                                "http://exa mple.org", "http://example.org\n--help", "https://x\x7f", "mailto:"})
-        EXPECT_EQ(app::openableUrl(address), std::nullopt) << address;
 }
 
 } // namespace

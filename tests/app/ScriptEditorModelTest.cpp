@@ -1,5 +1,6 @@
 #include "app/ScriptEditorModel.h"
 #include "settings/SettingsTestSupport.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -51,23 +52,17 @@ TEST(ScriptEditor, SaveChooseDeleteRoundTripThroughTemplateDat)
     EXPECT_EQ(e.model.Names().size(), 3u);
 }
 
+// Table: tests/data/app/script-editor.txt.
 TEST(ScriptEditor, SaveRefusesWhatWouldCorruptTheStoreAndCleansWhatItTakes)
 {
-    const struct {
-        std::string name, body, error;
-        settings::Lines added;
-    } cases[] = {
-        {"GREET", "x", "Template already exists", {}},
-        {M, "x", "A template cannot hold the line", {}},
-        {"new", "a\r\n" + M, "A template cannot hold the line", {}},
-        {std::string("na\r\nme\0", 7), std::string("a\0b\rc", 5), "", {M, "name", "ab", "c"}},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : test::readCases("app/script-editor.txt")) {
+        SCOPED_TRACE(c.name);
         Editor e;
         e.save("greet", "hi");
-        e.save(c.name, c.body);
-        EXPECT_EQ(settings::Lines(e.store.lines().begin() + 3, e.store.lines().end()), c.added) << c.name;
-        EXPECT_EQ(e.prompts.errors.empty() ? "" : e.prompts.errors.back().substr(0, c.error.size()), c.error);
+        e.save(c.one("name"), c.one("body"));
+        EXPECT_EQ(settings::Lines(e.store.lines().begin() + 3, e.store.lines().end()), c.lines("added"));
+        const std::string error = c.one("error");
+        EXPECT_EQ(e.prompts.errors.empty() ? "" : e.prompts.errors.back().substr(0, error.size()), error);
     }
 }
 

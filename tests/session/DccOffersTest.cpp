@@ -1,6 +1,7 @@
 #include "WiredSession.h"
 #include "direct/ListenPort.h"
 #include "session/DccOffers.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -39,35 +40,20 @@ struct DccOffersTest : ::testing::Test, WiredSession {
     }
 };
 
+// Table: tests/data/session/dcc-offers.txt.
 TEST_F(DccOffersTest, OffersAreJudgedByListsAndMode)
 {
-    const std::string closed = "2130706433 1 12";
-    struct Row { int mode; std::string words; std::vector<std::string> lines; std::size_t downloads, asked; };
-    const Row rows[] = {
-        {-1, "SEND setup.EXE 3232235786 5000 1234",
-         {"<System>:DCC Recieve: from bob(3232235786:5000):setup.EXE:1234|system",
-          "<System>:DCC blocked: from bob(3232235786:5000):setup.EXE:1234|system"}, 0, 0},
-        {-1, "SEND song.mp3 " + closed, {"<System>:DCC Recieve: from bob(2130706433:1):song.mp3:12|system"}, 1, 0},
-        {-1, "SEND notes.txt " + closed, {"<System>:DCC Recieve: from bob(2130706433:1):notes.txt:12|system"}, 1, 1},
-        {1, "SEND notes.txt " + closed, {"<System>:DCC Recieve: from bob(2130706433:1):notes.txt:12|system"}, 2, 1},
-        {2, "SEND song.mp3 " + closed, {"<System>:DCC Recieve: from bob(2130706433:1):song.mp3:12|system"}, 2, 1},
-        {1, "SEND x.bin inf 1 12", {}, 2, 1},
-        {1, "SEND x.bin 2130706433  12", {"<System>:DCC Recieve: from bob(2130706433:59):x.bin:12|system"}, 3, 1},
-        {1, "SEND \"my song.txt\" 2130706433 1 12",
-         {"<System>:DCC Recieve: from bob(2130706433:1):my song.txt:12|system"}, 4, 1},
-        {1, "RESUME a.txt 5000 100", {"<System>:DCC Resume: bob: (5000) a.txt|system"}, 4, 1},
-        {1, "ACCEPT a.txt 5000 100", {"<System>:DCC Accept: bob: (5000) a.txt|system"}, 4, 1},
-    };
-    for (const Row& row : rows) {
-        settings.DownloadMode = row.mode;
-        EXPECT_EQ(offer(row.words), row.lines) << row.words;
-        EXPECT_EQ(offers.Downloads().size(), row.downloads) << row.words;
-        EXPECT_EQ(prompts.asked.size(), row.asked) << row.words;
+    for (const auto& c : test::readCases("session/dcc-offers.txt")) {
+        SCOPED_TRACE(c.name);
+        settings.DownloadMode = std::stoi(c.one("mode"));
+        EXPECT_EQ(offer(c.one("words")), c.lines("line"));
+        EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
+        EXPECT_EQ(prompts.asked.size(), std::stoul(c.one("asked")));
     }
     EXPECT_EQ(prompts.asked.at(0), "Confirm|Download notes.txt(12) from bob(2130706433)");
     EXPECT_EQ(offers.Downloads().at(2)->Offer().Port, 59);
     settings.DisablePatterns = {"*.*"};
-    EXPECT_EQ(offer("SEND song.mp3 " + closed).size(), 2u);
+    EXPECT_EQ(offer("SEND song.mp3 2130706433 1 12").size(), 2u);
 }
 
 // Asks from inside the question box, as the event loop of a real one would.

@@ -88,33 +88,21 @@ TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
     EXPECT_TRUE(errors.empty());
 }
 
-// Plain text there would go to whoever holds the nick "Main": it stays in the input line.
+// Table: tests/data/session/commands-fixed-tabs.txt.
 TEST_F(Commands, PlainTextOnTheFixedTabsIsNotSentButCommandsAndJoinsAre)
 {
-    const struct {
-        std::string tab, typed;
-        void (SessionCommands::*press)();
-        Lines wire;
-        std::string refused; // the start of the line in "Main", in the case's language
-    } cases[] = {
-        {"Main", "identify secret", &SessionCommands::Enter, {}, "Plain text cannot be sent from the tab Main"},
-        {"Channels", "#b hi", &SessionCommands::Enter, {}, "Normaler Text kann vom Tab Channels nicht"},
-        {"Ignorlist", "waves", &SessionCommands::Action, {}, "Plain text cannot be sent from the tab Ignorlist"},
-        {"Main", "/away x", &SessionCommands::Action, {"away x"}, ""},
-        {"Channels", "#c", &SessionCommands::Action, {"JOIN #c"}, ""},
-    };
     connect();
-    for (const auto& c : cases) {
-        onTab(c.tab);
-        s.settings.Language = c.refused.starts_with("Normaler") ? 1 : 0;
-        commands.SetInputLine(c.typed);
-        (commands.*c.press)();
-        EXPECT_EQ(sent(), c.wire) << c.typed;
-        EXPECT_EQ(commands.InputLine(), c.wire.empty() ? c.typed : "");
-        EXPECT_EQ(s.linesOf("Main").back().starts_with("<System>:" + c.refused), c.wire.empty()) << c.typed;
+    for (const auto& c : test::readCases("session/commands-fixed-tabs.txt")) {
+        SCOPED_TRACE(c.name);
+        onTab(c.one("tab"));
+        s.settings.Language = std::stoi(c.one("language"));
+        commands.SetInputLine(c.one("typed"));
+        c.one("press") == "Enter" ? commands.Enter() : commands.Action();
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(commands.InputLine(), c.has("wire") ? "" : c.one("typed"));
+        EXPECT_EQ(s.linesOf("Main").back().starts_with("<System>:" + c.one("refused")), !c.has("wire"));
     }
 }
-
 
 // Offline, Enter keeps the text in the box and still remembers it; Action does nothing.
 TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)

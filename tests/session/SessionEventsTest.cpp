@@ -1,6 +1,5 @@
 #include "WiredSession.h"
 #include "session/ButtonCaptions.h"
-#include "session/ChannelListLine.h"
 #include "session/EventText.h"
 #include "support/CaseFile.h"
 
@@ -163,13 +162,6 @@ TEST(EventText, EveryKindInBothLanguagesKeepsArgumentsAsTheyAre)
         EXPECT_EQ(EventText(7, kind, "a{b}", " b", "{a}"), german);
     }
     EXPECT_EQ(std::string(ButtonCaptionsFor(0).ChangeNick) + "|" + std::string(ButtonCaptionsFor(-1).ChangeNick), "Change Nick|Ändere Nick");
-}
-
-TEST(ChannelFromListLine, TakesFromTheFirstHashToTheNextBlank)
-{
-    for (const auto& [line, channel] : std::vector<std::pair<std::string, std::string>>{
-             {"#a 3 topic", "#a"}, {"x#b y #c", "#b"}, {"#end", "#end"}, {"&SERVER 1 :", ""}, {"# 1 :", "#"}})
-        EXPECT_EQ(ChannelFromListLine(line), channel) << line;
 }
 
 } // namespace

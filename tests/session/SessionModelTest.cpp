@@ -1,5 +1,8 @@
 #include "SessionFakes.h"
 #include "session/ChannelInText.h"
+#include "session/ChannelListLine.h"
+#include "session/InputHistory.h"
+#include "session/NickPrefix.h"
 #include "session/RtfFile.h"
 #include "support/CaseFile.h"
 
@@ -7,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 
 using namespace pell::session;
@@ -16,19 +21,38 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(ChannelInText, TakesTheChannelFromTheFirstOrSecondCharacter)
+// Small text functions, input to output: tests/data/session/mappings.txt.
+TEST(TextFunctions, ReturnWhatTheTableSays)
 {
-    // text -> "taken|channel|rest"
-    const std::pair<std::string, std::string> cases[] = {
-        {"#chan hello", "1|#chan|hello"}, {"@#chan hi", "1|#chan|@hi"}, {" #chan :hi", "1|#chan| :hi"},
-        {"#chan", "1|#chan|"},            {"x#", "1|#|x"},              {"ab#c d", "0|before|ab#c d"},
-        {"", "0|before|"},                {"#a  two", "1|#a| two"},
-    };
-    for (const auto& [text, expected] : cases) {
-        std::string channel = "before", rest = text;
-        const bool taken = TakeChannelFromText(channel, rest);
-        EXPECT_EQ(std::to_string(taken) + "|" + channel + "|" + rest, expected) << text;
-    }
+    const std::map<std::string, std::function<std::string(std::string)>> functions = {
+        {"channel-in-text", [](std::string rest) {
+             std::string channel = "before";
+             const bool taken = TakeChannelFromText(channel, rest);
+             return std::to_string(taken) + "|" + channel + "|" + rest;
+         }},
+        {"nick-prefix", [](std::string entry) { return StripNickPrefix(entry) + "|" + NickPrefixOf(entry); }},
+        {"rtf-name", [](std::string chosen) { return RtfFileName(chosen); }},
+        {"channel-from-list", [](std::string line) { return ChannelFromListLine(line); }},
+        {"input-history", [](std::string keys) {
+             InputHistory history;
+             std::string seen;
+             for (char key : keys)
+                 key == 'U' || key == 'D' ? void(seen += *(key == 'U' ? history.Back() : history.Forward()))
+                                          : history.Add(std::string(1, key));
+             return seen;
+         }}};
+    for (const auto& c : pell::test::readCases("session/mappings.txt"))
+        EXPECT_EQ(functions.at(c.name)(c.one("in")), c.one("out")) << c.name << " of " << c.one("in");
+}
+
+TEST(InputHistory, AnEmptyHistoryHasNothingBackAndEmptyLinesCount)
+{
+    InputHistory history;
+    EXPECT_FALSE(history.Back()); // nothing to go back to
+    history.Add("a");
+    history.Add("");
+    EXPECT_EQ(history.Index(), 1);
+    EXPECT_EQ(history.Back(), "");
 }
 
 // Table: tests/data/session/add-text.txt.
@@ -93,11 +117,6 @@ TEST(SessionModel, FlashesWhenEnabledAndNotInFrontAndOpensLinksWithWwwAsHttp)
 
 TEST(Save, WritesTheActiveTabUnderItsRtfNameReplacingTheFileAndAFailureKeepsTheText)
 {
-    for (const auto& [chosen, written] : std::vector<std::pair<std::string, std::string>>{
-             {"log.rtf", "log.rtf"}, {"log", "log.rtf"}, {"log.txt", "log.txt.rtf"}, {"log.RTF", "log.RTF.rtf"},
-             {"/a.b/log", "/a.b/log.rtf"}, {"log.rtf.bak", "log.rtf.bak.rtf"}})
-        EXPECT_EQ(RtfFileName(chosen), written) << chosen;
-
     const auto folder = std::filesystem::temp_directory_path() / ("pell-save-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "log.rtf") << "previous content that is longer than the new one ............";

@@ -1,5 +1,4 @@
 #include "session/IgnoreList.h"
-#include "session/NickPrefix.h"
 #include "session/SessionTabs.h"
 
 #include <gtest/gtest.h>
@@ -80,11 +79,6 @@ TEST(NickList, SortsWithoutCaseOverTheWholeEntryAndRefillKeepsTheFirstOfCaseEqua
     EXPECT_EQ(bulk.Entries(), (Entries{"+Bo", "@Zed", "amy", "Bob", "x", "zed"}));
     EXPECT_TRUE(bulk.ContainsIgnoringCase("BOB"));
     EXPECT_FALSE(bulk.ContainsIgnoringCase("bo"));
-    // entry -> nick without one "@" then one "+", and the prefix (the first character)
-    for (const auto& [entry, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"@+bob", "bob|@"}, {"+bob", "bob|+"}, {"+@bob", "@bob|+"}, {"@@bob", "@bob|@"},
-             {"bob", "bob|"}, {"", "|"}, {"@", "|@"}, {"++bob", "+bob|+"}})
-        EXPECT_EQ(StripNickPrefix(entry) + "|" + NickPrefixOf(entry), expected) << entry;
 }
 
 // Each row fills the lists of Main, #a and #b, acts, and reads the three lists back.

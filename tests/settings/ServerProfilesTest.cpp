@@ -3,8 +3,11 @@
 #include "settings/SessionLauncher.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsTestSupport.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace pell::settings;
 using namespace pell::test;
@@ -75,41 +78,27 @@ struct Launch {
     }
 };
 
-TEST(SessionLauncher, ServerMenuClickLooksUpTheStoredNameExactly)
+// Table: tests/data/settings/launcher.txt.
+TEST(SessionLauncher, MenuClicksLookUpTheStoredNameExactlyAndAutoConnectStopsAtABadPort)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"net", "net:6667"}, {"&net", ":0"}, {"Net", ":0"}, {"A&B", "A&B:6667"}, {"AB", ":0"}};
-    // Not found: a session with the empty profile.
-    for (const auto& [caption, opened] : cases) {
-        Launch f(serverList({serverEntry("net"), serverEntry("A&B")}));
-        f.launcher.ServerMenuClick(caption);
-        EXPECT_EQ(f.opened(), Lines{opened}) << caption;
-    }
-    Launch f(serverList({serverEntry("net", "abc")}));
-    f.launcher.ServerMenuClick("net");
-    EXPECT_TRUE(f.windows.created.empty());
-    EXPECT_EQ(f.prompts.errors, Lines{"'abc' is not a valid integer value"});
-}
-
-TEST(SessionLauncher, AutoConnectOpensMarkedEntriesInListOrderUntilABadPort)
-{
-    // What, the entries, the sessions opened and whether a conversion error ends it.
-    const std::tuple<const char*, std::vector<Lines>, Lines, bool> cases[] = {
-        {"some", {serverEntry("a", "1", "True"), serverEntry("b"), serverEntry("c", "3", "true"),
-                  serverEntry("e", "5", "True")}, {"a:1", "e:5"}, false},
-        {"named alike", {serverEntry("d", "1", "True"), serverEntry("d", "2", "True")}, {"d:1", "d:1"}, false},
-        {"bad port", {serverEntry("a", "1", "True"), serverEntry("b", "x", "True"), serverEntry("c", "3", "True")},
-         {"a:1"}, true},
-        {"bad port unmarked", {serverEntry("a", "x"), serverEntry("c", "3", "True")}, {"c:3"}, false},
-    };
-    for (const auto& [what, entries, opened, error] : cases) {
-        SCOPED_TRACE(what);
+    for (const auto& c : readCases("settings/launcher.txt")) {
+        SCOPED_TRACE(c.name);
+        std::vector<Lines> entries;
+        for (const auto& entry : c.lines("entry")) {
+            std::istringstream words(entry);
+            std::string name, port = "6667", autoConnect = "False";
+            words >> name >> port >> autoConnect;
+            entries.push_back(serverEntry(name, port, autoConnect));
+        }
         Launch f(serverList(entries));
-        if (error)
+        if (c.has("click"))
+            f.launcher.ServerMenuClick(c.one("click"));
+        else if (c.has("throws"))
             EXPECT_THROW(f.launcher.AutoConnect(), ConversionError);
         else
             EXPECT_NO_THROW(f.launcher.AutoConnect());
-        EXPECT_EQ(f.opened(), opened);
+        EXPECT_EQ(f.opened(), c.lines("opened"));
+        EXPECT_EQ(f.prompts.errors, c.lines("shown"));
     }
 }
 

@@ -4,10 +4,12 @@
 #include "settings/SettingsError.h"
 #include "settings/SettingsTestSupport.h"
 #include "settings/TemplateStore.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 using namespace pell::settings;
 using namespace pell::test;
@@ -22,29 +24,23 @@ std::size_t entriesIn(const fs::path& folder)
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(LineText, SplitsAtEveryLineEndStopsAtNulJoinsWithCrLfAndReadsNumbersStrictly)
+// Table: tests/data/settings/mappings.txt.
+TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplateNames)
 {
-    const std::pair<std::string, Lines> cases[] = {
-        {"", {}}, {"a", {"a"}}, {"a\r\nb\r\n", {"a", "b"}}, {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
-        {"\r\n\r\n", {"", ""}}, {"a\r\rb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}, {"a\r", {"a"}},
-        {"a\0b\r\nc"s, {"a"}}, {"ab\r\0\ncd"s, {"ab"}}, {"\xe9\xff\r\n", {"\xe9\xff"}},
-    };
-    for (const auto& [text, lines] : cases)
-        EXPECT_EQ(parseLines(text), lines) << "text of " << text.size() << " bytes";
+    const std::map<std::string, std::function<Lines(const Case&)>> functions = {
+        {"lines", [](const Case& c) { return parseLines(c.one("in")); }},
+        {"int", [](const Case& c) {
+             try {
+                 return Lines{std::to_string(StrToInt(c.one("in")))};
+             } catch (const ConversionError& error) {
+                 return Lines{error.what()};
+             }
+         }},
+        {"template-names", [](const Case& c) { return TemplateStore(c.lines("in")).names(); }}};
+    for (const auto& c : readCases("settings/mappings.txt"))
+        EXPECT_EQ(functions.at(c.name)(c), c.lines("out")) << c.name << " of " << c.one("in");
     EXPECT_EQ(joinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
     EXPECT_EQ(removeSpaces(" a b\tc "), "ab\tc"); // only the space character
-    // Numbers are signed decimals within 32 bits, nothing else.
-    const std::pair<std::string, std::int32_t> good[] = {
-        {"0", 0}, {"-1", -1}, {"+5", 5}, {"007", 7}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
-    for (const auto& [text, value] : good)
-        EXPECT_EQ(StrToInt(text), value) << text;
-    for (const std::string text : {"", "-", "12a", " 12", "--1", "2147483648", "-2147483649", "99999999999999999999"}) {
-        try {
-            ADD_FAILURE() << "accepted '" << text << "' as " << StrToInt(text);
-        } catch (const ConversionError& error) {
-            EXPECT_EQ(error.what(), "'" + text + "' is not a valid integer value");
-        }
-    }
 }
 
 // Known values and round trips come from the golden files; here the key's wrap.
@@ -189,23 +185,19 @@ TEST(AppSettingsFiles, SaveSequenceStopsAtTheFirstFileThatCannotBeWritten)
     }
 }
 
+// Table: tests/data/settings/program-folder.txt.
 TEST(ProgramFolder, HomeVariableThenWritableProgramFolderThenXdgConfig)
 {
-    // Paths with a leading "/" and the expected folder are below the temporary folder.
-    struct Case { std::optional<std::string> pellIrcHome, xdg; bool writableProgram; std::string expected; };
-    const Case cases[] = {
-        {"/", "/xdg", true, ""}, {"/a/b/home/", std::nullopt, false, "a/b/home/"}, {"", std::nullopt, true, ""},
-        {std::nullopt, "/xdg", false, "xdg/pell-irc/"}, {std::nullopt, std::nullopt, false, "home/.config/pell-irc/"},
-        {std::nullopt, "", false, "home/.config/pell-irc/"}, {std::nullopt, "rel/conf", false, "home/.config/pell-irc/"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : readCases("settings/program-folder.txt")) {
+        SCOPED_TRACE(c.name);
         TempFolder temp;
-        const auto place = [&](const std::optional<std::string>& v) {
-            return v && v->starts_with("/") ? std::optional(temp.path().string() + *v) : v;
+        const auto place = [&](const std::string& key) {
+            const std::string v = c.one(key);
+            return !c.has(key) ? std::nullopt : std::optional(v.starts_with("/") ? temp.path().string() + v : v);
         };
-        const std::string folder = resolveProgramFolder({place(c.pellIrcHome), place(c.xdg), temp.file("home"),
-            c.writableProgram ? temp.file("pell-irc") : "/nonexistent-pell/bin/pell-irc"});
-        EXPECT_EQ(folder, temp.folder() + c.expected);
+        const std::string folder = resolveProgramFolder({place("home"), place("xdg"), temp.file("home"),
+            c.has("writable") ? temp.file("pell-irc") : "/nonexistent-pell/bin/pell-irc"});
+        EXPECT_EQ(folder, temp.folder() + c.one("folder"));
         EXPECT_EQ(modeOf(folder), 0700u) << folder; // created private
     }
     TempFolder temp; // a config folder that exists keeps its mode
@@ -235,15 +227,8 @@ TEST(FolderListing, ListsVisibleFoldersOnlySortedWithoutRegardToCase)
 
 const std::string M = TemplateStore::Marker;
 
-TEST(TemplateStore, NamesAreTheLinesAfterEachMarkerAndABodyRunsToTheNext)
+TEST(TemplateStore, ABodyRunsToTheNextMarker)
 {
-    const std::pair<Lines, Lines> cases[] = {
-        {{}, {}}, {{"a", "b"}, {}}, {{M}, {}}, {{"x", "y", M, "greet", "JOIN #a"}, {"greet"}},
-        {{M, "one", "body", M, "two"}, {"one", "two"}}, {{M, M, "n"}, {M, "n"}},
-        {{M, "a", "$$$&new template$$$$&", "b"}, {"a"}}, // the marker's case matters
-    };
-    for (const auto& [lines, names] : cases)
-        EXPECT_EQ(TemplateStore(lines).names(), names);
     const TemplateStore store({"lead", M, "a", "JOIN #a", "PRIVMSG #a :hi", M, "empty", M, "b", "NICK x", M, "a", "dup"});
     EXPECT_EQ(store.body("a"), (Lines{"JOIN #a", "PRIVMSG #a :hi"})); // the first one named a
     EXPECT_EQ(store.body("empty"), Lines{});
