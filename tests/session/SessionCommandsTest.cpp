@@ -20,6 +20,7 @@
 
 using namespace pell;
 using namespace pell::session;
+using namespace pell::session::testing;
 namespace fakes = pell::session::testing;
 
 namespace {
@@ -284,13 +285,9 @@ TEST(TemplateOnNgircd, EachTemplateTickSendsOneLineToTheTabThatIsActiveThen)
     EXPECT_FALSE(carol.saw("PRIVMSG carol :\r\n") || carol.saw("plain"));
 }
 
-} // namespace
 
-using namespace pell::session::testing;
 
-namespace {
 
-using Lines = std::vector<std::string>;
 
 // Events bound, registered as "me", with a colour of its own for each kind of line.
 struct EventsHarness : WiredSession {
@@ -440,10 +437,7 @@ TEST(EventText, EveryKindInBothLanguagesKeepsArgumentsAsTheyAre)
     EXPECT_EQ(std::string(ButtonCaptionsFor(0).ChangeNick) + "|" + std::string(ButtonCaptionsFor(-1).ChangeNick), "Change Nick|Ändere Nick");
 }
 
-} // namespace
 
-namespace pell::session::testing {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -542,4 +536,3 @@ TEST_F(DccOffersTest, SendingAFileOffersItWithBlanksAsUnderscores)
 }
 
 } // namespace
-} // namespace pell::session::testing
