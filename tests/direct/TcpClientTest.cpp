@@ -36,14 +36,6 @@ std::string connectError(TcpClient& client, int timeoutMs = 3000)
 using test::ScriptedProxy;
 using Steps = std::vector<ScriptedProxy::Step>;
 
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string out;
-    for (const int value : values)
-        out += static_cast<char>(value);
-    return out;
-}
-
 TIdSocksInfo socks(TSocksVersion version, const std::string& user = {}, const std::string& password = {},
                    bool login = false, int port = 1080)
 {
@@ -171,7 +163,7 @@ TEST(SocksRequest, BytesAndFieldLimits)
     const std::string tooLong(256, 'a');
     // And TcpClient checks them before the proxy hears anything.
     for (const auto& info : {socks(svSocks5, "bob", tooLong, true), socks(svSocks4, tooLong)}) {
-        ScriptedProxy proxy({{3, bytes({5, 0})}});
+        ScriptedProxy proxy({{3, std::string("\x05\x00", 2)}});
         TcpClient client;
         client.Host = "127.0.0.1";
         client.SocksInfo = info;
@@ -188,13 +180,6 @@ TEST(SocksFakeProxy, Transcript)
 {
     std::ifstream file(std::filesystem::path(PELL_TEST_DATA).parent_path() / "direct" / "socks.transcript");
     ASSERT_TRUE(file);
-    auto hex = [](const std::string& text) {
-        std::string out;
-        std::istringstream in(text);
-        for (int value; in >> std::hex >> value;)
-            out += static_cast<char>(value);
-        return out;
-    };
     struct Case {
         std::string title;
         TIdSocksInfo info;
@@ -203,22 +188,21 @@ TEST(SocksFakeProxy, Transcript)
     };
     std::vector<Case> cases;
     for (std::string line; std::getline(file, line);) {
-        const std::string rest = line.size() > 2 ? line.substr(2) : "";
+        std::string rest = line.size() > 2 ? line.substr(2) : "", hex, user, password;
+        std::istringstream words(line.rfind("== ", 0) == 0 ? line.substr(line.find(':') + 1) : rest);
         if (line.rfind("== ", 0) == 0) {
-            std::istringstream words(line.substr(line.find(':') + 1));
-            std::string version, user, password;
-            words >> version >> user >> password;
-            const TSocksVersion v = version == "5" ? svSocks5 : version == "4" ? svSocks4 : svSocks4A;
-            cases.push_back({line.substr(3), socks(v, user, password, !user.empty())});
-        } else if (line[0] == '>') {
-            cases.back().unanswered += hex(rest);
-            cases.back().sent += hex(rest);
-        } else if (line[0] == '<') {
-            cases.back().steps.push_back({cases.back().unanswered.size(), hex(rest)});
-            cases.back().unanswered.clear();
-        } else if (line[0] == '=') {
-            cases.back().error = rest;
+            words >> hex >> user >> password;
+            cases.push_back({line.substr(3), socks(hex == "5" ? svSocks5 : hex == "4" ? svSocks4 : svSocks4A, user, password, !user.empty())});
+            continue;
         }
+        for (int value; line[0] != '=' && words >> std::hex >> value;)
+            hex += static_cast<char>(value);
+        if (line[0] == '>')
+            cases.back().unanswered += hex, cases.back().sent += hex;
+        else if (line[0] == '<')
+            cases.back().steps.push_back({cases.back().unanswered.size(), hex}), cases.back().unanswered.clear();
+        else if (line[0] == '=')
+            cases.back().error = rest;
     }
     ASSERT_GT(cases.size(), 30u);
     for (Case& c : cases) {
