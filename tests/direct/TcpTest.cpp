@@ -44,18 +44,8 @@ class TcpConnectionTest : public ::testing::Test {
 protected:
     TcpConnectionTest() { reconnect(); }
     ~TcpConnectionTest() override { closePeer(); }
-    void reconnect()
-    {
-        closePeer();
-        std::tie(ours, peer) = test::connectedPair();
-        connection.emplace(ours);
-    }
-    void closePeer()
-    {
-        if (peer >= 0)
-            ::close(peer);
-        peer = -1;
-    }
+    void reconnect() { closePeer(), std::tie(ours, peer) = test::connectedPair(), connection.emplace(ours); }
+    void closePeer() { peer = peer >= 0 ? (::close(peer), -1) : -1; }
     // Makes sure the bytes are in the input buffer before the test reads.
     void feed(const std::string& bytes)
     {
@@ -66,15 +56,10 @@ protected:
     // Sends the bytes a little later from another thread, while the test blocks in a read.
     std::thread later(const std::string& bytes)
     {
-        return std::thread([this, bytes] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            sendAll(peer, bytes);
-        });
+        return std::thread([this, bytes] { std::this_thread::sleep_for(std::chrono::milliseconds(50)), sendAll(peer, bytes); });
     }
     std::string readLine(char terminator = '\n', int timeoutMs = -1, int maxLength = -1)
-    {
-        return outcome([&] { return connection->ReadLine(terminator, timeoutMs, maxLength); });
-    }
+    { return outcome([&] { return connection->ReadLine(terminator, timeoutMs, maxLength); }); }
 
     int ours = -1, peer = -1;
     std::optional<TcpConnection> connection;
