@@ -251,10 +251,7 @@ protected:
     };
     void SetUp() override
     {
-        server.ThreadClass = [this](int socket) {
-            ++made;
-            return std::make_unique<CountingWorker>(socket);
-        };
+        server.ThreadClass = [this](int socket) { return ++made, std::make_unique<CountingWorker>(socket); };
         server.SetOnExecute(handler);
         server.Start();
     }
@@ -266,10 +263,7 @@ protected:
             count += got.size();
         return count;
     }
-    bool connections(std::size_t count)
-    {
-        return eventually([&] { return server.ConnectionCount() == count; });
-    }
+    bool connections(std::size_t count) { return eventually([&] { return server.ConnectionCount() == count; }); }
 
     const TcpServer::ExecuteHandler handler = [this](TcpServerWorker& worker) {
         const std::string line = worker.Connection().ReadLine();
