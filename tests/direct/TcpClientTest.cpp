@@ -7,7 +7,6 @@
 #include "support/Microsocks.h"
 #include "support/Ngircd.h"
 #include "support/ScriptedProxy.h"
-#include "support/Socks4aProxy.h"
 
 #include <gtest/gtest.h>
 
@@ -71,9 +70,8 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
     test::Microsocks open;
     test::Microsocks login("pelluser", "secret");
     test::Danted danted;
-    test::Socks4aProxy small;
     const std::map<std::string, int> proxies = {
-        {"none", 0}, {"open", open.port()}, {"login", login.port()}, {"danted", danted.port()}, {"small", small.port()}};
+        {"none", 0}, {"open", open.port()}, {"login", login.port()}, {"danted", danted.port()}};
     int number = 0;
     for (const test::Case& route : test::readCases("direct/routes.cases")) {
         SCOPED_TRACE(route.name);
@@ -101,12 +99,6 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         EXPECT_EQ(connected, error.empty() ? 1 : 0);
         EXPECT_GE(disconnected, 1);
     }
-    // The small proxy got the name as text behind 0.0.0.1 and resolved it itself.
-    TIdSocksInfo socks;
-    socks.Version = svSocks4A;
-    socks.Username = "bob";
-    EXPECT_EQ(small.lastRequest(), Socks4Request(socks, "localhost", 0, ngircd.port()));
-
     // A closed target port: the proxy's own refusal.
     TcpClient client;
     client.Host = "127.0.0.1";
