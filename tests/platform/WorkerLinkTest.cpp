@@ -54,6 +54,10 @@ TEST_F(WorkerLinkTest, CancelWakesAWaitingWorkerAndDropsEveryRoutineNotYetRun)
     link->cancel();
     worker.join(); // would hang if cancel did not wake it
     EXPECT_TRUE(link->cancelled());
+    // A worker left to finish on its own may outlive the dispatcher: after cancel, a
+    // post does not even reach it.
+    std::thread([&] { link->post(gui, [&] { ++ran; }); }).join();
+    EXPECT_EQ(gui.pending(), 2u);
     std::thread late([&] {
         link->post(gui, [&] { ++ran; });
         EXPECT_FALSE(link->runAndWait(gui, [&] { ++ran; }));
