@@ -1,6 +1,6 @@
 #include "EventsHarness.h"
 #include "direct/ListenPort.h"
-#include "session/DccOffers.h"
+#include "session/ChatOffers.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +87,10 @@ TEST_F(DccOffersTest, FloodsAreBounded)
     bounded.IdIRC1DCCSend("eve", "2130706433", "1", "a.txt", "1");
     EXPECT_EQ(asking.asked.size(), 1u);
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC dropped: from eve(2130706433:1):b.txt:1");
+    ChatOffers chats{irc, model, settings, asking, queue, bounded}; // shares the box
+    asking.whileOpen = [&] { chats.IdIRC1DCCChat("eve", "2130706433", "1"); };
+    bounded.IdIRC1DCCSend("eve", "2130706433", "1", "c.txt", "1");
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat dropped: eve: (2130706433:1)");
 
     settings.DownloadMode = 1;
     for (int i = 0; i < 100; ++i)
