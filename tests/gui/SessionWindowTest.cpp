@@ -226,7 +226,7 @@ void SessionWindowTest::nickActionsNeedASelection()
              (QStringList{"Invite", "DCC", "Misc", "Ignore", "Ban", "Kick", "Info", "Unignore"}));
     const QList<QAction*> dcc = menu->actions().at(1)->menu()->actions();
     QCOMPARE(texts(dcc), (QStringList{"Send file to", "Chat"}));
-    QVERIFY(dcc.at(0)->isEnabled() && !dcc.at(1)->isEnabled()); // files yes, chats not yet
+    QVERIFY(dcc.at(0)->isEnabled() && dcc.at(1)->isEnabled());
     QCOMPARE(texts(menu->actions().at(2)->menu()->actions()), (QStringList{"Voice", "DeVoice", "Op", "DeOp"}));
     menu->actions().at(2)->menu()->actions().at(2)->trigger();
     QCOMPARE(actions.last().at(0).value<NickAction>(), NickAction::Op);
