@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 using namespace pell;
@@ -38,7 +39,13 @@ void bindEverything(TIdIRC& irc)
     using U = TIdIRCUser*;
     using C = TIdIRCChannel*;
     using S = const std::string&;
-    irc.OnMessage = [](U u, C c, S t) { touch(u), touch(c), touch(t); };
+    // A handler may fail: the engine must drop that line and go on with the next.
+    irc.OnMessage = [](U u, C c, S t) {
+        touch(u), touch(c), touch(t);
+        if (t == "throw")
+            throw std::runtime_error("handler failed");
+    };
+    irc.OnHandlerError = [](S t) { touch(t); };
     irc.OnNotice = [](U u, C c, S t) { touch(u), touch(c), touch(t); };
     irc.OnAction = [](U u, C c, S t) { touch(u), touch(c), touch(t); };
     irc.OnConnect = [] {};
@@ -136,6 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine->AltNick = "me2";
         engine->Host = "127.0.0.1";
         engine->Port = port;
+        // The reader ends before the process does, so leak checks see a clean end.
+        std::atexit([] { delete irc; });
         return engine;
     }();
 

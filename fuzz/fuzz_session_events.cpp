@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 using namespace pell;
@@ -52,6 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     irc::TIdIRC irc(queue);
     session::SessionEvents events(irc, model, settings);
     events.Bind();
+    // A handler may fail: the engine drops that line, the window says so, and goes on.
+    irc.OnMessage = [message = irc.OnMessage](irc::TIdIRCUser* u, irc::TIdIRCChannel* c, const std::string& t) {
+        if (t == "throw")
+            throw std::runtime_error("handler failed");
+        message(u, c, t);
+    };
     irc.SetNick("me");
     irc.AltNick = "me2";
     irc.Host = "127.0.0.1";

@@ -46,7 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const Lines lines = parseLines(text);
     check(parseLines(joinLines(lines)) == lines);
-    check(DecodePassword(EncodePassword(text)) == text);
+    // A password either round-trips or is refused because its scrambled form would
+    // break its line in the file.
+    try {
+        const std::string scrambled = EncodePassword(text);
+        check(DecodePassword(scrambled) == text);
+        check(scrambled.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
+    } catch (const SettingsError&) {
+        bool breaks = false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i] + PasswordKey[i % PasswordKey.size()]);
+            breaks = breaks || byte == '\r' || byte == '\n' || byte == 0;
+        }
+        check(breaks);
+    }
 
     load(applySettingsIni, lines);
     load(applyProxyIni, lines);

@@ -14,7 +14,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
   log="build-fuzz/$name.log"
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
-  if ! "$target" -max_total_time="$seconds" -max_len=20000 -print_final_stats=0 "${args[@]}" >"$log" 2>&1; then
+  if ! "$target" -max_total_time="$seconds" -max_len=20000 -detect_leaks=1 -print_final_stats=0 "${args[@]}" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz target $name failed"
     exit 1

@@ -119,8 +119,11 @@ def build():
 
 
 def test_programs(layer):
-    """Test programs, the mutated layer's own first, so a caught fault is found early."""
-    progs = sorted(p for p in (BUILD / "tests").glob("*_*") if p.is_file() and os.access(p, os.X_OK))
+    """The suite's test programs as CTest knows them (a stale binary of a deleted test
+    would only waste time), the mutated layer's own first, so a caught fault is found early."""
+    import json
+    listing = subprocess.run(["ctest", "--show-only=json-v1"], cwd=BUILD, check=True, stdout=subprocess.PIPE).stdout
+    progs = sorted({Path(t["command"][0]) for t in json.loads(listing)["tests"] if t.get("command")})
     own = f"test_{layer}" if layer != "gui" else "gui_"
     return sorted(progs, key=lambda p: (not p.name.startswith(own), p.name.startswith("gui_")))
 
@@ -162,7 +165,7 @@ def main():
     pool, count = sample(args.seed, args.count)
     if args.recheck:
         # Only a suite that lost a fault matters when comparing against an earlier run.
-        wanted = {line.split("\t", 2)[2] for line in open(args.recheck, encoding="utf-8", errors="surrogateescape")
+        wanted = {line.rstrip("\n").split("\t", 2)[2] for line in open(args.recheck, encoding="utf-8", errors="surrogateescape")
                   if line.startswith("CAUGHT")}
         pool = [f for f in pool if fault_id(f) in wanted]
         count = len(pool)

@@ -36,6 +36,7 @@ void AppCore::createMainWindowData()
 {
     uptime_ = Uptime();
     servers_.load(files_.folder());
+    files_.folder().reportReadErrors();
 }
 
 void AppCore::loadOptions()
@@ -46,6 +47,7 @@ void AppCore::loadOptions()
 void AppCore::loadTemplates()
 {
     scriptEditor_.Create();
+    files_.folder().reportReadErrors();
 }
 
 void AppCore::runStartUpWork()
@@ -57,6 +59,7 @@ void AppCore::runStartUpWork()
     launcher_.AutoConnect();
     if (HandleCommandLineLink)
         HandleCommandLineLink();
+    files_.folder().reportReadErrors();
 }
 
 } // namespace pell::app

@@ -1,5 +1,7 @@
 #include "app/LinkPolicy.h"
 
+#include "session/WebLinks.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -29,12 +31,9 @@ std::optional<std::string> openableUrl(std::string_view address)
 {
     if (hasControlOrBlank(address))
         return std::nullopt;
-    for (std::string_view scheme : {"http://", "https://", "ftp://", "mailto:"}) {
-        if (startsWithNoCase(address, scheme) && address.size() > scheme.size())
-            return std::string(address);
-    }
-    if (startsWithNoCase(address, "www.") && address.size() > 4)
-        return "http://" + std::string(address);
+    for (const auto& marker : session::LinkMarkers)
+        if (startsWithNoCase(address, marker.Text) && address.size() > marker.Text.size())
+            return marker.NeedsHttp ? "http://" + std::string(address) : std::string(address);
     return std::nullopt;
 }
 

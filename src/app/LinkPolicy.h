@@ -6,9 +6,8 @@
 
 namespace pell::app {
 
-// Decides which addresses the program hands to the desktop to open. Only web and mail
-// addresses go out: "http://", "https://", "ftp://" and "mailto:" (any letter case),
-// and "www." addresses, which open as "http://" + address. Everything else (file:,
+// Decides which addresses the program hands to the desktop to open: only those that
+// start with one of the link markers of the text view (any letter case). Everything else (file:,
 // javascript:, a bare word, an address with control characters or blanks) is refused,
 // so a link in a chat can never start a local program or open a local file.
 // Returns the address to open, or nothing when it must not be opened.

@@ -1,5 +1,6 @@
 #include "app/Uptime.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace pell::app {
@@ -18,8 +19,19 @@ std::string clockText(const std::tm& local, const char* longTimeFormat, const ch
     char date[64] = {};
     std::strftime(time, sizeof time, longTimeFormat, &local);
     std::strftime(date, sizeof date, shortDateFormat, &local);
+    char seconds[8] = {};
+    std::strftime(seconds, sizeof seconds, "%S", &local);
     std::string clock = time;
-    clock.resize(clock.size() < 3 ? 0 : clock.size() - 3);
+    // The seconds are the last two-digit group with a separator before them; cutting
+    // the last three characters instead would cut "PM" in a 12-hour locale.
+    for (std::size_t at = clock.rfind(seconds); at != std::string::npos && at > 0;
+         at = clock.rfind(seconds, at - 1)) {
+        const auto digit = [&](std::size_t i) { return i < clock.size() && std::isdigit(static_cast<unsigned char>(clock[i])); };
+        if (!digit(at - 1) && !digit(at + 2)) {
+            clock.erase(at - 1, 3);
+            break;
+        }
+    }
     return clock + " --- " + date;
 }
 

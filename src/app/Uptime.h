@@ -11,8 +11,8 @@ namespace pell::app {
 // shows as zero.
 std::string uptimeText(std::chrono::seconds elapsed);
 
-// The middle status panel: the local time in the long time format without its last
-// three characters (the seconds and their separator), " --- ", the short date.
+// The middle status panel: the local time in the long time format without its seconds
+// and the separator before them (a 12-hour clock keeps its AM/PM), " --- ", the short date.
 // The formats are strftime formats; "%X" and "%x" follow the user's locale.
 std::string clockText(const std::tm& local, const char* longTimeFormat = "%X",
                       const char* shortDateFormat = "%x");

@@ -1,6 +1,5 @@
 #include "gui/DirectChatWindow.h"
 
-#include "gui/BytesText.h"
 #include "gui/TextDecoding.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,7 @@
 #include "gui/DisplayLine.h"
 
 #include "gui/TextDecoding.h"
+#include "session/Utf8Text.h"
 #include "session/WebLinks.h"
 
 #include <QColor>
@@ -27,28 +28,20 @@ QString DisplayText(const session::FormattedLine& line)
 
 namespace {
 
-// Character position (UTF-16) of every byte position of a line. In UTF-8 a character
-// belongs where its lead byte is, so a code inside a character cannot split it.
-std::vector<int> charPositions(std::string_view bytes, bool utf8)
+// Character position (UTF-16) of every byte position of a line, read as DecodeLine reads
+// it. A character belongs where its first byte is, so a code inside it cannot split it;
+// its later bytes map to the position after it.
+std::vector<int> charPositions(std::string_view bytes)
 {
     std::vector<int> at(bytes.size() + 1);
     int position = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        at[i] = position;
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (!utf8 || byte < 0x80)
-            position += 1;
-        else if (byte >= 0xF0)
-            position += 2; // outside the basic plane: a surrogate pair
-        else if (byte >= 0xC0)
-            position += 1;
-    }
+    session::ForEachCharacter(bytes, [&](char32_t code, std::size_t first, std::size_t count) {
+        at[first] = position;
+        position += code >= 0x10000 ? 2 : 1; // outside the basic plane: a surrogate pair
+        for (std::size_t k = 1; k < count; ++k)
+            at[first + k] = position;
+    });
     at[bytes.size()] = position;
-    // A continuation byte maps to the position after its character.
-    if (utf8)
-        for (std::size_t i = bytes.size(); i-- > 0;)
-            if ((static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80)
-                at[i] = at[i + 1];
     return at;
 }
 
@@ -57,11 +50,10 @@ std::vector<int> charPositions(std::string_view bytes, bool utf8)
 DisplayLine BuildDisplayLine(const session::FormattedLine& line)
 {
     const std::string_view plain = line.Text();
-    // One decision and one decoding per line: a UTF-8 character cut by a code still shows.
-    const bool utf8 = IsValidUtf8(plain);
-    const std::vector<int> at = charPositions(plain, utf8);
+    // One decoding per line: a UTF-8 character cut by a code still shows.
+    const std::vector<int> at = charPositions(plain);
     DisplayLine shown;
-    shown.Text = DecodeBytes(plain, utf8);
+    shown.Text = DecodeLine(plain);
     ShowControlPictures(shown.Text);
     std::size_t byte = 0;
     for (std::size_t r = 0; r < line.RunCount(); ++r) {
@@ -80,7 +72,7 @@ DisplayLine BuildDisplayLine(const session::FormattedLine& line)
         DisplayLine::Link link;
         link.Begin = at[found.Begin];
         link.End = at[found.Begin + found.Length];
-        link.Target = QUrl(DecodeBytes(found.Target, utf8), QUrl::TolerantMode);
+        link.Target = QUrl(DecodeLine(found.Target), QUrl::TolerantMode);
         QTextLayout::FormatRange range;
         range.start = link.Begin;
         range.length = link.End - link.Begin;

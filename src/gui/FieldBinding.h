@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -10,12 +10,25 @@
 
 namespace pell::gui {
 
+// Settings fields hold one line: CR, LF and NUL typed or pasted are dropped at once, so
+// no value can split a line of a settings file. Connect before the field's own handler,
+// which should store WithoutLineBreaks(text) too.
+inline void keepOnOneLine(QLineEdit* edit)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        if (const QString clean = WithoutLineBreaks(text); clean != text)
+            edit->setText(clean);
+    });
+}
+
 // A line edit whose every edit is written into a model field at once.
 inline QLineEdit* boundEdit(const char* objectName, std::function<std::string&()> field)
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(objectName);
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [field](const QString& text) { field() = toBytes(text); });
+    keepOnOneLine(edit);
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [field](const QString& text) { field() = toBytes(WithoutLineBreaks(text)); });
     return edit;
 }
 

@@ -1,6 +1,7 @@
 #include "gui/IdentityFields.h"
 
-#include "gui/BytesText.h"
+#include "gui/FieldBinding.h"
+#include "gui/TextDecoding.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,18 +37,21 @@ IdentityFields::IdentityFields(QWidget* parent)
     layout->addLayout(fields);
     layout->addLayout(boxes);
 
-    for (QLineEdit* edit : {nick_, realName_, username_, password_})
+    for (QLineEdit* edit : {nick_, realName_, username_, password_}) {
+        keepOnOneLine(edit);
         connect(edit, &QLineEdit::textEdited, this, &IdentityFields::edited);
+    }
     for (QCheckBox* box : {invisible_, operator_, serverNotice_, wallops_})
         connect(box, &QCheckBox::clicked, this, &IdentityFields::edited);
 }
 
 void IdentityFields::display(const settings::Identity& identity)
 {
-    nick_->setText(fromBytes(identity.Nick));
-    realName_->setText(fromBytes(identity.RealName));
-    username_->setText(fromBytes(identity.Username));
-    password_->setText(fromBytes(identity.Password));
+    shown_ = identity;
+    nick_->setText(DecodeLine(identity.Nick));
+    realName_->setText(DecodeLine(identity.RealName));
+    username_->setText(DecodeLine(identity.Username));
+    password_->setText(DecodeLine(identity.Password));
     invisible_->setChecked(identity.Invisible);
     operator_->setChecked(identity.Operator);
     serverNotice_->setChecked(identity.ServerNotice);
@@ -56,9 +60,16 @@ void IdentityFields::display(const settings::Identity& identity)
 
 settings::Identity IdentityFields::identity() const
 {
-    return {toBytes(nick_->text()),  toBytes(realName_->text()), toBytes(username_->text()),
-            toBytes(password_->text()), invisible_->isChecked(),    operator_->isChecked(),
-            serverNotice_->isChecked(), wallops_->isChecked()};
+    // A value the user did not change goes back as the bytes it came with: text that is
+    // not UTF-8 (a file from another machine) would otherwise change on the way.
+    const auto value = [](const QLineEdit* edit, const std::string& shown) {
+        const QString text = WithoutLineBreaks(edit->text());
+        return text == DecodeLine(shown) ? shown : toBytes(text);
+    };
+    return {value(nick_, shown_.Nick),         value(realName_, shown_.RealName),
+            value(username_, shown_.Username), value(password_, shown_.Password),
+            invisible_->isChecked(),           operator_->isChecked(),
+            serverNotice_->isChecked(),        wallops_->isChecked()};
 }
 
 void IdentityFields::setGreyed(bool greyed)

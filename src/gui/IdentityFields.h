@@ -26,6 +26,7 @@ public:
     std::function<void(const settings::Identity&)> OnEdited;
 
 private:
+    settings::Identity shown_; // what display() put into the fields, byte for byte
     void edited();
 
     QLineEdit* nick_;

@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "app/Uptime.h"
+#include "gui/TextDecoding.h"
 #include "gui/QtDesktop.h"
 
 #include <QCloseEvent>
@@ -120,12 +121,11 @@ void MainWindow::updateStatus()
 void MainWindow::rebuildServerMenu()
 {
     serverMenu_->clear();
-    for (const auto& caption : core_.serverViews().menuCaptions()) {
-        // The menu keeps "&" as an accelerator marker, so the click handler gets the
-        // caption as it was stored and removes the markers itself.
-        auto* item = serverMenu_->addAction(QString::fromStdString(caption));
-        connect(item, &QAction::triggered, this,
-                [this, item] { core_.launcher().ServerMenuClick(item->text().toStdString()); });
+    for (const auto& name : core_.serverViews().menuCaptions()) {
+        // "&&" shows one "&" instead of marking a shortcut; the click looks the entry
+        // up by the bytes it was stored with, whatever they look like on the screen.
+        auto* item = serverMenu_->addAction(DecodeLine(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        connect(item, &QAction::triggered, this, [this, name] { core_.launcher().ServerMenuClick(name); });
     }
 }
 

@@ -1,6 +1,6 @@
 #include "gui/OptionsDialog.h"
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
 #include "gui/DialogPlacement.h"
 #include "gui/FieldBinding.h"
 #include "gui/IdentityFields.h"
@@ -122,10 +122,12 @@ QWidget* OptionsDialog::serverTab()
     serverRows_->setColumnWidth(0, 150);
     serverRows_->setColumnWidth(1, 150);
     connect(serverRows_, &QTreeWidget::itemClicked, this, [this] {
-        const auto selected = serverRows_->selectedItems();
-        if (selected.size() != 1)
+        // By the row's stored bytes: a name that is not UTF-8 reads differently on screen.
+        const int row = serverRows_->indexOfTopLevelItem(serverRows_->currentItem());
+        const auto& rows = model_.views().rows();
+        if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
             return;
-        model_.ServerListClick(toBytes(selected.front()->text(0)));
+        model_.ServerListClick(rows[static_cast<std::size_t>(row)].Name);
         showServerPanel();
     });
 
@@ -158,15 +160,15 @@ void OptionsDialog::showModel()
     showServerPanel();
     showServerRows();
 
-    proxyHost_->setText(fromBytes(s.ProxyHost));
-    proxyPort_->setText(fromBytes(s.ProxyPort));
+    proxyHost_->setText(DecodeLine(s.ProxyHost));
+    proxyPort_->setText(DecodeLine(s.ProxyPort));
     proxyNeedsAuth_->setChecked(s.ProxyNeedsAuth);
-    proxyUser_->setText(fromBytes(s.ProxyUser));
-    proxyPassword_->setText(fromBytes(s.ProxyPassword));
+    proxyUser_->setText(DecodeLine(s.ProxyUser));
+    proxyPassword_->setText(DecodeLine(s.ProxyPassword));
     proxyType_->setCurrentIndex(s.ProxyType >= 0 && s.ProxyType < proxyType_->count() ? s.ProxyType : -1);
 
-    folderExtension_->setText(fromBytes(model_.FolderExtension));
-    folderPath_->setText(fromBytes(model_.FolderPath));
+    folderExtension_->setText(DecodeLine(model_.FolderExtension));
+    folderPath_->setText(DecodeLine(model_.FolderPath));
     showFolderRules();
 
     downloadMode_->setCurrentIndex(s.DownloadMode >= 0 && s.DownloadMode < downloadMode_->count() ? s.DownloadMode
@@ -174,7 +176,7 @@ void OptionsDialog::showModel()
     showExtensions();
 
     showColours();
-    scriptDelay_->setText(fromBytes(s.ScriptDelay));
+    scriptDelay_->setText(DecodeLine(s.ScriptDelay));
     flash_->setChecked(s.FlashOnMessage);
     language_->button(s.Language == 0 ? 0 : 1)->setChecked(true);
 }
@@ -182,9 +184,9 @@ void OptionsDialog::showModel()
 void OptionsDialog::showServerPanel()
 {
     const settings::ServerEditor& panel = model_.server();
-    serverName_->setText(fromBytes(panel.Name));
-    serverHost_->setText(fromBytes(panel.Host));
-    serverPort_->setText(fromBytes(panel.Port));
+    serverName_->setText(DecodeLine(panel.Name));
+    serverHost_->setText(DecodeLine(panel.Host));
+    serverPort_->setText(DecodeLine(panel.Port));
     autoConnect_->setChecked(panel.AutoConnect);
     useStandard_->setChecked(panel.identity.useStandard);
     serverIdentity_->display(panel.identity.values);
@@ -196,23 +198,23 @@ void OptionsDialog::showServerRows()
     serverRows_->clear();
     for (const auto& row : model_.views().rows())
         serverRows_->addTopLevelItem(
-            new QTreeWidgetItem(QStringList{fromBytes(row.Name), fromBytes(row.Host), fromBytes(row.Port)}));
+            new QTreeWidgetItem(QStringList{DecodeLine(row.Name), DecodeLine(row.Host), DecodeLine(row.Port)}));
 }
 
 void OptionsDialog::showFolderRules()
 {
     folderRules_->clear();
     for (const auto& rule : model_.settings().FolderRules)
-        folderRules_->addTopLevelItem(new QTreeWidgetItem(QStringList{fromBytes(rule.Pattern), fromBytes(rule.Folder)}));
+        folderRules_->addTopLevelItem(new QTreeWidgetItem(QStringList{DecodeLine(rule.Pattern), DecodeLine(rule.Folder)}));
 }
 
 void OptionsDialog::showExtensions()
 {
     for (ExtensionColumn& column : extensions_) {
-        column.field->setText(fromBytes(model_.extensionField(column.list)));
+        column.field->setText(DecodeLine(model_.extensionField(column.list)));
         column.view->clear();
         for (const std::string& pattern : model_.patterns(column.list))
-            column.view->addItem(fromBytes(pattern));
+            column.view->addItem(DecodeLine(pattern));
     }
 }
 

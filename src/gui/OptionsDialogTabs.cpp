@@ -1,7 +1,7 @@
 // The Firewall, Downloadpath, Downloads and Misc tabs of the options dialog.
 #include "gui/OptionsDialog.h"
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
 #include "gui/FieldBinding.h"
 #include "gui/FolderChooser.h"
 
@@ -89,7 +89,7 @@ QWidget* OptionsDialog::downloadPathTab()
     browse->setText("...");
     connect(browse, &QToolButton::clicked, this, [this] {
         model_.FolderPath = chooser_.choose();
-        folderPath_->setText(fromBytes(model_.FolderPath));
+        folderPath_->setText(DecodeLine(model_.FolderPath));
     });
     auto* save = new QPushButton("Save");
     save->setObjectName("folderSave");

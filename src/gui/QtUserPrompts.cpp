@@ -1,6 +1,5 @@
 #include "gui/QtUserPrompts.h"
 
-#include "gui/BytesText.h"
 #include "gui/TextDecoding.h"
 
 #include <QInputDialog>

@@ -1,6 +1,7 @@
 #include "gui/QuickConnectDialog.h"
 
-#include "gui/BytesText.h"
+#include "gui/TextDecoding.h"
+#include "gui/FieldBinding.h"
 #include "gui/DialogPlacement.h"
 #include "gui/IdentityFields.h"
 
@@ -44,9 +45,11 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, settings::QuickConnectMo
     layout->addStretch();
     layout->addLayout(buttons);
 
-    connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Name = toBytes(t); });
-    connect(server_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Server = toBytes(t); });
-    connect(port_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Port = toBytes(t); });
+    for (QLineEdit* edit : {name_, server_, port_})
+        keepOnOneLine(edit);
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Name = toBytes(WithoutLineBreaks(t)); });
+    connect(server_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Server = toBytes(WithoutLineBreaks(t)); });
+    connect(port_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Port = toBytes(WithoutLineBreaks(t)); });
     connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
         model_.UseStandardSettingsChanged(set);
         showModel();
@@ -71,9 +74,9 @@ void QuickConnectDialog::run()
 
 void QuickConnectDialog::showModel()
 {
-    name_->setText(fromBytes(model_.Name));
-    server_->setText(fromBytes(model_.Server));
-    port_->setText(fromBytes(model_.Port));
+    name_->setText(DecodeLine(model_.Name));
+    server_->setText(DecodeLine(model_.Server));
+    port_->setText(DecodeLine(model_.Port));
     useStandard_->setChecked(model_.identity.useStandard);
     identity_->display(model_.identity.values);
     identity_->setGreyed(!model_.identity.enabled());

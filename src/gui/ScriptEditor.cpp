@@ -1,8 +1,7 @@
 #include "gui/ScriptEditor.h"
 
-#include "gui/BytesText.h"
-#include "gui/DialogPlacement.h"
 #include "gui/TextDecoding.h"
+#include "gui/DialogPlacement.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -83,8 +82,8 @@ void ScriptEditor::refresh()
     for (const std::string& name : model_.Names())
         chooser_->addItem(DecodeLine(name));
     chooser_->setCurrentIndex(model_.Selected());
-    name_->setText(fromBytes(model_.NameField()));
-    body_->setPlainText(fromBytes(model_.BodyText()));
+    name_->setText(DecodeLine(model_.NameField()));
+    body_->setPlainText(DecodeLine(model_.BodyText()));
 }
 
 } // namespace pell::gui

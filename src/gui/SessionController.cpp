@@ -1,6 +1,5 @@
 #include "gui/SessionController.h"
 
-#include "gui/BytesText.h"
 #include "gui/DirectChatWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/TextDecoding.h"
@@ -92,6 +91,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     };
     lifecycle.TimersChanged();
     frame_->show();
+    window_->setFocus();
     if (auto* main = qobject_cast<MainWindow*>(area->window()); main && main->isVisible())
         main->fitSessionWindows();
 }

@@ -62,6 +62,9 @@ SessionWindow::SessionWindow(const SessionCaptions& captions, QWidget* parent) :
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index >= 0)
             emit tabActivated(index);
+        // What the user types next is meant for the tab just chosen.
+        if (input_ && isActiveWindow())
+            input_->setFocus();
     });
     layout->addWidget(tabs_, 1);
 
@@ -153,6 +156,8 @@ QWidget* SessionWindow::buildInputBar(const SessionCaptions& captions)
     row->setSpacing(2);
     input_ = new QLineEdit;
     input_->installEventFilter(this);
+    // The window hands the keyboard to the input line when it opens or comes to the front.
+    setFocusProxy(input_);
     row->addWidget(input_, 1);
     connect(addButton(row, captions.Action), &QPushButton::clicked, this,
             [this] { emit actionClicked(input_->text()); });

@@ -1,26 +1,30 @@
 #include "gui/TextDecoding.h"
 
-#include <QStringDecoder>
+#include "session/Utf8Text.h"
 
 namespace pell::gui {
 
-bool IsValidUtf8(std::string_view bytes)
-{
-    // Most lines are plain ASCII: no need to run the decoder.
-    bool ascii = true;
-    for (const char c : bytes)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii)
-        return true;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString ignored = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return !decoder.hasError();
-}
-
-QString DecodeBytes(std::string_view bytes, bool utf8)
+QString DecodeLine(std::string_view bytes)
 {
     const auto size = static_cast<qsizetype>(bytes.size());
-    return utf8 ? QString::fromUtf8(bytes.data(), size) : QString::fromLatin1(bytes.data(), size);
+    // Most lines are valid UTF-8 (plain ASCII above all): Qt's own decoder is quicker.
+    if (session::IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes.data(), size);
+    const std::u32string codes = session::DecodeText(bytes);
+    return QString::fromUcs4(codes.data(), static_cast<qsizetype>(codes.size()));
+}
+
+std::string toBytes(const QString& text)
+{
+    return text.toStdString(); // UTF-8
+}
+
+QString WithoutLineBreaks(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QChar(0));
+    return text;
 }
 
 QString EscapeMnemonic(QString text)

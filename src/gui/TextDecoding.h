@@ -2,15 +2,19 @@
 
 #include <QString>
 
+#include <string>
 #include <string_view>
 
 namespace pell::gui {
 
-// IRC and the settings files carry bytes. A line that is valid UTF-8 is shown as UTF-8;
-// any other line as Latin-1, so every byte shows as some character and nothing is lost.
-bool IsValidUtf8(std::string_view bytes);
-QString DecodeBytes(std::string_view bytes, bool utf8);
-inline QString DecodeLine(std::string_view bytes) { return DecodeBytes(bytes, IsValidUtf8(bytes)); }
+// IRC and the settings files carry bytes. They are shown piece by piece: every valid
+// UTF-8 sequence as its character, every other byte as its Latin-1 character, so a
+// peer's Latin-1 nick inside the program's own German sentence leaves both readable.
+QString DecodeLine(std::string_view bytes);
+// What the user typed, as UTF-8 bytes.
+std::string toBytes(const QString& text);
+// The text without CR, LF and NUL: a value typed or pasted into a one-line field.
+QString WithoutLineBreaks(QString text);
 
 // Control characters (tab aside) as their visible pictures, one character each, so
 // positions in the text hold.

@@ -21,7 +21,7 @@ constexpr int CoalesceMs = 50;
 
 TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent)
 {
-    // The line colours are chosen for a light background, as on the original desktop.
+    // The line colours are chosen for a light background.
     QPalette colours = palette();
     colours.setColor(QPalette::Base, Qt::white);
     colours.setColor(QPalette::Text, Qt::black);

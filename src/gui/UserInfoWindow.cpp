@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QLabel>
+#include <QPushButton>
 
 namespace pell::gui {
 
@@ -28,7 +29,10 @@ UserInfoWindow::UserInfoWindow(session::UserInfoModel& model, QWidget* parent)
     form->addRow(QString::fromLatin1(session::UserInfoModel::NickLabel), nick_);
     form->addRow(QString::fromLatin1(session::UserInfoModel::AddressLabel), address_);
     form->addRow(QString::fromLatin1(session::UserInfoModel::IdLabel), id_);
-    resize(320, 110);
+    auto* close = new QPushButton(QStringLiteral("Close"));
+    connect(close, &QPushButton::clicked, this, [this] { model_.Close(); });
+    form->addRow(close);
+    resize(320, 140);
     model_.SetView(this);
 }
 

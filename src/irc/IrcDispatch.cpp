@@ -27,6 +27,26 @@ int limitOf(const std::string& text)
     return (text.empty() || ec != std::errc() || ptr != end) ? 0 : value;
 }
 
+// The flag bit of a channel mode letter without a parameter; 0 for unknown letters,
+// which take no parameter either.
+std::uint8_t channelFlag(char letter)
+{
+    switch (letter) {
+    case 'p': return cmPrivate;
+    case 's': return cmSecret;
+    case 'i': return cmInviteOnly;
+    case 't': return cmOpsSetTopic;
+    case 'n': return cmNoExternalMessages;
+    case 'm': return cmModerated;
+    default: return 0;
+    }
+}
+
+std::uint8_t withFlag(std::uint8_t modes, std::uint8_t bit, bool set)
+{
+    return set ? modes | bit : modes & static_cast<std::uint8_t>(~bit);
+}
+
 const std::string kNoText;
 
 } // namespace
@@ -304,10 +324,8 @@ void TIdIRC::parseChannelModes(int channelToken)
             return;
         switch (letter) {
         case '+':
-            adding = true;
-            break;
         case '-':
-            adding = false;
+            adding = letter == '+';
             break;
         case 'b': {
             const auto& event = adding ? OnBan : OnUnban;
@@ -317,60 +335,38 @@ void TIdIRC::parseChannelModes(int channelToken)
             break;
         }
         case 'o':
-        case 'v': {
-            TIdIRCUser* target = Users.Get(token(p));
-            ++p;
-            const bool op = letter == 'o';
-            const auto& event = op ? (adding ? OnOp : OnDeop) : (adding ? OnVoice : OnDevoice);
-            if (event)
-                event(setter, channel, target);
-            if (lineReset())
-                return;
-            if (op)
-                adding ? channel->Op(target) : channel->Deop(target);
-            else
-                adding ? channel->Voice(target) : channel->Devoice(target);
+        case 'v':
+            memberMode(letter == 'o', adding, setter, channel, Users.Get(token(p++)));
             break;
-        }
         case 'k':
-            if (adding) {
-                modes |= cmKey;
-                channel->SetKey(token(p++));
-            } else {
-                modes &= static_cast<std::uint8_t>(~cmKey);
-                channel->SetKey("");
-            }
+            channel->SetKey(adding ? token(p++) : std::string());
+            modes = withFlag(modes, cmKey, adding);
             break;
         case 'l':
-            if (adding) {
-                modes |= cmUserLimit;
-                channel->SetLimit(limitOf(token(p++)));
-            } else {
-                modes &= static_cast<std::uint8_t>(~cmUserLimit);
-                channel->SetLimit(0);
-            }
+            channel->SetLimit(adding ? limitOf(token(p++)) : 0);
+            modes = withFlag(modes, cmUserLimit, adding);
             break;
-        default: {
-            std::uint8_t bit = 0;
-            switch (letter) {
-            case 'p': bit = cmPrivate; break;
-            case 's': bit = cmSecret; break;
-            case 'i': bit = cmInviteOnly; break;
-            case 't': bit = cmOpsSetTopic; break;
-            case 'n': bit = cmNoExternalMessages; break;
-            case 'm': bit = cmModerated; break;
-            default: break; // unknown letters take no parameter
-            }
-            if (adding)
-                modes |= bit;
-            else
-                modes &= static_cast<std::uint8_t>(~bit);
+        default:
+            modes = withFlag(modes, channelFlag(letter), adding);
             break;
-        }
         }
     }
     if (!lineReset() && modes != channel->Mode)
         channel->SetMode(modes);
+}
+
+// +o, -o, +v or -v for one member: the event first, then the member's flags.
+void TIdIRC::memberMode(bool op, bool adding, TIdIRCUser* setter, TIdIRCChannel* channel, TIdIRCUser* target)
+{
+    const auto& event = op ? (adding ? OnOp : OnDeop) : (adding ? OnVoice : OnDevoice);
+    if (event)
+        event(setter, channel, target);
+    if (lineReset())
+        return;
+    if (op)
+        adding ? channel->Op(target) : channel->Deop(target);
+    else
+        adding ? channel->Voice(target) : channel->Devoice(target);
 }
 
 // True when the letters changed UserMode.

@@ -174,8 +174,11 @@ void TIdIRC::cancelConnect()
     pendingDone_ = nullptr;
     job->link->cancel();
     job->client.Abort();
+    // A host name lookup cannot be interrupted: waiting for it here would hold the
+    // window for as long as a dead name server takes. The helper finishes on its own;
+    // it holds its job, and the cancelled link keeps it from reporting.
     if (job->thread.joinable())
-        job->thread.join();
+        job->thread.detach();
 }
 
 void TIdIRC::logOn()
@@ -236,8 +239,11 @@ void TIdIRC::readLoop(const std::shared_ptr<platform::WorkerLink>& link)
 {
     try {
         while (!link->cancelled()) {
+            // The batch is made once a line is in: nothing of ours sits on the heap
+            // while the reader waits, however the wait ends.
+            std::string first = socket_.ReadLine();
             auto batch = std::make_shared<std::vector<std::string>>();
-            batch->push_back(socket_.ReadLine());
+            batch->push_back(std::move(first));
             std::string more;
             while (batch->size() < kMaxBatch && socket_.TakeBufferedLine(more))
                 batch->push_back(std::move(more));
@@ -265,14 +271,30 @@ void TIdIRC::HandleLine(const std::string& line)
 {
     if (state_ == csDisconnected || line.empty())
         return;
-    if (OnReceive)
-        OnReceive(line);
-    message_.Tokenize(line);
     try {
+        if (OnReceive)
+            OnReceive(line);
+        message_.Tokenize(line);
         Dispatch();
     } catch (const direct::TransportError&) {
         // A reply that cannot be written means the connection is gone; the reader
         // and Connected() report that.
+    } catch (const std::exception& error) {
+        // Anything else would escape into the event loop and end the program.
+        handlerFailed(error.what());
+    } catch (...) {
+        handlerFailed("unknown error");
+    }
+}
+
+void TIdIRC::handlerFailed(const std::string& message)
+{
+    // A hostile server could make every line fail: report a few, drop the rest.
+    if (!OnHandlerError || !handlerErrorLimiter_.Allow())
+        return;
+    try {
+        OnHandlerError(message);
+    } catch (...) {
     }
 }
 

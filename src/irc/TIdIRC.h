@@ -167,6 +167,7 @@ private:
     void commandWallops(TIdIRCUser* user);
     void commandTopic(TIdIRCUser* user);
     void parseChannelModes(int channelToken);
+    void memberMode(bool op, bool adding, TIdIRCUser* setter, TIdIRCChannel* channel, TIdIRCUser* target);
     bool parseUserModes(std::string_view modes);
 
     // Numeric replies (IrcNumerics.cpp).
@@ -194,6 +195,7 @@ private:
     void ctcpRequest(TIdIRCUser* user);
     void ctcpReply(TIdIRCUser* user);
     void dccOffer(std::string_view args);
+    void handlerFailed(const std::string& message);
     void startReader();
     void stopReader();
     void readLoop(const std::shared_ptr<platform::WorkerLink>& link);
@@ -212,6 +214,7 @@ private:
     std::uint64_t generation_ = 0;       // rises with every Connect
     std::uint64_t lineGeneration_ = 0;   // generation_ when the current line began
     CtcpReplyLimiter replyLimiter_;
+    CtcpReplyLimiter handlerErrorLimiter_{5, std::chrono::milliseconds(60000)};
     std::shared_ptr<platform::WorkerLink> readerLink_;
     std::thread reader_;
     std::atomic<bool> readerFailed_{false};

@@ -63,6 +63,9 @@ struct TIdIRCEvents {
     std::function<void(Text ACommand)> OnReceive;
     std::function<void(std::string& ANick)> OnNicksInUse;
     std::function<void(Text ASocket, Text AMsg)> OnSocketError; // never raised
+    // A handler failed on a line (an error other than the connection's own); the line
+    // is dropped and the next one handled. Raised at most a few times in a while.
+    std::function<void(Text AMessage)> OnHandlerError;
     std::function<void(Channel AChannel, Text AContent)> OnNoTopic;
     std::function<void(Text ANick, Text AIp, Text APort)> OnDCCChat;
     std::function<void(Text ANick, Text AIp, Text APort, Text AFileName, Text AFileSize)> OnDCCSend;

@@ -54,6 +54,11 @@ bool WorkerLink::runAndWait(GuiDispatcher& gui, std::function<void()> routine)
 void WorkerLink::post(GuiDispatcher& gui, std::function<void()> routine)
 {
     auto self = shared_from_this();
+    // Under the lock, so that once cancel() has returned nothing reaches the dispatcher:
+    // a worker left to finish on its own may outlive it.
+    std::lock_guard lock(mutex_);
+    if (cancelled_)
+        return;
     gui.post([self, routine = std::move(routine)] {
         {
             std::lock_guard lock(self->mutex_);

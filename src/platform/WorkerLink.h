@@ -29,7 +29,8 @@ public:
     bool runAndWait(GuiDispatcher& gui, std::function<void()> routine);
 
     // Worker side: queues the routine without waiting; it is dropped when the link
-    // is cancelled before the GUI thread gets to it.
+    // is cancelled before the GUI thread gets to it. After cancel() has returned, post
+    // no longer touches the dispatcher at all.
     void post(GuiDispatcher& gui, std::function<void()> routine);
 
 private:

@@ -13,7 +13,7 @@ struct EventSentence {
     std::string_view German;
 };
 
-constexpr std::array<EventSentence, 8> Sentences{{
+constexpr std::array<EventSentence, 9> Sentences{{
     {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
     {EventKind::Join, "{a} joined", "{a} tritt ein"},
     {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
@@ -23,6 +23,8 @@ constexpr std::array<EventSentence, 8> Sentences{{
     {EventKind::Away, "{a} is away", "{a} ist weg"},
     {EventKind::PlainTextRefused, "Plain text cannot be sent from the tab {a}: only /commands work here",
      "Normaler Text kann vom Tab {a} nicht gesendet werden: hier gehen nur /Befehle"},
+    {EventKind::HandlerError, "A line from the server could not be handled: {a}",
+     "Eine Zeile vom Server konnte nicht verarbeitet werden: {a}"},
 }};
 
 } // namespace

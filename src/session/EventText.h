@@ -16,6 +16,7 @@ enum class EventKind {
     Away = 7,
     // {a}: the caption of the tab the text was typed on.
     PlainTextRefused = 8,
+    HandlerError = 9,
 };
 
 // One sentence in the language given (0 English, anything else German). The arguments

@@ -1,5 +1,7 @@
 #include "session/RtfWriter.h"
 
+#include "session/Utf8Text.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -8,65 +10,6 @@
 namespace pell::session {
 
 namespace {
-
-bool isValidUtf8(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        int follow;
-        char32_t least;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            follow = 1, least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            follow = 2, least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            follow = 3, least = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + follow >= bytes.size())
-            return false;
-        char32_t code = lead & (0x3F >> follow);
-        for (int k = 1; k <= follow; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += follow + 1;
-    }
-    return true;
-}
-
-// Call only on valid UTF-8.
-std::u32string decodeUtf8(std::string_view bytes)
-{
-    std::u32string result;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int follow = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : 3;
-        char32_t code = follow == 0 ? lead : lead & (0x3F >> follow);
-        for (int k = 1; k <= follow; ++k)
-            code = (code << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-        result.push_back(code);
-        i += follow + 1;
-    }
-    return result;
-}
-
-std::u32string decodeLatin1(std::string_view bytes)
-{
-    std::u32string result;
-    for (char byte : bytes)
-        result.push_back(static_cast<unsigned char>(byte));
-    return result;
-}
 
 void appendUnicodeEscape(std::string& out, char32_t unit)
 {
@@ -123,9 +66,6 @@ std::string WriteRtf(const std::vector<FormattedLine>& lines)
     out += "}\n\\f0\\fs20\n";
 
     for (const auto& line : lines) {
-        bool utf8 = true;
-        for (std::size_t i = 0; i < line.RunCount(); ++i)
-            utf8 = utf8 && isValidUtf8(line.RunAt(i).Text);
         for (std::size_t i = 0; i < line.RunCount(); ++i) {
             const TextRunView run = line.RunAt(i);
             const auto index = std::find(colours.begin(), colours.end(), run.Colour) - colours.begin() + 1;
@@ -135,7 +75,7 @@ std::string WriteRtf(const std::vector<FormattedLine>& lines)
             if (run.Underline)
                 out += "\\ul";
             out += ' ';
-            appendEscaped(out, utf8 ? decodeUtf8(run.Text) : decodeLatin1(run.Text));
+            appendEscaped(out, DecodeText(run.Text));
             out += '}';
         }
         out += "\\par\n";

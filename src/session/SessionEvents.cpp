@@ -104,6 +104,11 @@ void SessionEvents::Bind()
         raw(u, command, content);
     };
     irc_.OnSocketError = [this](const std::string&, const std::string& message) { model_.AppendRaw(message, false); };
+    // The line comes before the new-nick prompt, which the lifecycle adds to this handler.
+    irc_.OnNicksInUse = [this](std::string& nick) { system(MainCaption, sentence(EventKind::NickInUse, nick)); };
+    irc_.OnHandlerError = [this](const std::string& message) {
+        system(MainCaption, sentence(EventKind::HandlerError, message));
+    };
     irc_.OnReceive = [](const std::string&) {};
 }
 

@@ -8,19 +8,6 @@ namespace pell::session {
 
 namespace {
 
-struct Marker {
-    std::string_view Text;
-    bool NeedsHttp;
-};
-
-constexpr std::array<Marker, 5> Markers{{
-    {"http://", false},
-    {"https://", false},
-    {"ftp://", false},
-    {"mailto:", false},
-    {"www.", true},
-}};
-
 bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view word)
 {
     if (text.size() - at < word.size())
@@ -88,9 +75,9 @@ std::vector<WebLink> FindWebLinks(std::string_view text)
     std::vector<WebLink> links;
     std::size_t at = 0;
     while (at < text.size()) {
-        const Marker* found = nullptr;
+        const LinkMarker* found = nullptr;
         if (mayStartHere(text, at))
-            for (const auto& marker : Markers)
+            for (const auto& marker : LinkMarkers)
                 if (startsWithNoCase(text, at, marker.Text)) {
                     found = &marker;
                     break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -17,6 +18,20 @@ struct WebLink {
 
     bool operator==(const WebLink&) const = default;
 };
+
+// The starts of the only addresses that are links and that the desktop may open, in
+// lower case; a "www." address opens as "http://" + address. The one list for both.
+struct LinkMarker {
+    std::string_view Text;
+    bool NeedsHttp;
+};
+inline constexpr std::array<LinkMarker, 5> LinkMarkers{{
+    {"http://", false},
+    {"https://", false},
+    {"ftp://", false},
+    {"mailto:", false},
+    {"www.", true},
+}};
 
 // Finds the addresses a text view marks as links. Only http://, https://, ftp://,
 // mailto: and www. count (letters in any case); every other scheme (file:, javascript:,

@@ -120,6 +120,12 @@ Lines colorDatLines(const AppSettings& settings)
 
 void applyFoldersDat(AppSettings& settings, const Lines& lines)
 {
+    // The file's rules replace the default one; added in front at every start, the
+    // default would be saved again each time and the file grow by a rule per run. A
+    // file without rules keeps the default. Downloads land where they did either way:
+    // a name no rule matches goes to the download folder too.
+    if (lines.size() >= 2)
+        settings.FolderRules.clear();
     for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
         settings.FolderRules.push_back({lines[i], lines[i + 1]});
 }

@@ -8,7 +8,7 @@ namespace pell::settings {
 
 // The line formats of the AppSettings files. The apply functions set the
 // fields from a file's lines in line order; a line the file does not have leaves its
-// field as it is (the original addressed lines by number without checking the count).
+// field as it is, so a file cut short keeps the defaults of its missing lines.
 // A number line that is not a decimal integer throws ConversionError, and the lines
 // after it are not applied.
 

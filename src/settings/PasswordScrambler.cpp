@@ -1,5 +1,7 @@
 #include "settings/PasswordScrambler.h"
 
+#include "settings/SettingsError.h"
+
 namespace pell::settings {
 
 namespace {
@@ -19,7 +21,13 @@ std::string scramble(std::string_view input, int direction)
 
 std::string EncodePassword(std::string_view plain)
 {
-    return scramble(plain, +1);
+    std::string scrambled = scramble(plain, +1);
+    // Some letters at some positions scramble to a line end or NUL, which the file's
+    // line format cannot hold.
+    if (scrambled.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        throw SettingsError("This password cannot be saved: in the settings file it would break its line. "
+                            "Please choose another password.");
+    return scrambled;
 }
 
 std::string DecodePassword(std::string_view scrambled)

@@ -10,6 +10,7 @@ namespace pell::settings {
 // restarting at its first letter for every value. Same length in and out.
 inline constexpr std::string_view PasswordKey = "qlvmrwpxzkdnbtjhc";
 
+// Throws SettingsError when the scrambled form would hold CR, LF or NUL.
 std::string EncodePassword(std::string_view plain);
 std::string DecodePassword(std::string_view scrambled);
 

@@ -63,7 +63,9 @@ void ServerList::storeEntry(const Lines& entry)
             return;
         }
     }
-    // Appended after an incomplete tail, as the original did.
+    // An incomplete last entry (a file cut short) is filled up with empty lines first:
+    // appended behind it, the new entry would sit off its twelve-line grid for good.
+    lines_.resize(entryCount() * LinesPerEntry + (lines_.size() % LinesPerEntry ? LinesPerEntry : 0));
     lines_.insert(lines_.end(), entry.begin(), entry.end());
 }
 

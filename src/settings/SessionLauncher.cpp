@@ -1,7 +1,5 @@
 #include "settings/SessionLauncher.h"
 
-#include <algorithm>
-
 namespace pell::settings {
 
 void SessionLauncher::StartSession(const TSSettings& profile)
@@ -10,10 +8,8 @@ void SessionLauncher::StartSession(const TSSettings& profile)
     windows_.createSessionWindow(pendingProfile_);
 }
 
-void SessionLauncher::ServerMenuClick(const std::string& caption)
+void SessionLauncher::ServerMenuClick(const std::string& name)
 {
-    std::string name = caption;
-    name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
     platform::runReported(prompts_, [&] {
         TSSettings profile;
         servers_.FindProfileByName(name, profile);

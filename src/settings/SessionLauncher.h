@@ -23,10 +23,10 @@ public:
     // Copies the profile into PendingProfile and has the new session window created at once.
     void StartSession(const TSSettings& profile);
 
-    // The handler of every Server menu item: the caption without any "&" is looked up
-    // from an empty profile, and a session is started with the result, found or not.
-    // A conversion error of the port is shown to the user and starts nothing.
-    void ServerMenuClick(const std::string& caption);
+    // The handler of every Server menu item: the entry's name, exactly as stored ("&"
+    // included), is looked up from an empty profile, and a session is started with the
+    // result, found or not. A conversion error of the port is shown and starts nothing.
+    void ServerMenuClick(const std::string& name);
 
     // Auto-connect at start-up: for every entry in list order marked "True", look its
     // name up (starting from the profile the previous entry left) and start a session.

@@ -12,7 +12,7 @@ public:
 };
 
 // A line that should hold a decimal integer but does not:
-// "'abc' is not a valid integer value" (the text of the original's conversion error).
+// "'abc' is not a valid integer value", the text every reader of a number shows.
 class ConversionError : public SettingsError {
 public:
     explicit ConversionError(const std::string& text);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -141,17 +142,47 @@ bool SettingsFolder::exists(SettingsFile file) const
 
 std::optional<Lines> SettingsFolder::read(SettingsFile file) const
 {
-    if (!exists(file))
+    const std::string path = pathOf(file);
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT)
         return std::nullopt;
-    std::ifstream in(pathOf(file), std::ios::binary);
-    if (!in)
+    std::string text;
+    int error = S_ISDIR(status.st_mode) ? EISDIR : 0;
+    if (error == 0) {
+        std::ifstream in(path, std::ios::binary);
+        error = in ? 0 : errno ? errno : EACCES;
+        if (in)
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad())
+            error = EIO;
+    }
+    if (error != 0) {
+        if (failures_->files.insert(file).second)
+            failures_->unreported.push_back("Cannot read file \"" + path + "\". " + systemText(error) +
+                                            ". It is left as it is until the program ends.");
         return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
     return parseLines(text);
+}
+
+void SettingsFolder::reportReadErrors() const
+{
+    std::string text;
+    for (const auto& error : std::exchange(failures_->unreported, {}))
+        text += (text.empty() ? "" : "\n") + error;
+    if (!text.empty())
+        throw SettingsError(text);
 }
 
 void SettingsFolder::write(SettingsFile file, const Lines& lines) const
 {
+    if (failures_->files.count(file))
+        return;
+    for (const auto& line : lines)
+        if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+            throw SettingsError("Cannot save \"" + pathOf(file) +
+                                "\": a value holds a line break or a NUL byte, which would move every later "
+                                "line of the file. Remove it and save again.");
     const unsigned mode = holdsPasswords(file) ? 0600 : 0644;
     writeFileAtomically(pathOf(file), joinLines(lines), mode);
 }

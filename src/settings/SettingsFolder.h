@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -42,13 +45,27 @@ public:
     std::string pathOf(SettingsFile file) const;
 
     bool exists(SettingsFile file) const;
-    // The lines of the file; nothing when it does not exist or cannot be read.
+    // The lines of the file; nothing when it does not exist or cannot be read. A file
+    // that exists but cannot be read is left alone for the rest of the run (see write)
+    // and its error kept for reportReadErrors.
     std::optional<Lines> read(SettingsFile file) const;
-    // Writes the file from the lines (CR LF after each); throws FileWriteError.
+    // Writes the file from the lines (CR LF after each); throws FileWriteError, and
+    // SettingsError for a line holding CR, LF or NUL, which would shift every later
+    // line. A file that could not be read is not written: saving defaults over it
+    // would lose what it holds.
     void write(SettingsFile file, const Lines& lines) const;
+    // Throws one SettingsError with the read errors not yet reported, each once: called
+    // at the end of a loading step, so every other file is still read.
+    void reportReadErrors() const;
 
 private:
     std::string folder_;
+    // Shared by the copies of this folder the models hold.
+    struct ReadFailures {
+        std::set<SettingsFile> files;
+        std::vector<std::string> unreported;
+    };
+    std::shared_ptr<ReadFailures> failures_ = std::make_shared<ReadFailures>();
 };
 
 // Writes the bytes to path through a temporary file and a rename; the file gets the

@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -16,15 +14,11 @@
 namespace pell::direct {
 namespace {
 
-bool eventually(const std::function<bool()>& condition, int milliseconds = 5000)
+bool eventually(const std::function<bool()>& condition)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
+    for (int i = 0; i < 1000 && !condition(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return condition();
 }
 
 std::unique_ptr<TcpClient> connectTo(const TcpServer& server)
@@ -37,21 +31,23 @@ std::unique_ptr<TcpClient> connectTo(const TcpServer& server)
     return client;
 }
 
-// A server whose handler reads one line per call and records which worker got it.
+// A server whose handler reads one line per call and records which worker got it,
+// in a worker class of its own that counts the calls.
 class TcpServerTest : public ::testing::Test {
 protected:
+    struct CountingWorker : TcpServerWorker {
+        using TcpServerWorker::TcpServerWorker;
+        int calls = 0;
+    };
     void SetUp() override
     {
-        server.SetOnExecute([this](TcpServerWorker& worker) {
-            const std::string line = worker.Connection().ReadLine();
-            if (line == "boom")
-                throw std::runtime_error("handler failed");
-            std::lock_guard lock(mutex);
-            lines[&worker].push_back(line);
-        });
+        server.ThreadClass = [this](int socket) {
+            ++made;
+            return std::make_unique<CountingWorker>(socket);
+        };
+        server.SetOnExecute(handler);
         server.Start();
     }
-
     std::size_t lineCount()
     {
         std::lock_guard lock(mutex);
@@ -60,61 +56,43 @@ protected:
             count += got.size();
         return count;
     }
+    bool connections(std::size_t count)
+    {
+        return eventually([&] { return server.ConnectionCount() == count; });
+    }
 
+    const TcpServer::ExecuteHandler handler = [this](TcpServerWorker& worker) {
+        const std::string line = worker.Connection().ReadLine();
+        if (line == "boom")
+            throw std::runtime_error("handler failed");
+        std::lock_guard lock(mutex);
+        lines[&worker].push_back(line + "#" + std::to_string(++static_cast<CountingWorker&>(worker).calls));
+    };
     TcpServer server;
+    std::atomic<int> made{0};
     std::mutex mutex;
     std::map<TcpServerWorker*, std::vector<std::string>> lines;
 };
 
-TEST_F(TcpServerTest, ListensOnAllAddressesWithTheDefaults)
+TEST_F(TcpServerTest, EachConnectionGetsItsOwnWorkerServedAtTheSameTime)
 {
     EXPECT_TRUE(server.Active());
     EXPECT_EQ(server.BoundAddress(), "0.0.0.0");
-    EXPECT_GT(server.BoundPort(), 0);
-    EXPECT_EQ(server.ListenQueue, 15);
-    EXPECT_EQ(server.TerminateWaitTime, 5000);
-}
-
-TEST_F(TcpServerTest, EachConnectionGetsItsOwnWorkerServedAtTheSameTime)
-{
     auto first = connectTo(server);
     auto second = connectTo(server);
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 2; }));
+    ASSERT_TRUE(connections(2));
     // Both workers block in a read at once; lines from either arrive.
     second->WriteLine("from second");
     first->WriteLine("from first");
     second->WriteLine("again\x01 second");
     ASSERT_TRUE(eventually([&] { return lineCount() == 3; }));
-    std::lock_guard lock(mutex);
-    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(made, 2);
     std::set<std::vector<std::string>> seen;
     for (const auto& [worker, got] : lines)
         seen.insert(got);
-    EXPECT_TRUE(seen.count({"from first"}));
-    EXPECT_TRUE(seen.count({"from second", "again\x01 second"}));
-}
+    EXPECT_EQ(seen, (std::set<std::vector<std::string>>{{"from first#1"}, {"from second#1", "again\x01 second#2"}}));
 
-TEST_F(TcpServerTest, HandlerErrorEndsOnlyItsOwnConnection)
-{
-    auto failing = connectTo(server);
-    auto healthy = connectTo(server);
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 2; }));
-    failing->WriteLine("boom");
-    EXPECT_THROW(failing->ReadLine(), TransportError); // its connection was closed
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 1; }));
-    healthy->WriteLine("still here");
-    EXPECT_TRUE(eventually([&] { return lineCount() == 1; }));
-
-    // An over-long line fails the handler's read in the same way.
-    healthy->WriteLine(std::string(20000, 'x'));
-    EXPECT_TRUE(eventually([&] { return server.ConnectionCount() == 0; }));
-}
-
-TEST_F(TcpServerTest, SendingToEveryLiveConnectionUnderTheLock)
-{
-    auto first = connectTo(server);
-    auto second = connectTo(server);
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 2; }));
+    // Sending to every live connection under the lock.
     int sentTo = 0;
     server.ForEachConnection([&](TcpConnection& connection) {
         connection.WriteLine("hello all");
@@ -123,102 +101,65 @@ TEST_F(TcpServerTest, SendingToEveryLiveConnectionUnderTheLock)
     EXPECT_EQ(sentTo, 2);
     EXPECT_EQ(first->ReadLine(), "hello all");
     EXPECT_EQ(second->ReadLine(), "hello all");
-
     first->Disconnect();
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 1; }));
+    ASSERT_TRUE(connections(1));
     sentTo = 0;
     server.ForEachConnection([&](TcpConnection&) { ++sentTo; });
     EXPECT_EQ(sentTo, 1);
 }
 
-TEST_F(TcpServerTest, NoOpHandlerAndDisconnectAllEndEveryWorker)
+TEST_F(TcpServerTest, HandlerErrorEndsOnlyItsOwnConnection)
 {
-    // Closing a chat window: the handler goes quiet, then every connection is dropped.
-    auto first = connectTo(server);
-    auto second = connectTo(server);
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 2; }));
-    server.SetOnExecute([](TcpServerWorker&) {});
-    server.DisconnectAll();
-    EXPECT_TRUE(eventually([&] { return server.ConnectionCount() == 0; }));
-    EXPECT_THROW(first->ReadLine(), TransportError);
-    EXPECT_THROW(second->ReadLine(), TransportError);
+    auto failing = connectTo(server);
+    auto healthy = connectTo(server);
+    ASSERT_TRUE(connections(2));
+    failing->WriteLine("boom");
+    EXPECT_THROW(failing->ReadLine(), TransportError); // its connection was closed
+    ASSERT_TRUE(connections(1));
+    healthy->WriteLine("still here");
+    EXPECT_TRUE(eventually([&] { return lineCount() == 1; }));
+    healthy->WriteLine(std::string(20000, 'x')); // an over-long line fails the read the same way
+    EXPECT_TRUE(connections(0));
 }
 
-TEST_F(TcpServerTest, StopClosesConnectionsOfBlockedWorkersAndCanStartAgain)
+TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgain)
 {
-    auto client = connectTo(server);
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 1; }));
+    // Closing a chat window: the handler goes quiet (returns without reading, so it never
+    // sees the close itself), then every connection is dropped.
+    auto first = connectTo(server);
+    auto second = connectTo(server);
+    ASSERT_TRUE(connections(2));
+    server.SetOnExecute([](TcpServerWorker&) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+    server.DisconnectAll();
+    EXPECT_TRUE(connections(0));
+    EXPECT_THROW(first->ReadLine(), TransportError);
+    EXPECT_THROW(second->ReadLine(), TransportError);
+
+    server.SetOnExecute(handler);
+    auto blocked = connectTo(server);
+    ASSERT_TRUE(connections(1));
     server.Stop();
     EXPECT_FALSE(server.Active());
     EXPECT_EQ(server.ConnectionCount(), 0u);
-    EXPECT_THROW(client->ReadLine(), TransportError);
-
+    EXPECT_THROW(blocked->ReadLine(), TransportError);
     server.Start();
-    auto again = connectTo(server);
-    again->WriteLine("after restart");
+    connectTo(server)->WriteLine("after restart");
     EXPECT_TRUE(eventually([&] { return lineCount() == 1; }));
 }
 
-TEST(TcpServer, DisconnectAllEndsAWorkerWhoseHandlerDoesNotRead)
+TEST_F(TcpServerTest, StopWaitsForAWorkerThatIsBusyElsewhere)
 {
-    // A handler that returns without touching the socket never sees the close itself.
-    TcpServer server;
-    server.SetOnExecute([](TcpServerWorker&) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
-    server.Start();
-    auto client = connectTo(server);
-    ASSERT_TRUE(eventually([&] { return server.ConnectionCount() == 1; }));
-    server.DisconnectAll();
-    EXPECT_TRUE(eventually([&] { return server.ConnectionCount() == 0; }));
-}
-
-TEST(TcpServer, StopWaitsForAWorkerThatIsBusyElsewhere)
-{
-    TcpServer server;
-    std::atomic<bool> inHandler{false};
-    std::atomic<bool> finished{false};
+    std::atomic<bool> inHandler{false}, finished{false};
     server.SetOnExecute([&](TcpServerWorker&) {
         inHandler = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         finished = true;
     });
-    server.Start();
     auto client = connectTo(server);
     ASSERT_TRUE(eventually([&] { return inHandler.load(); }));
     server.Stop();
     EXPECT_TRUE(finished);
     EXPECT_EQ(server.ConnectionCount(), 0u);
-}
-
-TEST(TcpServer, WorkerClassAndDataBelongToTheConnection)
-{
-    struct CountingWorker : TcpServerWorker {
-        using TcpServerWorker::TcpServerWorker;
-        int calls = 0;
-    };
-    TcpServer server;
-    std::atomic<int> made{0};
-    server.ThreadClass = [&](int socket) {
-        ++made;
-        return std::make_unique<CountingWorker>(socket);
-    };
-    std::mutex mutex;
-    std::vector<std::string> seen;
-    server.SetOnExecute([&](TcpServerWorker& worker) {
-        auto& own = static_cast<CountingWorker&>(worker);
-        const std::string line = worker.Connection().ReadLine();
-        std::lock_guard lock(mutex);
-        seen.push_back(line + "#" + std::to_string(++own.calls));
-    });
-    server.Start();
-    auto client = connectTo(server);
-    client->WriteLine("a");
-    client->WriteLine("b");
-    ASSERT_TRUE(eventually([&] {
-        std::lock_guard lock(mutex);
-        return seen.size() == 2;
-    }));
-    EXPECT_EQ(made, 1);
-    EXPECT_EQ(seen, (std::vector<std::string>{"a#1", "b#2"}));
 }
 
 TEST(TcpServer, TakenPortGivesTheBindError)
@@ -232,11 +173,9 @@ TEST(TcpServer, TakenPortGivesTheBindError)
         FAIL() << "bound a taken port";
     } catch (const TransportError& error) {
         EXPECT_EQ(error.kind(), TransportError::Kind::BindFailed);
-        EXPECT_STREQ(error.what(),
-                     "Socket konnte nicht gebunden werden. Adresse und Port werden bereits benutzt.");
+        EXPECT_STREQ(error.what(), "Socket konnte nicht gebunden werden. Adresse und Port werden bereits benutzt.");
     }
     EXPECT_FALSE(second.Active());
-
     const int free = test::freePort();
     second.DefaultPort = free;
     second.Start();

@@ -1,48 +1,212 @@
 #pragma once
 
 #include "irc/TIdIRC.h"
+#include "irc/TIdIRCChannel.h"
+#include "irc/TIdIRCUser.h"
 #include "platform/EventQueue.h"
 #include "support/FakeServer.h"
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace pell::test {
 
-// An engine connected to a FakeServer and registered as "me" by ":srv 001", with every
-// event bound to a recorder that writes one text line per event, for example
-// "Join bob #c" or "Kick alice bob #c". Null records show as "-". Sent lines are kept
-// without their line end.
-class EngineHarness {
-public:
-    EngineHarness();
-    ~EngineHarness();
+using Events = std::vector<std::string>;
 
-    // Feeds one server line through the whole engine.
+// The words of a recorded event: a record by its nick or name ("-" for null).
+inline std::string word(const irc::TIdIRCUser* user) { return user ? user->Nick() : "-"; }
+inline std::string word(const irc::TIdIRCChannel* channel) { return channel ? channel->Name : "-"; }
+inline std::string word(const std::string& text) { return text; }
+inline std::string word(int number) { return std::to_string(number); }
+
+// A handler writing one line per call: its name and every argument, each after a blank.
+inline auto recorder(Events& events, const char* name)
+{
+    return [&events, name](const auto&... args) {
+        std::string line = name;
+        ((line += ' ' + word(args)), ...);
+        events.push_back(line);
+    };
+}
+
+// Binds every event of the engine (but OnSend and OnDisconnect) to lines like
+// "Join bob #c" or "Kick alice bob #c".
+inline void recordEvents(irc::TIdIRC& irc, Events& e)
+{
+#define R(event) irc.On##event = recorder(e, #event)
+    R(Message); R(Notice); R(Action); R(Join); R(Joined); R(Part); R(Parted); R(Kick); R(Kicked);
+    R(NickChange); R(NickChanged); R(Topic); R(Invite); R(PingPong); R(Error); R(NowAway); R(UnAway);
+    R(Wallops); R(System); R(Op); R(Deop); R(Voice); R(Devoice); R(Ban); R(Unban); R(ChannelMode);
+    R(UserMode); R(UserModeChanged); R(Inviting); R(Kill); R(CTCPReply); R(NoTopic); R(DCCChat);
+    R(DCCSend); R(DCCResume); R(DCCAccept); R(Links);
+#undef R
+    irc.OnUnknownCommand = recorder(e, "Unknown");
+    irc.OnQuit = [&e](auto user) { e.push_back("Quit " + word(user) + " " + user->Reason); };
+    irc.OnAway = [&e](auto user) { e.push_back("Away " + word(user) + " " + user->Reason); };
+    irc.OnNames = [&e](auto&, auto channel) { e.push_back("Names " + word(channel)); };
+    irc.OnChannelModeChanged = [&e](auto, auto) { e.push_back("ChannelModeChanged"); };
+    irc.OnCTCPQuery = [&e](auto u, auto c, auto& command, auto& args, bool&) {
+        recorder(e, "CTCPQuery")(u, c, command, args);
+    };
+    irc.OnList = [&e](auto& chans, int position, bool last) {
+        e.push_back("List " + word(int(chans.size())) + " " + word(position) + (last ? " last" : " more"));
+    };
+}
+
+// An engine on a FakeServer, registered as "me" by ":srv 001", its events recorded
+// and its sent lines kept without line end. In a channel: #c with @me @alice +bob carol.
+struct EngineHarness {
+    explicit EngineHarness(bool inChannel = false, bool updates = false)
+    {
+        recordEvents(irc, events);
+        if (updates)
+            recordChannelUpdates();
+        irc.OnSend = [this](auto& line) { sent.push_back(line); };
+        irc.SetNick("me");
+        irc.Host = "127.0.0.1";
+        irc.Port = fake.port();
+        irc.Connect(3000);
+        EXPECT_TRUE(fake.waitForClient());
+        line(":srv 001 me :Welcome");
+        if (inChannel)
+            feed({":me!me@h JOIN :#c", ":srv 353 me = #c :@me @alice +bob carol", ":srv 366 me #c :End"});
+        clear();
+    }
+    ~EngineHarness() { irc.Disconnect(true); }
+
     void line(const std::string& text) { irc.HandleLine(text); }
     // Feeds each line; returns the events they raised.
-    std::vector<std::string> feed(const std::vector<std::string>& lines);
-    void clear()
+    Events feed(const Events& lines)
     {
         events.clear();
-        sent.clear();
+        for (const std::string& text : lines)
+            line(text);
+        return events;
     }
-    // Binds OnChannelUpdate on the engine: channels made from now on report as
-    // "Update #c <type> <nick> <info>".
-    void recordChannelUpdates();
+    void clear() { events.clear(), sent.clear(); }
+    // Channels made from now on report as "Update #c cuJoin dave 4".
+    void recordChannelUpdates()
+    {
+        static const char* const names[] = {"cuMode", "cuTopic", "cuUser", "cuNames", "cuNick",
+                                            "cuJoin", "cuPart", "cuKick", "cuQuit"};
+        irc.OnChannelUpdate = [this](irc::TIdIRCChannel& c, irc::TIdIRCChannelUpdateType type, irc::TIdIRCUser* u,
+                                     int info) { recorder(events, "Update")(&c, std::string(names[int(type)]), u, info); };
+    }
 
     FakeServer fake;
     platform::EventQueue queue;
     irc::TIdIRC irc{queue};
-    std::vector<std::string> events;
-    std::vector<std::string> sent;
+    Events events;
+    Events sent;
 };
 
-// Binds every event of the engine (but OnSend) to a recorder writing into events.
-void recordEvents(irc::TIdIRC& irc, std::vector<std::string>& events);
+// Server lines and the events they raise, from a transcript beside this file. "== title"
+// starts a fresh engine (with ", in #c" one in #c as above, with ", updates" reporting
+// channel updates from the start; it answers CTCP VERSION and CLIENTINFO with
+// "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
+// in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
+// what the engine then holds (see stateOf). "#" starts a comment. \xHH, \r, \n and \0
+// stand for those bytes. Every line from the server comes ten seconds after the one
+// before, so the CTCP reply limit never bites.
+inline std::string unescape(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
+        }
+    }
+    return out;
+}
 
-// A user's nick or a channel's name, "-" for null.
-std::string nameOf(const irc::TIdIRCUser* user);
-std::string nameOf(const irc::TIdIRCChannel* channel);
+// "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
+// "bob": the user record's reference count, address and reason; "engine": current nick,
+// own record's nick, away, user modes and the numbers of users and channels. "none" for
+// what is not tracked.
+inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
+{
+    const std::string name = what.substr(0, what.find(' '));
+    const std::string aspect = name.size() < what.size() ? what.substr(name.size() + 1) : "";
+    if (what == "engine")
+        return irc.CurrentNick() + " " + word(irc.OwnUser()) + " away=" + word(irc.IsAway()) + " modes=" +
+               word(irc.UserMode()) + " users=" + word(irc.Users.Count()) + " channels=" + word(irc.Channels.Count());
+    if (!irc::TIdIRC::IsChannel(name)) {
+        const irc::TIdIRCUser* user = irc.Users.Get(name);
+        return user ? "count=" + word(user->Count) + " address=" + user->Address + " reason=" + user->Reason : "none";
+    }
+    const irc::TIdIRCChannel* c = irc.Channels.Get(name);
+    std::string out;
+    if (!c)
+        return "none";
+    if (aspect == "topic")
+        return c->Topic;
+    if (aspect == "modes") {
+        out = "+";
+        for (int bit = 0; bit < 8; ++bit)
+            if (c->Mode & (1 << bit))
+                out += "psitnmlk"[bit];
+        return out + " limit=" + word(c->Limit) + " key=" + c->Key;
+    }
+    for (int i = 0; i < c->Names.Count(); ++i)
+        out += (i ? " " : "") + c->Names.Strings(i) + ":" + word(c->Names.Flags(i));
+    return out;
+}
+
+inline void runTranscript(const std::string& name)
+{
+    std::ifstream file(std::filesystem::path(PELL_TEST_DATA).parent_path() / "irc" / name);
+    ASSERT_TRUE(file) << name;
+    std::unique_ptr<EngineHarness> h;
+    irc::CtcpReplyLimiter::Clock::time_point now{};
+    std::string input, where;
+    Events expected;
+    std::vector<std::pair<std::string, std::string>> states;
+    auto check = [&] {
+        if (!where.empty())
+            EXPECT_EQ(h->events, expected) << where << input;
+        for (const auto& [what, state] : states)
+            EXPECT_EQ(stateOf(h->irc, what), state) << where << input << "\n@@ " << what;
+        where.clear();
+        expected.clear();
+        states.clear();
+    };
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        if (line.rfind("== ", 0) == 0) {
+            check();
+            h = std::make_unique<EngineHarness>(line.find(", in #c") != std::string::npos,
+                                                line.find(", updates") != std::string::npos);
+            h->irc.Replies.Version = h->irc.Replies.ClientInfo = "Tarn-IRC";
+            h->irc.OnSend = [&h](const std::string& sent) { h->events.push_back("Send " + sent); };
+            h->irc.ReplyLimiter().SetClock([&now] { return now; });
+        } else if (line.rfind("<< ", 0) == 0) {
+            check();
+            where = name + ":" + std::to_string(number) + ": ";
+            input = unescape(line.substr(3));
+            now += std::chrono::seconds(10);
+            h->feed({input});
+        } else if (line.rfind(">> ", 0) == 0) {
+            expected.push_back(unescape(line.substr(3)));
+        } else if (line.rfind("@@ ", 0) == 0) {
+            const std::size_t colon = line.find(':');
+            states.emplace_back(line.substr(3, colon - 3), line.substr(std::min(line.size(), colon + 2)));
+        }
+    }
+    check();
+}
 
 } // namespace pell::test

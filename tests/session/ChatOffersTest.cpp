@@ -1,4 +1,4 @@
-#include "EventsHarness.h"
+#include "WiredSession.h"
 #include "direct/ListenPort.h"
 #include "session/ChatOffers.h"
 
@@ -7,10 +7,10 @@
 namespace pell::session::testing {
 namespace {
 
-struct ChatOffersTest : ::testing::Test, EventsHarness {
-    DccOffers files{irc, model, settings, prompts, queue};
-    ChatOffers chats{irc, model, settings, prompts, queue, files};
-    ChatOffersTest() { chats.Bind(); }
+struct ChatOffersTest : ::testing::Test, WiredSession {
+    DccOffers files{irc, model, settings, prompts, gui};
+    ChatOffers chats{irc, model, settings, prompts, gui, files};
+    ChatOffersTest() { chats.Bind(), events.Bind(), connect(); }
 };
 
 TEST_F(ChatOffersTest, RequestsAreAskedAndOffersListenFirst)
@@ -40,16 +40,15 @@ TEST_F(ChatOffersTest, RequestsAreAskedAndOffersListenFirst)
     direct::NextListenPort() = 20000 + ::getpid() % 20000;
     chats.OnChannelDCCChat("bob");
     const int port = chats.Listeners().at(0)->Port;
-    EXPECT_TRUE(fake.waitForReceived("NOTICE bob :DCC CHAT  (127.0.0.1)\r\nPRIVMSG bob :\x01" "DCC CHAT chat 2130706433 " +
-                                     std::to_string(port) + "\x01\r\n"));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"NOTICE bob :DCC CHAT  (127.0.0.1)",
+                                                "PRIVMSG bob :\x01" "DCC CHAT chat 2130706433 " + std::to_string(port) + "\x01"}));
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat:  bob");
 
     direct::NextListenPort() = 50001;
     chats.OnChannelDCCChat("amy");
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat failed: no free port for amy");
     direct::NextListenPort() = port + 1;
-    irc.Raw("PING :done");
-    EXPECT_TRUE(fake.waitForReceived("PING :done") && fake.received().find("amy") == std::string::npos);
+    EXPECT_TRUE(sent().empty());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "EventsHarness.h"
+#include "WiredSession.h"
 #include "direct/ListenPort.h"
 #include "session/ChatOffers.h"
 
@@ -13,14 +13,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct DccOffersTest : ::testing::Test, EventsHarness {
+struct DccOffersTest : ::testing::Test, WiredSession {
     fs::path root = fs::temp_directory_path() / ("dcc-offers-" + std::to_string(::getpid()));
-    DccOffers offers{irc, model, settings, prompts, queue};
+    DccOffers offers{irc, model, settings, prompts, gui};
 
     DccOffersTest()
     {
         offers.DefaultDownloadFolder = root.string();
         offers.Bind();
+        events.Bind();
+        connect();
+        serverSends({":srv 001 me :Welcome"});
+        newLines();
     }
     ~DccOffersTest() override { fs::remove_all(root); }
 
@@ -80,14 +84,14 @@ struct ReenteringPrompts : FakePrompts {
 TEST_F(DccOffersTest, FloodsAreBounded)
 {
     ReenteringPrompts asking;
-    DccOffers bounded{irc, model, settings, asking, queue};
+    DccOffers bounded{irc, model, settings, asking, gui};
     bounded.DefaultDownloadFolder = root.string();
     settings.DownloadMode = 0;
     asking.whileOpen = [&] { bounded.IdIRC1DCCSend("eve", "2130706433", "1", "b.txt", "1"); };
     bounded.IdIRC1DCCSend("eve", "2130706433", "1", "a.txt", "1");
     EXPECT_EQ(asking.asked.size(), 1u);
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC dropped: from eve(2130706433:1):b.txt:1");
-    ChatOffers chats{irc, model, settings, asking, queue, bounded}; // shares the box
+    ChatOffers chats{irc, model, settings, asking, gui, bounded}; // shares the box
     asking.whileOpen = [&] { chats.IdIRC1DCCChat("eve", "2130706433", "1"); };
     bounded.IdIRC1DCCSend("eve", "2130706433", "1", "c.txt", "1");
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat dropped: eve: (2130706433:1)");

@@ -1,4 +1,6 @@
 #include "session/LineFormatter.h"
+#include "session/RtfWriter.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -6,63 +8,71 @@ using namespace pell::session;
 
 namespace {
 
-constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56);
-constexpr Rgb Red = RgbColour(0xFF, 0, 0);
-constexpr Rgb Aqua = RgbColour(0, 0xFF, 0xFF);
-constexpr Rgb Navy = RgbColour(0, 0, 0x80);
+constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56), Red = RgbColour(0xFF, 0, 0), Aqua = RgbColour(0, 0xFF, 0xFF),
+              Navy = RgbColour(0, 0, 0x80), Blue = RgbColour(0, 0, 0xFF);
 
-TextRun run(const char* text, Rgb colour = Base, bool bold = false, bool underline = false)
+// A run as the data files write it: "text|colour" with "|bold" and "|underline".
+std::string shown(const TextRun& run)
 {
-    return TextRun{text, colour, bold, underline};
+    std::string colour = std::to_string(run.Colour);
+    for (const auto& [rgb, name] : {std::pair{Base, "base"}, {Red, "red"}, {Aqua, "aqua"}, {Navy, "navy"}})
+        colour = rgb == run.Colour ? name : colour;
+    return run.Text + "|" + colour + (run.Bold ? "|bold" : "") + (run.Underline ? "|underline" : "");
+}
+
+// The document body after the header: one "...\par" per line.
+std::string bodyOf(const std::string& rtf)
+{
+    const auto start = rtf.find("\\fs20\n");
+    return rtf.substr(start + 6, rtf.size() - start - 6 - 2);
+}
+
+std::string rtfOf(const std::string& line, Rgb base = Blue)
+{
+    return bodyOf(WriteRtf({FormatLine(line, base)}));
 }
 
 } // namespace
 
-TEST(IrcColorTable, HoldsTheTenColoursRedLowest)
-{
-    EXPECT_EQ(IrcColorTable[0], 0x000000u);
-    EXPECT_EQ(IrcColorTable[1], 0xFFFF00u);
-    EXPECT_EQ(IrcColorTable[2], 0x800000u);
-    EXPECT_EQ(IrcColorTable[3], 0x008000u);
-    EXPECT_EQ(IrcColorTable[4], 0x0000FFu);
-    EXPECT_EQ(IrcColorTable[5], 0x000080u);
-    EXPECT_EQ(IrcColorTable[6], 0xFF00FFu);
-    EXPECT_EQ(IrcColorTable[7], 0x008080u);
-    EXPECT_EQ(IrcColorTable[8], 0x00FFFFu);
-    EXPECT_EQ(IrcColorTable[9], 0x00FF00u);
-}
-
+// Tables: tests/data/session/format-line.txt and rtf.txt.
 TEST(FormatLine, SplitsIntoRunsAtEveryCode)
 {
-    const struct {
-        const char* name;
-        std::string line;
-        std::vector<TextRun> runs;
-    } cases[] = {
-        {"plain", "<bob>:hi", {run("<bob>:hi")}},
-        {"empty", "", {}},
-        {"bold toggles", "a\x02" "b\x02" "c", {run("a"), run("b", Base, true), run("c")}},
-        {"underline toggles", "a\x1f" "b", {run("a"), run("b", Base, false, true)}},
-        {"bold and underline", "\x02\x1fx", {run("x", Base, true, true)}},
-        {"colour 4 is red", "a\x03" "4rest", {run("a"), run("rest", Red)}},
-        {"one digit only", "\x03" "12x", {run("2x", Aqua)}},
-        {"background is text", "\x03" "2,4x", {run(",4x", Navy)}},
-        {"colour stays over bold", "\x03" "4a\x02" "b", {run("a", Red), run("b", Red, true)}},
-        {"codes without text", "\x02\x02\x1f\x1f", {}},
-        {"other controls are text", "a\x01" "b\x0f", {run("a\x01" "b\x0f")}},
-        {"colour code at the end", "ab\x03", {run("ab")}},
-        {"colour code before a letter", "a\x03" "xb", {run("axb")}},
-        {"colour code before a code", "\x03\x02" "b", {run("b", Base, true)}},
-        {"high bytes are text", "\xc3\xa9\xff", {run("\xc3\xa9\xff")}},
-        {"codes that change nothing keep one run", "a\x02\x02" "b\x03" "4c\x03" "4d", {run("ab"), run("cd", Red)}},
-    };
-    for (const auto& c : cases) {
-        const FormattedLine line = FormatLine(c.line, Base);
-        EXPECT_EQ(line.Runs(), c.runs) << c.name;
-        EXPECT_EQ(line.BaseColour(), Base) << c.name;
-        std::string shown;
-        for (const auto& r : c.runs)
-            shown += r.Text;
-        EXPECT_EQ(line.Text(), shown) << c.name;
+    for (const auto& c : pell::test::readCases("session/format-line.txt")) {
+        SCOPED_TRACE(c.name);
+        const FormattedLine line = FormatLine(c.one("line"), Base);
+        std::vector<std::string> runs;
+        for (const auto& r : line.Runs())
+            runs.push_back(shown(r));
+        EXPECT_EQ(runs, c.lines("run"));
+        EXPECT_EQ(line.BaseColour(), Base);
+        std::string expected;
+        for (const auto& r : c.lines("run"))
+            expected += r.substr(0, r.find('|'));
+        EXPECT_EQ(line.Text(), expected); // the text without its codes
     }
+}
+
+// The header lists each colour once in order of use; the encoding is chosen per line.
+TEST(RtfWriter, HeaderListsEachColourOnceAndEachLineHasItsEncoding)
+{
+    const std::string rtf = WriteRtf({FormatLine("a\x03" "4b", Blue), FormatLine("\xc3\xa9", Blue), FormatLine("\xc3", Blue)});
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
+    EXPECT_NE(rtf.find("{\\colortbl;\\red0\\green0\\blue255;\\red255\\green0\\blue0;}"), std::string::npos);
+    EXPECT_EQ(bodyOf(rtf), "{\\cf1 a}{\\cf2 b}\\par\n{\\cf1 \\'e9}\\par\n{\\cf1 \\'c3}\\par\n");
+    EXPECT_EQ(rtf.substr(rtf.size() - 2), "}\n");
+}
+
+TEST(RtfWriter, RunsAndEscapes)
+{
+    for (const auto& c : pell::test::readCases("session/rtf.txt"))
+        EXPECT_EQ(rtfOf(c.one("line")), c.one("rtf") + "\n") << c.name;
+}
+
+TEST(RtfWriter, OutputIsPlainAscii)
+{
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte)
+        all += static_cast<char>(byte);
+    for (char c : WriteRtf({FormatLine(all, Blue)}))
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
 }

@@ -1,16 +1,11 @@
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
-#include "session/SessionCommands.h"
+#include "WiredSession.h"
 #include "session/TemplateRun.h"
-#include "support/FakeServer.h"
-
-#include "SessionFakes.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
+#include <map>
 
 using namespace pell;
 using namespace pell::session;
@@ -20,52 +15,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct InputView : fakes::RecordingView {
-    int inputChanges = 0;
-    void inputLineChanged() override { ++inputChanges; }
-};
-
-// A session model and its commands over an engine talking to a scripted server, so the
-// exact lines on the wire can be read back.
-class Commands : public ::testing::Test {
+// A session model and its commands over an engine on a scripted server; sent() gives the
+// exact lines written.
+class Commands : public ::testing::Test, protected fakes::WiredSession {
 protected:
     Commands()
     {
-        irc.SetNick("me");
-        irc.OnError = [this](irc::TIdIRCUser*, const std::string&, const std::string& text) {
-            errors.push_back(text);
-        };
-    }
-
-    void connect()
-    {
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
-        irc.BoundIP = "127.0.0.1";
-        irc.Connect(3000);
-        ASSERT_TRUE(fake.waitForReceived("USER "));
-        const std::string all = fake.received();
-        consumed_ = all.find("\r\n", all.find("USER ")) + 2;
-    }
-
-    // The lines written since the last call, without their line ends.
-    Lines sent()
-    {
-        if (!irc.Connected())
-            return {};
-        const std::string marker = "PING mark" + std::to_string(++marks_) + "\r\n";
-        irc.Raw(marker.substr(0, marker.size() - 2));
-        EXPECT_TRUE(fake.waitForReceived(marker));
-        const std::string all = fake.received();
-        const std::size_t end = all.find(marker, consumed_);
-        Lines lines;
-        for (std::size_t at = consumed_; at < end;) {
-            const std::size_t eol = all.find("\r\n", at);
-            lines.push_back(all.substr(at, eol - at));
-            at = eol + 2;
-        }
-        consumed_ = end + marker.size();
-        return lines;
+        irc.OnError = [this](irc::TIdIRCUser*, const std::string&, const std::string& text) { errors.push_back(text); };
     }
 
     // Opens the tab (or goes back to "Main") and makes it the active one.
@@ -84,53 +40,50 @@ protected:
         s.model.Tabs().RefillNickList("#a", {"bob"}, {1});
     }
 
+    // One button or menu entry of a data file, with its argument: "Join #x", "Kick 0".
+    void press(const std::string& line)
+    {
+        const auto space = line.find(' ');
+        const std::string name = line.substr(0, space), arg = space == line.npos ? "" : line.substr(space + 1);
+        const int row = std::atoi(arg.c_str());
+        auto& c = commands;
+        const std::map<std::string, std::function<void()>> buttons = {
+            {"Leave", [&] { c.Leave(); }}, {"CloseTab", [&] { c.CloseTab(); }}, {"Join", [&] { c.Join(arg); }},
+            {"ShowChannels", [&] { c.ShowChannels(); }}, {"Userlist", [&] { c.Userlist(); }},
+            {"ChangeNick", [&] { c.ChangeNick(); }}, {"AwayChanged", [&] { c.AwayChanged(row); }},
+            {"Invite", [&] { c.Invite(row); }}, {"Voice", [&] { c.Voice(row); }}, {"DeVoice", [&] { c.DeVoice(row); }},
+            {"Op", [&] { c.Op(row); }}, {"DeOp", [&] { c.DeOp(row); }}, {"Ban", [&] { c.Ban(row); }}, {"Kick", [&] { c.Kick(row); }}};
+        ASSERT_EQ(buttons.count(name), 1u) << line;
+        buttons.at(name)();
+    }
     std::string active() { return s.model.Tabs().Active().Caption; }
     Rgb lastColour(const std::string& caption)
     {
         return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->Lines().back().BaseColour();
     }
 
-    fakes::SessionFixture s;
-    platform::EventQueue gui;
-    test::FakeServer fake;
+    fakes::SessionFixture& s = *this;
     Lines errors;
-    irc::TIdIRC irc{gui};
-    UserInfoModel userInfo;
-    SessionCommands commands{irc, s.model, s.settings, s.prompts, userInfo};
     TemplateRun run{irc, commands, s.settings, s.prompts};
-
-private:
-    std::size_t consumed_ = 0;
-    int marks_ = 0;
 };
 
 TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
 {
-    const struct {
-        std::string tab, typed;
-        Lines wire;
-        std::string echoTab;
-        Lines echo;
-    } cases[] = {
-        {"#a", "hello", {"PRIVMSG #a :hello"}, "#a", {"<me>:hello"}},
-        {"#a", "/join #b", {"join #b"}, "#a", {"<me>:/join #b"}},
-        {"Main", "/away", {"away"}, "Main", {"<me>:/away"}},
-        {"#a", "/", {""}, "#a", {"<me>:/"}},
-        {"#a", "", {}, "#a", {"<me>:"}},
-    };
     connect();
-    for (const auto& c : cases) {
-        onTab(c.tab);
+    for (const auto& c : test::readCases("session/commands-enter.txt")) {
+        SCOPED_TRACE(c.name);
+        const std::string echoTab = c.one("echo-tab");
+        onTab(c.one("tab"));
         s.model.ClearActive();
-        if (const int echoTab = s.model.Tabs().Find(c.echoTab); echoTab >= 0)
-            s.model.Tabs().At(echoTab).Text->Clear();
-        commands.SetInputLine(c.typed);
+        if (const int index = s.model.Tabs().Find(echoTab); index >= 0)
+            s.model.Tabs().At(index).Text->Clear();
+        commands.SetInputLine(c.one("typed"));
         commands.Enter();
-        EXPECT_EQ(sent(), c.wire) << c.typed;
-        EXPECT_EQ(s.linesOf(c.echoTab), c.echo) << c.typed;
-        EXPECT_EQ(lastColour(c.echoTab), static_cast<Rgb>(s.settings.OwnColour)) << c.typed;
-        EXPECT_EQ(commands.InputLine(), "") << c.typed;
-        EXPECT_EQ(commands.History().Lines().back(), c.typed);
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(s.linesOf(echoTab), c.lines("echo"));
+        EXPECT_EQ(lastColour(echoTab), static_cast<Rgb>(s.settings.OwnColour));
+        EXPECT_EQ(commands.InputLine(), "");
+        EXPECT_EQ(commands.History().Lines().back(), c.one("typed"));
     }
     EXPECT_TRUE(errors.empty());
 }
@@ -162,205 +115,100 @@ TEST_F(Commands, PlainTextOnTheFixedTabsIsNotSentButCommandsAndJoinsAre)
     }
 }
 
-TEST_F(Commands, EnterOfflineKeepsTheTextAndStillRemembersIt)
+
+// Offline, Enter keeps the text in the box and still remembers it; Action does nothing.
+TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
 {
+    commands.SetInputLine("a");
+    commands.HistoryUp(); // nothing to go back to
+    EXPECT_EQ(commands.InputLine(), "a");
+    commands.Enter();
     commands.SetInputLine("see www.example.org");
     commands.Enter();
     EXPECT_EQ(commands.InputLine(), "see www.example.org");
-    EXPECT_EQ(commands.History().Lines(), (Lines{"see www.example.org"}));
     EXPECT_EQ(s.shared.Addresses.Entries().size(), 1u);
+    commands.HistoryUp();
+    EXPECT_EQ(commands.InputLine(), "see www.example.org");
+    commands.HistoryDown();
+    EXPECT_EQ(commands.InputLine(), "a");
+    EXPECT_EQ(s.view.inputChanges, 3);
+    commands.SetInputLine("waves");
+    commands.Action();
+    EXPECT_EQ(commands.InputLine(), "waves");
+    EXPECT_EQ(commands.History().Lines(), (Lines{"a", "see www.example.org"}));
     EXPECT_TRUE(s.linesOf("Main").empty());
     EXPECT_TRUE(errors.empty());
-}
-
-TEST_F(Commands, UpAfterEnterPutsTheNewestLineBackAndTellsTheView)
-{
-    InputView view;
-    fakes::FakeDesktop desktop;
-    fakes::FakeSaveDialog dialog;
-    SessionModel model{s.settings, s.shared, SessionPorts{view, desktop, s.prompts, dialog}};
-    SessionCommands own{irc, model, s.settings, s.prompts, userInfo};
-    own.SetInputLine("draft");
-    own.HistoryUp();
-    EXPECT_EQ(own.InputLine(), "draft");
-    for (const char* line : {"a", "b"}) {
-        own.SetInputLine(line);
-        own.Enter();
-    }
-    own.HistoryUp();
-    EXPECT_EQ(own.InputLine(), "b");
-    own.HistoryDown();
-    EXPECT_EQ(own.InputLine(), "a");
-    EXPECT_EQ(view.inputChanges, 3);
 }
 
 TEST_F(Commands, ActionEchoesInTheActionColourAndSendsByItsFirstCharacter)
 {
-    const struct {
-        std::string typed;
-        Lines wire;
-        std::string caption; // of the active tab afterwards
-    } cases[] = {
-        {"waves", {"PRIVMSG #a :\x01" "ACTION waves\x01"}, "#a"},
-        {"/mode #a +m", {"mode #a +m"}, "#a"},
-        {"", {}, "#a"},
-        {"#c", {"JOIN #c"}, "#c"},
-    };
     connect();
-    for (const auto& c : cases) {
+    for (const auto& c : test::readCases("session/commands-action.txt")) {
+        SCOPED_TRACE(c.name);
+        const std::string typed = c.one("typed"), caption = c.one("active");
         onTab("#a");
-        commands.SetInputLine(c.typed);
+        commands.SetInputLine(typed);
         commands.Action();
-        EXPECT_EQ(sent(), c.wire) << c.typed;
-        EXPECT_EQ(active(), c.caption) << c.typed;
-        EXPECT_EQ(s.linesOf(c.caption).back(), "<Action>:me: " + c.typed);
-        EXPECT_EQ(lastColour(c.caption), static_cast<Rgb>(s.settings.ActionColour));
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(active(), caption);
+        EXPECT_EQ(s.linesOf(caption).back(), "<Action>:me: " + typed);
+        EXPECT_EQ(lastColour(caption), static_cast<Rgb>(s.settings.ActionColour));
         EXPECT_EQ(commands.InputLine(), "");
-        EXPECT_EQ(commands.History().Lines().back(), c.typed);
+        EXPECT_EQ(commands.History().Lines().back(), typed);
     }
 }
 
-TEST_F(Commands, ActionOfflineDoesNothingAtAll)
+// Table: tests/data/session/commands-buttons.txt. Run offline first: the engine refuses
+// each send, Join and Show Channels do not try, and the tabs change the same way.
+TEST_F(Commands, ButtonsAndTabMenuSendTheirLinesAndOfflineTheRestGoesOn)
 {
-    commands.SetInputLine("waves");
-    commands.Action();
-    EXPECT_EQ(commands.InputLine(), "waves");
-    EXPECT_TRUE(commands.History().Lines().empty());
-    EXPECT_TRUE(s.linesOf("Main").empty());
-}
-
-// Each case starts on tab #a with QuitReason "bye"; prompts answer from the list.
-struct ButtonCase {
-    const char* name;
-    std::function<void(SessionCommands&)> press;
-    std::vector<std::optional<std::string>> answers;
-    Lines wire;
-    Lines asked;
-    std::string activeAfter;
-    bool channelTabLeft;
-};
-
-TEST_F(Commands, ButtonsAndTabMenuSendTheirLines)
-{
-    const ButtonCase cases[] = {
-        // Both act on the active tab; its right-hand neighbour takes over.
-        {"leave", [](auto& c) { c.Leave(); }, {}, {"PART #a :bye"}, {}, "Ignorlist", false},
-        {"close tab", [](auto& c) { c.CloseTab(); }, {}, {"PART #a"}, {}, "Ignorlist", false},
-        {"join", [](auto& c) { c.Join("#x"); }, {}, {"JOIN #x"}, {}, "#x", true},
-        {"join empty box", [](auto& c) { c.Join(""); }, {}, {}, {}, "#a", true},
-        {"show channels", [](auto& c) { c.ShowChannels(); }, {}, {"list"}, {}, "Channels", true},
-        {"userlist", [](auto& c) { c.Userlist(); }, {}, {"names #a"}, {}, "#a", true},
-        {"change nick", [](auto& c) { c.ChangeNick(); }, {"newme"}, {"NICK newme"},
-         {"New Nick|New Nick:|me"}, "#a", true},
-        {"change nick cancelled", [](auto& c) { c.ChangeNick(); }, {std::nullopt}, {"NICK me"},
-         {"New Nick|New Nick:|me"}, "#a", true},
-        {"away on", [](auto& c) { c.AwayChanged(true); }, {"lunch"}, {"away lunch"},
-         {"Reason|Reason:|"}, "#a", true},
-        {"away on cancelled", [](auto& c) { c.AwayChanged(true); }, {std::nullopt}, {"away "},
-         {"Reason|Reason:|"}, "#a", true},
-        {"away off", [](auto& c) { c.AwayChanged(false); }, {}, {"away"}, {}, "#a", true},
-    };
-    connect();
     s.shared.QuitReason = "bye";
-    for (const auto& c : cases) {
-        onTab("#a");
-        s.prompts.asked.clear();
-        s.prompts.textAnswers.assign(c.answers.begin(), c.answers.end());
-        c.press(commands);
-        EXPECT_EQ(sent(), c.wire) << c.name;
-        EXPECT_EQ(s.prompts.asked, c.asked) << c.name;
-        EXPECT_EQ(active(), c.activeAfter) << c.name;
-        EXPECT_EQ(s.model.Tabs().Find("#a") >= 0, c.channelTabLeft) << c.name;
-    }
-    EXPECT_TRUE(errors.empty());
-}
-
-// Offline, the engine reports each send it refused; the tab still closes.
-TEST_F(Commands, OfflineSendsAreRefusedByTheEngineAndTheRestGoesOn)
-{
-    const struct {
-        const char* name;
-        std::function<void(SessionCommands&)> press;
-        int refused;
-        bool channelTabLeft;
-    } cases[] = {
-        {"leave", [](auto& c) { c.Leave(); }, 1, false},
-        {"close tab", [](auto& c) { c.CloseTab(); }, 1, false},
-        {"userlist", [](auto& c) { c.Userlist(); }, 1, true},
-        {"away", [](auto& c) { c.AwayChanged(false); }, 1, true},
-        {"op", [](auto& c) { c.Op(0); }, 1, true},
-        {"join", [](auto& c) { c.Join("#a"); }, 0, true},
-        {"show channels", [](auto& c) { c.ShowChannels(); }, 0, true},
-    };
-    for (const auto& c : cases) {
-        onChannelWithBob();
-        errors.clear();
-        c.press(commands);
-        EXPECT_EQ(errors, Lines(c.refused, "Nicht mit Server verbunden.")) << c.name;
-        EXPECT_EQ(s.model.Tabs().Find("#a") >= 0, c.channelTabLeft) << c.name;
-    }
-}
-
-TEST_F(Commands, NickListActionsActOnTheSelectedNickWithoutItsPrefix)
-{
-    const struct {
-        const char* name;
-        void (SessionCommands::*action)(int);
-        std::optional<std::string> answer;
-        Lines wire;
-        Lines asked;
-    } cases[] = {
-        {"Invite", &SessionCommands::Invite, "#x", {"Invite bob #x"}, {"Channelname|Channelname:|"}},
-        {"Voice", &SessionCommands::Voice, {}, {"MODE #a +v bob"}, {}},
-        {"DeVoice", &SessionCommands::DeVoice, {}, {"MODE #a -v bob"}, {}},
-        {"Op", &SessionCommands::Op, {}, {"MODE #a +o bob"}, {}},
-        {"DeOp", &SessionCommands::DeOp, {}, {"MODE #a -o bob"}, {}},
-        {"Ban", &SessionCommands::Ban, "#b", {"MODE #b +b bob!*@*"}, {"Channelname|Channelname:|"}},
-        {"Kick", &SessionCommands::Kick, "flood", {"KICK #a bob :flood"}, {"Reason|Reason|"}},
-        {"Kick cancelled", &SessionCommands::Kick, std::nullopt, {"KICK #a bob :"}, {"Reason|Reason|"}},
-    };
-    connect();
-    onChannelWithBob();
-    for (const auto& c : cases) {
-        for (int row : {-1, 1, 0}) {
+    for (const bool online : {false, true}) {
+        if (online)
+            connect();
+        for (const auto& c : test::readCases("session/commands-buttons.txt")) {
+            SCOPED_TRACE(c.name + (online ? "" : " offline"));
+            while (s.model.Tabs().Count() > 2)
+                s.model.Tabs().CloseTab(1);
+            onChannelWithBob();
+            errors.clear();
             s.prompts.asked.clear();
-            s.prompts.textAnswers = {c.answer};
-            (commands.*c.action)(row);
-            const bool selected = row == 0;
-            EXPECT_EQ(sent(), selected ? c.wire : Lines{}) << c.name << " row " << row;
-            EXPECT_EQ(s.prompts.asked, selected ? c.asked : Lines{}) << c.name << " row " << row;
+            const Lines answers = c.lines("answer");
+            s.prompts.textAnswers.assign(answers.begin(), answers.end());
+            for (const auto& button : c.lines("press"))
+                press(button);
+            EXPECT_EQ(sent(), online ? c.lines("wire") : Lines{});
+            EXPECT_EQ(errors, Lines(online ? 0 : std::stoi(c.one("refused", "0")), "Nicht mit Server verbunden."));
+            EXPECT_EQ(s.prompts.asked, c.lines("asked"));
+            EXPECT_EQ(active(), c.one("active"));
+            EXPECT_EQ(s.model.Tabs().Find("#a") < 0, c.has("closes"));
+            if (!online)
+                irc.SetNick("me"); // offline the engine takes a new nick at once
         }
     }
 }
 
-TEST_F(Commands, IgnoreUnignoreAndDeleteKeepTheIgnoreList)
+TEST_F(Commands, IgnoreUnignoreDeleteAndDoubleClickTakeThePlainNick)
 {
     onChannelWithBob();
     commands.Ignore(-1);
     EXPECT_TRUE(s.model.Ignores().Entries().empty());
     commands.Ignore(0);
-    commands.Ignore(0);
     EXPECT_EQ(s.model.Ignores().Entries(), (Lines{"bob"}));
+    commands.Unignore(1); // no such row
     commands.Unignore(0);
     EXPECT_TRUE(s.model.Ignores().Entries().empty());
-
     commands.Ignore(0);
-    commands.DeleteIgnoreEntry();
-    EXPECT_EQ(s.model.Ignores().Entries(), (Lines{"bob"}));
     s.model.SelectIgnoreEntry(0);
     commands.DeleteIgnoreEntry();
     EXPECT_TRUE(s.model.Ignores().Entries().empty());
-}
-
-TEST_F(Commands, DoubleClickOpensAQueryForThePlainNick)
-{
-    onChannelWithBob();
     commands.OpenQuery(-1);
     EXPECT_EQ(active(), "#a");
     commands.OpenQuery(0);
     EXPECT_EQ(active(), "bob");
 }
 
+// Bob differs from the tracked bob by case only; zed is not tracked at all.
 TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
 {
     connect(); // the own record comes first
@@ -369,30 +217,13 @@ TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
     onTab("#a");
     s.model.Tabs().RefillNickList("#a", {"Bob", "zed", "bob", "me"}, {0, 0, 2, 1});
     ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"+bob", "@me", "Bob", "zed"}));
-
-    // Bob differs from the tracked bob by case only; zed is not tracked at all.
-    commands.Info(2);
-    commands.Info(3);
-    EXPECT_FALSE(userInfo.Visible());
-
-    const struct {
-        int row;
-        std::string nick, address, id;
-    } cases[] = {{0, "bob", "b@example.org", "1"}, {1, "me", "m@host", "0"}};
-    for (const auto& c : cases) {
-        commands.Info(c.row);
-        EXPECT_TRUE(userInfo.Visible());
-        EXPECT_EQ(userInfo.Nick(), c.nick);
-        EXPECT_EQ(userInfo.Address(), c.address);
-        EXPECT_EQ(userInfo.Id(), c.id);
+    for (const auto& [row, shown] : std::vector<std::pair<int, std::string>>{
+             {2, ""}, {3, ""}, {0, "bob|b@example.org|1"}, {1, "me|m@host|0"}}) {
+        commands.Info(row);
+        EXPECT_EQ(userInfo.Visible() ? userInfo.Nick() + "|" + userInfo.Address() + "|" + userInfo.Id() : "", shown);
         userInfo.Close();
-        EXPECT_FALSE(userInfo.Visible());
     }
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(Commands, TheDelayDecidesWhetherTheSendTimerRunsAndATickOfflineEndsTheRun)
 {

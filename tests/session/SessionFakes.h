@@ -11,9 +11,17 @@
 
 namespace pell::session::testing {
 
+// Records each line appended (tab, text and colour) and each change of the input line.
 struct RecordingView : SessionViewPort {
     std::vector<TabId> appended;
-    void lineAppended(TabId id, const FormattedLine&) override { appended.push_back(id); }
+    std::vector<std::pair<std::string, Rgb>> lines;
+    int inputChanges = 0;
+    void lineAppended(TabId id, const FormattedLine& line) override
+    {
+        appended.push_back(id);
+        lines.emplace_back(line.PlainText(), line.BaseColour());
+    }
+    void inputLineChanged() override { ++inputChanges; }
 };
 
 struct FakeDesktop : platform::Desktop {
@@ -31,13 +39,12 @@ struct FakeDesktop : platform::Desktop {
     }
 };
 
-// Prompts answered from queues; an empty queue cancels (text) or says No.
+// Prompts answered from queues; an empty queue cancels (text) or says No. Each prompt
+// shown is recorded as "caption|label|default" or "caption|question".
 struct FakePrompts : platform::UserPrompts {
-    std::vector<std::string> errors;
+    std::vector<std::string> errors, asked;
     std::deque<std::optional<std::string>> textAnswers;
     std::deque<bool> yesNoAnswers;
-    // "caption|label|default" or "caption|question" per prompt shown.
-    std::vector<std::string> asked;
     void showError(const std::string& message) override { errors.push_back(message); }
     std::optional<std::string> askText(const std::string& caption, const std::string& label,
                                        const std::string& defaultText) override
@@ -50,8 +57,6 @@ struct FakePrompts : platform::UserPrompts {
         asked.push_back(caption + "|" + question);
         return pop(yesNoAnswers, false);
     }
-
-private:
     template <typename T> static T pop(std::deque<T>& queue, T fallback)
     {
         if (queue.empty())

@@ -1,4 +1,6 @@
+#include "session/AddressList.h"
 #include "session/WebLinks.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -17,49 +19,28 @@ std::vector<std::string> linksIn(std::string_view text)
 
 } // namespace
 
-TEST(WebLinks, AllowedSchemesBecomeLinks)
+// Tables: tests/data/session/weblinks.txt and collect-urls.txt.
+TEST(WebLinks, AllowedSchemesBecomeLinksAndTheRestStaysText)
 {
-    const struct {
-        std::string text;
-        std::vector<std::string> links;
-    } cases[] = {
-        {"see http://a.org/x now", {"http://a.org/x=>http://a.org/x"}},
-        {"https://b.de/?q=1&r=2", {"https://b.de/?q=1&r=2=>https://b.de/?q=1&r=2"}},
-        {"get ftp://f.net/pub", {"ftp://f.net/pub=>ftp://f.net/pub"}},
-        {"mail mailto:bob@x.org", {"mailto:bob@x.org=>mailto:bob@x.org"}},
-        {"www.c.com", {"www.c.com=>http://www.c.com"}},
-        {"HTTP://UP.ORG", {"HTTP://UP.ORG=>HTTP://UP.ORG"}},
-        {"http://www.c.com is one", {"http://www.c.com=>http://www.c.com"}},
-        {"<bob>:http://a www.b", {"http://a=>http://a", "www.b=>http://www.b"}},
-        {"utf8 http://ex\xC3\xA4mple.de/\xC3\xBC ok", {"http://ex\xC3\xA4mple.de/\xC3\xBC=>http://ex\xC3\xA4mple.de/\xC3\xBC"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(linksIn(c.text), c.links) << c.text;
+    for (const auto& c : pell::test::readCases("session/weblinks.txt"))
+        EXPECT_EQ(linksIn(c.one("text")), c.lines("link")) << c.name;
 }
 
-TEST(WebLinks, OtherSchemesAndGluedMarkersStayText)
+// Each row is collected on top of "www.old"; the list reads top first.
+TEST(CollectUrls, FindsAddressesNewestFirstOnTopOfWhatIsThere)
 {
-    for (const char* text : {"file:///etc/passwd", "javascript:alert(1)", "javascript:http://x.org", "<bob>:javascript:http://x.org",
-                             "file://www.x.org/a", "xhttp://a.org", "data:text/html,hi", "smb://host/share",
-                             "http://", "www.", "mailto:", "http://.", "nowww.here"})
-        EXPECT_TRUE(FindWebLinks(text).empty()) << text;
-}
-
-TEST(WebLinks, EndsAtDelimitersAndDropsSentencePunctuation)
-{
-    const struct {
-        std::string text;
-        std::vector<std::string> links;
-    } cases[] = {
-        {"see http://a.org.", {"http://a.org=>http://a.org"}},
-        {"(http://a.org/x)", {"http://a.org/x=>http://a.org/x"}},
-        {"http://w.org/Foo_(bar) ok", {"http://w.org/Foo_(bar)=>http://w.org/Foo_(bar)"}},
-        {"\"http://q.org\"x", {"http://q.org=>http://q.org"}},
-        {"<a href=http://h.org>x</a>", {"http://h.org=>http://h.org"}},
-        {"http://a.org\x03" "4red", {"http://a.org=>http://a.org"}},
-        {"http://a.org\rhttp://b.org", {"http://a.org=>http://a.org", "http://b.org=>http://b.org"}},
-        {"ask www.x.de, then?", {"www.x.de=>http://www.x.de"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(linksIn(c.text), c.links) << c.text;
+    for (const auto& c : pell::test::readCases("session/collect-urls.txt")) {
+        SCOPED_TRACE(c.name);
+        const std::string text = c.one("text"), expected = c.one("list");
+        AddressList list;
+        int changes = 0;
+        list.OnChanged = [&] { ++changes; };
+        CollectUrls("www.old", list);
+        CollectUrls(text, list);
+        std::string shown;
+        for (const auto& entry : list.Entries())
+            shown += entry + " ";
+        EXPECT_EQ(shown, expected + (expected.empty() ? "" : " ") + "www.old ");
+        EXPECT_EQ(changes, static_cast<int>(list.Entries().size())); // one report per address
+    }
 }

@@ -1,16 +1,15 @@
 #pragma once
 
 #include "platform/UserPrompts.h"
+#include "settings/PasswordScrambler.h"
+#include "settings/ServerList.h"
 #include "settings/SessionWindowFactory.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <string>
-#include <vector>
-
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace pell::test {
@@ -23,14 +22,9 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "pell-settings-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-
     // The folder with a trailing "/", as ProgramFolder is.
     std::string folder() const { return path_.string() + "/"; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
@@ -48,8 +42,7 @@ inline std::string readBytes(const std::string& path)
 
 inline void writeBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline unsigned modeOf(const std::string& path)
@@ -64,14 +57,27 @@ inline std::string golden(const std::string& relative)
     return readBytes(std::string(PELL_TEST_DATA) + "/settings/" + relative);
 }
 
+// One SList.dat entry; its password is "pw-" and the name, stored scrambled.
+inline settings::Lines serverEntry(const std::string& name, const std::string& port = "6667",
+                                   const std::string& autoConnect = "False")
+{
+    return {name, "host." + name, port, autoConnect, "nick", "Real " + name, "user",
+            settings::EncodePassword("pw-" + name), "True", "False", "True", "False"};
+}
+
+inline settings::ServerList serverList(const std::vector<settings::Lines>& entries)
+{
+    settings::Lines lines;
+    for (const auto& e : entries)
+        lines.insert(lines.end(), e.begin(), e.end());
+    return settings::ServerList(lines);
+}
+
 // Records every message the model shows.
 class RecordingPrompts : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override { errors.push_back(message); }
-    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
+    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override { return {}; }
     bool askYesNo(const std::string&, const std::string&) override { return false; }
     std::vector<std::string> errors;
 };
@@ -79,10 +85,7 @@ public:
 // Records the pending profile each new session window would read at its creation.
 class RecordingWindows : public settings::SessionWindowFactory {
 public:
-    void createSessionWindow(const settings::TSSettings& pendingProfile) override
-    {
-        created.push_back(pendingProfile);
-    }
+    void createSessionWindow(const settings::TSSettings& pending) override { created.push_back(pending); }
     std::vector<settings::TSSettings> created;
 };
 

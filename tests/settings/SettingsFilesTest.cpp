@@ -1,0 +1,280 @@
+#include "settings/AppSettingsFiles.h"
+#include "settings/FolderListing.h"
+#include "settings/ProgramFolder.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsTestSupport.h"
+#include "settings/TemplateStore.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace pell::settings;
+using namespace pell::test;
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+namespace hook = pell::settings::testing;
+
+namespace {
+
+std::size_t entriesIn(const fs::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(LineText, SplitsAtEveryLineEndStopsAtNulJoinsWithCrLfAndReadsNumbersStrictly)
+{
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}}, {"a", {"a"}}, {"a\r\nb\r\n", {"a", "b"}}, {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+        {"\r\n\r\n", {"", ""}}, {"a\r\rb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}, {"a\r", {"a"}},
+        {"a\0b\r\nc"s, {"a"}}, {"ab\r\0\ncd"s, {"ab"}}, {"\xe9\xff\r\n", {"\xe9\xff"}},
+    };
+    for (const auto& [text, lines] : cases)
+        EXPECT_EQ(parseLines(text), lines) << "text of " << text.size() << " bytes";
+    EXPECT_EQ(joinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(removeSpaces(" a b\tc "), "ab\tc"); // only the space character
+    // Numbers are signed decimals within 32 bits, nothing else.
+    const std::pair<std::string, std::int32_t> good[] = {
+        {"0", 0}, {"-1", -1}, {"+5", 5}, {"007", 7}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
+    for (const auto& [text, value] : good)
+        EXPECT_EQ(StrToInt(text), value) << text;
+    for (const std::string text : {"", "-", "12a", " 12", "--1", "2147483648", "-2147483649", "99999999999999999999"}) {
+        try {
+            ADD_FAILURE() << "accepted '" << text << "' as " << StrToInt(text);
+        } catch (const ConversionError& error) {
+            EXPECT_EQ(error.what(), "'" + text + "' is not a valid integer value");
+        }
+    }
+}
+
+// Known values and round trips come from the golden files; here the key's wrap.
+TEST(PasswordScrambler, KeyWrapsAfterSeventeenLetters)
+{
+    const std::string scrambled = EncodePassword(std::string(18, '\xff'));
+    EXPECT_EQ(static_cast<unsigned char>(scrambled[16]), ('c' + 255) % 256);
+    EXPECT_EQ(scrambled[17], scrambled[0]);
+    EXPECT_EQ(DecodePassword(scrambled), std::string(18, '\xff'));
+    // 0x9c + "q" is CR, 0x99 + "q" LF, 0x94 + "l" (second letter) NUL: each would break its line.
+    for (const char* refused : {"\x9c", "\x99", "a\x94"})
+        EXPECT_THROW(EncodePassword(refused), SettingsError) << refused;
+}
+
+TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOldFile)
+{
+    TempFolder temp;
+    const SettingsFolder folder(temp.path().string()); // the missing "/" is added
+    // A file that exists but cannot be read is reported once and never written over.
+    fs::create_directory(temp.file("Color.dat"));
+    EXPECT_EQ(folder.read(SettingsFile::Color), std::nullopt);
+    EXPECT_THROW(folder.reportReadErrors(), SettingsError);
+    EXPECT_NO_THROW(folder.reportReadErrors());
+    folder.write(SettingsFile::Color, {"1"});
+    EXPECT_TRUE(fs::is_directory(temp.file("Color.dat")));
+    // A value with a line end or NUL would move every later line: refused, file kept.
+    for (const std::string& bad : Lines{"a\rb", "a\nb", std::string("a\0b", 3)})
+        EXPECT_THROW(folder.write(SettingsFile::Accept, {"x", bad}), SettingsError);
+    writeBytes(temp.file("Accept.dat"), "");
+    EXPECT_EQ(folder.read(SettingsFile::Accept), Lines{});
+    EXPECT_EQ(readBytes(temp.file("Accept.dat")), "");
+    EXPECT_THROW(SettingsFolder(temp.folder() + "no/such/").write(SettingsFile::Color, {"1"}), FileWriteError);
+    const std::string path = folder.pathOf(SettingsFile::SList), old = "Libera\r\nirc.libera.chat\r\n";
+    writeBytes(path, old);
+    hook::afterWriteChunk = [](std::size_t written) { return written < 3 * hook::WriteChunkSize; }; // disk full
+    EXPECT_THROW(folder.write(SettingsFile::SList, Lines(5000, "a line long enough for several chunks")),
+                 FileWriteError);
+    hook::afterWriteChunk = nullptr;
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(entriesIn(temp.path()), 3u); // no temporary file left behind
+}
+
+const char* const OptionsFiles[] = {"Accept.dat", "Disable.dat", "Ignore.dat", "Folders.dat",
+                                    "Color.dat",  "settings.ini", "Proxy.ini"};
+
+// Files with passwords are private, also when an older file was not.
+void expectGoldens(const TempFolder& temp, const std::string& set)
+{
+    for (const std::string name : OptionsFiles) {
+        EXPECT_EQ(readBytes(temp.file(name)), golden(set + "/" + name)) << set << "/" << name;
+        EXPECT_EQ(modeOf(temp.file(name)), name == "settings.ini" || name == "Proxy.ini" ? 0600u : 0644u) << name;
+    }
+}
+
+// Every field of the sample differs from its default, so each line is read and written.
+TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
+{
+    TempFolder fresh;
+    AppSettings defaults;
+    AppSettingsFiles(SettingsFolder(fresh.folder())).saveOnOptionsClose(defaults);
+    expectGoldens(fresh, "defaults");
+    EXPECT_EQ(entriesIn(fresh.path()), 7u);
+
+    TempFolder temp;
+    for (const auto& entry : fs::directory_iterator(std::string(PELL_TEST_DATA) + "/settings/sample")) {
+        fs::copy_file(entry.path(), temp.path() / entry.path().filename());
+        fs::permissions(temp.path() / entry.path().filename(), fs::perms(0666));
+    }
+    const AppSettingsFiles files{SettingsFolder(temp.folder())};
+    AppSettings s;
+    files.loadOptionsFiles(s);
+    EXPECT_TRUE(files.loadProxyIni(s));
+    EXPECT_TRUE(files.loadColorDat(s));
+    const AppSettings expected{.Nick = "mynick", .RealName = "Real Name", .Username = "user", .Password = "abc",
+        .Invisible = true, .Operator = true, .ServerNotice = true, .Wallops = true, .FlashOnMessage = true,
+        .OwnColour = 16711680, .OthersColour = 1, .SystemColour = 2, .ActionColour = 3, .ScriptDelay = "1500",
+        .Language = 1, .ProxyHost = "proxy.local", .ProxyPort = "1080", .ProxyUser = "bob", .ProxyPassword = "pw",
+        .ProxyNeedsAuth = true, .ProxyType = 3, .AcceptPatterns = {"*.mp3", "*.ogg"}, .DisablePatterns = {"*.exe"},
+        .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules replace the default rule,
+        .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}}; // so the file never grows
+    EXPECT_EQ(s, expected);
+
+    s.Nick = " my nick "; // saving removes the spaces, in memory too
+    files.saveOnOptionsClose(s);
+    EXPECT_EQ(s.Nick, "mynick");
+    expectGoldens(temp, "sample");
+}
+
+TEST(AppSettingsFiles, EachFileAppliesTheLinesItHasByItsOwnRules)
+{
+    std::string patterns; // ten megabytes
+    while (patterns.size() < 10 << 20)
+        patterns += "*.ext\r\n";
+    // The file, its bytes and what they change in the defaults.
+    const std::tuple<const char*, std::string, std::function<void(AppSettings&)>> cases[] = {
+        // Only "True" is true in settings.ini, only "true" in Proxy.ini.
+        {"settings.ini", "n\r\n\r\n\r\n\r\ntrue\r\nTRUE\r\nTrue \r\n1\r\nTrue",
+         [](AppSettings& s) { s.Nick = "n"; s.FlashOnMessage = true; }},
+        {"Proxy.ini", "h\r\n110\r\n\r\n\r\nTrue\r\n-1", [](AppSettings& s) { s.ProxyHost = "h"; }},
+        {"Color.dat", "1\r\n2", [](AppSettings& s) { s.OwnColour = 1; s.OthersColour = 2; }},
+        {"Accept.dat", "*.txt\r\n", [](AppSettings& s) { s.AcceptPatterns = {"*.txt"}; }},
+        {"Disable.dat", "", [](AppSettings& s) { s.DisablePatterns.clear(); }},
+        {"Ignore.dat", patterns, [&](AppSettings& s) { s.IgnorePatterns = Lines(patterns.size() / 7, "*.ext"); }},
+        {"Folders.dat", "*.mp3\r\n/m\r\n*.avi", [](AppSettings& s) { s.FolderRules = {{"*.mp3", "/m"}}; }},
+        {"Folders.dat", "*.avi", [](AppSettings&) {}}, // no rule: the default one stays
+    };
+    for (const auto& [file, bytes, change] : cases) {
+        SCOPED_TRACE(file);
+        TempFolder temp;
+        writeBytes(temp.file(file), bytes);
+        const AppSettingsFiles files{SettingsFolder(temp.folder())};
+        AppSettings loaded, expected;
+        files.loadOptionsFiles(loaded);
+        files.loadProxyIni(loaded);
+        files.loadColorDat(loaded);
+        change(expected);
+        EXPECT_EQ(loaded, expected);
+    }
+}
+
+TEST(AppSettingsFiles, ConversionErrorStopsTheFileAtItsLine)
+{
+    AppSettings s, expected;
+    EXPECT_THROW(applyColorDat(s, {"1", "2", "x3", "4"}), ConversionError);
+    expected.OwnColour = 1;
+    expected.OthersColour = 2;
+    EXPECT_EQ(s, expected);
+    EXPECT_THROW(applyColorDat(s, {std::string(10 << 20, '9')}), ConversionError); // ten megabytes of digits
+    EXPECT_EQ(s, expected);
+}
+
+TEST(AppSettingsFiles, SaveSequenceStopsAtTheFirstFileThatCannotBeWritten)
+{
+    for (std::size_t blocked = 0; blocked < std::size(OptionsFiles); ++blocked) {
+        TempFolder temp;
+        fs::create_directory(temp.file(OptionsFiles[blocked]));
+        AppSettings s;
+        EXPECT_THROW(AppSettingsFiles(SettingsFolder(temp.folder())).saveOnOptionsClose(s), FileWriteError);
+        for (std::size_t i = 0; i < std::size(OptionsFiles); ++i)
+            EXPECT_EQ(fs::is_regular_file(temp.file(OptionsFiles[i])), i < blocked)
+                << OptionsFiles[i] << " with " << OptionsFiles[blocked] << " blocked";
+    }
+}
+
+TEST(ProgramFolder, HomeVariableThenWritableProgramFolderThenXdgConfig)
+{
+    // Paths with a leading "/" and the expected folder are below the temporary folder.
+    struct Case { std::optional<std::string> pellIrcHome, xdg; bool writableProgram; std::string expected; };
+    const Case cases[] = {
+        {"/", "/xdg", true, ""}, {"/a/b/home/", std::nullopt, false, "a/b/home/"}, {"", std::nullopt, true, ""},
+        {std::nullopt, "/xdg", false, "xdg/pell-irc/"}, {std::nullopt, std::nullopt, false, "home/.config/pell-irc/"},
+        {std::nullopt, "", false, "home/.config/pell-irc/"}, {std::nullopt, "rel/conf", false, "home/.config/pell-irc/"},
+    };
+    for (const auto& c : cases) {
+        TempFolder temp;
+        const auto place = [&](const std::optional<std::string>& v) {
+            return v && v->starts_with("/") ? std::optional(temp.path().string() + *v) : v;
+        };
+        const std::string folder = resolveProgramFolder({place(c.pellIrcHome), place(c.xdg), temp.file("home"),
+            c.writableProgram ? temp.file("pell-irc") : "/nonexistent-pell/bin/pell-irc"});
+        EXPECT_EQ(folder, temp.folder() + c.expected);
+        EXPECT_EQ(modeOf(folder), 0700u) << folder; // created private
+    }
+    TempFolder temp; // a config folder that exists keeps its mode
+    fs::create_directories(temp.file("xdg/pell-irc"));
+    fs::permissions(temp.file("xdg/pell-irc"), fs::perms(0755));
+    EXPECT_EQ(resolveProgramFolder({std::nullopt, temp.file("xdg"), std::nullopt, "/nonexistent-pell/bin/pell-irc"}),
+              temp.file("xdg/pell-irc/"));
+    EXPECT_EQ(modeOf(temp.file("xdg/pell-irc")), 0755u);
+    EXPECT_TRUE(ProgramFolder().starts_with('/') && ProgramFolder().ends_with('/')) << ProgramFolder();
+    EXPECT_EQ(defaultDownloadFolder("/opt/pell"), "/opt/pell/Downloads/");
+}
+
+TEST(FolderListing, ListsVisibleFoldersOnlySortedWithoutRegardToCase)
+{
+    TempFolder temp;
+    for (const char* name : {"beta", "Alpha", "gamma", ".hidden", "alpha2", "ALPHA"})
+        fs::create_directory(temp.path() / name);
+    writeBytes(temp.file("afile"), "x");
+    fs::create_directory_symlink(temp.path() / "gamma", temp.path() / "Delta");
+    EXPECT_EQ(subfolderNames(temp.folder()), (Lines{"ALPHA", "Alpha", "alpha2", "beta", "Delta", "gamma"}));
+    EXPECT_TRUE(hasSubfolders(temp.folder()));
+    EXPECT_FALSE(hasSubfolders(temp.file("beta")));
+    EXPECT_EQ(subfolderNames("/nonexistent-pell-folder").size() + subfolderNames(temp.file("afile")).size(), 0u);
+    EXPECT_EQ(childFolder("/", "home"), "/home");
+    EXPECT_EQ(childFolder("/home", "u"), "/home/u");
+}
+
+const std::string M = TemplateStore::Marker;
+
+TEST(TemplateStore, NamesAreTheLinesAfterEachMarkerAndABodyRunsToTheNext)
+{
+    const std::pair<Lines, Lines> cases[] = {
+        {{}, {}}, {{"a", "b"}, {}}, {{M}, {}}, {{"x", "y", M, "greet", "JOIN #a"}, {"greet"}},
+        {{M, "one", "body", M, "two"}, {"one", "two"}}, {{M, M, "n"}, {M, "n"}},
+        {{M, "a", "$$$&new template$$$$&", "b"}, {"a"}}, // the marker's case matters
+    };
+    for (const auto& [lines, names] : cases)
+        EXPECT_EQ(TemplateStore(lines).names(), names);
+    const TemplateStore store({"lead", M, "a", "JOIN #a", "PRIVMSG #a :hi", M, "empty", M, "b", "NICK x", M, "a", "dup"});
+    EXPECT_EQ(store.body("a"), (Lines{"JOIN #a", "PRIVMSG #a :hi"})); // the first one named a
+    EXPECT_EQ(store.body("empty"), Lines{});
+    EXPECT_EQ(store.body("b"), Lines{"NICK x"});
+    for (const char* none : {"A", "lead", "JOIN #a"})
+        EXPECT_EQ(store.body(none), std::nullopt) << none;
+}
+
+TEST(TemplateStore, AppendSortRemoveAndTheGoldenFileKeepEveryTemplateComplete)
+{
+    TemplateStore store({"lead"});
+    store.append("one", {"1a", "1b"});
+    store.append("two", {"2a"});
+    store.append("Three", {});
+    EXPECT_EQ(store.names(), (Lines{"one", "two", "Three"}));
+    EXPECT_EQ(store.sortedNames(), (Lines{"one", "Three", "two"}));
+    EXPECT_TRUE(store.remove("two"));
+    EXPECT_FALSE(store.remove("two"));
+    EXPECT_FALSE(store.remove("lead"));
+    EXPECT_EQ(store.lines(), (Lines{"lead", M, "one", "1a", "1b", M, "Three"}));
+
+    TempFolder temp; // the golden file loads and is written back unchanged
+    const SettingsFolder folder(temp.folder());
+    EXPECT_FALSE(store.load(folder));
+    writeBytes(temp.file("Template.dat"), golden("sample/Template.dat"));
+    ASSERT_TRUE(store.load(folder));
+    EXPECT_EQ(store.names(), (Lines{"greet", "empty"}));
+    fs::remove(temp.file("Template.dat"));
+    store.save(folder);
+    EXPECT_EQ(readBytes(temp.file("Template.dat")), golden("sample/Template.dat"));
+    EXPECT_EQ(modeOf(temp.file("Template.dat")), 0644u);
+}
+
+} // namespace
