@@ -1,9 +1,11 @@
 #include "app/AppCore.h"
 #include "app/LinkPolicy.h"
+#include "app/ScriptEditorModel.h"
 #include "app/StartUp.h"
 #include "app/Uptime.h"
 
 #include "settings/SettingsTestSupport.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -72,21 +74,23 @@ TEST(StartUp, AnErrorInTheStartUpWorkSkipsItsLaterPartsButNotTheNextStep)
     EXPECT_EQ(program.prompts.errors, std::vector<std::string>{"'red' is not a valid integer value"});
 }
 
-TEST(StartUp, SplashTimeComesFromTheEnvironmentWhenItIsAWholeNumber)
+// Table: tests/data/app/mappings.txt.
+TEST(SmallFunctions, SplashTimeUptimeAndOpenableLinksAreWhatTheTableSays)
 {
-    const std::pair<std::optional<std::string>, int> cases[] = {
-        {std::nullopt, 3000}, {"", 3000}, {"50", 50}, {"0", 0}, {"-5", 3000}, {"fast", 3000}, {"50ms", 3000},
-        {"99999999999999999999", 3000}};
-    for (const auto& [value, expected] : cases)
-        EXPECT_EQ(app::splashTime(value), milliseconds(expected)) << value.value_or("(unset)");
+    for (const auto& c : readCases("app/mappings.txt")) {
+        const std::optional<std::string> in = c.has("in") ? std::optional(c.one("in")) : std::nullopt;
+        const std::optional<std::string> out = c.has("out") ? std::optional(c.one("out")) : std::nullopt;
+        if (c.name == "openable-url")
+            EXPECT_EQ(app::openableUrl(*in), out) << *in;
+        else
+            EXPECT_EQ(c.name == "splash-ms" ? std::to_string(app::splashTime(in).count())
+                                            : app::uptimeText(seconds(std::stoll(*in))),
+                      out) << c.name << " of " << in.value_or("(unset)");
+    }
 }
 
 TEST(Uptime, HoursAreNotWrappedEveryFieldHasTwoDigitsAndTheClockDropsTheSeconds)
 {
-    const std::pair<seconds, const char*> cases[] = {{seconds(0), "00:00:00"}, {hours(9) + minutes(5) + seconds(7),
-        "09:05:07"}, {seconds(60), "00:01:00"}, {hours(1000) + seconds(1), "1000:00:01"}, {seconds(-5), "00:00:00"}};
-    for (const auto& [elapsed, text] : cases)
-        EXPECT_EQ(app::uptimeText(elapsed), text) << elapsed.count();
     const app::Uptime uptime(app::Uptime::Clock::time_point{});
     EXPECT_EQ(uptime.text(uptime.start() + milliseconds(3'661'999)), "01:01:01"); // whole seconds
     // The clock drops the seconds and adds the date.
@@ -100,16 +104,73 @@ TEST(Uptime, HoursAreNotWrappedEveryFieldHasTwoDigitsAndTheClockDropsTheSeconds)
     EXPECT_EQ(app::clockText(same, "%I:%M:%S %p", "%Y"), "07:05 PM --- 2024");
 }
 
-TEST(LinkPolicy, OnlyWebAndMailAddressesOpenAndWwwOpensAsHttp)
+const std::string M = settings::TemplateStore::Marker;
+
+struct Editor {
+    TempFolder home;
+    settings::SettingsFolder folder{home.folder()};
+    settings::TemplateStore store;
+    RecordingPrompts prompts;
+    app::ScriptEditorModel model{store, folder, prompts};
+    const std::string file = home.file("Template.dat");
+    void save(const std::string& name, const std::string& body)
+    {
+        model.SetNameField(name);
+        model.SetBodyText(body);
+        model.Save();
+    }
+};
+
+TEST(ScriptEditor, SaveChooseDeleteRoundTripThroughTemplateDat)
 {
-    for (const char* address : {"http://example.org/", "https://example.org/a?b=c#d", "ftp://files.example.org/x",
-                                "mailto:someone@example.org", "HTTP://EXAMPLE.ORG", "Https://x"})
-        EXPECT_EQ(app::openableUrl(address), std::optional<std::string>(address)) << address;
-    EXPECT_EQ(app::openableUrl("WWW.example.org/path"), "http://WWW.example.org/path");
-    for (const char* address : {"", "file:///etc/passwd", "javascript:alert(1)", "irc://irc.example.org/chan",
-                                "example.org", "http://", "www.", "wwwexample.org", " http://example.org",
-                                "http://exa mple.org", "http://example.org\n--help", "https://x\x7f", "mailto:"})
-        EXPECT_EQ(app::openableUrl(address), std::nullopt) << address;
+    Editor e;
+    writeBytes(e.file, "kept \xE4 line\r\n\r\n");
+    e.model.Create();
+    e.save("greet", "hello all\r\n/away lunch\n#room\rlast");
+    e.save("Beta", "");
+    e.save("alpha", "one\n\n"); // its last, empty line is kept
+    EXPECT_EQ(e.model.Names(), (std::vector<std::string>{"alpha", "Beta", "greet"}));
+    const std::string first = "kept \xE4 line\r\n\r\n" + M + "\r\ngreet\r\nhello all\r\n/away lunch\r\n#room\r\nlast\r\n";
+    const std::string last = M + "\r\nalpha\r\none\r\n\r\n";
+    EXPECT_EQ(readBytes(e.file), first + M + "\r\nBeta\r\n" + last);
+    e.model.Choose(0);
+    EXPECT_EQ(e.model.NameField() + "|" + e.model.BodyText(), "alpha|one\n\n");
+    e.model.Choose(1); // Beta, the middle one in the file
+    e.model.Delete();
+    EXPECT_EQ(readBytes(e.file), first + last);
+    std::filesystem::remove(e.file); // nothing chosen: the file is written all the same
+    e.model.Delete();
+    EXPECT_EQ(readBytes(e.file), first + last);
+    EXPECT_TRUE(e.prompts.errors.empty());
+    std::filesystem::remove_all(e.home.path()); // a failed write keeps the change in memory
+    e.save("new", "");
+    EXPECT_EQ(e.prompts.errors.at(0).rfind("Cannot create file", 0), 0u);
+    EXPECT_EQ(e.model.Names().size(), 3u);
+}
+
+// Table: tests/data/app/script-editor.txt.
+TEST(ScriptEditor, SaveRefusesWhatWouldCorruptTheStoreAndCleansWhatItTakes)
+{
+    for (const auto& c : readCases("app/script-editor.txt")) {
+        SCOPED_TRACE(c.name);
+        Editor e;
+        e.save("greet", "hi");
+        e.save(c.one("name"), c.one("body"));
+        EXPECT_EQ(settings::Lines(e.store.lines().begin() + 3, e.store.lines().end()), c.lines("added"));
+        const std::string error = c.one("error");
+        EXPECT_EQ(e.prompts.errors.empty() ? "" : e.prompts.errors.back().substr(0, error.size()), error);
+    }
+}
+
+TEST(ScriptEditor, AnUnreadableTemplateDatIsNeverOverwritten)
+{
+    Editor e;
+    std::filesystem::create_symlink("Template.dat", e.file); // a loop: stat fails, a rename would not
+    e.model.Create();
+    e.save("greet", "hi");
+    EXPECT_EQ(e.prompts.errors.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_symlink(e.file));
+    EXPECT_EQ(e.model.Names(), std::vector<std::string>{"greet"});
 }
 
 } // namespace

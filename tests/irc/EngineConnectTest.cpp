@@ -133,31 +133,6 @@ TEST(EngineOffline, SettingsAreStoredAndARefusedPortThrowsAndStaysConnecting)
         EXPECT_EQ(TIdIRC::IsChannel(name), expected) << name;
 }
 
-// Refused nicks during logon: AltNick, then the handler is asked; a nick refused
-// before, an empty answer or no handler give up rather than loop.
-TEST(EngineNickFallback, AltNickThenTheHandlerThenGiveUp)
-{
-    test::EngineHarness h;
-    for (const std::string answer : {"third", "", "no handler"}) {
-        SCOPED_TRACE(answer);
-        Events asked;
-        h.irc.OnNicksInUse = [&](std::string& nick) { asked.push_back(nick), nick = answer; };
-        if (answer == "no handler")
-            h.irc.OnNicksInUse = nullptr;
-        h.irc.Connect(3000);
-        h.clear();
-        EXPECT_EQ(h.feed({":srv 433 * me :Nickname is already in use", ":srv 432 * OtherNick :Erroneous nickname"}),
-                  (Events{"Error  433 * me :Nickname is already in use", "Error  432 * OtherNick :Erroneous nickname"}));
-        if (answer == "third") {
-            EXPECT_EQ(h.irc.CurrentNick(), "third");
-            h.line(":srv 431 * third :No nickname given");
-            EXPECT_EQ(asked, (Events{"OtherNick", "third"}));
-        }
-        EXPECT_EQ(h.sent, (answer == "third" ? Events{"NICK OtherNick", "NICK third"} : Events{"NICK OtherNick"}));
-        EXPECT_EQ(h.irc.State(), irc::csDisconnected);
-    }
-}
-
 TEST_F(EngineOnFake, PlainDisconnectIsIgnoredWhileLoggingOn)
 {
     connect();

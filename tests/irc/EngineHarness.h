@@ -4,6 +4,7 @@
 #include "irc/TIdIRCChannel.h"
 #include "irc/TIdIRCUser.h"
 #include "platform/EventQueue.h"
+#include "support/CaseFile.h"
 #include "support/FakeServer.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace pell::test {
@@ -54,7 +56,8 @@ inline void recordEvents(irc::TIdIRC& irc, Events& e)
         recorder(e, "CTCPQuery")(u, c, command, args);
     };
     irc.OnList = [&e](auto& chans, int position, bool last) {
-        e.push_back("List " + word(int(chans.size())) + " " + word(position) + (last ? " last" : " more"));
+        e.push_back("List " + word(int(chans.size())) + " " + word(position) + (last ? " last" : " more") +
+                    (position < int(chans.size()) ? " " + chans[position] : ""));
     };
 }
 
@@ -74,21 +77,13 @@ struct EngineHarness {
         EXPECT_TRUE(fake.waitForClient());
         line(":srv 001 me :Welcome");
         if (inChannel)
-            feed({":me!me@h JOIN :#c", ":srv 353 me = #c :@me @alice +bob carol", ":srv 366 me #c :End"});
-        clear();
+            for (const char* text : {":me!me@h JOIN :#c", ":srv 353 me = #c :@me @alice +bob carol", ":srv 366 me #c :End"})
+                line(text);
+        events.clear(), sent.clear();
     }
     ~EngineHarness() { irc.Disconnect(true); }
 
     void line(const std::string& text) { irc.HandleLine(text); }
-    // Feeds each line; returns the events they raised.
-    Events feed(const Events& lines)
-    {
-        events.clear();
-        for (const std::string& text : lines)
-            line(text);
-        return events;
-    }
-    void clear() { events.clear(), sent.clear(); }
     // Channels made from now on report as "Update #c cuJoin dave 4".
     void recordChannelUpdates()
     {
@@ -110,32 +105,16 @@ struct EngineHarness {
 // channel updates from the start; it answers CTCP VERSION and CLIENTINFO with
 // "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
 // in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
-// what the engine then holds (see stateOf). "#" starts a comment. \xHH, \r, \n and \0
-// stand for those bytes. Every line from the server comes ten seconds after the one
-// before, so the CTCP reply limit never bites.
-inline std::string unescape(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        if (c == 'x') {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c;
-        }
-    }
-    return out;
-}
-
+// what the engine then holds (see stateOf). "!! connect" connects anew, "!! drop OnX"
+// unbinds that event, "!! record updates" reports channel updates from now on and
+// "!! answer nick" answers refused nicks with that one; "!! step N" sets the milliseconds
+// between server lines (10000 at first); the rest are named for what they do. "#" starts a comment. \xHH stands for
+// that byte.
 // "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
 // "bob": the user record's reference count, address and reason; "engine": current nick,
-// own record's nick, away, user modes and the numbers of users and channels. "none" for
-// what is not tracked.
+// own record's nick, away, user modes and the numbers of users and channels; "link": the
+// state, the welcoming server and the entries of a channel list being gathered. "none"
+// for what is not tracked.
 inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
 {
     const std::string name = what.substr(0, what.find(' '));
@@ -143,6 +122,8 @@ inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
     if (what == "engine")
         return irc.CurrentNick() + " " + word(irc.OwnUser()) + " away=" + word(irc.IsAway()) + " modes=" +
                word(irc.UserMode()) + " users=" + word(irc.Users.Count()) + " channels=" + word(irc.Channels.Count());
+    if (what == "link")
+        return "state=" + word(irc.State()) + " welcome=" + irc.WelcomeServer() + " list=" + word(int(irc.ListBuffer.size()));
     if (!irc::TIdIRC::IsChannel(name)) {
         const irc::TIdIRCUser* user = irc.Users.Get(name);
         return user ? "count=" + word(user->Count) + " address=" + user->Address + " reason=" + user->Reason : "none";
@@ -158,7 +139,7 @@ inline std::string stateOf(irc::TIdIRC& irc, const std::string& what)
         for (int bit = 0; bit < 8; ++bit)
             if (c->Mode & (1 << bit))
                 out += "psitnmlk"[bit];
-        return out + " limit=" + word(c->Limit) + " key=" + c->Key;
+        return out + " limit=" + word(c->Limit) + " key=" + c->Key + " active=" + word(c->Active);
     }
     for (int i = 0; i < c->Names.Count(); ++i)
         out += (i ? " " : "") + c->Names.Strings(i) + ":" + word(c->Names.Flags(i));
@@ -171,6 +152,7 @@ inline void runTranscript(const std::string& name)
     ASSERT_TRUE(file) << name;
     std::unique_ptr<EngineHarness> h;
     irc::CtcpReplyLimiter::Clock::time_point now{};
+    std::chrono::milliseconds step{10000};
     std::string input, where;
     Events expected;
     std::vector<std::pair<std::string, std::string>> states;
@@ -193,12 +175,66 @@ inline void runTranscript(const std::string& name)
             h->irc.Replies.Version = h->irc.Replies.ClientInfo = "Tarn-IRC";
             h->irc.OnSend = [&h](const std::string& sent) { h->events.push_back("Send " + sent); };
             h->irc.ReplyLimiter().SetClock([&now] { return now; });
+            step = std::chrono::milliseconds(10000);
+            h->irc.BoundIP = "127.0.0.1"; // a reconnect's USER line is then the same on every machine
         } else if (line.rfind("<< ", 0) == 0) {
             check();
             where = name + ":" + std::to_string(number) + ": ";
             input = unescape(line.substr(3));
-            now += std::chrono::seconds(10);
-            h->feed({input});
+            now += step;
+            h->events.clear();
+            h->line(input);
+        } else if (line.rfind("!! ", 0) == 0) {
+            check();
+            if (line == "!! connect")
+                h->irc.Connect(3000);
+            else if (line == "!! drop OnSystem")
+                h->irc.OnSystem = nullptr;
+            else if (line == "!! drop OnList")
+                h->irc.OnList = nullptr;
+            else if (line == "!! drop OnNicksInUse")
+                h->irc.OnNicksInUse = nullptr;
+            else if (line == "!! record updates")
+                h->recordChannelUpdates();
+            else if (line == "!! drop OnRaw")
+                h->irc.OnRaw = nullptr;
+            else if (line == "!! drop OnCTCPQuery")
+                h->irc.OnCTCPQuery = nullptr;
+            else if (line == "!! disconnect")
+                h->irc.Disconnect(true);
+            else if (line.rfind("!! step ", 0) == 0)
+                step = std::chrono::milliseconds(std::stoi(line.substr(8)));
+            else if (line == "!! reconnect on Kick and Quit") {
+                h->irc.OnKick = [&h](auto, auto, auto) { h->irc.Connect(3000); };
+                h->irc.OnQuit = [&h](auto) { h->irc.Connect(3000); };
+            } else if (line == "!! suppress PING in OnRaw")
+                h->irc.OnRaw = [&h](auto user, auto& command, auto& content, bool& suppress) {
+                    h->events.push_back("Raw " + word(user) + " " + command + " " + content), suppress = command == "PING";
+                };
+            else if (line == "!! suppress VERSION in OnCTCPQuery")
+                h->irc.OnCTCPQuery = [](auto, auto, auto& command, auto&, bool& suppress) { suppress = command == "VERSION"; };
+            else if (line == "!! watch records") { // what events see of the records the line touches
+                h->irc.OnKick = [&h](auto kicker, auto victim, auto) {
+                    h->events.push_back("Kick " + kicker->Reason + "/" + victim->Reason + "/" + word(victim->Count));
+                };
+                h->irc.OnQuit = [&h](auto user) { h->events.push_back("Quit count=" + word(user->Count)); };
+                auto closing = [&h](auto... args) { // Parted or Kicked: the closing channel, the kicker
+                    const auto all = std::tie(args...);
+                    const irc::TIdIRCChannel* c = std::get<sizeof...(args) - 1>(all);
+                    std::string by;
+                    if constexpr (sizeof...(args) == 2)
+                        by = " by " + std::get<0>(all)->Reason;
+                    h->events.push_back("Closing" + by + " tracked=" + word(h->irc.Channels.Get(c->Name) == c) +
+                                        " active=" + word(c->Active) + " close=" + word(c->CloseType));
+                };
+                h->irc.OnParted = closing;
+                h->irc.OnKicked = closing;
+            } else if (line.rfind("!! answer", 0) == 0)
+                h->irc.OnNicksInUse = [&h, answer = line.substr(std::min<std::size_t>(line.size(), 10))](std::string& nick) {
+                    h->events.push_back("NicksInUse " + nick), nick = answer;
+                };
+            else
+                ADD_FAILURE() << name << ":" << number << ": unknown " << line;
         } else if (line.rfind(">> ", 0) == 0) {
             expected.push_back(unescape(line.substr(3)));
         } else if (line.rfind("@@ ", 0) == 0) {

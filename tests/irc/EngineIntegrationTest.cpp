@@ -34,8 +34,9 @@ struct Client {
         return index < 0 ? -1 : c->Names.Flags(index);
     }
     static inline platform::EventQueue queue;
-    TIdIRC irc;
+    // Before the engine: its destructor still reports into them.
     test::Events events, sent;
+    TIdIRC irc;
 };
 
 TEST(EngineIntegration, TwoClientsMeetOnARealServer)

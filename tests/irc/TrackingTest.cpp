@@ -8,21 +8,15 @@
 namespace pell::irc {
 namespace {
 
-using test::EngineHarness;
-using test::Events;
+
+TEST(Dispatch, Transcript)
+{
+    test::runTranscript("dispatch.transcript");
+}
 
 TEST(Tracking, Transcript)
 {
     test::runTranscript("tracking.transcript");
-}
-
-TEST(Tracking, UpdatesGoOnlyToChannelsMadeAfterTheHandlerAndAConnectClearsAll)
-{
-    EngineHarness h(true);
-    h.recordChannelUpdates();
-    EXPECT_EQ(h.feed({":eve!e@h JOIN #c"}), Events{"Join eve #c"});
-    h.irc.Connect(3000);
-    EXPECT_EQ(test::stateOf(h.irc, "engine"), "me me away=0 modes=0 users=1 channels=0");
 }
 
 TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)

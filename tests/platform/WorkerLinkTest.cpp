@@ -16,11 +16,6 @@ using namespace std::chrono_literals;
 // This test's thread is the GUI thread.
 class WorkerLinkTest : public ::testing::Test {
 protected:
-    void waitForPost()
-    {
-        while (gui.pending() == 0)
-            std::this_thread::sleep_for(1ms);
-    }
     EventQueue gui;
     std::shared_ptr<WorkerLink> link = WorkerLink::create();
 };
@@ -33,7 +28,8 @@ TEST_F(WorkerLinkTest, RunAndWaitRunsOnTheGuiThreadAndBlocksUntilThen)
         EXPECT_TRUE(link->runAndWait(gui, [&] { ranOn = std::this_thread::get_id(); }));
         returned = true;
     });
-    waitForPost();
+    while (gui.pending() == 0)
+        std::this_thread::sleep_for(1ms);
     std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(returned); // nothing pumped yet: the worker still waits
     EXPECT_EQ(gui.pump(), 1);

@@ -1,4 +1,4 @@
-#include "WiredSession.h"
+#include "SessionFakes.h"
 #include "direct/ListenPort.h"
 #include "session/ChatOffers.h"
 

@@ -1,14 +1,26 @@
-#include "WiredSession.h"
+#include "SessionFakes.h"
+#include "direct/ListenPort.h"
+#include "session/ButtonCaptions.h"
+#include "session/ChatOffers.h"
+#include "session/EventText.h"
 #include "session/TemplateRun.h"
 #include "support/CaseFile.h"
+#include "support/Ngircd.h"
+#include "support/RawIrcClient.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <stdexcept>
+#include <unistd.h>
 
 using namespace pell;
 using namespace pell::session;
+using namespace pell::session::testing;
 namespace fakes = pell::session::testing;
 
 namespace {
@@ -88,33 +100,21 @@ TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
     EXPECT_TRUE(errors.empty());
 }
 
-// Plain text there would go to whoever holds the nick "Main": it stays in the input line.
+// Table: tests/data/session/commands-fixed-tabs.txt.
 TEST_F(Commands, PlainTextOnTheFixedTabsIsNotSentButCommandsAndJoinsAre)
 {
-    const struct {
-        std::string tab, typed;
-        void (SessionCommands::*press)();
-        Lines wire;
-        std::string refused; // the start of the line in "Main", in the case's language
-    } cases[] = {
-        {"Main", "identify secret", &SessionCommands::Enter, {}, "Plain text cannot be sent from the tab Main"},
-        {"Channels", "#b hi", &SessionCommands::Enter, {}, "Normaler Text kann vom Tab Channels nicht"},
-        {"Ignorlist", "waves", &SessionCommands::Action, {}, "Plain text cannot be sent from the tab Ignorlist"},
-        {"Main", "/away x", &SessionCommands::Action, {"away x"}, ""},
-        {"Channels", "#c", &SessionCommands::Action, {"JOIN #c"}, ""},
-    };
     connect();
-    for (const auto& c : cases) {
-        onTab(c.tab);
-        s.settings.Language = c.refused.starts_with("Normaler") ? 1 : 0;
-        commands.SetInputLine(c.typed);
-        (commands.*c.press)();
-        EXPECT_EQ(sent(), c.wire) << c.typed;
-        EXPECT_EQ(commands.InputLine(), c.wire.empty() ? c.typed : "");
-        EXPECT_EQ(s.linesOf("Main").back().starts_with("<System>:" + c.refused), c.wire.empty()) << c.typed;
+    for (const auto& c : test::readCases("session/commands-fixed-tabs.txt")) {
+        SCOPED_TRACE(c.name);
+        onTab(c.one("tab"));
+        s.settings.Language = std::stoi(c.one("language"));
+        commands.SetInputLine(c.one("typed"));
+        c.one("press") == "Enter" ? commands.Enter() : commands.Action();
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(commands.InputLine(), c.has("wire") ? "" : c.one("typed"));
+        EXPECT_EQ(s.linesOf("Main").back().starts_with("<System>:" + c.one("refused")), !c.has("wire"));
     }
 }
-
 
 // Offline, Enter keeps the text in the box and still remembers it; Action does nothing.
 TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
@@ -239,6 +239,304 @@ TEST_F(Commands, TheDelayDecidesWhetherTheSendTimerRunsAndATickOfflineEndsTheRun
         EXPECT_FALSE(run.SendTimerRunning());
     }
     EXPECT_EQ(s.prompts.errors, Lines{"'2.5s' is not a valid integer value"});
+}
+
+// alice runs a template and switches tabs; carol sees what goes out, the raw log the answers.
+TEST(TemplateOnNgircd, EachTemplateTickSendsOneLineToTheTabThatIsActiveThen)
+{
+    test::Ngircd server;
+    session::testing::WiredSession alice;
+    alice.events.Bind(); // the raw log shows the server's answers
+    alice.irc.SetNick("alice");
+    alice.irc.Host = "127.0.0.1";
+    alice.irc.Port = server.port();
+    alice.irc.Connect(3000);
+    ASSERT_TRUE(alice.gui.pumpUntil([&] { return alice.irc.State() == irc::csConnected; })) << server.log();
+    test::RawIrcClient carol(server.port(), "carol");
+    carol.send("JOIN #room");
+    ASSERT_TRUE(alice.gui.pumpUntil([&] { return carol.saw("366 carol #room"); }));
+    TemplateRun run(alice.irc, alice.commands, alice.settings, alice.prompts);
+    const auto carolGot = [&](const std::string& line) { return carol.saw(":alice!") && carol.saw(" " + line + "\r\n"); };
+    const auto rawHas = [&](const std::string& text) {
+        const auto raw = alice.model.Raw().Entries().ToVector();
+        return std::any_of(raw.begin(), raw.end(), [&](const std::string& e) { return e.find(text) != e.npos; });
+    };
+    const std::string M = settings::TemplateStore::Marker;
+    run.Run(settings::TemplateStore({M, "greet", "hi carol", "", "/away lunch", "plain", "#room", "hi room", "bye"}),
+            "greet");
+    // The tab switched to before each tick (empty to stay), and what shows its line.
+    const std::pair<std::string, std::function<bool()>> ticks[] = {
+        {"carol", [&] { return carolGot("PRIVMSG carol :hi carol"); }},
+        {"", [] { return true; }}, // a pause that does not end the run
+        {"", [&] { return rawHas("$$$ Command: 306"); }},
+        {"Main", [&] { return alice.linesOf("Main").back().starts_with("<System>:Plain text cannot"); }},
+        {"carol", [&] { return carolGot("JOIN :#room") && rawHas("$$$ Command: JOIN$$$"); }},
+        {"", [&] { return carolGot("PRIVMSG #room :hi room"); }},
+        {"carol", [&] { return carolGot("PRIVMSG carol :bye"); }}, // a new query: the old one became #room
+    };
+    for (const auto& [tab, seen] : ticks) {
+        if (!tab.empty())
+            alice.model.Tabs().NewChannel(tab);
+        run.onSendTimerTick();
+        EXPECT_TRUE(alice.gui.pumpUntil(seen)) << tab << "\n" << carol.received();
+    }
+    run.onSendTimerTick();
+    EXPECT_FALSE(run.SendTimerRunning());
+    EXPECT_FALSE(carol.saw("PRIVMSG carol :\r\n") || carol.saw("plain"));
+}
+
+
+
+
+
+// Events bound, registered as "me", with a colour of its own for each kind of line.
+struct EventsHarness : WiredSession {
+    EventsHarness()
+    {
+        settings.OwnColour = 1;
+        settings.OthersColour = 2;
+        settings.SystemColour = 3;
+        settings.ActionColour = 4;
+        events.Bind();
+        connect();
+        serverSends({":srv 001 me :Welcome"});
+        EXPECT_EQ(newLines(), Lines{"Main|<me>: :Welcome|system"});
+    }
+};
+
+// Both channels joined, #b joined last: it is the current channel and the active tab.
+void joinTwoChannels(EventsHarness& h)
+{
+    h.model.Tabs().NewChannel("#a");
+    h.model.Tabs().NewChannel("#b");
+    h.serverSends({":me!m@h JOIN :#a", ":srv 353 me = #a :me @bob +amy cy", ":srv 366 me #a :End of NAMES list",
+                   ":me!m@h JOIN :#b", ":srv 353 me = #b :me bob amy", ":srv 366 me #b :End of NAMES list"});
+    h.newLines();
+}
+
+std::string joined(const Lines& lines)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text += (text.empty() ? "" : " ") + line;
+    return text;
+}
+
+// The table is tests/data/session/events.txt; its head says what each key means.
+TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
+{
+    for (const int language : {0, 1}) {
+        for (const auto& c : test::readCases("session/events.txt")) {
+            if (language && !c.has("de"))
+                continue;
+            SCOPED_TRACE(c.name + (language ? " (German)" : ""));
+            EventsHarness h;
+            h.settings.Language = language;
+            h.settings.FlashOnMessage = c.has("flashes");
+            joinTwoChannels(h);
+            if (c.has("ignore"))
+                h.model.IgnoreNick(c.one("ignore"));
+            if (c.has("closed"))
+                h.model.Tabs().CloseTab(h.model.Tabs().Find(c.one("closed")));
+            h.serverSends(c.lines("in"));
+            EXPECT_EQ(h.newLines(), c.lines(language ? "de" : "out"));
+            EXPECT_EQ(joined(h.nicksOf("#a")) + "|" + joined(h.nicksOf("#b")) + "|" + joined(h.nicksOf("#c")),
+                      c.one("nicks", "+amy @bob cy me|amy bob me|"));
+            EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "#b"));
+            const auto& addresses = h.shared.Addresses.Entries();
+            EXPECT_EQ(Lines(addresses.begin(), addresses.end()), c.lines("address"));
+            EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
+        }
+    }
+}
+
+// During registration, once both nicks are refused, "Main" says so before the prompt.
+TEST(SessionEvents, BothNicksTakenShowTheNickInUseLine)
+{
+    for (const auto& [language, line] : {std::pair(0, "Nick is in use: OtherNick"), {1, "Nick ist in gebrauch: OtherNick"}}) {
+        WiredSession h;
+        h.settings.Language = language;
+        h.events.Bind();
+        h.connect();
+        h.serverSends({":srv 433 * me :in use", ":srv 433 * OtherNick :in use"});
+        EXPECT_EQ(h.newLines().back(), std::string("Main|<System>:") + line + "|system");
+    }
+}
+
+// A handler that fails drops its line only; a few failures are reported, the rest not.
+TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
+{
+    WiredSession h;
+    h.events.Bind();
+    h.connect();
+    h.serverSends({":srv 001 me :Welcome"});
+    h.irc.OnPingPong = [] { throw std::runtime_error("broken"); };
+    h.newLines();
+    h.serverSends(std::vector<std::string>(8, "PING :x"));
+    h.serverSends({":srv 372 me :- still here"});
+    const Lines shown = h.newLines();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Main|<System>:A line from the server could not be handled: broken|system"), 5);
+    EXPECT_EQ(shown.back(), "Main|<->: still here|system");
+}
+
+TEST(SessionEvents, JoinedSetsCaptionAndCurrentChannelWithoutALine)
+{
+    EventsHarness h;
+    h.model.SetServerName("Net");
+    h.serverSends({":me!m@h JOIN :#z"});
+    EXPECT_EQ(h.model.Caption(), "Net [#z]");
+    EXPECT_EQ(h.model.CurrentChannel(), "#z");
+    EXPECT_EQ(h.newLines(), Lines{});
+    EXPECT_EQ(h.model.Tabs().Find("#z"), -1);
+}
+
+TEST(SessionEvents, ChannelListWaitsForTheEndThenFillsTabAndBox)
+{
+    EventsHarness h;
+    h.serverSends({":srv 321 me Channel :Users Name", ":srv 322 me #b 3 :\x02" "bold\x02 topic",
+                   ":srv 322 me #a 1 :", ":srv 322 me #A 2 :again"});
+    EXPECT_EQ(h.model.Tabs().Find("Channels"), -1);
+    EXPECT_EQ(h.newLines(), Lines{"Main|<Start>: of LIST|system"});
+    EXPECT_TRUE(h.model.ChannelBox().Items().empty());
+
+    h.serverSends({":srv 323 me :End of LIST"});
+    EXPECT_EQ(h.model.Tabs().Active().Caption, "Channels");
+    EXPECT_EQ(h.newLines(), (Lines{"Main|<End>: of LIST|system", "Channels|#b 3 bold topic|system", "Channels|#a 1 |system",
+                                   "Channels|#A 2 again|system"}));
+    EXPECT_EQ(h.model.ChannelBox().Items(), (Lines{"#a", "#b"}));
+
+    // A second list adds below the first and only the names the box lacks; a line
+    // without "#" (ngircd's &SERVER) adds the empty name.
+    h.serverSends({":srv 321 me Channel :Users Name", ":srv 322 me #c 1 :", ":srv 322 me #B 1 :",
+                   ":srv 322 me &SERVER 0 :x", ":srv 323 me :End"});
+    EXPECT_EQ(h.linesOf("Channels").size(), 6u);
+    EXPECT_EQ(h.model.ChannelBox().Items(), (Lines{"", "#a", "#b", "#c"}));
+}
+
+// Every received line is logged and selected; a socket error is logged only.
+TEST(SessionEvents, RawLogGetsEveryLineSelected)
+{
+    EventsHarness h;
+    h.serverSends({":bob!b@h PRIVMSG #a :hello", ":srv 372 me :- motd"});
+    h.irc.OnSocketError("sock", "broken");
+    const Lines log = h.model.Raw().Entries().ToVector();
+    EXPECT_EQ(Lines(log.end() - 3, log.end()), (Lines{"bob: $$$ Command: PRIVMSG$$$ Conntent: #a :hello",
+                                                      ": $$$ Command: 372$$$ Conntent: me :- motd", "broken"}));
+    EXPECT_EQ(h.model.Raw().Selected(), static_cast<int>(log.size()) - 2);
+}
+
+// Arguments are never read as marks; any language but 0 is German.
+TEST(EventText, EveryKindInBothLanguagesKeepsArgumentsAsTheyAre)
+{
+    for (const auto& [kind, english, german] :
+         {std::tuple{EventKind::Kill, "a{b} kicked  b because of {a}", "a{b} wirft  b raus wegen: {a}"},
+          std::tuple{EventKind::NickInUse, "Nick is in use: a{b}", "Nick ist in gebrauch: a{b}"}}) {
+        EXPECT_EQ(EventText(0, kind, "a{b}", " b", "{a}"), english);
+        EXPECT_EQ(EventText(7, kind, "a{b}", " b", "{a}"), german);
+    }
+    EXPECT_EQ(std::string(ButtonCaptionsFor(0).ChangeNick) + "|" + std::string(ButtonCaptionsFor(-1).ChangeNick), "Change Nick|Ändere Nick");
+}
+
+
+
+namespace fs = std::filesystem;
+
+struct DccOffersTest : ::testing::Test, WiredSession {
+    fs::path root = fs::temp_directory_path() / ("dcc-offers-" + std::to_string(::getpid()));
+    DccOffers offers{irc, model, settings, prompts, gui};
+
+    DccOffersTest()
+    {
+        offers.DefaultDownloadFolder = root.string();
+        offers.Bind();
+        events.Bind();
+        connect();
+        serverSends({":srv 001 me :Welcome"});
+        newLines();
+    }
+    ~DccOffersTest() override { fs::remove_all(root); }
+
+    // The offer as bob sends it; the lines it leaves in "Main".
+    std::vector<std::string> offer(const std::string& words)
+    {
+        serverSends({":bob!b@h PRIVMSG me :\x01" "DCC " + words + "\x01"});
+        std::vector<std::string> lines;
+        for (const auto& line : newLines())
+            lines.push_back(line.substr(line.find('|') + 1));
+        return lines;
+    }
+};
+
+// Table: tests/data/session/dcc-offers.txt.
+TEST_F(DccOffersTest, OffersAreJudgedByListsAndMode)
+{
+    for (const auto& c : test::readCases("session/dcc-offers.txt")) {
+        SCOPED_TRACE(c.name);
+        settings.DownloadMode = std::stoi(c.one("mode"));
+        EXPECT_EQ(offer(c.one("words")), c.lines("line"));
+        EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
+        EXPECT_EQ(prompts.asked.size(), std::stoul(c.one("asked")));
+    }
+    EXPECT_EQ(prompts.asked.at(0), "Confirm|Download notes.txt(12) from bob(2130706433)");
+    EXPECT_EQ(offers.Downloads().at(2)->Offer().Port, 59);
+    settings.DisablePatterns = {"*.*"};
+    EXPECT_EQ(offer("SEND song.mp3 2130706433 1 12").size(), 2u);
+}
+
+// Asks from inside the question box, as the event loop of a real one would.
+struct ReenteringPrompts : FakePrompts {
+    std::function<void()> whileOpen;
+    bool askYesNo(const std::string& caption, const std::string& question) override
+    {
+        if (whileOpen)
+            std::exchange(whileOpen, nullptr)();
+        return FakePrompts::askYesNo(caption, question);
+    }
+};
+
+TEST_F(DccOffersTest, FloodsAreBounded)
+{
+    ReenteringPrompts asking;
+    DccOffers bounded{irc, model, settings, asking, gui};
+    bounded.DefaultDownloadFolder = root.string();
+    settings.DownloadMode = 0;
+    asking.whileOpen = [&] { bounded.IdIRC1DCCSend("eve", "2130706433", "1", "b.txt", "1"); };
+    bounded.IdIRC1DCCSend("eve", "2130706433", "1", "a.txt", "1");
+    EXPECT_EQ(asking.asked.size(), 1u);
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC dropped: from eve(2130706433:1):b.txt:1");
+    ChatOffers chats{irc, model, settings, asking, gui, bounded}; // shares the box
+    asking.whileOpen = [&] { chats.IdIRC1DCCChat("eve", "2130706433", "1"); };
+    bounded.IdIRC1DCCSend("eve", "2130706433", "1", "c.txt", "1");
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat dropped: eve: (2130706433:1)");
+
+    settings.DownloadMode = 1;
+    for (int i = 0; i < 100; ++i)
+        bounded.IdIRC1DCCSend("eve", "2130706433", "1", "f.txt", "1");
+    EXPECT_EQ(bounded.Downloads().size(), DccOffers::MaxDownloads);
+}
+
+TEST_F(DccOffersTest, SendingAFileOffersItWithBlanksAsUnderscores)
+{
+    fs::create_directories(root);
+    std::ofstream(root / "a b.txt") << "twelve bytes";
+    offers.OnChannelDCCSend("bob", (root / "a b.txt").string());
+    ASSERT_EQ(offers.Sends().size(), 1u);
+    const int port = offers.Sends().front()->Port;
+    EXPECT_TRUE(fake.waitForReceived("NOTICE bob :DCC Send a b.txt (127.0.0.1)\r\n"));
+    EXPECT_TRUE(fake.waitForReceived("PRIVMSG bob :\x01" "DCC SEND a_b.txt 2130706433 " + std::to_string(port) +
+                                     " 12\x01\r\n"));
+    EXPECT_EQ(linesOf("Main").at(linesOf("Main").size() - 1), "<System>:DCC send:  bob:" + (root / "a b.txt").string());
+
+    offers.OnChannelDCCSend("bob", (root / "missing").string());
+    EXPECT_EQ(prompts.errors.size(), 1u);
+    const int saved = direct::NextListenPort();
+    direct::NextListenPort() = 50001;
+    offers.OnChannelDCCSend("bob", (root / "a b.txt").string());
+    direct::NextListenPort() = saved;
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC send failed: no free port for " + (root / "a b.txt").string());
+    irc.Raw("PING :done");
+    EXPECT_TRUE(fake.waitForReceived("PING :done"));
+    EXPECT_EQ(fake.received().find("DCC SEND", fake.received().find("DCC SEND") + 1), std::string::npos);
 }
 
 } // namespace

@@ -1,12 +1,22 @@
 #include "SessionFakes.h"
+#include "session/AddressList.h"
 #include "session/ChannelInText.h"
+#include "session/ChannelListLine.h"
+#include "session/InputHistory.h"
+#include "session/LineFormatter.h"
+#include "session/NickPrefix.h"
 #include "session/RtfFile.h"
+#include "session/RtfWriter.h"
+#include "session/StringArena.h"
+#include "session/WebLinks.h"
 #include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 
 using namespace pell::session;
@@ -16,19 +26,38 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(ChannelInText, TakesTheChannelFromTheFirstOrSecondCharacter)
+// Small text functions, input to output: tests/data/session/mappings.txt.
+TEST(TextFunctions, ReturnWhatTheTableSays)
 {
-    // text -> "taken|channel|rest"
-    const std::pair<std::string, std::string> cases[] = {
-        {"#chan hello", "1|#chan|hello"}, {"@#chan hi", "1|#chan|@hi"}, {" #chan :hi", "1|#chan| :hi"},
-        {"#chan", "1|#chan|"},            {"x#", "1|#|x"},              {"ab#c d", "0|before|ab#c d"},
-        {"", "0|before|"},                {"#a  two", "1|#a| two"},
-    };
-    for (const auto& [text, expected] : cases) {
-        std::string channel = "before", rest = text;
-        const bool taken = TakeChannelFromText(channel, rest);
-        EXPECT_EQ(std::to_string(taken) + "|" + channel + "|" + rest, expected) << text;
-    }
+    const std::map<std::string, std::function<std::string(std::string)>> functions = {
+        {"channel-in-text", [](std::string rest) {
+             std::string channel = "before";
+             const bool taken = TakeChannelFromText(channel, rest);
+             return std::to_string(taken) + "|" + channel + "|" + rest;
+         }},
+        {"nick-prefix", [](std::string entry) { return StripNickPrefix(entry) + "|" + NickPrefixOf(entry); }},
+        {"rtf-name", [](std::string chosen) { return RtfFileName(chosen); }},
+        {"channel-from-list", [](std::string line) { return ChannelFromListLine(line); }},
+        {"input-history", [](std::string keys) {
+             InputHistory history;
+             std::string seen;
+             for (char key : keys)
+                 key == 'U' || key == 'D' ? void(seen += *(key == 'U' ? history.Back() : history.Forward()))
+                                          : history.Add(std::string(1, key));
+             return seen;
+         }}};
+    for (const auto& c : pell::test::readCases("session/mappings.txt"))
+        EXPECT_EQ(functions.at(c.name)(c.one("in")), c.one("out")) << c.name << " of " << c.one("in");
+}
+
+TEST(InputHistory, AnEmptyHistoryHasNothingBackAndEmptyLinesCount)
+{
+    InputHistory history;
+    EXPECT_FALSE(history.Back()); // nothing to go back to
+    history.Add("a");
+    history.Add("");
+    EXPECT_EQ(history.Index(), 1);
+    EXPECT_EQ(history.Back(), "");
 }
 
 // Table: tests/data/session/add-text.txt.
@@ -93,11 +122,6 @@ TEST(SessionModel, FlashesWhenEnabledAndNotInFrontAndOpensLinksWithWwwAsHttp)
 
 TEST(Save, WritesTheActiveTabUnderItsRtfNameReplacingTheFileAndAFailureKeepsTheText)
 {
-    for (const auto& [chosen, written] : std::vector<std::pair<std::string, std::string>>{
-             {"log.rtf", "log.rtf"}, {"log", "log.rtf"}, {"log.txt", "log.txt.rtf"}, {"log.RTF", "log.RTF.rtf"},
-             {"/a.b/log", "/a.b/log.rtf"}, {"log.rtf.bak", "log.rtf.bak.rtf"}})
-        EXPECT_EQ(RtfFileName(chosen), written) << chosen;
-
     const auto folder = std::filesystem::temp_directory_path() / ("pell-save-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "log.rtf") << "previous content that is longer than the new one ............";
@@ -120,6 +144,142 @@ TEST(Save, WritesTheActiveTabUnderItsRtfNameReplacingTheFileAndAFailureKeepsTheT
     EXPECT_FALSE(s.model.SaveActive()); // the ignore tab has no text
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // no .part left behind
     std::filesystem::remove_all(folder);
+}
+
+// Each found link as "text=>target".
+std::vector<std::string> linksIn(std::string_view text)
+{
+    std::vector<std::string> found;
+    for (const auto& link : FindWebLinks(text))
+        found.push_back(std::string(text.substr(link.Begin, link.Length)) + "=>" + link.Target);
+    return found;
+}
+
+// Tables: tests/data/session/weblinks.txt and collect-urls.txt.
+TEST(WebLinks, AllowedSchemesBecomeLinksAndTheRestStaysText)
+{
+    for (const auto& c : pell::test::readCases("session/weblinks.txt"))
+        EXPECT_EQ(linksIn(c.one("text")), c.lines("link")) << c.name;
+}
+
+// Each row is collected on top of "www.old"; the list reads top first.
+TEST(CollectUrls, FindsAddressesNewestFirstOnTopOfWhatIsThere)
+{
+    for (const auto& c : pell::test::readCases("session/collect-urls.txt")) {
+        SCOPED_TRACE(c.name);
+        const std::string text = c.one("text"), expected = c.one("list");
+        AddressList list;
+        int changes = 0;
+        list.OnChanged = [&] { ++changes; };
+        CollectUrls("www.old", list);
+        CollectUrls(text, list);
+        std::string shown;
+        for (const auto& entry : list.Entries())
+            shown += entry + " ";
+        EXPECT_EQ(shown, expected + (expected.empty() ? "" : " ") + "www.old ");
+        EXPECT_EQ(changes, static_cast<int>(list.Entries().size())); // one report per address
+    }
+}
+
+// Entries keep their bytes whatever their size and wherever the block boundaries fall; a
+// long log is held compressed, yet every entry reads back, in any order.
+TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
+{
+    StringArena arena;
+    std::vector<std::string> expected;
+    for (int round = 0; round < 4; ++round) {
+        for (std::size_t size : {0, 1, 100, 200000, 70000, 300000, 5, 0, 262144, 262143, 1}) {
+            std::string text(size, static_cast<char>('a' + expected.size() % 26));
+            if (!text.empty())
+                text.back() = '\0'; // bytes, not C strings
+            arena.push_back(text);
+            expected.push_back(text);
+        }
+    }
+    StringArena log;
+    std::vector<std::string> lines;
+    std::size_t raw = 0;
+    for (int i = 0; i < 100000; ++i) {
+        lines.push_back("nick" + std::to_string(i % 50) + ": $$$ Command: PRIVMSG$$$ Conntent: #c :line " + std::to_string(i));
+        log.push_back(lines.back());
+        raw += lines.back().size();
+    }
+    EXPECT_LT(log.StoredBytes(), raw / 2);
+    for (std::size_t i : {99999, 0, 54321, 1, 99998})
+        EXPECT_EQ(log[i], lines[i]) << "entry " << i;
+    EXPECT_EQ(log.ToVector(), lines);
+    ASSERT_EQ(arena.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(arena[i], expected[i]) << "entry " << i;
+    EXPECT_EQ(arena.back(), expected.back());
+    EXPECT_EQ(arena.ToVector(), expected);
+}
+
+constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56), Red = RgbColour(0xFF, 0, 0), Aqua = RgbColour(0, 0xFF, 0xFF),
+              Navy = RgbColour(0, 0, 0x80), Blue = RgbColour(0, 0, 0xFF);
+
+// A run as the data files write it: "text|colour" with "|bold" and "|underline".
+std::string shown(const TextRun& run)
+{
+    std::string colour = std::to_string(run.Colour);
+    for (const auto& [rgb, name] : {std::pair{Base, "base"}, {Red, "red"}, {Aqua, "aqua"}, {Navy, "navy"}})
+        colour = rgb == run.Colour ? name : colour;
+    return run.Text + "|" + colour + (run.Bold ? "|bold" : "") + (run.Underline ? "|underline" : "");
+}
+
+// The document body after the header: one "...\par" per line.
+std::string bodyOf(const std::string& rtf)
+{
+    const auto start = rtf.find("\\fs20\n");
+    return rtf.substr(start + 6, rtf.size() - start - 6 - 2);
+}
+
+std::string rtfOf(const std::string& line, Rgb base = Blue)
+{
+    return bodyOf(WriteRtf({FormatLine(line, base)}));
+}
+
+// Tables: tests/data/session/format-line.txt and rtf.txt.
+TEST(FormatLine, SplitsIntoRunsAtEveryCode)
+{
+    for (const auto& c : pell::test::readCases("session/format-line.txt")) {
+        SCOPED_TRACE(c.name);
+        const FormattedLine line = FormatLine(c.one("line"), Base);
+        std::vector<std::string> runs;
+        for (const auto& r : line.Runs())
+            runs.push_back(shown(r));
+        EXPECT_EQ(runs, c.lines("run"));
+        EXPECT_EQ(line.BaseColour(), Base);
+        std::string expected;
+        for (const auto& r : c.lines("run"))
+            expected += r.substr(0, r.find('|'));
+        EXPECT_EQ(line.Text(), expected); // the text without its codes
+    }
+}
+
+// The header lists each colour once in order of use; the encoding is chosen per line.
+TEST(RtfWriter, HeaderListsEachColourOnceAndEachLineHasItsEncoding)
+{
+    const std::string rtf = WriteRtf({FormatLine("a\x03" "4b", Blue), FormatLine("\xc3\xa9", Blue), FormatLine("\xc3", Blue)});
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
+    EXPECT_NE(rtf.find("{\\colortbl;\\red0\\green0\\blue255;\\red255\\green0\\blue0;}"), std::string::npos);
+    EXPECT_EQ(bodyOf(rtf), "{\\cf1 a}{\\cf2 b}\\par\n{\\cf1 \\'e9}\\par\n{\\cf1 \\'c3}\\par\n");
+    EXPECT_EQ(rtf.substr(rtf.size() - 2), "}\n");
+}
+
+TEST(RtfWriter, RunsAndEscapes)
+{
+    for (const auto& c : pell::test::readCases("session/rtf.txt"))
+        EXPECT_EQ(rtfOf(c.one("line")), c.one("rtf") + "\n") << c.name;
+}
+
+TEST(RtfWriter, OutputIsPlainAscii)
+{
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte)
+        all += static_cast<char>(byte);
+    for (char c : WriteRtf({FormatLine(all, Blue)}))
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
 }
 
 } // namespace

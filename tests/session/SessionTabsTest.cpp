@@ -1,10 +1,12 @@
 #include "session/IgnoreList.h"
-#include "session/NickPrefix.h"
 #include "session/SessionTabs.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <algorithm>
+#include <iterator>
+#include <sstream>
 
 using namespace pell::session;
 
@@ -25,49 +27,68 @@ std::string captions(const SessionTabs& tabs)
     return result + " (" + tabs.At(tabs.ActiveIndex()).Caption + ")";
 }
 
-TEST(SessionTabs, NewChannelActivatesAndKeepsMainFirstAndIgnorlistLast)
+TEST(SessionTabs, OnlyMainIsTextAndIgnorlistHasNoNickList)
 {
-    CountingView view;
+    SessionViewPort view;
     SessionTabs tabs(view);
-    EXPECT_EQ(captions(tabs), "Main Ignorlist (Main)");
     EXPECT_TRUE(tabs.At(0).IsText());
     EXPECT_FALSE(tabs.At(1).IsText());
     EXPECT_EQ(tabs.At(1).Nicks, nullptr);
-    tabs.NewChannel("#a");
-    tabs.NewChannel("#b");
-    EXPECT_EQ(view.active, 2);
-    tabs.NewChannel("#a"); // an existing caption is only activated
-    EXPECT_EQ(captions(tabs), "Main #a #b Ignorlist (#a)");
-    tabs.NewChannel("#A"); // captions compare with case
-    EXPECT_EQ(captions(tabs), "Main #a #b #A Ignorlist (#A)");
-    EXPECT_EQ(tabs.Find("#x"), -1);
-    // Of two equal captions Find gives the first and NewChannel activates the last.
-    tabs.SetCaption(2, "#a");
-    EXPECT_EQ(tabs.Find("#a"), 1);
-    tabs.NewChannel("Main");
-    tabs.NewChannel("#a");
-    EXPECT_EQ(tabs.ActiveIndex(), 2);
 }
 
-TEST(SessionTabs, ClosingMovesToTheRightNeighbourAndRefusesFixedTabs)
+// Table: tests/data/session/tabs.txt.
+TEST(SessionTabs, OpenCloseAndTheUsersOfEachTabFollowTheSteps)
 {
-    CountingView view;
-    SessionTabs tabs(view);
-    for (const char* caption : {"#a", "#b", "#c"})
-        tabs.NewChannel(caption);
-    EXPECT_TRUE(tabs.CloseTab(1)); // not the active one: #c stays
-    tabs.Activate(1);
-    tabs.SetCaption(0, "renamed"); // fixed by identity, not by caption
-    for (int index : {0, 3, 7, -1})
-        EXPECT_FALSE(tabs.CloseTab(index)) << index;
-    EXPECT_EQ(captions(tabs), "renamed #b #c Ignorlist (#b)");
-    EXPECT_TRUE(tabs.CloseTab(1));
-    EXPECT_EQ(captions(tabs), "renamed #c Ignorlist (#c)");
-    EXPECT_TRUE(tabs.CloseTab(1));
-    tabs.NewChannel("#d");
-    EXPECT_EQ(captions(tabs), "renamed #d Ignorlist (#d)");
-    EXPECT_TRUE(tabs.CloseTab(1));
-    EXPECT_EQ(captions(tabs), "renamed Ignorlist (Ignorlist)");
+    for (const auto& c : pell::test::readCases("session/tabs.txt")) {
+        SCOPED_TRACE(c.name);
+        CountingView view;
+        SessionTabs tabs(view);
+        for (const auto& step : c.lines("do")) {
+            SCOPED_TRACE(step);
+            std::istringstream in(step);
+            const Entries w{std::istream_iterator<std::string>(in), {}};
+            const std::string rest = step.substr(std::min(step.size(), w[0].size() + 1));
+            const auto number = [&] { return std::stoi(w.at(1)); };
+            const auto nicks = [&] { return tabs.At(tabs.Find(w.at(1))).Nicks.get(); };
+            if (w[0] == "new")
+                tabs.NewChannel(w.at(1));
+            else if (w[0] == "activate")
+                tabs.Activate(number());
+            else if (w[0] == "caption")
+                tabs.SetCaption(number(), w.at(2));
+            else if (w[0] == "close" || w[0] == "refuse")
+                EXPECT_EQ(tabs.CloseTab(number()), w[0] == "close");
+            else if (w[0] == "fill")
+                std::for_each(w.begin() + 2, w.end(), [&](const std::string& e) { nicks()->Add(e); });
+            else if (w[0] == "add")
+                tabs.AddUserTo(w.at(1), w.at(2));
+            else if (w[0] == "del")
+                tabs.DelUser(w.at(1));
+            else if (w[0] == "rename")
+                tabs.NewNickForUser(w.at(1), w.at(2));
+            else if (w[0] == "refill") {
+                Entries names;
+                std::vector<int> flags;
+                for (auto e = w.begin() + 2; e != w.end(); ++e) {
+                    names.push_back(e->substr(0, e->find(':')));
+                    if (e->find(':') != std::string::npos)
+                        flags.push_back(std::stoi(e->substr(e->find(':') + 1)));
+                }
+                tabs.RefillNickList(w.at(1), names, flags);
+            } else if (w[0] == "tabs")
+                EXPECT_EQ(captions(tabs), rest);
+            else if (w[0] == "find")
+                EXPECT_EQ(tabs.Find(w.at(1)), std::stoi(w.at(2)));
+            else if (w[0] == "active")
+                EXPECT_EQ(tabs.ActiveIndex(), number());
+            else if (w[0] == "activations")
+                EXPECT_EQ(view.active, number());
+            else if (w[0] == "nicks")
+                EXPECT_EQ(nicks()->Entries(), Entries(w.begin() + 2, w.end()));
+            else
+                ADD_FAILURE() << "unknown step";
+        }
+    }
 }
 
 TEST(NickList, SortsWithoutCaseOverTheWholeEntryAndRefillKeepsTheFirstOfCaseEqualOnes)
@@ -80,50 +101,6 @@ TEST(NickList, SortsWithoutCaseOverTheWholeEntryAndRefillKeepsTheFirstOfCaseEqua
     EXPECT_EQ(bulk.Entries(), (Entries{"+Bo", "@Zed", "amy", "Bob", "x", "zed"}));
     EXPECT_TRUE(bulk.ContainsIgnoringCase("BOB"));
     EXPECT_FALSE(bulk.ContainsIgnoringCase("bo"));
-    // entry -> nick without one "@" then one "+", and the prefix (the first character)
-    for (const auto& [entry, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"@+bob", "bob|@"}, {"+bob", "bob|+"}, {"+@bob", "@bob|+"}, {"@@bob", "@bob|@"},
-             {"bob", "bob|"}, {"", "|"}, {"@", "|@"}, {"++bob", "+bob|+"}})
-        EXPECT_EQ(StripNickPrefix(entry) + "|" + NickPrefixOf(entry), expected) << entry;
-}
-
-// Each row fills the lists of Main, #a and #b, acts, and reads the three lists back.
-TEST(NickList, TabsAddRemoveRenameAndRefillTheirUsers)
-{
-    const struct {
-        std::function<void(SessionTabs&)> act;
-        std::vector<Entries> before, after;
-    } cases[] = {
-        // Join: a prefixed entry of the nick gives way to the plain one, in that tab only.
-        {[](auto& t) { t.AddUserTo("#a", "bob"); }, {{}, {"@bob", "+Bob", "amy"}, {"@bob"}}, {{}, {"+Bob", "amy", "bob"}, {"@bob"}}},
-        // Leave: every prefix in every tab, another case stays.
-        {[](auto& t) { t.DelUser("bob"); }, {{"bob"}, {"bob", "@bob", "+bob", "Bob"}, {"@+bob", "amy"}}, {{}, {"Bob"}, {"amy"}}},
-        // Rename keeps the first prefix character.
-        {[](auto& t) { t.NewNickForUser("bob", "rob"); }, {{"@bob", "amy"}, {"+bob", "zoe"}, {"@+bob", "Bob"}},
-         {{"@rob", "amy"}, {"+rob", "zoe"}, {"@rob", "Bob"}}},
-        // Names reply: prefixed entries, the same twice; skips empty nicks, users without
-        // flags and duplicates; a channel without tab changes nothing.
-        {[](auto& t) { t.RefillNickList("#a", {"bob", "amy", "cy", "dan"}, {1, 2, 3, 0}); }, {{}, {"x"}, {}},
-         {{}, {"+amy", "@+cy", "@bob", "dan"}, {}}},
-        {[](auto& t) { t.RefillNickList("#a", {"bob", "", "Bob", "eve", "zed"}, {0, 1, 0, 7}); }, {{}, {"old"}, {}},
-         {{}, {"bob", "eve"}, {}}},
-        {[](auto& t) { for (const char* c : {"#c", "#A", "Ignorlist"}) t.RefillNickList(c, {"bob"}, {1}); }, {{}, {"amy"}, {}},
-         {{}, {"amy"}, {}}},
-    };
-    for (const auto& c : cases) {
-        SessionViewPort view;
-        SessionTabs tabs(view);
-        tabs.NewChannel("#a");
-        tabs.NewChannel("#b");
-        for (int i = 0; i < 3; ++i)
-            for (const auto& entry : c.before[i])
-                tabs.At(i).Nicks->Add(entry);
-        c.act(tabs);
-        c.act(tabs); // twice gives the same
-        EXPECT_EQ(tabs.Count(), 4);
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(tabs.At(i).Nicks->Entries(), c.after[i]) << tabs.At(i).Caption;
-    }
 }
 
 TEST(IgnoreList, ComparesWithoutCaseKeepsOrderAndTheSelectionFollowsItsEntry)

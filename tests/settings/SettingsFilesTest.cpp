@@ -1,13 +1,19 @@
 #include "settings/AppSettingsFiles.h"
 #include "settings/FolderListing.h"
+#include "settings/OptionsModel.h"
 #include "settings/ProgramFolder.h"
+#include "settings/QuickConnectModel.h"
+#include "settings/SessionLauncher.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsTestSupport.h"
 #include "settings/TemplateStore.h"
+#include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <sstream>
 
 using namespace pell::settings;
 using namespace pell::test;
@@ -22,29 +28,23 @@ std::size_t entriesIn(const fs::path& folder)
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(LineText, SplitsAtEveryLineEndStopsAtNulJoinsWithCrLfAndReadsNumbersStrictly)
+// Table: tests/data/settings/mappings.txt.
+TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplateNames)
 {
-    const std::pair<std::string, Lines> cases[] = {
-        {"", {}}, {"a", {"a"}}, {"a\r\nb\r\n", {"a", "b"}}, {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
-        {"\r\n\r\n", {"", ""}}, {"a\r\rb", {"a", "", "b"}}, {"a\n\rb", {"a", "", "b"}}, {"a\r", {"a"}},
-        {"a\0b\r\nc"s, {"a"}}, {"ab\r\0\ncd"s, {"ab"}}, {"\xe9\xff\r\n", {"\xe9\xff"}},
-    };
-    for (const auto& [text, lines] : cases)
-        EXPECT_EQ(parseLines(text), lines) << "text of " << text.size() << " bytes";
+    const std::map<std::string, std::function<Lines(const Case&)>> functions = {
+        {"lines", [](const Case& c) { return parseLines(c.one("in")); }},
+        {"int", [](const Case& c) {
+             try {
+                 return Lines{std::to_string(StrToInt(c.one("in")))};
+             } catch (const ConversionError& error) {
+                 return Lines{error.what()};
+             }
+         }},
+        {"template-names", [](const Case& c) { return TemplateStore(c.lines("in")).names(); }}};
+    for (const auto& c : readCases("settings/mappings.txt"))
+        EXPECT_EQ(functions.at(c.name)(c), c.lines("out")) << c.name << " of " << c.one("in");
     EXPECT_EQ(joinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
     EXPECT_EQ(removeSpaces(" a b\tc "), "ab\tc"); // only the space character
-    // Numbers are signed decimals within 32 bits, nothing else.
-    const std::pair<std::string, std::int32_t> good[] = {
-        {"0", 0}, {"-1", -1}, {"+5", 5}, {"007", 7}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
-    for (const auto& [text, value] : good)
-        EXPECT_EQ(StrToInt(text), value) << text;
-    for (const std::string text : {"", "-", "12a", " 12", "--1", "2147483648", "-2147483649", "99999999999999999999"}) {
-        try {
-            ADD_FAILURE() << "accepted '" << text << "' as " << StrToInt(text);
-        } catch (const ConversionError& error) {
-            EXPECT_EQ(error.what(), "'" + text + "' is not a valid integer value");
-        }
-    }
 }
 
 // Known values and round trips come from the golden files; here the key's wrap.
@@ -189,23 +189,19 @@ TEST(AppSettingsFiles, SaveSequenceStopsAtTheFirstFileThatCannotBeWritten)
     }
 }
 
+// Table: tests/data/settings/program-folder.txt.
 TEST(ProgramFolder, HomeVariableThenWritableProgramFolderThenXdgConfig)
 {
-    // Paths with a leading "/" and the expected folder are below the temporary folder.
-    struct Case { std::optional<std::string> pellIrcHome, xdg; bool writableProgram; std::string expected; };
-    const Case cases[] = {
-        {"/", "/xdg", true, ""}, {"/a/b/home/", std::nullopt, false, "a/b/home/"}, {"", std::nullopt, true, ""},
-        {std::nullopt, "/xdg", false, "xdg/pell-irc/"}, {std::nullopt, std::nullopt, false, "home/.config/pell-irc/"},
-        {std::nullopt, "", false, "home/.config/pell-irc/"}, {std::nullopt, "rel/conf", false, "home/.config/pell-irc/"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : readCases("settings/program-folder.txt")) {
+        SCOPED_TRACE(c.name);
         TempFolder temp;
-        const auto place = [&](const std::optional<std::string>& v) {
-            return v && v->starts_with("/") ? std::optional(temp.path().string() + *v) : v;
+        const auto place = [&](const std::string& key) {
+            const std::string v = c.one(key);
+            return !c.has(key) ? std::nullopt : std::optional(v.starts_with("/") ? temp.path().string() + v : v);
         };
-        const std::string folder = resolveProgramFolder({place(c.pellIrcHome), place(c.xdg), temp.file("home"),
-            c.writableProgram ? temp.file("pell-irc") : "/nonexistent-pell/bin/pell-irc"});
-        EXPECT_EQ(folder, temp.folder() + c.expected);
+        const std::string folder = resolveProgramFolder({place("home"), place("xdg"), temp.file("home"),
+            c.has("writable") ? temp.file("pell-irc") : "/nonexistent-pell/bin/pell-irc"});
+        EXPECT_EQ(folder, temp.folder() + c.one("folder"));
         EXPECT_EQ(modeOf(folder), 0700u) << folder; // created private
     }
     TempFolder temp; // a config folder that exists keeps its mode
@@ -235,15 +231,8 @@ TEST(FolderListing, ListsVisibleFoldersOnlySortedWithoutRegardToCase)
 
 const std::string M = TemplateStore::Marker;
 
-TEST(TemplateStore, NamesAreTheLinesAfterEachMarkerAndABodyRunsToTheNext)
+TEST(TemplateStore, ABodyRunsToTheNextMarker)
 {
-    const std::pair<Lines, Lines> cases[] = {
-        {{}, {}}, {{"a", "b"}, {}}, {{M}, {}}, {{"x", "y", M, "greet", "JOIN #a"}, {"greet"}},
-        {{M, "one", "body", M, "two"}, {"one", "two"}}, {{M, M, "n"}, {M, "n"}},
-        {{M, "a", "$$$&new template$$$$&", "b"}, {"a"}}, // the marker's case matters
-    };
-    for (const auto& [lines, names] : cases)
-        EXPECT_EQ(TemplateStore(lines).names(), names);
     const TemplateStore store({"lead", M, "a", "JOIN #a", "PRIVMSG #a :hi", M, "empty", M, "b", "NICK x", M, "a", "dup"});
     EXPECT_EQ(store.body("a"), (Lines{"JOIN #a", "PRIVMSG #a :hi"})); // the first one named a
     EXPECT_EQ(store.body("empty"), Lines{});
@@ -275,6 +264,235 @@ TEST(TemplateStore, AppendSortRemoveAndTheGoldenFileKeepEveryTemplateComplete)
     store.save(folder);
     EXPECT_EQ(readBytes(temp.file("Template.dat")), golden("sample/Template.dat"));
     EXPECT_EQ(modeOf(temp.file("Template.dat")), 0644u);
+}
+
+TEST(ServerList, FindFillsTheProfileFromTheFirstEntryOfExactlyThatName)
+{
+    const ServerList list = serverList({serverEntry("a"), serverEntry("b", "7000", "True"), serverEntry("b", "1")});
+    TSSettings profile;
+    ASSERT_TRUE(list.FindProfileByName("b", profile));
+    EXPECT_EQ(profile, (TSSettings{"b", "host.b", 7000, true, "nick", "Real b", "user", "pw-b", true, false, true, false}));
+    for (const char* miss : {"B", "b ", "", "c"})
+        EXPECT_FALSE(list.FindProfileByName(miss, profile)) << miss;
+    EXPECT_EQ(profile.Port, 7000); // untouched by a miss
+
+    Lines withTail = serverEntry("a"); // an incomplete entry at the end is no entry
+    const Lines tail = serverEntry("t");
+    withTail.insert(withTail.end(), tail.begin(), tail.end() - 1);
+    ServerList cut(withTail);
+    EXPECT_FALSE(cut.FindProfileByName("t", profile));
+    // Stored after such a tail, an entry is filled up first, never written off the grid.
+    cut.storeEntry(serverEntry("n"));
+    EXPECT_EQ(cut.entryCount(), 3u);
+    EXPECT_TRUE(cut.FindProfileByName("n", profile));
+}
+
+TEST(ServerList, StoreReplacesTheFirstOfItsNameOrAppendsAndDeleteRemovesEveryOne)
+{
+    ServerList list = serverList({serverEntry("a"), serverEntry("b"), serverEntry("b"), serverEntry("c")});
+    list.storeEntry(serverEntry("b", "1"));
+    list.storeEntry(serverEntry("B")); // names match case-sensitively
+    EXPECT_EQ(list.lines(), serverList({serverEntry("a"), serverEntry("b", "1"), serverEntry("b"), serverEntry("c"),
+                                        serverEntry("B")}).lines());
+    list.deleteEntries("b");
+    EXPECT_EQ(list.lines(), serverList({serverEntry("a"), serverEntry("c"), serverEntry("B")}).lines());
+}
+
+TEST(ServerList, SavedListMatchesTheGoldenFile)
+{
+    TempFolder temp;
+    const SettingsFolder folder(temp.folder());
+    ServerList list;
+    EXPECT_FALSE(list.load(folder));
+    list.storeEntry(ServerList::entryLines({"Libera", "irc.libera.chat", 6667, true, "pell", "Pell User", "pell", "",
+                                            false, true, false, false}));
+    list.storeEntry(ServerList::entryLines({"Net & Co", "127.0.0.1", 0, false, "a b", "", "u", "xyz", true, true,
+                                            true, true}, "6697"));
+    list.save(folder);
+    EXPECT_EQ(readBytes(temp.file("SList.dat")), golden("sample/SList.dat"));
+    EXPECT_EQ(modeOf(temp.file("SList.dat")), 0600u);
+}
+
+struct Launch {
+    explicit Launch(ServerList list) : servers(std::move(list)) {}
+    ServerList servers;
+    RecordingWindows windows;
+    RecordingPrompts prompts;
+    SessionLauncher launcher{servers, windows, prompts};
+
+    Lines opened() const
+    {
+        Lines result;
+        for (const auto& p : windows.created)
+            result.push_back(p.Name + ":" + std::to_string(p.Port));
+        return result;
+    }
+};
+
+// Table: tests/data/settings/launcher.txt.
+TEST(SessionLauncher, MenuClicksLookUpTheStoredNameExactlyAndAutoConnectStopsAtABadPort)
+{
+    for (const auto& c : readCases("settings/launcher.txt")) {
+        SCOPED_TRACE(c.name);
+        std::vector<Lines> entries;
+        for (const auto& entry : c.lines("entry")) {
+            std::istringstream words(entry);
+            std::string name, port = "6667", autoConnect = "False";
+            words >> name >> port >> autoConnect;
+            entries.push_back(serverEntry(name, port, autoConnect));
+        }
+        Launch f(serverList(entries));
+        if (c.has("click"))
+            f.launcher.ServerMenuClick(c.one("click"));
+        else if (c.has("throws"))
+            EXPECT_THROW(f.launcher.AutoConnect(), ConversionError);
+        else
+            EXPECT_NO_THROW(f.launcher.AutoConnect());
+        EXPECT_EQ(f.opened(), c.lines("opened"));
+        EXPECT_EQ(f.prompts.errors, c.lines("shown"));
+    }
+}
+
+struct Options {
+    explicit Options(ServerList list = {}) : servers(std::move(list)) { views.OnRebuilt = [this] { ++rebuilds; }; }
+    TempFolder temp;
+    AppSettings settings;
+    ServerList servers;
+    ServerViews views;
+    RecordingPrompts prompts;
+    int rebuilds = 0;
+    OptionsModel model{settings, servers, views, AppSettingsFiles(SettingsFolder(temp.folder())), prompts, "/home/u/"};
+};
+
+TEST(OptionsModel, CreationLoadsTheFilesCopiesTheIdentityAndShowsAProxyErrorAfterTheViews)
+{
+    Options f(serverList({serverEntry("A"), serverEntry("A&B", "abc")}));
+    writeBytes(f.temp.file("settings.ini"), "Me\r\nMy Name\r\nme\r\n" + EncodePassword("pw") +
+                                                "\r\nTrue\r\nfalse\r\nfalse\r\nTrue\r\nTrue\r\n");
+    writeBytes(f.temp.file("Accept.dat"), "*.ogg\r\n");
+    writeBytes(f.temp.file("Proxy.ini"), "proxy\r\n1080\r\n\r\n\r\ntrue\r\nSocks5\r\n");
+    f.model.Create();
+    EXPECT_EQ(f.settings.AcceptPatterns, Lines{"*.ogg"});
+    EXPECT_EQ(f.model.server().identity.values, (Identity{"Me", "My Name", "me", "pw", true, false, false, true}));
+    EXPECT_EQ(f.views.rows(), (std::vector<ServerRow>{{"A", "host.A", "6667"}, {"A&B", "host.A&B", "abc"}}));
+    EXPECT_EQ(f.views.menuCaptions(), (Lines{"A", "A&B"}));
+    EXPECT_EQ(f.rebuilds, 1);
+    EXPECT_TRUE(f.settings.ProxyNeedsAuth); // the lines before the bad one count
+    EXPECT_EQ(f.prompts.errors, Lines{"'Socks5' is not a valid integer value"});
+}
+
+TEST(OptionsModel, ServerListClickSaveAndDeleteKeepListFileAndViewsInStep)
+{
+    Options f(serverList({serverEntry("B"), serverEntry("A", "not a port", "True"), serverEntry("A", "2")}));
+    ServerEditor& panel = f.model.server();
+    f.model.ServerListClick("A");
+    EXPECT_EQ(panel.Host + "|" + panel.Port, "host.A|not a port");
+    EXPECT_TRUE(panel.AutoConnect);
+    EXPECT_EQ(panel.identity.values, (Identity{"nick", "Real A", "user", "pw-A", true, false, true, false}));
+
+    panel.Name = "B";
+    panel.identity.values = {"my  nick", "Real", "user", "pässwort", false, true, false, true};
+    f.model.ServerSave();
+    EXPECT_EQ(panel.identity.values.Nick, "mynick");
+    const Lines saved = ServerList::entryLines({"B", "host.A", 0, true, "mynick", "Real", "user", "pässwort", false,
+                                                true, false, true}, "not a port");
+    EXPECT_EQ(f.servers.lines(), serverList({saved, serverEntry("A", "not a port", "True"), serverEntry("A", "2")}).lines());
+    EXPECT_EQ(parseLines(readBytes(f.temp.file("SList.dat"))), f.servers.lines());
+    EXPECT_EQ(f.views.rows().size(), 3u);
+
+    panel.Name = "A";
+    f.model.ServerDelete();
+    EXPECT_EQ(parseLines(readBytes(f.temp.file("SList.dat"))), saved);
+    fs::remove(f.temp.file("SList.dat"));
+    panel.Name = "nobody";
+    f.model.ServerDelete(); // written even when nothing was removed
+    EXPECT_EQ(parseLines(readBytes(f.temp.file("SList.dat"))), saved);
+    EXPECT_EQ(f.rebuilds, 3);
+    EXPECT_TRUE(f.prompts.errors.empty());
+
+    fs::remove(f.temp.file("SList.dat"));
+    fs::create_directory(f.temp.file("SList.dat")); // cannot be written: the error shows, the views follow memory
+    panel.Name = "C";
+    f.model.ServerSave();
+    EXPECT_EQ(f.prompts.errors.at(0).rfind("Cannot create file \"" + f.temp.file("SList.dat") + "\". ", 0), 0u);
+    EXPECT_EQ(f.views.rows().size(), 2u);
+}
+
+TEST(OptionsModel, ExtensionListsSkipAPatternHeldInAnyCaseAndDeleteOnlyTheSelectedRow)
+{
+    Options f;
+    const std::pair<ExtensionList, const char*> fields[] = {
+        {ExtensionList::Accept, "*.MP3"}, {ExtensionList::Disable, "*.Exe"}, {ExtensionList::Ignore, "*.lnk2"}};
+    for (const auto& [list, field] : fields) {
+        f.model.extensionField(list) = field;
+        f.model.ExtensionSave(list);
+    }
+    EXPECT_EQ(f.settings.AcceptPatterns, AppSettings{}.AcceptPatterns);
+    EXPECT_EQ(f.settings.DisablePatterns, AppSettings{}.DisablePatterns);
+    EXPECT_EQ(f.settings.IgnorePatterns, (Lines{"*.lnk", "*.lnk2"}));
+    for (int row : {-1, 2, 0})
+        f.model.ExtensionDelete(ExtensionList::Ignore, row);
+    EXPECT_EQ(f.settings.IgnorePatterns, Lines{"*.lnk2"});
+}
+
+TEST(OptionsModel, FolderRulesAndLanguageGoStraightIntoTheSettings)
+{
+    Options f;
+    f.model.FolderExtension = "*.jpg";
+    f.model.FolderPath = "/pics/";
+    f.model.FolderRuleSave();
+    EXPECT_EQ(f.settings.FolderRules, (std::vector<FolderRule>{{"*.*", "Rootfolder"}, {"*.jpg", "/pics/"}}));
+    f.model.LanguageClick(1); // before anything listens
+    std::vector<int> applied;
+    f.model.ApplyLanguage = [&](int language) { applied.push_back(language); };
+    f.model.LanguageClick(0);
+    f.model.LanguageClick(2);
+    EXPECT_EQ(applied, (std::vector<int>{0, 1}));
+}
+
+TEST(OptionsModel, EveryCloseWritesTheSettingsFilesAndReportsAFailure)
+{
+    Options f;
+    f.settings.Nick = "a b";
+    EXPECT_TRUE(f.model.Close());
+    EXPECT_EQ(readBytes(f.temp.file("settings.ini")).substr(0, 4), "ab\r\n");
+    fs::remove(f.temp.file("Folders.dat"));
+    fs::create_directory(f.temp.file("Folders.dat")); // a folder in the way
+    EXPECT_FALSE(f.model.Close());
+    EXPECT_NE(f.prompts.errors.at(0).find("Folders.dat"), std::string::npos);
+}
+
+struct QuickConnect : Launch {
+    QuickConnect() : Launch({}) { settings.Nick = "global"; settings.Wallops = true; }
+    AppSettings settings;
+    QuickConnectModel model{settings, launcher, prompts};
+};
+
+TEST(QuickConnectModel, OpeningRefreshesTheIdentityOnlyConnectRemovesSpacesAndABadPortOpensNothing)
+{
+    QuickConnect f;
+    f.model.Open();
+    f.model.Closed(); // an empty server still opens a session
+    EXPECT_EQ(f.windows.created.at(0), (TSSettings{.Port = 6667, .Nick = "global", .Wallops = true}));
+    f.model.Name = "Net";
+    f.model.Server = "irc.net";
+    f.model.Port = "7000";
+    f.model.UseStandardSettingsChanged(false);
+    f.model.identity.values.Nick = "one off";
+    f.model.Closed(); // the window frame
+    f.model.ConnectClick();
+    f.model.Closed();
+    EXPECT_EQ(f.windows.created.at(1), (TSSettings{"Net", "irc.net", 7000, false, "one off", "", "", "", false, false, false, true}));
+    EXPECT_EQ(f.windows.created.at(2).Nick, "oneoff");
+    f.model.Open();
+    EXPECT_EQ(f.model.identity.values.Nick, "global");
+    EXPECT_EQ(f.model.Server + ":" + f.model.Port, "irc.net:7000");
+    for (const char* port : {"", "66 67"}) {
+        f.model.Port = port;
+        f.model.Closed();
+    }
+    EXPECT_EQ(f.windows.created.size(), 3u);
+    EXPECT_EQ(f.prompts.errors, (Lines{"'' is not a valid integer value", "'66 67' is not a valid integer value"}));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Loopback.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -11,7 +13,7 @@ namespace pell::test {
 class ChildProcess {
 public:
     ChildProcess() = default;
-    ~ChildProcess();
+    ~ChildProcess() { stop(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
@@ -22,10 +24,35 @@ public:
     std::string log() const;
 
 private:
-    [[noreturn]] static void watch(pid_t test, const std::vector<char*>& args, const std::string& logPath);
-
     pid_t pid_ = -1;
     std::string logPath_;
+};
+
+// A server program on 127.0.0.1 with a folder of its own below /tmp (readable by
+// everyone: servers drop to user nobody); process and folder go with the object.
+class LocalServer {
+public:
+    LocalServer(const LocalServer&) = delete;
+    LocalServer& operator=(const LocalServer&) = delete;
+
+    int port() const { return port_; }
+    bool running() const { return process_.running(); }
+    // What the server printed, for failure messages.
+    std::string log() const { return process_.log(); }
+
+protected:
+    // A port of 0 picks a free one.
+    explicit LocalServer(const std::string& program, int port = 0);
+    ~LocalServer();
+    // Starts the program and waits until it accepts; throws with its output if it does not.
+    void launch(const std::vector<std::string>& argv, int milliseconds = 5000);
+
+    std::string program_;
+    std::string dir_;
+    int port_ = 0;
+
+private:
+    ChildProcess process_;
 };
 
 } // namespace pell::test

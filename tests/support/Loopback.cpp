@@ -17,12 +17,12 @@ namespace {
 
 constexpr int kSliceMs = 50;
 
-sockaddr_in loopback(int port)
+sockaddr_in loopback(int port, std::uint32_t host = INADDR_LOOPBACK)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = htonl(host);
     return address;
 }
 
@@ -94,13 +94,23 @@ bool sendAll(int socket, const std::string& bytes)
     return true;
 }
 
+int connectLoopback(int port, std::uint32_t host)
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = loopback(port, host);
+    if (socket >= 0 && ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return socket;
+    if (socket >= 0)
+        ::close(socket);
+    return -1;
+}
+
 std::pair<int, int> connectedPair()
 {
     int port = 0;
     const int listener = listenLoopback(1, port);
-    const int ours = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(port);
-    if (::connect(ours, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    const int ours = connectLoopback(port);
+    if (ours < 0)
         throw std::runtime_error("cannot connect on 127.0.0.1");
     const int theirs = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     ::close(listener);
@@ -112,6 +122,24 @@ void resetAndClose(int socket)
     linger hard{1, 0};
     setsockopt(socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     ::close(socket);
+}
+
+int freePort()
+{
+    int port = 0;
+    ::close(listenLoopback(1, port));
+    return port;
+}
+
+bool waitForPort(int port, int milliseconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (const int s = connectLoopback(port); s >= 0)
+            return ::close(s), true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 StalledListener::StalledListener()

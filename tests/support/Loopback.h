@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,10 +16,16 @@ int acceptFor(int listener, int milliseconds, const std::atomic<bool>* stopping 
 bool readExactly(int socket, std::size_t count, std::string& out, int milliseconds,
                  const std::atomic<bool>* stopping = nullptr);
 bool sendAll(int socket, const std::string& bytes);
+// A blocking connect to 127.0.0.1 (or another address of 127.0.0.0/8):port; the socket, or -1.
+int connectLoopback(int port, std::uint32_t address = 0x7f000001);
 // A connected TCP pair over 127.0.0.1: {our end, the peer's end}.
 std::pair<int, int> connectedPair();
 // Closes with RST instead of FIN.
 void resetAndClose(int socket);
+// A port on 127.0.0.1 that nothing listens on right now.
+int freePort();
+// Waits until something accepts on 127.0.0.1:port.
+bool waitForPort(int port, int milliseconds);
 
 // A port on 127.0.0.1 that answers no further connect: it listens with a backlog of 0
 // and a connection nobody accepts already fills it, so the kernel drops every new SYN

@@ -2,9 +2,7 @@
 
 #include "support/Loopback.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,16 +11,9 @@ namespace pell::test {
 
 RawIrcClient::RawIrcClient(int port, const std::string& nick)
 {
-    socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (socket_ < 0 || ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (socket_ >= 0)
-            ::close(socket_);
+    socket_ = connectLoopback(port);
+    if (socket_ < 0)
         throw std::runtime_error("cannot connect to 127.0.0.1:" + std::to_string(port));
-    }
     // Connected while blocking; from now on reads must not stall the caller's event loop.
     ::fcntl(socket_, F_SETFL, ::fcntl(socket_, F_GETFL) | O_NONBLOCK);
     send("NICK " + nick);

@@ -4,8 +4,6 @@
 #include "direct/TransportError.h"
 #include "support/Loopback.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -26,20 +24,6 @@ bool readUntilNul(int socket, std::string& out, const std::atomic<bool>& stoppin
             return true;
     }
     return false;
-}
-
-int connectTo(std::uint32_t address, int port)
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in remote{};
-    remote.sin_family = AF_INET;
-    remote.sin_port = htons(static_cast<uint16_t>(port));
-    remote.sin_addr.s_addr = htonl(address);
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
-        ::close(socket);
-        return -1;
-    }
-    return socket;
 }
 
 void relay(int a, int b, const std::atomic<bool>& stopping)
@@ -116,7 +100,7 @@ void Socks4aProxy::serve(int client)
         lastRequest_ = request;
     }
     const bool allowed = byte(0) == 4 && byte(1) == 1 && (address >> 24) == 127;
-    const int target = allowed ? connectTo(address, port) : -1;
+    const int target = allowed ? connectLoopback(port, address) : -1;
     std::string reply{'\0', static_cast<char>(target >= 0 ? 90 : 91), 0, 0, 0, 0, 0, 0};
     if (!sendAll(client, reply) || target < 0)
         return;

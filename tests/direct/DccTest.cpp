@@ -1,8 +1,11 @@
 #include "direct/DccDownload.h"
 #include "direct/DccNumbers.h"
 #include "direct/DccSend.h"
+#include "direct/DownloadFolder.h"
 #include "direct/ListenPort.h"
+#include "direct/TransferProgress.h"
 #include "platform/EventQueue.h"
+#include "support/CaseFile.h"
 #include "support/Loopback.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +13,10 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <filesystem>
-#include <future>
 #include <fstream>
+#include <functional>
+#include <future>
+#include <map>
 #include <random>
 #include <thread>
 #include <unistd.h>
@@ -20,6 +25,131 @@ namespace pell::direct {
 namespace {
 
 namespace fs = std::filesystem;
+
+TEST(DccNumbers, AcknowledgementIsLow32BitsMostSignificantFirst)
+{
+    EXPECT_EQ(EncodeAck(10000), (std::array<unsigned char, 4>{0x00, 0x00, 0x27, 0x10}));
+    EXPECT_EQ(EncodeAck(4294967296ull + 5), (std::array<unsigned char, 4>{0, 0, 0, 5}));
+    EXPECT_EQ(DecodeAck(std::array<unsigned char, 4>{0xFF, 0xFF, 0xFF, 0xFF}.data()), 4294967295u);
+}
+
+TransferProgress started(std::int64_t size)
+{
+    TransferProgress p(TransferProgress::Kind::Download);
+    p.FileSize = size;
+    p.StartDownload(0);
+    return p;
+}
+
+TEST(TransferProgress, DownloadRedrawsAtThresholds)
+{
+    TransferProgress p = started(1000);
+    EXPECT_EQ(p.PercentText, "");
+    EXPECT_FALSE(p.OnDCCProgress(9, 5));
+    EXPECT_TRUE(p.OnDCCProgress(10, 5)); // exactly the threshold
+    EXPECT_TRUE(p.OnDCCProgress(25, 5));
+    EXPECT_EQ(p.NextUpdateAt, 30); // not 35
+    EXPECT_FALSE(p.OnDCCProgress(29, 5));
+    EXPECT_EQ(p.BytesText, "25 bytes");
+}
+
+TEST(TransferProgress, PercentAndEstimate)
+{
+    TransferProgress send(TransferProgress::Kind::Send);
+    send.FileSize = 200;
+    send.StartTick = 1000;
+    EXPECT_TRUE(send.OnDCCProgress(0, 1000));
+    EXPECT_EQ(send.EstimateText, "Estimated Time Left: 0s");
+    send.OnDCCProgress(25, 3000);
+    EXPECT_EQ(send.PercentText, "12%");
+    EXPECT_EQ(send.ElapsedText, "Elapsed Time: 2s");
+    EXPECT_EQ(send.EstimateText, "Estimated Time Left: 14s");
+    send.OnDCCProgress(250, 3000); // more than announced
+    EXPECT_EQ(send.PercentText, "100%");
+    EXPECT_EQ(send.EstimateText, "Estimated Time Left: ????");
+    // Over 4 GiB the remaining bytes and the estimate stay right.
+    TransferProgress big = started(6000000000);
+    big.OnDCCProgress(3000000000, 10000);
+    EXPECT_EQ(big.PercentText, "50%");
+    EXPECT_EQ(big.EstimateText, "Estimated Time Left: 10s");
+    EXPECT_EQ(big.ElapsedMs(5), 5); // the tick counter wrapped
+}
+
+struct FolderTest : ::testing::Test {
+    fs::path root = fs::temp_directory_path() / ("dcc-folders-" + std::to_string(::getpid()));
+    void TearDown() override { fs::remove_all(root); }
+    std::string create(const std::string& offered)
+    {
+        std::string path;
+        return ::close(CreateDownloadFile(root.string() + "/", SafeFileName(offered), path)), fs::path(path).filename().string();
+    }
+};
+
+TEST_F(FolderTest, LastMatchingRuleDecidesAndFoldersAreMade)
+{
+    const std::string pics = (root / "Pics").string(), def = (root / "Downloads/").string();
+    const DownloadRules jpgLast{{{"*.*", "Rootfolder"}, {"*.jpg", pics}}, def};
+    const DownloadRules allLast{{{"*.jpg", pics}, {"*.*", "Rootfolder"}}, def};
+    EXPECT_EQ(DownloadFolderFor("photo.JPG", jpgLast), pics + "/");
+    EXPECT_TRUE(fs::is_directory(pics));
+    EXPECT_EQ(DownloadFolderFor("photo.JPG", allLast), def);
+    EXPECT_EQ(DownloadFolderFor("README", DownloadRules{{{"*.*", pics}}, def}), pics + "/");
+    EXPECT_EQ(ExtensionPattern("dir.d/README"), "*");
+}
+
+TEST_F(FolderTest, NumbersAndHostileNamesFromTheDataFile)
+{
+    fs::create_directories(root);
+    // Every row of the data file, its offered names all made in this one folder.
+    const TransferProgress download(TransferProgress::Kind::Download), send(TransferProgress::Kind::Send);
+    const std::map<std::string, std::function<std::string(const std::string&)>> functions = {
+        {"port", [](auto& s) { return std::to_string(ReadOfferPort(s).value_or(0)); }},
+        {"dotted", [](auto& s) { return DottedFromOffer(s).value_or(""); }},
+        {"size", [](auto& s) { return std::to_string(ReadOfferSize(s)); }},
+        {"duration", [&](auto& s) { return download.FormatDuration(std::stoi(s)); }},
+        {"send duration", [&](auto& s) { return send.FormatDuration(std::stoi(s)); }},
+        {"round half even", [](auto& s) { return std::to_string(RoundHalfEven(std::stod(s))); }},
+        {"step", [](auto& s) { return std::to_string(started(std::stoll(s)).UpdateStep); }},
+        {"file name", [&](auto& s) { return create(s); }}};
+    for (const test::Case& c : test::readCases("direct/dcc.cases"))
+        for (const std::string& row : c.lines("row")) {
+            const std::size_t arrow = row.find(" =>");
+            ASSERT_NE(arrow, std::string::npos) << row;
+            const std::string expected = row.substr(std::min(row.size(), arrow + 4));
+            EXPECT_EQ(functions.at(c.name)(row.substr(0, arrow)), expected) << c.name << ": " << row;
+        }
+    const std::string longName = create(std::string(300, 'n') + ".txt");
+    EXPECT_EQ(longName.size(), 255u);
+    EXPECT_TRUE(longName.ends_with("nn.txt"));
+    EXPECT_EQ(create(std::string(300, 'n') + ".txt").size(), 255u);
+    // A link in the folder is never followed.
+    const fs::path target = root.parent_path() / ("dcc-target-" + std::to_string(::getpid()));
+    std::ofstream(target) << "keep";
+    fs::create_symlink(target, root / "b.txt");
+    EXPECT_EQ(create("b.txt"), "b0.txt");
+    EXPECT_EQ(fs::file_size(target), 4u);
+    fs::remove(target);
+}
+
+TEST(ListenPort, TakesTheNextFreePortAndSkipsTakenOnes)
+{
+    int taken = 0, blocker = test::listenLoopback(1, taken);
+    while (taken > 49000) // the search ends at 50000
+        ::close(blocker), blocker = test::listenLoopback(1, taken);
+    const int saved = NextListenPort();
+    NextListenPort() = taken;
+    TcpServer first, second; // other programs may hold the ports after it too
+    const int one = OpenListener(first).value_or(0);
+    EXPECT_GT(one, taken);
+    EXPECT_EQ(NextListenPort(), one + 1);
+    EXPECT_GT(OpenListener(second).value_or(0), one);
+    ::close(blocker);
+    TcpServer none;
+    NextListenPort() = 50001;
+    EXPECT_FALSE(OpenListener(none));
+    EXPECT_EQ(NextListenPort(), 50001);
+    NextListenPort() = saved;
+}
 
 std::string randomBytes(std::size_t size)
 {
@@ -67,7 +197,8 @@ struct ScriptedPeer {
 
 TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
 {
-    for (const std::size_t size : {0ul, 1ul, 4096ul, 4097ul, 10000ul, 5000000ul}) {
+    for (const std::string& row : test::readCases("direct/sizes.cases").front().lines("size")) {
+        const std::size_t size = std::stoul(row);
         const std::string bytes = randomBytes(size);
         std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
         DccSend send(queue);
