@@ -73,10 +73,17 @@ void NonBlockingClient::Open()
         fail(errno);
 }
 
-void NonBlockingClient::SendLine(const std::string& text, const std::string& endOfLine)
+bool NonBlockingClient::Established() const
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    return socket_ >= 0 && ::getpeername(socket_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+}
+
+bool NonBlockingClient::SendLine(const std::string& text, const std::string& endOfLine)
 {
     if (socket_ < 0)
-        return;
+        return false;
     const std::string line = text + endOfLine;
     std::size_t done = 0;
     while (done < line.size()) {
@@ -85,10 +92,11 @@ void NonBlockingClient::SendLine(const std::string& text, const std::string& end
             if (errno == EINTR)
                 continue;
             fail(errno); // not connected yet, or gone: the line is lost, silently
-            return;
+            return false;
         }
         done += static_cast<std::size_t>(sent);
     }
+    return true;
 }
 
 std::string NonBlockingClient::PollLine(const std::string& endOfLine)

@@ -29,12 +29,15 @@ public:
     int RemotePort() const { return port_; }
 
     void Open();
-    void SendLine(const std::string& text, const std::string& endOfLine = "\r\n");
+    // False when the line did not go out whole (not connected yet, or the socket is full).
+    bool SendLine(const std::string& text, const std::string& endOfLine = "\r\n");
     // Takes what is available up to and including the first end of line, or all of it
     // when there is none; returns the taken text without the end of line.
     std::string PollLine(const std::string& endOfLine = "\r\n");
     void Close();
     bool IsOpen() const { return socket_ >= 0; }
+    // True once the connection has completed.
+    bool Established() const;
 
 private:
     void fail(int errorNumber);

@@ -1,7 +1,8 @@
 #include "gui/SessionController.h"
 
-#include "gui/TextDecoding.h"
+#include "gui/DirectChatWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/TextDecoding.h"
 #include "gui/TransferWindow.h"
 #include "session/ButtonCaptions.h"
 #include "session/NickPrefix.h"
@@ -77,6 +78,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     templateNames_ = environment_.Templates.sortedNames();
     window_->setTemplateNames(templateNames_);
     wireTransfers();
+    wireChats();
 
     session::SessionLifecycle& lifecycle = session_->Lifecycle();
     lifecycle.TimersChanged = [this] {
@@ -101,6 +103,7 @@ SessionController::~SessionController()
     commands_.reset();
     // Transfers stop before their windows go, so no report finds a window half gone.
     session_->Offers().CloseAll();
+    session_->Chats().CloseAll();
     for (auto& transfer : transferFrames_)
         delete transfer.data();
     session_.reset();
@@ -183,7 +186,7 @@ void SessionController::wireNickActions()
         case NickAction::Kick: c.Kick(row); break;
         case NickAction::Info: c.Info(row); break;
         case NickAction::SendFile: sendFileTo(entry); break;
-        case NickAction::Chat: break; // direct chats come with their windows
+        case NickAction::Chat: chatWith(entry); break;
         }
     });
 }
@@ -197,6 +200,46 @@ void SessionController::wireTransfers()
     offers.SendOpened = [this](direct::DccSend& send) {
         showTransfer(TransferWindow::forSend(send), [this, &send] { session_->Offers().Close(&send); });
     };
+}
+
+void SessionController::wireChats()
+{
+    session::ChatOffers& chats = session_->Chats();
+    // Queued: a listening window closes from inside its model's own timer tick.
+    chats.ChatOpened = [this](direct::DirectChat& chat) {
+        auto* window = DirectChatWindow::forChat(chat);
+        connect(window, &DirectChatWindow::closed, this, [this, &chat] { session_->Chats().Close(&chat); },
+                Qt::QueuedConnection);
+        showChat(window);
+    };
+    chats.ListenerOpened = [this](direct::DirectChatListener& listener) {
+        auto* window = DirectChatWindow::forListener(listener);
+        connect(window, &DirectChatWindow::closed, this,
+                [this, &listener] { session_->Chats().Close(&listener); }, Qt::QueuedConnection);
+        showChat(window);
+    };
+}
+
+// Shown before the model connects or listens: the caption follows once the event
+// loop runs again.
+void SessionController::showChat(DirectChatWindow* window)
+{
+    QMdiSubWindow* frame = area_->addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose, true);
+    std::erase_if(transferFrames_, [](const QPointer<QMdiSubWindow>& f) { return f.isNull(); });
+    transferFrames_.emplace_back(frame);
+    frame->show();
+    QPointer<DirectChatWindow> alive(window);
+    QMetaObject::invokeMethod(window, [alive] {
+        if (alive)
+            alive->refreshCaption();
+    }, Qt::QueuedConnection);
+}
+
+void SessionController::chatWith(const QByteArray& entry)
+{
+    if (rowOfActiveEntry(entry) >= 0)
+        session_->Chats().OnChannelDCCChat(session::StripNickPrefix(bytesOf(entry)));
 }
 
 void SessionController::showTransfer(QWidget* window, std::function<void()> closeModel)

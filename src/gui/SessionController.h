@@ -17,6 +17,8 @@ class QMdiSubWindow;
 
 namespace pell::gui {
 
+class DirectChatWindow;
+
 // What every session window shares with the rest of the program.
 struct SessionEnvironment {
     platform::GuiDispatcher& Gui;
@@ -51,6 +53,9 @@ private:
     void wireTransfers();
     void showTransfer(QWidget* window, std::function<void()> closeModel);
     void sendFileTo(const QByteArray& entry);
+    void wireChats();
+    void showChat(DirectChatWindow* window);
+    void chatWith(const QByteArray& entry);
 
     SessionEnvironment environment_;
     QPointer<QMdiSubWindow> frame_;

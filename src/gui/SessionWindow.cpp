@@ -176,7 +176,7 @@ void SessionWindow::buildMenus()
     QMenu* dcc = nickMenu_->addMenu(QStringLiteral("DCC"));
     item(dcc, "Send file to", NickAction::SendFile);
     // Direct chats come with their own windows.
-    item(dcc, "Chat", NickAction::Chat)->setEnabled(false);
+    item(dcc, "Chat", NickAction::Chat);
     QMenu* misc = nickMenu_->addMenu(QStringLiteral("Misc"));
     item(misc, "Voice", NickAction::Voice);
     item(misc, "DeVoice", NickAction::DeVoice);

@@ -41,6 +41,8 @@ public:
     // Offers the file at path to the nick: a send window, a notice and the CTCP offer.
     void OnChannelDCCSend(const std::string& ANick, const std::string& path);
     std::string LocalAddress();
+    // True while a question box of this session is open; chat offers share it.
+    bool& Asking() { return asking_; }
 
     const std::vector<std::unique_ptr<direct::DccDownload>>& Downloads() const { return downloads_; }
     const std::vector<std::unique_ptr<direct::DccSend>>& Sends() const { return sends_; }

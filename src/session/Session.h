@@ -2,6 +2,7 @@
 
 #include "irc/TIdIRC.h"
 #include "platform/GuiDispatcher.h"
+#include "session/ChatOffers.h"
 #include "session/DccOffers.h"
 #include "session/SessionLifecycle.h"
 #include "session/SessionModel.h"
@@ -39,6 +40,7 @@ public:
     SessionModel& Model() { return model_; }
     SessionLifecycle& Lifecycle() { return lifecycle_; }
     DccOffers& Offers() { return offers_; }
+    ChatOffers& Chats() { return chats_; }
 
 private:
     // The model goes last: the engine still reports into it while it disconnects.
@@ -47,6 +49,8 @@ private:
     SessionLifecycle lifecycle_;
     // Goes first: its transfers stop before the engine and the model go.
     DccOffers offers_;
+    // Goes before the file side, whose question box it shares.
+    ChatOffers chats_;
 };
 
 } // namespace pell::session

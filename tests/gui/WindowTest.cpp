@@ -322,7 +322,7 @@ private slots:
         QVERIFY(actions.size() == 1 && actions.at(0).at(0).value<Nick>() == Nick::Kick);
         QCOMPARE(actions.at(0).at(1).toByteArray(), QByteArray("@bob"));
         const QList<QAction*> dcc = w.nickMenu()->actions().at(1)->menu()->actions();
-        QVERIFY(dcc.size() == 2 && dcc.at(0)->isEnabled() && !dcc.at(1)->isEnabled()); // files yes, chats not yet
+        QVERIFY(dcc.size() == 2 && dcc.at(0)->isEnabled() && dcc.at(1)->isEnabled());
         w.nickMenu()->actions().at(2)->menu()->actions().at(2)->trigger();
         QCOMPARE(actions.last().at(0).value<Nick>(), Nick::Op);
         QSignalSpy opened(&w, &gui::SessionWindow::nickDoubleClicked);

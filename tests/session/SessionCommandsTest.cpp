@@ -1,7 +1,7 @@
 #include "SessionFakes.h"
 #include "direct/ListenPort.h"
 #include "session/ButtonCaptions.h"
-#include "session/DccOffers.h"
+#include "session/ChatOffers.h"
 #include "session/EventText.h"
 #include "session/TemplateRun.h"
 #include "support/CaseFile.h"
@@ -504,6 +504,10 @@ TEST_F(DccOffersTest, FloodsAreBounded)
     bounded.IdIRC1DCCSend("eve", "2130706433", "1", "a.txt", "1");
     EXPECT_EQ(asking.asked.size(), 1u);
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC dropped: from eve(2130706433:1):b.txt:1");
+    ChatOffers chats{irc, model, settings, asking, gui, bounded}; // shares the box
+    asking.whileOpen = [&] { chats.IdIRC1DCCChat("eve", "2130706433", "1"); };
+    bounded.IdIRC1DCCSend("eve", "2130706433", "1", "c.txt", "1");
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat dropped: eve: (2130706433:1)");
 
     settings.DownloadMode = 1;
     for (int i = 0; i < 100; ++i)
