@@ -10,15 +10,19 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <thread>
 
 namespace pell::direct {
 namespace {
+
+// Points the client at a target, through a proxy when the info names one.
+void aim(TcpClient& client, const std::string& host, int port, const TIdSocksInfo& info = {})
+{
+    client.Host = host, client.Port = port, client.SocksInfo = info;
+}
 
 // The error text of a connect, or "" when it stands.
 std::string connectError(TcpClient& client, int timeoutMs = 3000)
@@ -46,8 +50,7 @@ const std::map<std::string, TSocksVersion> kVersions = {{"none", svNoSocks}, {"4
 TEST(TcpClient, RefusedOrNeverAcceptedConnectsFail)
 {
     TcpClient client;
-    client.Host = "127.0.0.1";
-    client.Port = test::freePort();
+    aim(client, "127.0.0.1", test::freePort());
     EXPECT_EQ(connectError(client), "Socket-Fehler # 111\r\nConnection refused");
 
     // Not a speed check: the time-out must not fire before its time, and the caller
@@ -79,15 +82,11 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         std::string user = route.one("user"), password;
         std::istringstream(route.one("login")) >> user >> password;
         TcpClient client;
-        client.Host = route.one("target");
-        client.Port = ngircd.port();
         client.ReadTimeout = 5000;
-        client.SocksInfo = {route.has("login") ? saUsernamePassword : saNoAuthentication, "127.0.0.1", password,
-                            proxies.at(route.one("via")), user, kVersions.at(route.one("socks"))};
+        aim(client, route.one("target"), ngircd.port(), socks(kVersions.at(route.one("socks")), user, password, route.has("login"), proxies.at(route.one("via"))));
         int connected = 0, disconnected = 0;
-        client.OnConnected = [&] { ++connected; };
-        client.OnDisconnected = [&] { ++disconnected; };
-        std::string error = connectError(client);
+        client.OnConnected = [&] { ++connected; }, client.OnDisconnected = [&] { ++disconnected; };
+        const std::string error = connectError(client);
         if (error.empty()) {
             client.WriteLine("NICK " + nick);
             client.WriteLine("USER pell 0 * :Pell Test");
@@ -96,16 +95,11 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         }
         EXPECT_EQ(error, route.one("error")) << ngircd.log();
         client.Disconnect();
-        EXPECT_EQ(connected, error.empty() ? 1 : 0);
-        EXPECT_GE(disconnected, 1);
+        EXPECT_TRUE(connected == (error.empty() ? 1 : 0) && disconnected >= 1);
     }
     // A closed target port: the proxy's own refusal.
     TcpClient client;
-    client.Host = "127.0.0.1";
-    client.Port = test::freePort();
-    client.SocksInfo.Version = svSocks5;
-    client.SocksInfo.Host = "127.0.0.1";
-    client.SocksInfo.Port = open.port();
+    aim(client, "127.0.0.1", test::freePort(), socks(svSocks5, "", "", false, open.port()));
     EXPECT_EQ(connectError(client), "Verbindung abgelehnt.");
 }
 
@@ -149,16 +143,14 @@ TEST(SocksRequest, BytesAndFieldLimits)
         }
     }
     const std::string wire = Socks5Request(std::string(255, 'h'), 80);
-    EXPECT_EQ(wire.size(), 4u + 1 + 255 + 2);
-    EXPECT_EQ(static_cast<unsigned char>(wire[4]), 255);
+    EXPECT_TRUE(wire.size() == 4u + 1 + 255 + 2 && static_cast<unsigned char>(wire[4]) == 255);
 
     const std::string tooLong(256, 'a');
     // And TcpClient checks them before the proxy hears anything.
     for (const auto& info : {socks(svSocks5, "bob", tooLong, true), socks(svSocks4, tooLong)}) {
         ScriptedProxy proxy({{3, std::string("\x05\x00", 2)}});
         TcpClient client;
-        client.Host = "127.0.0.1";
-        client.SocksInfo = info;
+        aim(client, "127.0.0.1", 6667, info);
         client.SocksInfo.Port = proxy.port();
         EXPECT_TRUE(refused([&] { client.Connect(3000); }));
         std::this_thread::sleep_for(std::chrono::milliseconds(100)); // time for a connect to arrive
@@ -166,59 +158,29 @@ TEST(SocksRequest, BytesAndFieldLimits)
     }
 }
 
-// Handshakes with a scripted proxy, from the transcript beside this file (its head
-// describes the format): the bytes the client sends and what it makes of each answer.
-TEST(SocksFakeProxy, Transcript)
+// Handshakes with a scripted proxy, from the data file (its head describes the rows):
+// the bytes the client sends and what it makes of each answer.
+TEST(SocksFakeProxy, Handshakes)
 {
-    std::ifstream file(std::filesystem::path(PELL_TEST_DATA).parent_path() / "direct" / "socks.transcript");
-    ASSERT_TRUE(file);
-    struct Case {
-        std::string title;
-        TIdSocksInfo info;
+    for (const test::Case& c : test::readCases("direct/handshakes.cases")) {
+        SCOPED_TRACE(c.name);
+        std::string user, password, sent;
+        std::istringstream(c.one("login")) >> user >> password;
         Steps steps;
-        std::string unanswered, sent, error;
-    };
-    std::vector<Case> cases;
-    for (std::string line; std::getline(file, line);) {
-        std::string rest = line.size() > 2 ? line.substr(2) : "", hex, user, password;
-        std::istringstream words(line.rfind("== ", 0) == 0 ? line.substr(line.find(':') + 1) : rest);
-        if (line.rfind("== ", 0) == 0) {
-            words >> hex >> user >> password;
-            cases.push_back({line.substr(3), socks(hex == "5" ? svSocks5 : hex == "4" ? svSocks4 : svSocks4A, user, password, !user.empty())});
-            continue;
-        }
-        for (int value; line[0] != '=' && words >> std::hex >> value;)
-            hex += static_cast<char>(value);
-        if (line[0] == '>')
-            cases.back().unanswered += hex, cases.back().sent += hex;
-        else if (line[0] == '<')
-            cases.back().steps.push_back({cases.back().unanswered.size(), hex}), cases.back().unanswered.clear();
-        else if (line[0] == '=')
-            cases.back().error = rest;
-    }
-    ASSERT_GT(cases.size(), 30u);
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.title);
-        if (c.error.empty())
-            c.steps.back().reply += kWelcome + "\r\n";
-        ScriptedProxy proxy(c.steps);
+        const std::vector<std::string> sends = c.lines("send"), answers = c.lines("answer");
+        for (std::size_t i = 0; i < sends.size(); ++i)
+            if (sent += sends[i]; i < answers.size())
+                steps.push_back({sends[i].size(), answers[i] + (i + 1 == answers.size() && !c.has("error") ? kWelcome + "\r\n" : "")});
+        ScriptedProxy proxy(steps);
+        const TIdSocksInfo info = socks(kVersions.at(c.one("socks")), user, password, !user.empty(), proxy.port());
         TcpClient client;
-        client.Host = c.info.Version == svSocks4 ? "127.0.0.1" : "chat";
-        client.Port = 6667;
+        aim(client, info.Version == svSocks4 ? "127.0.0.1" : "chat", 6667, info);
         client.ReadTimeout = 3000; // a handshake that goes wrong must not wait for ever
-        client.SocksInfo = c.info;
-        client.SocksInfo.Port = proxy.port();
-        std::string error;
-        try {
-            client.Connect(3000);
-            EXPECT_EQ(client.ReadLine(), kWelcome);
-        } catch (const TransportError& e) {
-            error = e.what();
-            EXPECT_FALSE(client.Connected());
-        }
-        EXPECT_EQ(error, c.error);
+        const std::string error = connectError(client);
+        EXPECT_EQ(error.empty() ? client.ReadLine() : kWelcome, kWelcome);
+        EXPECT_EQ(error, c.one("error"));
         client.Disconnect();
-        EXPECT_EQ(proxy.receivedWhenDone(), c.sent);
+        EXPECT_EQ(proxy.receivedWhenDone(), sent);
     }
 }
 
@@ -227,14 +189,8 @@ TEST(SocksFakeProxy, ASilentProxyEndsWithTheTimeOut)
     for (const auto& [version, error] : {std::pair{svSocks5, kNoAnswer}, {svSocks4, std::string("Zeitüberschreitung beim Lesen")}}) {
         ScriptedProxy proxy({}, ScriptedProxy::End::Hold);
         TcpClient client;
-        client.Host = "127.0.0.1";
-        client.SocksInfo = socks(version, "", "", false, proxy.port());
-        try {
-            client.Connect(200);
-            ADD_FAILURE() << "connected through a silent proxy";
-        } catch (const TransportError& e) {
-            EXPECT_EQ(e.what(), error);
-        }
+        aim(client, "127.0.0.1", 6667, socks(version, "", "", false, proxy.port()));
+        EXPECT_EQ(connectError(client, 200), error);
     }
 }
 
