@@ -244,6 +244,7 @@ private slots:
             return texts.join(',');
         };
         QVERIFY(tabTexts() == "Main,Ignorlist" && w.isStatusTimerRunning() && !w.isCloseTimerRunning());
+        QVERIFY(w.focusProxy() == w.inputLine()); // the keyboard goes to the input line, not the channel box
 
         // Tabs follow the model; only the user's clicks are reported back.
         QSignalSpy clicked(&w, &gui::SessionWindow::tabActivated);
