@@ -1,11 +1,7 @@
 #include "SessionFakes.h"
-#include "platform/EventQueue.h"
 #include "session/Session.h"
 #include "session/SessionRegistry.h"
-#include "support/FakeServer.h"
 #include "support/Loopback.h"
-#include "support/Microsocks.h"
-#include "support/Ngircd.h"
 #include "support/ScriptedProxy.h"
 #include "support/CaseFile.h"
 
@@ -55,7 +51,6 @@ struct Lifecycle : SessionFixture {
     }
     bool until(const std::function<bool()>& condition) { return gui.pumpUntil(condition); }
     bool connectEnded(Session& s) { return until([&] { return !s.Engine().ConnectPending(); }); }
-    bool registered(Session& s) { return until([&] { return s.Engine().State() == irc::csConnected; }); }
 };
 
 // The engine takes the profile, the fixed client values and the proxy route (table:
@@ -241,43 +236,6 @@ TEST(LifecycleWaiting, AFailedConnectIsShownAndReadsDisconnected)
     EXPECT_EQ(f.prompts.errors, Lines{"Socket-Fehler # 111\r\nConnection refused"});
     EXPECT_EQ(s.Engine().State(), irc::csConnecting);
     EXPECT_EQ(Lifecycle::status(s), "Disonnected");
-}
-
-// Real servers: direct and through a proxy with login a session registers, joins and
-// closes with the reason a second client sees.
-TEST(LifecycleOnNgircd, DirectAndThroughAProxyRegisterAndCloseWithTheQuitReason)
-{
-    test::Ngircd server;
-    test::Microsocks socks5Login("bob", "secret");
-    Lifecycle f;
-    Lines seen;
-    irc::TIdIRC watcher(f.gui);
-    watcher.Host = "127.0.0.1";
-    watcher.Port = server.port();
-    watcher.SetNick("watcher");
-    watcher.OnReceive = [&](const std::string& line) { seen.push_back(line); };
-    watcher.Connect(3000);
-    watcher.Join("#pell");
-    const auto saw = [&](const std::string& text) {
-        return f.until([&] { return std::any_of(seen.begin(), seen.end(), [&](auto& l) { return l.find(text) != l.npos; }); });
-    };
-    f.prompts.textAnswers.push_back("gone fishing");
-    f.settings.ProxyNeedsAuth = true;
-    f.settings.ProxyUser = "bob";
-    f.settings.ProxyPassword = "secret";
-    for (const std::string nick : {"direct", "viaproxy"}) {
-        const settings::TSSettings p = Lifecycle::profile(server.port(), nick);
-        Session& s = nick == "direct" ? f.open(p) : f.openThroughProxy(socks5Login.port(), p);
-        ASSERT_TRUE(f.registered(s)) << nick << ::testing::PrintToString(f.prompts.errors);
-        EXPECT_EQ(Lifecycle::status(s), "Connected");
-        s.Engine().Join("#pell");
-        ASSERT_TRUE(saw(":" + nick + "!"));
-        EXPECT_FALSE(s.Lifecycle().CloseRequest());
-        ASSERT_TRUE(saw(":" + nick + "!~al@127.0.0.1 QUIT :\"gone fishing\"")); // ngircd quotes it
-        f.sessions.clear();
-    }
-    EXPECT_EQ(f.prompts.asked.size(), 1u);
-    EXPECT_TRUE(f.prompts.errors.empty());
 }
 
 } // namespace

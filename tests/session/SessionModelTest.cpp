@@ -42,22 +42,12 @@ TEST(TextFunctions, ReturnWhatTheTableSays)
              InputHistory history;
              std::string seen;
              for (char key : keys)
-                 key == 'U' || key == 'D' ? void(seen += *(key == 'U' ? history.Back() : history.Forward()))
-                                          : history.Add(std::string(1, key));
+                 key == 'U' || key == 'D' ? void(seen += (key == 'U' ? history.Back() : history.Forward()).value_or("-"))
+                                          : history.Add(key == '_' ? "" : std::string(1, key));
              return seen;
          }}};
     for (const auto& c : pell::test::readCases("session/mappings.txt"))
         EXPECT_EQ(functions.at(c.name)(c.one("in")), c.one("out")) << c.name << " of " << c.one("in");
-}
-
-TEST(InputHistory, AnEmptyHistoryHasNothingBackAndEmptyLinesCount)
-{
-    InputHistory history;
-    EXPECT_FALSE(history.Back()); // nothing to go back to
-    history.Add("a");
-    history.Add("");
-    EXPECT_EQ(history.Index(), 1);
-    EXPECT_EQ(history.Back(), "");
 }
 
 // Table: tests/data/session/add-text.txt.
@@ -187,15 +177,12 @@ TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
 {
     StringArena arena;
     std::vector<std::string> expected;
-    for (int round = 0; round < 4; ++round) {
+    for (int round = 0; round < 4; ++round)
         for (std::size_t size : {0, 1, 100, 200000, 70000, 300000, 5, 0, 262144, 262143, 1}) {
-            std::string text(size, static_cast<char>('a' + expected.size() % 26));
-            if (!text.empty())
-                text.back() = '\0'; // bytes, not C strings
-            arena.push_back(text);
-            expected.push_back(text);
+            const std::string text(size, static_cast<char>('a' + expected.size() % 26));
+            expected.push_back(size ? text.substr(1) + '\0' : text); // bytes, not C strings
+            arena.push_back(expected.back());
         }
-    }
     StringArena log;
     std::vector<std::string> lines;
     std::size_t raw = 0;
@@ -208,10 +195,8 @@ TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
     for (std::size_t i : {99999, 0, 54321, 1, 99998})
         EXPECT_EQ(log[i], lines[i]) << "entry " << i;
     EXPECT_EQ(log.ToVector(), lines);
-    ASSERT_EQ(arena.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         ASSERT_EQ(arena[i], expected[i]) << "entry " << i;
-    EXPECT_EQ(arena.back(), expected.back());
     EXPECT_EQ(arena.ToVector(), expected);
 }
 
@@ -232,11 +217,6 @@ std::string bodyOf(const std::string& rtf)
 {
     const auto start = rtf.find("\\fs20\n");
     return rtf.substr(start + 6, rtf.size() - start - 6 - 2);
-}
-
-std::string rtfOf(const std::string& line, Rgb base = Blue)
-{
-    return bodyOf(WriteRtf({FormatLine(line, base)}));
 }
 
 // Tables: tests/data/session/format-line.txt and rtf.txt.
@@ -267,14 +247,11 @@ TEST(RtfWriter, HeaderListsEachColourOnceAndEachLineHasItsEncoding)
     EXPECT_EQ(rtf.substr(rtf.size() - 2), "}\n");
 }
 
+// The output stays plain ASCII whatever bytes come in.
 TEST(RtfWriter, RunsAndEscapes)
 {
     for (const auto& c : pell::test::readCases("session/rtf.txt"))
-        EXPECT_EQ(rtfOf(c.one("line")), c.one("rtf") + "\n") << c.name;
-}
-
-TEST(RtfWriter, OutputIsPlainAscii)
-{
+        EXPECT_EQ(bodyOf(WriteRtf({FormatLine(c.one("line"), Blue)})), c.one("rtf") + "\n") << c.name;
     std::string all;
     for (int byte = 1; byte < 256; ++byte)
         all += static_cast<char>(byte);
