@@ -21,7 +21,6 @@
 using namespace pell;
 using namespace pell::session;
 using namespace pell::session::testing;
-namespace fakes = pell::session::testing;
 
 namespace {
 
@@ -29,7 +28,7 @@ using Lines = std::vector<std::string>;
 
 // A session model and its commands over an engine on a scripted server; sent() gives the
 // exact lines written.
-class Commands : public ::testing::Test, protected fakes::WiredSession {
+class Commands : public ::testing::Test, protected WiredSession {
 protected:
     Commands()
     {
@@ -74,7 +73,7 @@ protected:
         return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->Lines().back().BaseColour();
     }
 
-    fakes::SessionFixture& s = *this;
+    SessionFixture& s = *this;
     Lines errors;
     TemplateRun run{irc, commands, s.settings, s.prompts};
 };
@@ -331,6 +330,7 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
                 continue;
             SCOPED_TRACE(c.name + (language ? " (German)" : ""));
             EventsHarness h;
+            h.model.SetServerName("Net");
             h.settings.Language = language;
             h.settings.FlashOnMessage = c.has("flashes");
             joinTwoChannels(h);
@@ -346,6 +346,8 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             const auto& addresses = h.shared.Addresses.Entries();
             EXPECT_EQ(Lines(addresses.begin(), addresses.end()), c.lines("address"));
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
+            EXPECT_EQ(h.model.ChannelBox().Items(), c.lines("box"));
+            EXPECT_EQ(h.model.Caption() + "|" + h.model.CurrentChannel(), c.one("caption", "Net [#b]|#b"));
         }
     }
 }
@@ -377,40 +379,6 @@ TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
     const Lines shown = h.newLines();
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "Main|<System>:A line from the server could not be handled: broken|system"), 5);
     EXPECT_EQ(shown.back(), "Main|<->: still here|system");
-}
-
-TEST(SessionEvents, JoinedSetsCaptionAndCurrentChannelWithoutALine)
-{
-    EventsHarness h;
-    h.model.SetServerName("Net");
-    h.serverSends({":me!m@h JOIN :#z"});
-    EXPECT_EQ(h.model.Caption(), "Net [#z]");
-    EXPECT_EQ(h.model.CurrentChannel(), "#z");
-    EXPECT_EQ(h.newLines(), Lines{});
-    EXPECT_EQ(h.model.Tabs().Find("#z"), -1);
-}
-
-TEST(SessionEvents, ChannelListWaitsForTheEndThenFillsTabAndBox)
-{
-    EventsHarness h;
-    h.serverSends({":srv 321 me Channel :Users Name", ":srv 322 me #b 3 :\x02" "bold\x02 topic",
-                   ":srv 322 me #a 1 :", ":srv 322 me #A 2 :again"});
-    EXPECT_EQ(h.model.Tabs().Find("Channels"), -1);
-    EXPECT_EQ(h.newLines(), Lines{"Main|<Start>: of LIST|system"});
-    EXPECT_TRUE(h.model.ChannelBox().Items().empty());
-
-    h.serverSends({":srv 323 me :End of LIST"});
-    EXPECT_EQ(h.model.Tabs().Active().Caption, "Channels");
-    EXPECT_EQ(h.newLines(), (Lines{"Main|<End>: of LIST|system", "Channels|#b 3 bold topic|system", "Channels|#a 1 |system",
-                                   "Channels|#A 2 again|system"}));
-    EXPECT_EQ(h.model.ChannelBox().Items(), (Lines{"#a", "#b"}));
-
-    // A second list adds below the first and only the names the box lacks; a line
-    // without "#" (ngircd's &SERVER) adds the empty name.
-    h.serverSends({":srv 321 me Channel :Users Name", ":srv 322 me #c 1 :", ":srv 322 me #B 1 :",
-                   ":srv 322 me &SERVER 0 :x", ":srv 323 me :End"});
-    EXPECT_EQ(h.linesOf("Channels").size(), 6u);
-    EXPECT_EQ(h.model.ChannelBox().Items(), (Lines{"", "#a", "#b", "#c"}));
 }
 
 // Every received line is logged and selected; a socket error is logged only.
