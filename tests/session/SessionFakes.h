@@ -154,10 +154,15 @@ struct WiredSession : SessionFixture {
         }
         return out;
     }
-    std::vector<std::string> nicksOf(const std::string& caption)
+    // The nick list of the tab with this caption, its entries joined by blanks.
+    std::string nicksOf(const std::string& caption)
     {
         const int index = model.Tabs().Find(caption);
-        return index < 0 || !model.Tabs().At(index).Nicks ? std::vector<std::string>{} : model.Tabs().At(index).Nicks->Entries();
+        std::string joined;
+        if (index >= 0 && model.Tabs().At(index).Nicks)
+            for (const auto& nick : model.Tabs().At(index).Nicks->Entries())
+                joined += (joined.empty() ? "" : " ") + nick;
+        return joined;
     }
 };
 
