@@ -32,19 +32,10 @@ protected:
         irc.OnError = [this](irc::TIdIRCUser*, const std::string&, const std::string& text) { errors.push_back(text); };
     }
 
-    // Opens the tab (or goes back to "Main") and makes it the active one.
-    void onTab(const std::string& caption)
-    {
-        if (caption == MainCaption)
-            s.model.UserSelectsTab(0);
-        else
-            s.model.Tabs().NewChannel(caption);
-    }
-
     // Tab #a, active, with a nick list holding @bob alone.
     void onChannelWithBob()
     {
-        onTab("#a");
+        s.model.Tabs().NewChannel("#a");
         s.model.Tabs().RefillNickList("#a", {"bob"}, {1});
     }
 
@@ -81,7 +72,7 @@ TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
     for (const auto& c : test::readCases("session/commands-enter.txt")) {
         SCOPED_TRACE(c.name);
         const std::string echoTab = c.one("echo-tab");
-        onTab(c.one("tab"));
+        s.model.Tabs().NewChannel(c.one("tab"));
         s.model.ClearActive();
         if (const int index = s.model.Tabs().Find(echoTab); index >= 0)
             s.model.Tabs().At(index).Text->Clear();
@@ -102,7 +93,7 @@ TEST_F(Commands, PlainTextOnTheFixedTabsIsNotSentButCommandsAndJoinsAre)
     connect();
     for (const auto& c : test::readCases("session/commands-fixed-tabs.txt")) {
         SCOPED_TRACE(c.name);
-        onTab(c.one("tab"));
+        s.model.Tabs().NewChannel(c.one("tab"));
         s.settings.Language = std::stoi(c.one("language"));
         commands.SetInputLine(c.one("typed"));
         c.one("press") == "Enter" ? commands.Enter() : commands.Action();
@@ -142,7 +133,7 @@ TEST_F(Commands, ActionEchoesInTheActionColourAndSendsByItsFirstCharacter)
     for (const auto& c : test::readCases("session/commands-action.txt")) {
         SCOPED_TRACE(c.name);
         const std::string typed = c.one("typed"), caption = c.one("active");
-        onTab("#a");
+        s.model.Tabs().NewChannel("#a");
         commands.SetInputLine(typed);
         commands.Action();
         EXPECT_EQ(sent(), c.lines("wire"));
@@ -210,7 +201,7 @@ TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
     connect(); // the own record comes first
     irc.HandleLine(":me!m@host JOIN #a");
     irc.Users.Add("bob", "b@example.org");
-    onTab("#a");
+    s.model.Tabs().NewChannel("#a");
     s.model.Tabs().RefillNickList("#a", {"Bob", "zed", "bob", "me"}, {0, 0, 2, 1});
     ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"+bob", "@me", "Bob", "zed"}));
     for (const auto& [row, shown] : std::vector<std::pair<int, std::string>>{
