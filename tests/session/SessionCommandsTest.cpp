@@ -51,7 +51,9 @@ protected:
             {"ShowChannels", [&] { c.ShowChannels(); }}, {"Userlist", [&] { c.Userlist(); }},
             {"ChangeNick", [&] { c.ChangeNick(); }}, {"AwayChanged", [&] { c.AwayChanged(row); }},
             {"Invite", [&] { c.Invite(row); }}, {"Voice", [&] { c.Voice(row); }}, {"DeVoice", [&] { c.DeVoice(row); }},
-            {"Op", [&] { c.Op(row); }}, {"DeOp", [&] { c.DeOp(row); }}, {"Ban", [&] { c.Ban(row); }}, {"Kick", [&] { c.Kick(row); }}};
+            {"Op", [&] { c.Op(row); }}, {"DeOp", [&] { c.DeOp(row); }}, {"Ban", [&] { c.Ban(row); }}, {"Kick", [&] { c.Kick(row); }},
+            {"Ignore", [&] { c.Ignore(row); }}, {"Unignore", [&] { c.Unignore(row); }}, {"OpenQuery", [&] { c.OpenQuery(row); }},
+            {"SelectIgnore", [&] { s.model.SelectIgnoreEntry(row); }}, {"DeleteIgnore", [&] { c.DeleteIgnoreEntry(); }}};
         ASSERT_EQ(buttons.count(name), 1u) << line;
         buttons.at(name)();
     }
@@ -160,6 +162,8 @@ TEST_F(Commands, ButtonsAndTabMenuSendTheirLinesAndOfflineTheRestGoesOn)
             onChannelWithBob();
             errors.clear();
             s.prompts.asked.clear();
+            for (const auto& nick : Lines(s.model.Ignores().Entries()))
+                s.model.UnignoreNick(nick);
             const Lines answers = c.lines("answer");
             s.prompts.textAnswers.assign(answers.begin(), answers.end());
             for (const auto& button : c.lines("press"))
@@ -169,30 +173,11 @@ TEST_F(Commands, ButtonsAndTabMenuSendTheirLinesAndOfflineTheRestGoesOn)
             EXPECT_EQ(s.prompts.asked, c.lines("asked"));
             EXPECT_EQ(active(), c.one("active"));
             EXPECT_EQ(s.model.Tabs().Find("#a") < 0, c.has("closes"));
+            EXPECT_EQ(s.model.Ignores().Entries(), c.lines("ignores"));
             if (!online)
                 irc.SetNick("me"); // offline the engine takes a new nick at once
         }
     }
-}
-
-TEST_F(Commands, IgnoreUnignoreDeleteAndDoubleClickTakeThePlainNick)
-{
-    onChannelWithBob();
-    commands.Ignore(-1);
-    EXPECT_TRUE(s.model.Ignores().Entries().empty());
-    commands.Ignore(0);
-    EXPECT_EQ(s.model.Ignores().Entries(), (Lines{"bob"}));
-    commands.Unignore(1); // no such row
-    commands.Unignore(0);
-    EXPECT_TRUE(s.model.Ignores().Entries().empty());
-    commands.Ignore(0);
-    s.model.SelectIgnoreEntry(0);
-    commands.DeleteIgnoreEntry();
-    EXPECT_TRUE(s.model.Ignores().Entries().empty());
-    commands.OpenQuery(-1);
-    EXPECT_EQ(active(), "#a");
-    commands.OpenQuery(0);
-    EXPECT_EQ(active(), "bob");
 }
 
 // Bob differs from the tracked bob by case only; zed is not tracked at all.
@@ -433,12 +418,11 @@ TEST_F(DccOffersTest, SendingAFileOffersItWithBlanksAsUnderscores)
     EXPECT_TRUE(fake.waitForReceived("NOTICE bob :DCC Send a b.txt (127.0.0.1)\r\n"));
     EXPECT_TRUE(fake.waitForReceived("PRIVMSG bob :\x01" "DCC SEND a_b.txt 2130706433 " + std::to_string(port) +
                                      " 12\x01\r\n"));
-    EXPECT_EQ(linesOf("Main").at(linesOf("Main").size() - 1), "<System>:DCC send:  bob:" + (root / "a b.txt").string());
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC send:  bob:" + (root / "a b.txt").string());
 
     offers.OnChannelDCCSend("bob", (root / "missing").string());
     EXPECT_EQ(prompts.errors.size(), 1u);
-    const int saved = direct::NextListenPort();
-    direct::NextListenPort() = 50001;
+    const int saved = std::exchange(direct::NextListenPort(), 50001);
     offers.OnChannelDCCSend("bob", (root / "a b.txt").string());
     direct::NextListenPort() = saved;
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC send failed: no free port for " + (root / "a b.txt").string());

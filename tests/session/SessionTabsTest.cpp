@@ -27,18 +27,12 @@ std::string captions(const SessionTabs& tabs)
     return result + " (" + tabs.At(tabs.ActiveIndex()).Caption + ")";
 }
 
-TEST(SessionTabs, OnlyMainIsTextAndIgnorlistHasNoNickList)
-{
-    SessionViewPort view;
-    SessionTabs tabs(view);
-    EXPECT_TRUE(tabs.At(0).IsText());
-    EXPECT_FALSE(tabs.At(1).IsText());
-    EXPECT_EQ(tabs.At(1).Nicks, nullptr);
-}
-
 // Table: tests/data/session/tabs.txt.
 TEST(SessionTabs, OpenCloseAndTheUsersOfEachTabFollowTheSteps)
 {
+    SessionViewPort plain;
+    const SessionTabs fresh(plain); // only Main is text, and Ignorlist has no nick list
+    EXPECT_TRUE(fresh.At(0).IsText() && !fresh.At(1).IsText() && !fresh.At(1).Nicks);
     for (const auto& c : pell::test::readCases("session/tabs.txt")) {
         SCOPED_TRACE(c.name);
         CountingView view;
