@@ -12,6 +12,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -19,14 +20,9 @@ namespace pell::session::testing {
 
 // Records each line appended (tab, text and colour) and each change of the input line.
 struct RecordingView : SessionViewPort {
-    std::vector<TabId> appended;
-    std::vector<std::pair<std::string, Rgb>> lines;
+    std::vector<std::tuple<TabId, std::string, Rgb>> lines;
     int inputChanges = 0;
-    void lineAppended(TabId id, const FormattedLine& line) override
-    {
-        appended.push_back(id);
-        lines.emplace_back(line.PlainText(), line.BaseColour());
-    }
+    void lineAppended(TabId id, const FormattedLine& line) override { lines.emplace_back(id, line.PlainText(), line.BaseColour()); }
     void inputLineChanged() override { ++inputChanges; }
 };
 
@@ -65,11 +61,9 @@ struct FakePrompts : platform::UserPrompts {
     }
     template <typename T> static T pop(std::deque<T>& queue, T fallback)
     {
-        if (queue.empty())
-            return fallback;
-        T front = std::move(queue.front());
-        queue.pop_front();
-        return front;
+        if (!queue.empty())
+            fallback = std::move(queue.front()), queue.pop_front();
+        return fallback;
     }
 };
 
@@ -143,9 +137,9 @@ struct WiredSession : SessionFixture {
     std::vector<std::string> newLines()
     {
         std::vector<std::string> out;
-        for (; seen < view.appended.size(); ++seen) {
-            const int index = model.Tabs().IndexOfId(view.appended[seen]);
-            const auto& [text, colour] = view.lines[seen];
+        for (; seen < view.lines.size(); ++seen) {
+            const auto& [id, text, colour] = view.lines[seen];
+            const int index = model.Tabs().IndexOfId(id);
             const char* word = colour == Rgb(settings.OwnColour)      ? "own"
                                : colour == Rgb(settings.OthersColour) ? "others"
                                : colour == Rgb(settings.ActionColour) ? "action"
@@ -154,10 +148,15 @@ struct WiredSession : SessionFixture {
         }
         return out;
     }
-    std::vector<std::string> nicksOf(const std::string& caption)
+    // The nick list of the tab with this caption, its entries joined by blanks.
+    std::string nicksOf(const std::string& caption)
     {
         const int index = model.Tabs().Find(caption);
-        return index < 0 || !model.Tabs().At(index).Nicks ? std::vector<std::string>{} : model.Tabs().At(index).Nicks->Entries();
+        std::string joined;
+        if (index >= 0 && model.Tabs().At(index).Nicks)
+            for (const auto& nick : model.Tabs().At(index).Nicks->Entries())
+                joined += (joined.empty() ? "" : " ") + nick;
+        return joined;
     }
 };
 
