@@ -56,7 +56,7 @@ void DccDownload::reportProgress(std::uint64_t bytes)
 void DccDownload::threadTerminated()
 {
     running_ = false;
-    // Once as the worker ends and once more for the ended thread, as the original does.
+    // Twice: once as the worker ends and once more when its thread has ended.
     for (int i = 0; i < 2; ++i)
         if (Beep)
             Beep();

@@ -8,7 +8,7 @@
 
 namespace pell::settings {
 
-// The lines of Template.dat in memory (Parts 4.1, 5.3). A template is the marker line,
+// The lines of Template.dat in memory. A template is the marker line,
 // its name on the next line and its body up to the next marker or the end. Lines before
 // the first marker belong to no template and are kept as they are.
 class TemplateStore {
