@@ -121,11 +121,12 @@ TEST(SocksRequest, BytesAndFieldLimits)
     };
     for (const test::Case& c : test::readCases("direct/socks.cases")) {
         const TSocksVersion version = kVersions.at(c.one("socks", "5"));
-        if (c.has("wire"))
+        if (c.has("wire")) {
             EXPECT_EQ(version == svSocks5 ? Socks5Request(c.one("host"), std::stoi(c.one("port")))
                                           : Socks4Request(socks(version, c.one("user")), c.one("host"),
                                                           std::stoul(c.one("address", "0")), std::stoi(c.one("port"))),
                       c.one("wire")) << c.name;
+        }
         for (const std::string& row : c.lines("row")) {
             std::istringstream in(row);
             std::string function, v, login, arrow, result;

@@ -157,8 +157,9 @@ inline void runTranscript(const std::string& name)
     Events expected;
     std::vector<std::pair<std::string, std::string>> states;
     auto check = [&] {
-        if (!where.empty())
+        if (!where.empty()) {
             EXPECT_EQ(h->events, expected) << where << input;
+        }
         for (const auto& [what, state] : states)
             EXPECT_EQ(stateOf(h->irc, what), state) << where << input << "\n@@ " << what;
         where.clear();
