@@ -24,7 +24,8 @@ public:
     void Remove(TIdIRCUser* user);
     bool Find(std::string_view nick, int& index) const;
     TIdIRCUser* Get(std::string_view nick) const;
-    TIdIRCUser* Items(int index) const { return users_[static_cast<std::size_t>(index)].get(); }
+    // Bounds-checked: a wrong index throws instead of reading whatever lies behind.
+    TIdIRCUser* Items(int index) const { return users_.at(static_cast<std::size_t>(index)).get(); }
     int Count() const { return static_cast<int>(users_.size()); }
     // Gives the record a new nick and files it under that nick.
     void Rename(TIdIRCUser* user, std::string_view nick);
