@@ -47,7 +47,6 @@ void AppCore::loadOptions()
 void AppCore::loadTemplates()
 {
     scriptEditor_.Create();
-    files_.folder().reportReadErrors();
 }
 
 void AppCore::runStartUpWork()

@@ -5,12 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pell::app {
 
@@ -49,23 +44,6 @@ std::string bodyText(const settings::Lines& lines)
     return text;
 }
 
-// Why an existing Template.dat cannot be read; nothing when it can, or is missing.
-std::optional<std::string> unreadableReason(const std::string& path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? std::nullopt : std::optional<std::string>(std::strerror(errno));
-    if (S_ISDIR(status.st_mode))
-        return std::strerror(EISDIR);
-    if (!S_ISREG(status.st_mode))
-        return "Not a regular file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::strerror(errno);
-    ::close(fd);
-    return std::nullopt;
-}
-
 } // namespace
 
 ScriptEditorModel::ScriptEditorModel(settings::TemplateStore& store, const settings::SettingsFolder& folder,
@@ -76,12 +54,13 @@ ScriptEditorModel::ScriptEditorModel(settings::TemplateStore& store, const setti
 
 void ScriptEditorModel::Create()
 {
-    const std::string path = folder_.pathOf(settings::SettingsFile::Template);
-    unreadable_ = unreadableReason(path);
-    if (unreadable_)
-        prompts_.showError("Cannot read file \"" + path + "\". " + *unreadable_);
-    else
-        store_.load(folder_);
+    // The settings folder keeps a file it could not read out of every later save.
+    store_.load(folder_);
+    try {
+        folder_.reportReadErrors();
+    } catch (const settings::SettingsError& error) {
+        prompts_.showError(error.what());
+    }
     fillNames();
     changed();
 }
@@ -143,10 +122,9 @@ void ScriptEditorModel::fillNames()
 // A failed write keeps the change in memory; the next Save or Delete writes it too.
 void ScriptEditorModel::write()
 {
-    const std::string path = folder_.pathOf(settings::SettingsFile::Template);
-    if (unreadable_) {
-        prompts_.showError("\"" + path + "\" could not be read at start-up (" + *unreadable_
-                           + "), so it is left as it is. The change is kept until the program ends.");
+    if (const auto why = folder_.readFailure(settings::SettingsFile::Template)) {
+        prompts_.showError("\"" + folder_.pathOf(settings::SettingsFile::Template) + "\" could not be read at start-up ("
+                           + *why + "), so it is left as it is. The change is kept until the program ends.");
         return;
     }
     try {

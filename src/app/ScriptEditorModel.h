@@ -56,7 +56,6 @@ private:
     std::string name_;
     std::string body_;
     // Why Template.dat could not be read at start-up; such a file is never overwritten.
-    std::optional<std::string> unreadable_;
 };
 
 } // namespace pell::app

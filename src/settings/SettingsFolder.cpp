@@ -157,7 +157,7 @@ std::optional<Lines> SettingsFolder::read(SettingsFile file) const
             error = EIO;
     }
     if (error != 0) {
-        if (failures_->files.insert(file).second)
+        if (failures_->reasons.emplace(file, systemText(error)).second)
             failures_->unreported.push_back("Cannot read file \"" + path + "\". " + systemText(error) +
                                             ". It is left as it is until the program ends.");
         return std::nullopt;
@@ -174,9 +174,15 @@ void SettingsFolder::reportReadErrors() const
         throw SettingsError(text);
 }
 
+std::optional<std::string> SettingsFolder::readFailure(SettingsFile file) const
+{
+    const auto found = failures_->reasons.find(file);
+    return found == failures_->reasons.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
 void SettingsFolder::write(SettingsFile file, const Lines& lines) const
 {
-    if (failures_->files.count(file))
+    if (failures_->reasons.count(file))
         return;
     for (const auto& line : lines)
         if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
+#include <map>
 #include <vector>
 #include <string>
 #include <string_view>
@@ -57,12 +57,14 @@ public:
     // Throws one SettingsError with the read errors not yet reported, each once: called
     // at the end of a loading step, so every other file is still read.
     void reportReadErrors() const;
+    // Why the file could not be read in this run; nothing when it could, or is missing.
+    std::optional<std::string> readFailure(SettingsFile file) const;
 
 private:
     std::string folder_;
     // Shared by the copies of this folder the models hold.
     struct ReadFailures {
-        std::set<SettingsFile> files;
+        std::map<SettingsFile, std::string> reasons;
         std::vector<std::string> unreported;
     };
     std::shared_ptr<ReadFailures> failures_ = std::make_shared<ReadFailures>();
