@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 #include "gui/AppShell.h"
 #include "gui/JpegImage.h"
+#include "gui/LatenessProbe.h"
 #include "settings/ProgramFolder.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
     pell::gui::initResources();
 
     pell::gui::AppShell shell(pell::settings::ProgramFolder());
+    pell::gui::LatenessProbe::fromEnvironment(&application);
     shell.start(pell::app::splashTime());
     return QApplication::exec();
 }
