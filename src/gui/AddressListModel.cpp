@@ -1,6 +1,8 @@
 #include "gui/AddressListModel.h"
 
-#include <QMetaObject>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace pell::gui {
 
@@ -14,12 +16,15 @@ void AddressListModel::addressAdded()
     if (refreshPending_)
         return;
     refreshPending_ = true;
-    QMetaObject::invokeMethod(this, &AddressListModel::refresh, Qt::QueuedConnection);
+    const qint64 interval = std::min(1000, shown_ / 1000);
+    const qint64 wait = sinceRefresh_.isValid() ? std::max<qint64>(0, interval - sinceRefresh_.elapsed()) : 0;
+    QTimer::singleShot(static_cast<int>(wait), this, &AddressListModel::refresh);
 }
 
 void AddressListModel::refresh()
 {
     refreshPending_ = false;
+    sinceRefresh_.start();
     const int size = static_cast<int>(addresses_.size());
     if (size <= shown_)
         return;
