@@ -124,13 +124,21 @@ def memory_kib(pid, field="VmHWM:"):
 
 
 def client_pid(launcher, program):
-    """The pid of the client itself (xvfb-run starts it as a grandchild)."""
-    try:
-        found = subprocess.run(["pgrep", "-n", "-f", os.path.basename(program)],
-                               capture_output=True, text=True).stdout.split()
-        return int(found[-1]) if found else launcher.pid
-    except (OSError, ValueError):
-        return launcher.pid
+    """The pid of the client itself: xvfb-run starts it as a grandchild. Only our own
+    descendants are searched, since other copies of the program may run meanwhile."""
+    name = os.path.basename(program)
+    todo, found = [launcher.pid], launcher.pid
+    while todo:
+        pid = todo.pop()
+        try:
+            with open(f"/proc/{pid}/comm") as comm:
+                if comm.read().strip() == name[:15]:
+                    found = pid
+            with open(f"/proc/{pid}/task/{pid}/children") as children:
+                todo += [int(child) for child in children.read().split()]
+        except (OSError, ValueError):
+            pass
+    return found
 
 
 def main():
