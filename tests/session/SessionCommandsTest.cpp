@@ -66,7 +66,7 @@ protected:
     std::string active() { return s.model.Tabs().Active().Caption; }
     Rgb lastColour(const std::string& caption)
     {
-        return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->Lines().back().BaseColour();
+        return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->back().BaseColour();
     }
 
     SessionFixture& s = *this;
