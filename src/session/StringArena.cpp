@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <system_error>
 #include <zlib.h>
 
 namespace pell::session {
@@ -42,7 +43,16 @@ void StringArena::seal(Block& block)
     if (!block.open || block.packing.valid())
         return;
     // The worker only reads the bytes, and nothing writes them once the block is full.
-    block.packing = std::async(std::launch::async, compressed, block.open.get(), block.size);
+    try {
+        block.packing = std::async(std::launch::async, compressed, block.open.get(), block.size);
+    } catch (const std::system_error&) {
+        // No thread to be had: compress here instead.
+        if (auto packed = compressed(block.open.get(), block.size); !packed.empty()) {
+            block.packed = std::move(packed);
+            block.open.reset();
+        }
+        return;
+    }
     packing_.push_back(static_cast<std::uint32_t>(&block - blocks_.data()));
 }
 
