@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Captions.h"
+#include "app/CommandLineLink.h"
 #include "app/ScriptEditorModel.h"
 #include "app/Uptime.h"
 #include "platform/UserPrompts.h"
@@ -15,6 +17,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pell::app {
 
@@ -40,11 +43,15 @@ public:
     // An error ends the step where it is raised, so the later parts do not run.
     void runStartUpWork();
 
-    // Parts of the start-up work that other windows of the program provide; each may be
-    // left empty.
+    // The arguments after the program's name; an irc:// link among them is opened at
+    // the end of the start-up work.
+    void setArguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
+
+    // Parts of the start-up work that the windows provide; each may be left empty.
     std::function<void()> WriteShellAssociations;
-    std::function<void()> ApplyLanguage;
-    std::function<void()> HandleCommandLineLink;
+    // Relabels the windows and refills the help; also what the options dialog's language
+    // choice calls.
+    std::function<void(Language)> ApplyLanguage;
 
     const std::string& programFolder() const { return files_.folder().folder(); }
     const settings::SettingsFolder& settingsFolder() const { return files_.folder(); }
@@ -72,6 +79,8 @@ private:
     settings::QuickConnectModel quickConnect_;
     session::SessionShared shared_;
     Uptime uptime_;
+    std::vector<std::string> arguments_;
+    CommandLineLink link_;
 };
 
 } // namespace pell::app

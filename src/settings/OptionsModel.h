@@ -50,8 +50,7 @@ public:
     std::vector<std::string>& patterns(ExtensionList list);
     std::int32_t& colour(ColourSlot slot);
 
-    // Applies a language (0 English, 1 German) to the windows; empty until the
-    // language tables exist.
+    // Applies a language (0 English, 1 German) to the windows.
     std::function<void(std::int32_t)> ApplyLanguage;
 
     // The creation step at start-up: load Folders.dat, Accept.dat, Disable.dat,

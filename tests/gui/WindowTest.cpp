@@ -4,6 +4,8 @@
 #include "gui/AppShell.h"
 #include "gui/DisplayLine.h"
 #include "gui/FolderChooser.h"
+#include "gui/Captions.h"
+#include "gui/HelpWindow.h"
 #include "gui/InfoForm.h"
 #include "gui/JpegImage.h"
 #include "gui/MainWindow.h"
@@ -33,6 +35,24 @@ using Nick = pell::gui::NickAction;
 Q_DECLARE_METATYPE(pell::gui::NickAction)
 
 namespace {
+
+// The caption a control shows, whatever kind of control it is.
+QString shownCaption(QObject* control)
+{
+    if (auto* menu = qobject_cast<QMenu*>(control))
+        return menu->title();
+    if (auto* action = qobject_cast<QAction*>(control))
+        return action->text();
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button->text();
+    auto* widget = qobject_cast<QWidget*>(control);
+    if (widget->isWindow())
+        return widget->windowTitle();
+    auto* tabs = qobject_cast<QTabWidget*>(widget->parentWidget()->parentWidget());
+    return tabs ? tabs->tabText(tabs->indexOf(widget)) : QString();
+}
 
 template <typename T = QWidget> T* named(const QObject* parent, const char* name) { return parent->findChild<T*>(name); }
 void click(QWidget* widget, QPoint at = {}) { QTest::mouseClick(widget, Qt::LeftButton, {}, at); }
@@ -83,13 +103,19 @@ private slots:
         // The about box: a click opens its address; a double-click draws a figure until it closes.
         gui::InfoForm* info = shell.infoForm();
         QVERIFY(!info->isVisible());
-        window->helpMenu()->actions().front()->trigger();
+        window->helpMenu()->actions().back()->trigger();
         QVERIFY(info->isVisible() && info->size() == QSize(273, 327) && info->minimumSize() == info->maximumSize());
         click(info->addressLabel());
         QTest::mouseDClick(info->addressLabel(), Qt::LeftButton);
         QVERIFY(info->figure()->pointsDrawn() == 6 && info->figure()->isVisible());
         info->hide(), info->show();
         QVERIFY(info->figure()->pointsDrawn() == 0 && !info->figure()->isVisible());
+
+        // The help window: German before any language is applied, while the menus are English.
+        gui::HelpWindow* help = shell.helpWindow();
+        window->helpMenu()->actions().front()->trigger();
+        QVERIFY(help->isVisible() && help->size() == QSize(488, 423) && help->text()->isReadOnly());
+        QVERIFY(help->text()->toPlainText().startsWith("User Befehle\n") && window->helpMenu()->title() == "&Help");
 
         // The script editor: hidden at start, opened from the Tools menu, centred, not modal.
         gui::ScriptEditor* editor = shell.scriptEditor();
@@ -136,6 +162,21 @@ private slots:
         settings::AppSettings& values = shell.core().settings();
         QTest::keyClicks(edit("proxyHost"), "proxy.lan"), box("proxyType")->activated(3), named<QRadioButton>(options, "german")->click();
         QVERIFY(values.ProxyHost == "proxy.lan" && values.ProxyType == 3 && values.Language == 1);
+        // The language relabels every control of the caption table and refills the help;
+        // back in English the table's words stay ("Stay on top", not "On Top").
+        for (const auto language : {app::Language::German, app::Language::English}) {
+            if (language == app::Language::English)
+                named<QRadioButton>(options, "english")->click();
+            for (const app::CaptionRow& row : app::CaptionTable()) {
+                const QList<QObject*> controls = gui::taggedWith(window, row.target);
+                QVERIFY2(!controls.isEmpty(), row.english.data());
+                for (QObject* control : controls)
+                    QCOMPARE(shownCaption(control), QString::fromUtf8(row.text(language).data(), qsizetype(row.text(language).size())));
+            }
+            QCOMPARE(help->text()->toPlainText().split('\n').size(), 144);
+            QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
+        }
+        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on topInfo");
         QTest::keyClicks(edit("extensionField0"), "X"), click(named(options, "extensionSave0"));
         QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
         named<QTabWidget>(options, "tabs")->setCurrentIndex(1); // the server list, Save in view

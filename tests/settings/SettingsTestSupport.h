@@ -78,8 +78,13 @@ class RecordingPrompts : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override { errors.push_back(message); }
     std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override { return {}; }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    std::vector<std::string> errors;
+    bool askYesNo(const std::string&, const std::string& question) override
+    {
+        errors.push_back("ask: " + question);
+        return yes;
+    }
+    std::vector<std::string> errors; // every message and question, in order
+    bool yes = false;
 };
 
 // Records the pending profile each new session window would read at its creation.
