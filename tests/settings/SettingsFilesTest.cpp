@@ -199,8 +199,9 @@ TEST(ProgramFolder, HomeVariableThenWritableProgramFolderThenXdgConfig)
             const std::string v = c.one(key);
             return !c.has(key) ? std::nullopt : std::optional(v.starts_with("/") ? temp.path().string() + v : v);
         };
+        fs::create_directories(temp.file("bin"));
         const std::string folder = resolveProgramFolder({place("home"), place("xdg"), temp.file("home"),
-            c.has("writable") ? temp.file("pell-irc") : "/nonexistent-pell/bin/pell-irc"});
+            c.has("writable") ? temp.file(c.one("writable") == "bin" ? "bin/pell-irc" : "pell-irc") : "/nonexistent-pell/bin/pell-irc"});
         EXPECT_EQ(folder, temp.folder() + c.one("folder"));
         EXPECT_EQ(modeOf(folder), 0700u) << folder; // created private
     }
