@@ -23,7 +23,7 @@ std::string homeFolder()
 
 } // namespace
 
-AppCore::AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts)
+AppCore::AppCore(std::string programFolder, SessionWindowFactory& windows, platform::UserPrompts& prompts)
     : files_(settings::SettingsFolder(std::move(programFolder))),
       launcher_(servers_, windows, prompts),
       scriptEditor_(templates_, files_.folder(), prompts),

@@ -8,11 +8,11 @@
 #include "session/SessionShared.h"
 #include "settings/AppSettings.h"
 #include "settings/AppSettingsFiles.h"
-#include "settings/OptionsModel.h"
-#include "settings/QuickConnectModel.h"
+#include "app/OptionsModel.h"
+#include "app/QuickConnectModel.h"
 #include "settings/ServerList.h"
-#include "settings/ServerViews.h"
-#include "settings/SessionLauncher.h"
+#include "app/ServerViews.h"
+#include "app/SessionLauncher.h"
 #include "settings/TemplateStore.h"
 
 #include <functional>
@@ -27,7 +27,7 @@ namespace pell::app {
 class AppCore {
 public:
     // programFolder ends in "/"; windows creates the session windows StartSession asks for.
-    AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts);
+    AppCore(std::string programFolder, SessionWindowFactory& windows, platform::UserPrompts& prompts);
 
     // The main window's creation step: records the start time and fills the server list
     // from SList.dat when it exists.
@@ -58,12 +58,12 @@ public:
     const settings::AppSettingsFiles& files() const { return files_; }
     settings::AppSettings& settings() { return settings_; }
     settings::ServerList& servers() { return servers_; }
-    settings::ServerViews& serverViews() { return serverViews_; }
-    settings::SessionLauncher& launcher() { return launcher_; }
+    ServerViews& serverViews() { return serverViews_; }
+    SessionLauncher& launcher() { return launcher_; }
     settings::TemplateStore& templates() { return templates_; }
     ScriptEditorModel& scriptEditor() { return scriptEditor_; }
-    settings::OptionsModel& options() { return options_; }
-    settings::QuickConnectModel& quickConnect() { return quickConnect_; }
+    OptionsModel& options() { return options_; }
+    QuickConnectModel& quickConnect() { return quickConnect_; }
     session::SessionShared& shared() { return shared_; }
     const Uptime& uptime() const { return uptime_; }
 
@@ -71,12 +71,12 @@ private:
     settings::AppSettingsFiles files_;
     settings::AppSettings settings_;
     settings::ServerList servers_;
-    settings::ServerViews serverViews_;
-    settings::SessionLauncher launcher_;
+    ServerViews serverViews_;
+    SessionLauncher launcher_;
     settings::TemplateStore templates_;
     ScriptEditorModel scriptEditor_;
-    settings::OptionsModel options_;
-    settings::QuickConnectModel quickConnect_;
+    OptionsModel options_;
+    QuickConnectModel quickConnect_;
     session::SessionShared shared_;
     Uptime uptime_;
     std::vector<std::string> arguments_;

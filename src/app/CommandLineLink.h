@@ -3,7 +3,7 @@
 #include "app/Captions.h"
 #include "platform/UserPrompts.h"
 #include "settings/AppSettings.h"
-#include "settings/SessionLauncher.h"
+#include "app/SessionLauncher.h"
 
 #include <optional>
 #include <span>
@@ -37,7 +37,7 @@ std::optional<LinkTarget> ParseLink(std::string_view link);
 // before anything is asked.
 class CommandLineLink {
 public:
-    CommandLineLink(const settings::AppSettings& settings, settings::SessionLauncher& launcher,
+    CommandLineLink(const settings::AppSettings& settings, SessionLauncher& launcher,
                     platform::UserPrompts& prompts)
         : settings_(settings), launcher_(launcher), prompts_(prompts) {}
 
@@ -45,7 +45,7 @@ public:
 
 private:
     const settings::AppSettings& settings_;
-    settings::SessionLauncher& launcher_;
+    SessionLauncher& launcher_;
     platform::UserPrompts& prompts_;
 };
 

@@ -27,7 +27,7 @@ AppShell::AppShell(std::string programFolder, std::vector<std::string> arguments
     wireStartUpWork();
 }
 
-AppShell::AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows)
+AppShell::AppShell(std::string programFolder, app::SessionWindowFactory& sessionWindows)
     : core_(std::move(programFolder), sessionWindows, prompts_)
 {
     wireStartUpWork();

@@ -6,7 +6,7 @@
 #include "gui/QtSaveFileDialog.h"
 #include "gui/QtUserPrompts.h"
 #include "session/UserInfoModel.h"
-#include "settings/SessionWindowFactory.h"
+#include "app/SessionWindowFactory.h"
 
 #include <QPointer>
 #include <chrono>
@@ -30,13 +30,13 @@ class UserInfoWindow;
 // The long-lived windows of the program and their creation at start-up, in the fixed
 // order: main window, options (with the folder chooser), user info, quick connect, help, script editor, about
 // box (which runs the start-up work), splash. Each is complete before the next begins.
-class AppShell : private settings::SessionWindowFactory {
+class AppShell : private app::SessionWindowFactory {
 public:
     // Session windows open inside the main window; arguments are those after the
     // program's name (an irc:// link among them is opened at start-up).
     explicit AppShell(std::string programFolder, std::vector<std::string> arguments = {});
     // Session windows come from the given factory instead (tests).
-    AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows);
+    AppShell(std::string programFolder, app::SessionWindowFactory& sessionWindows);
     ~AppShell();
 
     // Creates the windows, shows the splash for splashTime and then the main window.

@@ -19,7 +19,7 @@
 
 namespace pell::gui {
 
-OptionsDialog::OptionsDialog(QWidget* parent, settings::OptionsModel& model, FolderChooser& chooser)
+OptionsDialog::OptionsDialog(QWidget* parent, app::OptionsModel& model, FolderChooser& chooser)
     : QDialog(parent), model_(model), chooser_(chooser)
 {
     setWindowTitle("Options");
@@ -94,7 +94,7 @@ QWidget* OptionsDialog::userTab()
 QWidget* OptionsDialog::serverTab()
 {
     auto* tab = new QWidget;
-    settings::ServerEditor& panel = model_.server();
+    app::ServerEditor& panel = model_.server();
     serverName_ = boundEdit("serverName", [&panel]() -> std::string& { return panel.Name; });
     serverHost_ = boundEdit("serverHost", [&panel]() -> std::string& { return panel.Host; });
     serverPort_ = boundEdit("serverPort", [&panel]() -> std::string& { return panel.Port; });
@@ -198,7 +198,7 @@ void OptionsDialog::showModel()
 
 void OptionsDialog::showServerPanel()
 {
-    const settings::ServerEditor& panel = model_.server();
+    const app::ServerEditor& panel = model_.server();
     serverName_->setText(DecodeLine(panel.Name));
     serverHost_->setText(DecodeLine(panel.Host));
     serverPort_->setText(DecodeLine(panel.Port));

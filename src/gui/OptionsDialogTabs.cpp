@@ -156,7 +156,7 @@ QWidget* OptionsDialog::downloadsTab()
 
 QWidget* OptionsDialog::extensionColumn(ExtensionColumn& column, const QString& caption)
 {
-    const settings::ExtensionList list = column.list;
+    const app::ExtensionList list = column.list;
     const QString name = QString::number(static_cast<int>(list));
     column.field = boundEdit("", [this, list]() -> std::string& { return model_.extensionField(list); });
     column.field->setObjectName("extensionField" + name);
@@ -176,7 +176,7 @@ QWidget* OptionsDialog::extensionColumn(ExtensionColumn& column, const QString& 
     auto* save = new QPushButton("Save");
     save->setObjectName("extensionSave" + name);
     using app::Caption;
-    const bool accept = list == settings::ExtensionList::Accept, ignore = list == settings::ExtensionList::Ignore;
+    const bool accept = list == app::ExtensionList::Accept, ignore = list == app::ExtensionList::Ignore;
     tagCaption(save, accept ? Caption::AcceptSave : ignore ? Caption::IgnoreSave : Caption::DisableSave);
     connect(save, &QPushButton::clicked, this, [this, list] {
         model_.ExtensionSave(list);

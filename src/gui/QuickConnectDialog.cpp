@@ -16,7 +16,7 @@
 
 namespace pell::gui {
 
-QuickConnectDialog::QuickConnectDialog(QWidget* parent, settings::QuickConnectModel& model)
+QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& model)
     : QDialog(parent), model_(model), name_(new QLineEdit), server_(new QLineEdit), port_(new QLineEdit),
       useStandard_(new QCheckBox("Use standard settings")), identity_(new IdentityFields)
 {

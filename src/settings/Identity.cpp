@@ -32,11 +32,4 @@ void setIdentity(AppSettings& settings, const Identity& identity)
     settings.Wallops = identity.Wallops;
 }
 
-void IdentityPanel::UseStandardChanged(bool set, const AppSettings& global)
-{
-    useStandard = set;
-    if (set)
-        values = identityOf(global);
-}
-
 } // namespace pell::settings

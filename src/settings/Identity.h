@@ -28,19 +28,4 @@ void applyIdentity(const Identity& identity, TSSettings& profile);
 Identity identityOf(const AppSettings& settings);
 void setIdentity(AppSettings& settings, const Identity& identity);
 
-// The "Use standard settings" box and the identity sub-panel it governs, as the
-// server list tab and quick connect both have them.
-struct IdentityPanel {
-    Identity values;
-    bool useStandard = true;
-
-    // The sub-panel can be edited (and is painted in the normal face colour) only
-    // while the box is clear.
-    bool enabled() const { return !useStandard; }
-
-    // The box's handler, run on every change of the box: setting it copies the
-    // global identity into the sub-panel; clearing it keeps the values as they are.
-    void UseStandardChanged(bool set, const AppSettings& global);
-};
-
 } // namespace pell::settings

@@ -19,7 +19,7 @@ namespace {
 
 // The creation steps of the long-lived windows as the program runs them, over one folder;
 // each session window and each part of the start-up work goes into the trace.
-struct Program : settings::SessionWindowFactory {
+struct Program : app::SessionWindowFactory {
     TempFolder home;
     RecordingPrompts prompts;
     std::vector<std::string> trace;

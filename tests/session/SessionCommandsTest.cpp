@@ -5,7 +5,6 @@
 #include "session/DccOffers.h"
 #include "session/EventText.h"
 #include "session/Session.h"
-#include "session/SessionRegistry.h"
 #include "session/TemplateRun.h"
 #include "support/CaseFile.h"
 #include "support/Loopback.h"
@@ -580,29 +579,6 @@ TEST_F(OnFake, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
     serverSays(":srv 433 * OtherNick :Nickname already in use", irc::csDisconnected);
     EXPECT_EQ(prompts.asked, Lines{"New Nick|New Nick|"});
     EXPECT_EQ(status(*s), "Disonnected");
-}
-
-// The registry asks every session (a connected one refuses and quits, a connecting one
-// closes at once) and a session it removes has its timers stopped.
-TEST(LifecycleClose, TheRegistryAsksEverySessionAndStopsTheOneItRemoves)
-{
-    Lifecycle f;
-    test::FakeServer server;
-    SessionRegistry registry;
-    int timerChanges = 0;
-    for (int port : {server.port(), test::freePort()}) {
-        Session& s = registry.Add(std::make_unique<Session>(
-            SessionContext{f.gui, f.settings, f.shared, SessionPorts{f.view, f.desktop, f.prompts, f.saveDialog}},
-            Lifecycle::profile(port)));
-        s.Lifecycle().TimersChanged = [&] { ++timerChanges; };
-    }
-    ASSERT_TRUE(f.until([&] { return registry.At(0).Engine().Connected(); }));
-    EXPECT_FALSE(registry.CloseRequestAll());
-    EXPECT_TRUE(server.waitForReceived("QUIT : \r\n"));
-    EXPECT_EQ(timerChanges, 1); // the close timer of the first
-    registry.Remove(nullptr);   // not in the list
-    registry.Remove(&registry.At(1));
-    EXPECT_EQ(std::to_string(registry.Count()) + "|" + std::to_string(timerChanges), "1|2");
 }
 
 // The connect waits on a proxy that accepts but never answers, or in the TCP handshake:

@@ -3,7 +3,7 @@
 #include "platform/UserPrompts.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ServerList.h"
-#include "settings/SessionWindowFactory.h"
+#include "app/SessionWindowFactory.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -88,7 +88,7 @@ public:
 };
 
 // Records the pending profile each new session window would read at its creation.
-class RecordingWindows : public settings::SessionWindowFactory {
+class RecordingWindows : public app::SessionWindowFactory {
 public:
     void createSessionWindow(const settings::TSSettings& pending) override { created.push_back(pending); }
     std::vector<settings::TSSettings> created;
