@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string_view>
 
+using namespace pell::app;
 using namespace pell::settings;
 
 namespace {
