@@ -434,6 +434,7 @@ TEST_F(DccOffersTest, SendingAFileOffersItWithBlanksAsUnderscores)
 // Sessions on a hand-pumped GUI thread, reporting to the fixture's recording ports.
 struct Lifecycle : SessionFixture {
     platform::EventQueue gui;
+    UserInfoModel userInfo;
     std::vector<std::unique_ptr<Session>> sessions; // last: they go before the ports
 
     static settings::TSSettings profile(int port, const std::string& nick = "alice")
@@ -449,7 +450,7 @@ struct Lifecycle : SessionFixture {
     }
     Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {})
     {
-        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
+        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo};
         return *sessions.emplace_back(std::make_unique<Session>(context, pending, binder));
     }
     // The status panel after a tick of the status timer.
@@ -504,19 +505,22 @@ TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRout
     }
 }
 
-TEST(LifecycleCreation, TheBinderRunsFirstAndItsHandlersStillRun)
+// The window is attached before anything is configured; the presentation's own line
+// for a taken nick still comes before the lifecycle's prompt.
+TEST(LifecycleCreation, TheBinderRunsFirstAndThePresentationStillSpeaksFirst)
 {
     Lifecycle f;
     Lines calls;
     Session& s = f.open(Lifecycle::profile(test::freePort()), [&](irc::TIdIRC& engine, SessionModel& model) {
         EXPECT_EQ(engine.Host, ""); // not configured yet
         calls.push_back("bound " + model.CurrentChannel());
-        engine.OnNicksInUse = [&](std::string& nick) { calls.push_back("line for " + nick); };
     });
     f.prompts.textAnswers.push_back("carol");
     std::string nick = "OtherNick";
     s.Engine().OnNicksInUse(nick);
-    EXPECT_EQ(calls, (Lines{"bound Main", "line for OtherNick"}));
+    EXPECT_EQ(calls, Lines{"bound Main"});
+    ASSERT_FALSE(f.view.lines.empty());
+    EXPECT_EQ(std::get<1>(f.view.lines.back()), "<System>:Nick is in use: OtherNick");
     EXPECT_EQ(f.prompts.asked, Lines{"New Nick|New Nick|"});
     EXPECT_EQ(nick, "carol");
 }
