@@ -161,6 +161,9 @@ private slots:
         // session and is refused.
         join(sessions[0], "#pell", "Beitreten");
         QTRY_VERIFY_WITH_TIMEOUT(bob.saw(":alice!"), kWaitMs);
+        // Alice's window keeps its German buttons but speaks English since the switch.
+        bob.send("PART #pell"), bob.send("JOIN #pell");
+        QTRY_COMPARE_WITH_TIMEOUT(colourOf(sessions[0], "#pell", "<System>:bob joined"), system, kWaitMs);
         QStringList asked; // every prompt or message box, answered as a user would
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {
