@@ -80,8 +80,13 @@ fs::path followed(const fs::path& path)
     return error ? path : target;
 }
 
+std::optional<std::string> readAll(const fs::path& path);
+
+// Every start registers: a file that already holds the bytes is left alone.
 void writeWhole(const fs::path& path, std::string_view bytes)
 {
+    if (readAll(path) == std::string(bytes))
+        return;
     struct stat status {};
     const unsigned mode = ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0644;
     try {
@@ -191,16 +196,12 @@ void RegisterIrcHandler(const XdgFolders& folders, const std::string& programPat
     const fs::path applications = fs::path(folders.dataHome) / "applications";
     const fs::path icon = icons / "pell-irc.svg";
     makeFolders(icons);
-    if (readAll(icon) != std::string(iconSvg))
-        writeWhole(icon, iconSvg);
+    writeWhole(icon, iconSvg);
     makeFolders(applications);
     writeWhole(applications / DesktopFileName, DesktopEntry(programPath, icon.string()));
     makeFolders(folders.configHome);
     const fs::path mimeapps = followed(fs::path(folders.configHome) / "mimeapps.list");
-    const std::string before = readAll(mimeapps).value_or("");
-    const std::string after = WithIrcHandler(before);
-    if (after != before)
-        writeWhole(mimeapps, after);
+    writeWhole(mimeapps, WithIrcHandler(readAll(mimeapps).value_or("")));
     runIfPresent("update-desktop-database", applications.string());
 }
 
