@@ -115,7 +115,7 @@ TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndClosesOnEachSide)
     const auto& heard = listener.Lines().Lines();
     EXPECT_TRUE(until([&] { return heard.size() == 2; }));
     listener.Send("hi bob"), listener.Send("second");
-    // The connecting side takes one line per tick and keeps its carriage return.
+    // The connecting side reads when its timer ticks and keeps the carriage return.
     const auto& seen = chat.Lines().Lines();
     EXPECT_TRUE(until([&] { return chat.onPollTick(), seen.size() == 3; })) << seen.size();
     const std::string hi = "<bob> hi alice, gr\xC3\xBC\xC3\x9F" "e";
