@@ -279,7 +279,7 @@ private slots:
 
     // Both transfer windows draw the progress to the end state; a window closed while its
     // worker runs takes its model with it, and nothing reports into it afterwards.
-    void transferWindowsShowProgressToTheEndAndCloseWhileRunning()
+    void transferWindowsShowProgressAndCloseRunning()
     {
         TempFolder temp;
         writeBytes(temp.file("f.bin"), std::string(300000, 'f'));
@@ -313,7 +313,7 @@ private slots:
 
     // Both chat windows: "<nick> text" lines, the partner's text as plain text (no markup,
     // no links, no drawn carriage return); the listening one closes in two phases.
-    void directChatWindowsShowPlainLinesAndCloseOnEachSide()
+    void chatWindowsShowPlainLinesAndClose()
     {
         direct::NextListenPort() = 20100 + ::getpid() % 20000;
         gui::QtGuiDispatcher dispatcher;
