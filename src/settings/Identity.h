@@ -1,18 +1,19 @@
 #pragma once
 
-#include "settings/AppSettings.h"
-#include "settings/TSSettings.h"
-
 #include <string>
 
 namespace pell::settings {
 
-// Who the user is on a server: the fields a profile carries besides where to connect.
+struct AppSettings;
+struct TSSettings;
+
+// Who the user is on a server. Held once: the global settings and every connection
+// profile carry it as their base, under the same field names.
 struct Identity {
     std::string Nick;
     std::string RealName;
     std::string Username;
-    std::string Password; // plain
+    std::string Password; // plain in memory
     bool Invisible = false;
     bool Operator = false;
     bool ServerNotice = false;

@@ -97,8 +97,8 @@ TEST(OptionsModel, ServerListClickSaveAndDeleteKeepListFileAndViewsInStep)
     panel.identity.values = {"my  nick", "Real", "user", "pässwort", false, true, false, true};
     f.model.ServerSave();
     EXPECT_EQ(panel.identity.values.Nick, "mynick");
-    const Lines saved = ServerList::entryLines({"B", "host.A", 0, true, "mynick", "Real", "user", "pässwort", false,
-                                                true, false, true}, "not a port");
+    const Lines saved = ServerList::entryLines(
+        {{"mynick", "Real", "user", "pässwort", false, true, false, true}, "B", "host.A", 0, true}, "not a port");
     EXPECT_EQ(f.servers.lines(), serverList({saved, serverEntry("A", "not a port", "True"), serverEntry("A", "2")}).lines());
     EXPECT_EQ(parseLines(readBytes(f.temp.file("SList.dat"))), f.servers.lines());
     EXPECT_EQ(f.views.rows().size(), 3u);
@@ -176,7 +176,7 @@ TEST(QuickConnectModel, OpeningRefreshesTheIdentityOnlyConnectRemovesSpacesAndAB
     QuickConnect f;
     f.model.Open();
     f.model.Closed(); // an empty server still opens a session
-    EXPECT_EQ(f.windows.created.at(0), (TSSettings{.Port = 6667, .Nick = "global", .Wallops = true}));
+    EXPECT_EQ(f.windows.created.at(0), (TSSettings{{.Nick = "global", .Wallops = true}, "", "", 6667}));
     f.model.Name = "Net";
     f.model.Server = "irc.net";
     f.model.Port = "7000";
@@ -185,7 +185,7 @@ TEST(QuickConnectModel, OpeningRefreshesTheIdentityOnlyConnectRemovesSpacesAndAB
     f.model.Closed(); // the window frame
     f.model.ConnectClick();
     f.model.Closed();
-    EXPECT_EQ(f.windows.created.at(1), (TSSettings{"Net", "irc.net", 7000, false, "one off", "", "", "", false, false, false, true}));
+    EXPECT_EQ(f.windows.created.at(1), (TSSettings{{"one off", "", "", "", false, false, false, true}, "Net", "irc.net", 7000, false}));
     EXPECT_EQ(f.windows.created.at(2).Nick, "oneoff");
     f.model.Open();
     EXPECT_EQ(f.model.identity.values.Nick, "global");

@@ -29,7 +29,7 @@ struct Instance : SessionFixture {
     Session session;
     Instance(int port, const std::string& nick)
         : session(SessionContext{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo},
-                  settings::TSSettings{.Name = nick, .Host = "127.0.0.1", .Port = port, .Nick = nick, .RealName = nick, .Username = nick})
+                  settings::TSSettings{{.Nick = nick, .RealName = nick, .Username = nick}, nick, "127.0.0.1", port})
     {
     }
     // The last entry of #room's nick list, prefix stripped as the nick-list menu does.

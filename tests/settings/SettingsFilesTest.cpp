@@ -115,13 +115,13 @@ TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
     files.loadOptionsFiles(s);
     EXPECT_TRUE(files.loadProxyIni(s));
     EXPECT_TRUE(files.loadColorDat(s));
-    const AppSettings expected{.Nick = "mynick", .RealName = "Real Name", .Username = "user", .Password = "abc",
-        .Invisible = true, .Operator = true, .ServerNotice = true, .Wallops = true, .FlashOnMessage = true,
+    AppSettings expected{.FlashOnMessage = true,
         .OwnColour = 16711680, .OthersColour = 1, .SystemColour = 2, .ActionColour = 3, .ScriptDelay = "1500",
         .Language = 1, .ProxyHost = "proxy.local", .ProxyPort = "1080", .ProxyUser = "bob", .ProxyPassword = "pw",
         .ProxyNeedsAuth = true, .ProxyType = 3, .AcceptPatterns = {"*.mp3", "*.ogg"}, .DisablePatterns = {"*.exe"},
         .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules replace the default rule,
         .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}}; // so the file never grows
+    setIdentity(expected, {"mynick", "Real Name", "user", "abc", true, true, true, true});
     EXPECT_EQ(s, expected);
 
     s.Nick = " my nick "; // saving removes the spaces, in memory too
@@ -269,7 +269,7 @@ TEST(ServerList, FindFillsTheProfileFromTheFirstEntryOfExactlyThatName)
     const ServerList list = serverList({serverEntry("a"), serverEntry("b", "7000", "True"), serverEntry("b", "1")});
     TSSettings profile;
     ASSERT_TRUE(list.FindProfileByName("b", profile));
-    EXPECT_EQ(profile, (TSSettings{"b", "host.b", 7000, true, "nick", "Real b", "user", "pw-b", true, false, true, false}));
+    EXPECT_EQ(profile, (TSSettings{{"nick", "Real b", "user", "pw-b", true, false, true, false}, "b", "host.b", 7000, true}));
     for (const char* miss : {"B", "b ", "", "c"})
         EXPECT_FALSE(list.FindProfileByName(miss, profile)) << miss;
     EXPECT_EQ(profile.Port, 7000); // untouched by a miss
@@ -302,10 +302,10 @@ TEST(ServerList, SavedListMatchesTheGoldenFile)
     const SettingsFolder folder(temp.folder());
     ServerList list;
     EXPECT_FALSE(list.load(folder));
-    list.storeEntry(ServerList::entryLines({"Libera", "irc.libera.chat", 6667, true, "pell", "Pell User", "pell", "",
-                                            false, true, false, false}));
-    list.storeEntry(ServerList::entryLines({"Net & Co", "127.0.0.1", 0, false, "a b", "", "u", "xyz", true, true,
-                                            true, true}, "6697"));
+    list.storeEntry(ServerList::entryLines(
+        {{"pell", "Pell User", "pell", "", false, true, false, false}, "Libera", "irc.libera.chat", 6667, true}));
+    list.storeEntry(ServerList::entryLines({{"a b", "", "u", "xyz", true, true, true, true}, "Net & Co", "127.0.0.1", 0, false},
+                                           "6697"));
     list.save(folder);
     EXPECT_EQ(readBytes(temp.file("SList.dat")), golden("sample/SList.dat"));
     EXPECT_EQ(modeOf(temp.file("SList.dat")), 0600u);
