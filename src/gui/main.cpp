@@ -6,13 +6,18 @@
 
 #include <QApplication>
 
+#include <string>
+#include <vector>
+
 int main(int argc, char* argv[])
 {
+    // Taken before Qt removes the arguments it understands itself.
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pell-IRC"));
     pell::gui::initResources();
 
-    pell::gui::AppShell shell(pell::settings::ProgramFolder());
+    pell::gui::AppShell shell(pell::settings::ProgramFolder(), arguments);
     pell::gui::LatenessProbe::fromEnvironment(&application);
     shell.start(pell::app::splashTime());
     return QApplication::exec();
