@@ -15,7 +15,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
-#include <QSet>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
