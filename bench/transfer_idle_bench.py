@@ -7,9 +7,14 @@ file by DCC SEND (an accepted extension, so no question box) and serves it by th
 convention: it sends the file and closes once the acknowledgements reach its size. When
 the download window has its file, the script waits 2 s and then samples the client's
 /proc/PID/stat (user + system time) and VmRSS over 10 s. It reports the idle figures
-before the offer too, for comparison. Only 127.0.0.1 is used.
+before the offer too, for comparison, and the longest gap of the client's 50 ms
+lateness probe while the file comes in (whether the window kept repainting). With
+--chat-flood N (run the whole script under xvfb-run: the question box is answered with
+Enter) the plain client offers a direct chat instead and sends N lines at once; the
+figure is then the probe's longest gap over the next 15 s. Only 127.0.0.1 is used.
 
   bench/transfer_idle_bench.py [--program build/src/gui/pell-irc] [--size 1048576] [--xvfb]
+  xvfb-run -a python3 bench/transfer_idle_bench.py --chat-flood 10000
 """
 import argparse
 import os
@@ -137,11 +142,42 @@ def sample(pid, seconds):
     return cpu, min(rss), max(rss)
 
 
+def longest_gap_ms(log_path, start, end):
+    """The longest gap the probe logged inside [start, end] (monotonic seconds); the
+    probe logs only gaps over 75 ms, so 0 means none as long as that."""
+    try:
+        with open(log_path) as log:
+            gaps = [int(gap) for at, gap in (line.split() for line in log)
+                    if start * 1000 <= int(at) <= end * 1000 + int(gap)]
+    except OSError:
+        gaps = []
+    return max(gaps, default=0)
+
+
+def chat_flood(peer, lines, lateness_log):
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(1)
+    listener.settimeout(30)
+    peer.send(f"PRIVMSG idler :\x01DCC CHAT chat 2130706433 {listener.getsockname()[1]}\x01")
+    time.sleep(1.5)
+    subprocess.run(["xdotool", "key", "Return"], check=True)  # "Accept Directchat with ..."
+    conn, _ = listener.accept()
+    start = time.monotonic()
+    conn.sendall(b"".join(f"flood line {i} with some words in it\r\n".encode() for i in range(lines)))
+    time.sleep(15)
+    gap = longest_gap_ms(lateness_log, start, time.monotonic())
+    print(f"chat flood of {lines} lines: longest GUI-thread timer gap over 15 s: "
+          + (f"{gap} ms" if gap else "under 75 ms"))
+    conn.close()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", default="build/src/gui/pell-irc")
     parser.add_argument("--size", type=int, default=1048576)
     parser.add_argument("--xvfb", action="store_true", help="run under Xvfb instead of offscreen")
+    parser.add_argument("--chat-flood", type=int, default=0, help="lines of a direct chat flood instead")
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="pell-transfer-bench-")
@@ -155,10 +191,13 @@ def main():
         f.write(b"".join(l.encode() + b"\r\n" for l in
                          ["Bench", "127.0.0.1", str(port), "True", "idler", "Idle Bench", "idler", "",
                           "False", "False", "False", "False"]))
-    env = dict(os.environ, PELL_IRC_HOME=home, PELL_IRC_SPLASH_MS="0",
+    lateness_log = f"{work}/lateness.log"
+    env = dict(os.environ, PELL_IRC_HOME=home, PELL_IRC_SPLASH_MS="0", PELL_IRC_LATENESS_LOG=lateness_log,
                XDG_DATA_HOME=f"{work}/xdg-data", XDG_CONFIG_HOME=f"{work}/xdg-config")
     command = [args.program]
-    if args.xvfb:
+    if args.chat_flood:
+        env.pop("QT_QPA_PLATFORM", None)  # the display xvfb-run gave the script
+    elif args.xvfb:
         command = ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24"] + command
         env.pop("QT_QPA_PLATFORM", None)
     else:
@@ -176,6 +215,9 @@ def main():
             time.sleep(0.1)
         pid = client_pid(launcher, args.program)
         time.sleep(2)
+        if args.chat_flood:
+            chat_flood(peer, args.chat_flood, lateness_log)
+            return 0
         before = sample(pid, 10)
 
         data = bytes((i * 7919 >> 3) & 0xFF for i in range(args.size))
@@ -193,10 +235,12 @@ def main():
             if f.read() != data:
                 raise RuntimeError("the stored file differs from the one sent")
         elapsed = time.monotonic() - started
+        gap = longest_gap_ms(lateness_log, started, time.monotonic())
         time.sleep(2)
         after = sample(pid, 10)
         mode = "Xvfb" if args.xvfb else "offscreen"
-        print(f"{mode}, {len(data)} bytes stored in {elapsed:.1f} s")
+        print(f"{mode}, {len(data)} bytes stored in {elapsed:.1f} s; longest GUI-thread timer gap meanwhile: "
+              + (f"{gap} ms" if gap else "under 75 ms"))
         for name, (cpu, low, high) in (("idle, no transfer", before), ("idle, finished download window", after)):
             print(f"{name}: CPU {cpu:.2f} % of one core, VmRSS {low / 1024:.1f} to {high / 1024:.1f} MiB")
     finally:
