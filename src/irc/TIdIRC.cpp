@@ -12,6 +12,9 @@ namespace {
 // Lines handed to the GUI thread in one go when the server sends a burst.
 constexpr std::size_t kMaxBatch = 256;
 
+// How long an orderly disconnect waits for queued lines (a QUIT, say) to go out.
+constexpr std::chrono::milliseconds kDisconnectFlush{500};
+
 const char* const kNotConnected = "Nicht mit Server verbunden.";
 const char* const kLogonFailed = "IRC-Verbindung fehlgeschlagen";
 
@@ -214,6 +217,8 @@ void TIdIRC::Disconnect(bool force)
     SetState(csDisconnecting);
     if (OnDisconnect)
         OnDisconnect();
+    if (socket_.Connected())
+        writer_.Flush(kDisconnectFlush);
     stopReader();
     socket_.Disconnect();
     SetState(csDisconnected);
@@ -221,6 +226,7 @@ void TIdIRC::Disconnect(bool force)
 
 void TIdIRC::startReader()
 {
+    writer_.Start();
     readerLink_ = platform::WorkerLink::create();
     reader_ = std::thread([this, link = readerLink_] { readLoop(link); });
 }
@@ -229,7 +235,8 @@ void TIdIRC::stopReader()
 {
     if (readerLink_)
         readerLink_->cancel();
-    socket_.Shutdown();
+    socket_.Shutdown(); // wakes a send stuck on a peer that stopped reading, too
+    writer_.Stop();
     if (reader_.joinable())
         reader_.join();
     readerLink_.reset();
@@ -308,7 +315,7 @@ void TIdIRC::Raw(std::string_view line)
             OnError(nullptr, "", kNotConnected);
         return;
     }
-    socket_.WriteLine(line);
+    writer_.WriteLine(line);
     if (OnSend)
         OnSend(std::string(line));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "direct/QueuedWriter.h"
 #include "direct/TcpClient.h"
 #include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
@@ -197,11 +198,12 @@ private:
     void dccOffer(std::string_view args);
     void handlerFailed(const std::string& message);
     void startReader();
-    void stopReader();
+    void stopReader(); // the writer too
     void readLoop(const std::shared_ptr<platform::WorkerLink>& link);
 
     platform::GuiDispatcher& gui_;
     direct::TcpClient socket_;
+    direct::QueuedWriter writer_{socket_}; // every line we send goes through it
     std::string nick_ = "Nick";
     TIdIRCUserModes userMode_ = 0;
     TIdIRCState state_ = csDisconnected;

@@ -2,11 +2,15 @@
 
 #include "direct/Resolver.h"
 #include "direct/TransportError.h"
+#include "support/Loopback.h"
 #include "support/Ngircd.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace pell;
 using irc::TIdIRC;
@@ -141,7 +145,9 @@ TEST_F(EngineOnFake, PlainDisconnectIsIgnoredWhileLoggingOn)
     EXPECT_TRUE(irc.Connected());
     int disconnected = 0;
     irc.Socket().OnDisconnected = [&] { ++disconnected; };
+    irc.Quit("bye"); // still goes out: an orderly disconnect lets the queue drain
     irc.Disconnect(true);
+    EXPECT_TRUE(fake.waitForReceived("USER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\nQUIT :bye\r\n"));
     EXPECT_EQ(irc.State(), irc::csDisconnected);
     EXPECT_FALSE(irc.Connected());
     EXPECT_EQ(disconnected, 1);
@@ -220,6 +226,46 @@ TEST(EngineLifetime, EndingTheEngineWhileItsReaderWaitsForTheGuiThread)
         gui.pump();
         EXPECT_EQ(handled, 0);
         EXPECT_TRUE(destroy || irc->State() == irc::csDisconnected);
+    }
+}
+
+// A server that accepts and never reads: each write returns at once (a blocking one
+// would hang here for ever), what reaches the peer is our lines in order, and both the
+// bound and a teardown with a send stuck end the connection without waiting on the peer.
+TEST(EngineWrites, AServerThatStopsReadingCostsTheBoundNotTheGuiThread)
+{
+    for (const bool toTheBound : {true, false}) {
+        int port = 0;
+        const int listener = test::listenLoopback(1, port);
+        platform::EventQueue gui;
+        auto irc = std::make_unique<TIdIRC>(gui);
+        irc->Host = "127.0.0.1";
+        irc->Port = port;
+        irc->BoundIP = "127.0.0.1";
+        irc->Connect(3000);
+        const int peer = test::acceptFor(listener, 5000);
+        ASSERT_GE(peer, 0);
+        std::string expected = "NICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
+        try {
+            const std::size_t goal = toTheBound ? 4 * direct::QueuedWriter::DefaultBound : 400000;
+            for (int i = 0; expected.size() < goal; ++i) {
+                const std::string line = "PRIVMSG #c :" + std::to_string(i) + std::string(400, 'x');
+                irc->Raw(line);
+                expected += line + "\r\n";
+            }
+        } catch (const direct::TransportError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, toTheBound ? direct::TransportError::socket(ENOBUFS).what() : "");
+        EXPECT_EQ(irc->Connected(), !toTheBound);
+        EXPECT_GT(expected.size() + 500, toTheBound ? direct::QueuedWriter::DefaultBound : 0); // at the bound, not before
+        irc.reset();
+        std::string got;
+        test::readExactly(peer, expected.size() + 1, got, 2000); // all that came, up to our close
+        EXPECT_GT(got.size(), 0u);
+        EXPECT_EQ(expected.compare(0, got.size(), got), 0) << toTheBound;
+        ::close(peer);
+        ::close(listener);
     }
 }
 
