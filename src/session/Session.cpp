@@ -5,7 +5,7 @@ namespace pell::session {
 Session::Session(SessionContext context, const settings::TSSettings& pendingProfile,
                  const PresentationBinder& bindPresentation)
     : model_(context.Settings, context.Shared, context.Ports),
-      engine_(context.Gui),
+      engine_(context.Gui, context.Transport ? context.Transport() : nullptr),
       lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts),
       offers_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui),
       chats_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui, offers_)

@@ -10,6 +10,7 @@
 #include "settings/TSSettings.h"
 
 #include <functional>
+#include <memory>
 
 namespace pell::session {
 
@@ -24,6 +25,8 @@ struct SessionContext {
     SessionShared& Shared;
     SessionPorts Ports;
     int ConnectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
+    // Makes the engine's server connection; unset, the engine uses a socket.
+    std::function<std::unique_ptr<irc::LineTransport>()> Transport;
 };
 
 // The model of one session window: its engine, its tabs and lists, and its connection

@@ -7,7 +7,7 @@
 #include "session/SessionCommands.h"
 #include "session/SessionEvents.h"
 #include "session/SessionModel.h"
-#include "support/FakeServer.h"
+#include "support/ScriptedTransport.h"
 
 #include <deque>
 #include <optional>
@@ -104,15 +104,16 @@ struct SessionFixture {
 // server lines go to the engine as from its reader, and the lines it writes are kept.
 struct WiredSession : SessionFixture {
     platform::EventQueue gui;
-    test::FakeServer fake;
-    irc::TIdIRC irc{gui};
+    test::ScriptedTransport* server = nullptr;
+    irc::TIdIRC irc;
     SessionEvents events{irc, model, settings};
     UserInfoModel userInfo;
     SessionCommands commands{irc, model, settings, prompts, userInfo};
     std::vector<std::string> written;
     std::size_t seen = 0;
 
-    WiredSession()
+    // With `socket`, the engine goes to a real server (the few tests against ngircd).
+    explicit WiredSession(bool socket = false) : irc(gui, socket ? nullptr : test::ScriptedTransport::Make(server))
     {
         irc.SetNick("me");
         irc.OnSend = [this](const std::string& line) { written.push_back(line); };
@@ -121,8 +122,6 @@ struct WiredSession : SessionFixture {
 
     void connect()
     {
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
         irc.Connect(3000);
         written.clear(); // the registration
     }

@@ -14,7 +14,7 @@ namespace {
 TEST(TemplateOnNgircd, ASecondClientSeesEachLineAndTheRawLogTheAnswers)
 {
     test::Ngircd server;
-    WiredSession alice;
+    WiredSession alice(true);
     alice.events.Bind();
     alice.irc.SetNick("alice");
     alice.irc.Host = "127.0.0.1";
