@@ -6,6 +6,12 @@
 
 namespace pell::direct {
 
+namespace {
+
+constexpr std::size_t kChunk = 65536;
+
+} // namespace
+
 QueuedWriter::QueuedWriter(TcpConnection& connection, std::size_t bound)
     : connection_(connection), bound_(bound)
 {
@@ -18,7 +24,8 @@ QueuedWriter::~QueuedWriter()
 
 void QueuedWriter::Start()
 {
-    Stop();
+    if (thread_.joinable())
+        Stop();
     std::lock_guard lock(mutex_);
     stopping_ = false;
     thread_ = std::thread([this] { run(); });
@@ -42,6 +49,8 @@ void QueuedWriter::WriteLine(std::string_view text)
 bool QueuedWriter::Flush(std::chrono::milliseconds limit)
 {
     std::unique_lock lock(mutex_);
+    if (!thread_.joinable())
+        return queued_.empty(); // nothing would empty the queue
     changed_.wait_for(lock, limit, [this] { return failure_ || (queued_.empty() && inFlight_ == 0); });
     return !failure_ && queued_.empty() && inFlight_ == 0;
 }
@@ -73,9 +82,16 @@ void QueuedWriter::run()
         changed_.wait(lock, [this] { return stopping_ || !queued_.empty(); });
         if (stopping_ || failure_)
             return;
-        // Everything waiting goes in one send: fewer wake-ups, the same bytes.
-        std::string chunk = std::move(queued_);
-        queued_.clear();
+        // What waits goes in few sends of a bounded size, so that the bytes counted
+        // against the bound are the ones that have not yet gone.
+        std::string chunk;
+        if (queued_.size() <= kChunk) {
+            chunk = std::move(queued_);
+            queued_.clear();
+        } else {
+            chunk = queued_.substr(0, kChunk);
+            queued_.erase(0, kChunk);
+        }
         inFlight_ = chunk.size();
         lock.unlock();
         std::optional<TransportError> error;

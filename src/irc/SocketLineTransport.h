@@ -34,8 +34,6 @@ public:
     void Close(bool flush) override;
     std::string LocalAddress() const override;
 
-    direct::TcpClient& Socket() { return socket_; }
-
 private:
     struct PendingOpen;
 

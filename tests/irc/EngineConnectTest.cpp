@@ -242,10 +242,11 @@ TEST(EngineWrites, AServerThatStopsReadingCostsTheBoundNotTheGuiThread)
         auto irc = std::make_unique<TIdIRC>(gui);
         irc->Host = irc->BoundIP = "127.0.0.1";
         irc->Port = port;
+        irc->OnConnected = [&] { irc->Raw("PING :early"); }; // queued before the writer starts
         irc->Connect(3000);
         const int peer = test::acceptFor(listener, 5000);
         ASSERT_GE(peer, 0);
-        std::string expected = "NICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
+        std::string expected = "PING :early\r\nNICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
         try {
             const std::size_t goal = toTheBound ? 4 * direct::QueuedWriter::DefaultBound : 400000;
             for (int i = 0; expected.size() < goal; ++i) {
