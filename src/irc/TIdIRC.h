@@ -1,8 +1,8 @@
 #pragma once
 
-#include "irc/LineTransport.h"
 #include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
+#include "irc/LineTransport.h"
 #include "irc/TIdIRCChannels.h"
 #include "irc/TIdIRCEvents.h"
 #include "irc/TIdIRCUsers.h"
