@@ -1,13 +1,12 @@
 #include "app/StartUp.h"
 #include "gui/AppShell.h"
 #include "gui/JpegImage.h"
+#include "gui/PellApplication.h"
 #include "settings/ProgramFolder.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    pell::gui::PellApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pell-IRC"));
     pell::gui::initResources();
 

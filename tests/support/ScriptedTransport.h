@@ -45,10 +45,7 @@ public:
     int Closes = 0;
 
     void Open(const irc::LineEndpoint& to, int) override { Close(false), OpenedTo = to, connected_ = true; }
-    void OpenAsync(const irc::LineEndpoint& to, int, OpenDone done) override
-    {
-        Close(false), OpenedTo = to, done_ = std::move(done);
-    }
+    void OpenAsync(const irc::LineEndpoint& to, int, OpenDone done) override { Close(false), OpenedTo = to, done_ = std::move(done); }
     void CancelOpen() override { done_ = nullptr; }
     bool Opening() const override { return done_ != nullptr; }
     void StartReading(LineHandler handler) override { handler_ = std::move(handler); }
