@@ -69,12 +69,6 @@ void QueuedWriter::Stop()
     failure_.reset();
 }
 
-std::size_t QueuedWriter::Waiting() const
-{
-    std::lock_guard lock(mutex_);
-    return queued_.size() + inFlight_;
-}
-
 void QueuedWriter::run()
 {
     std::unique_lock lock(mutex_);

@@ -43,8 +43,6 @@ public:
     // Ends the writer, drops what still waits and forgets a failure. A send stuck on a peer that does not
     // read holds it: shut the connection down first.
     void Stop();
-    // Bytes queued or being sent.
-    std::size_t Waiting() const;
 
 private:
     void run();
