@@ -4,8 +4,8 @@
 #include "platform/QuietPorts.h"
 #include "settings/AppSettingsFiles.h"
 #include "settings/PasswordScrambler.h"
-#include "settings/ServerViews.h"
-#include "settings/SessionLauncher.h"
+#include "app/ServerViews.h"
+#include "app/SessionLauncher.h"
 #include "settings/SettingsError.h"
 #include "settings/TemplateStore.h"
 
@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string_view>
 
+using namespace pell::app;
 using namespace pell::settings;
 
 namespace {

@@ -23,13 +23,17 @@ std::string homeFolder()
 
 } // namespace
 
-AppCore::AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts)
+AppCore::AppCore(std::string programFolder, SessionWindowFactory& windows, platform::UserPrompts& prompts)
     : files_(settings::SettingsFolder(std::move(programFolder))),
       launcher_(servers_, windows, prompts),
       scriptEditor_(templates_, files_.folder(), prompts),
       options_(settings_, servers_, serverViews_, files_, prompts, homeFolder()),
-      quickConnect_(settings_, launcher_, prompts)
+      quickConnect_(settings_, launcher_, prompts), link_(settings_, launcher_, prompts)
 {
+    options_.ApplyLanguage = [this](std::int32_t language) {
+        if (ApplyLanguage)
+            ApplyLanguage(languageOf(language));
+    };
 }
 
 void AppCore::createMainWindowData()
@@ -53,11 +57,14 @@ void AppCore::runStartUpWork()
 {
     if (WriteShellAssociations)
         WriteShellAssociations();
-    if (files_.loadColorDat(settings_) && ApplyLanguage)
-        ApplyLanguage();
+    if (files_.loadColorDat(settings_) && ApplyLanguage) {
+        // The stored choice is selected after German, so English relabels twice.
+        ApplyLanguage(Language::German);
+        if (languageOf(settings_.Language) == Language::English)
+            ApplyLanguage(Language::English);
+    }
     launcher_.AutoConnect();
-    if (HandleCommandLineLink)
-        HandleCommandLineLink();
+    link_.Handle(arguments_);
     files_.folder().reportReadErrors();
 }
 

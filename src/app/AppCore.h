@@ -1,20 +1,23 @@
 #pragma once
 
+#include "app/Captions.h"
+#include "app/CommandLineLink.h"
 #include "app/ScriptEditorModel.h"
 #include "app/Uptime.h"
 #include "platform/UserPrompts.h"
 #include "session/SessionShared.h"
 #include "settings/AppSettings.h"
 #include "settings/AppSettingsFiles.h"
-#include "settings/OptionsModel.h"
-#include "settings/QuickConnectModel.h"
+#include "app/OptionsModel.h"
+#include "app/QuickConnectModel.h"
 #include "settings/ServerList.h"
-#include "settings/ServerViews.h"
-#include "settings/SessionLauncher.h"
+#include "app/ServerViews.h"
+#include "app/SessionLauncher.h"
 #include "settings/TemplateStore.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pell::app {
 
@@ -24,7 +27,7 @@ namespace pell::app {
 class AppCore {
 public:
     // programFolder ends in "/"; windows creates the session windows StartSession asks for.
-    AppCore(std::string programFolder, settings::SessionWindowFactory& windows, platform::UserPrompts& prompts);
+    AppCore(std::string programFolder, SessionWindowFactory& windows, platform::UserPrompts& prompts);
 
     // The main window's creation step: records the start time and fills the server list
     // from SList.dat when it exists.
@@ -40,23 +43,27 @@ public:
     // An error ends the step where it is raised, so the later parts do not run.
     void runStartUpWork();
 
-    // Parts of the start-up work that other windows of the program provide; each may be
-    // left empty.
+    // The arguments after the program's name; an irc:// link among them is opened at
+    // the end of the start-up work.
+    void setArguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
+
+    // Parts of the start-up work that the windows provide; each may be left empty.
     std::function<void()> WriteShellAssociations;
-    std::function<void()> ApplyLanguage;
-    std::function<void()> HandleCommandLineLink;
+    // Relabels the windows and refills the help; also what the options dialog's language
+    // choice calls.
+    std::function<void(Language)> ApplyLanguage;
 
     const std::string& programFolder() const { return files_.folder().folder(); }
     const settings::SettingsFolder& settingsFolder() const { return files_.folder(); }
     const settings::AppSettingsFiles& files() const { return files_; }
     settings::AppSettings& settings() { return settings_; }
     settings::ServerList& servers() { return servers_; }
-    settings::ServerViews& serverViews() { return serverViews_; }
-    settings::SessionLauncher& launcher() { return launcher_; }
+    ServerViews& serverViews() { return serverViews_; }
+    SessionLauncher& launcher() { return launcher_; }
     settings::TemplateStore& templates() { return templates_; }
     ScriptEditorModel& scriptEditor() { return scriptEditor_; }
-    settings::OptionsModel& options() { return options_; }
-    settings::QuickConnectModel& quickConnect() { return quickConnect_; }
+    OptionsModel& options() { return options_; }
+    QuickConnectModel& quickConnect() { return quickConnect_; }
     session::SessionShared& shared() { return shared_; }
     const Uptime& uptime() const { return uptime_; }
 
@@ -64,14 +71,16 @@ private:
     settings::AppSettingsFiles files_;
     settings::AppSettings settings_;
     settings::ServerList servers_;
-    settings::ServerViews serverViews_;
-    settings::SessionLauncher launcher_;
+    ServerViews serverViews_;
+    SessionLauncher launcher_;
     settings::TemplateStore templates_;
     ScriptEditorModel scriptEditor_;
-    settings::OptionsModel options_;
-    settings::QuickConnectModel quickConnect_;
+    OptionsModel options_;
+    QuickConnectModel quickConnect_;
     session::SessionShared shared_;
     Uptime uptime_;
+    std::vector<std::string> arguments_;
+    CommandLineLink link_;
 };
 
 } // namespace pell::app

@@ -1,7 +1,11 @@
 #include "gui/AppShell.h"
 
 #include "app/StartUp.h"
+#include "app/HelpText.h"
+#include "app/ShellRegistration.h"
+#include "gui/Captions.h"
 #include "gui/FolderChooser.h"
+#include "gui/HelpWindow.h"
 #include "gui/InfoForm.h"
 #include "gui/MainWindow.h"
 #include "gui/OptionsDialog.h"
@@ -10,17 +14,43 @@
 #include "gui/SessionController.h"
 #include "gui/UserInfoWindow.h"
 #include "gui/SplashWindow.h"
+#include "settings/ProgramFolder.h"
+
+#include <QFile>
 
 namespace pell::gui {
 
-AppShell::AppShell(std::string programFolder)
+AppShell::AppShell(std::string programFolder, std::vector<std::string> arguments)
     : core_(std::move(programFolder), *this, prompts_)
 {
+    core_.setArguments(std::move(arguments));
+    wireStartUpWork();
 }
 
-AppShell::AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows)
+AppShell::AppShell(std::string programFolder, app::SessionWindowFactory& sessionWindows)
     : core_(std::move(programFolder), sessionWindows, prompts_)
 {
+    wireStartUpWork();
+}
+
+void AppShell::wireStartUpWork()
+{
+    core_.WriteShellAssociations = [] {
+        QFile icon(QStringLiteral(":/pell/resources/pell-irc.svg"));
+        const QByteArray svg = icon.open(QIODevice::ReadOnly) ? icon.readAll() : QByteArray();
+        app::RegisterIrcHandler(app::xdgFolders(), settings::currentProgramFolderSources().executablePath,
+                                std::string_view(svg.constData(), static_cast<std::size_t>(svg.size())));
+    };
+    core_.ApplyLanguage = [this](app::Language language) { applyLanguage(language); };
+}
+
+void AppShell::applyLanguage(app::Language language)
+{
+    if (!mainWindow_)
+        return;
+    applyCaptions(mainWindow_.get(), language);
+    if (help_)
+        help_->setLines(app::HelpLines(language));
 }
 
 AppShell::~AppShell()
@@ -71,6 +101,10 @@ void AppShell::start(std::chrono::milliseconds splashTime)
         quickConnect_ = new QuickConnectDialog(mainWindow_.get(), core_.quickConnect());
         QObject::connect(mainWindow_.get(), &MainWindow::quickConnectRequested, quickConnect_,
                          &QuickConnectDialog::run);
+    });
+    startUp.add("help", [this] {
+        help_ = new HelpWindow(mainWindow_.get());
+        QObject::connect(mainWindow_.get(), &MainWindow::helpRequested, help_, &HelpWindow::showCentred);
     });
     startUp.add("script editor", [this] {
         scriptEditor_ = new ScriptEditor(core_.scriptEditor(), mainWindow_.get());

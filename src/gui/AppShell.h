@@ -6,7 +6,7 @@
 #include "gui/QtSaveFileDialog.h"
 #include "gui/QtUserPrompts.h"
 #include "session/UserInfoModel.h"
-#include "settings/SessionWindowFactory.h"
+#include "app/SessionWindowFactory.h"
 
 #include <QPointer>
 #include <chrono>
@@ -17,6 +17,7 @@
 namespace pell::gui {
 
 class FolderChooser;
+class HelpWindow;
 class InfoForm;
 class MainWindow;
 class OptionsDialog;
@@ -27,14 +28,15 @@ class SplashWindow;
 class UserInfoWindow;
 
 // The long-lived windows of the program and their creation at start-up, in the fixed
-// order: main window, options, user info, quick connect, script editor, about box (which runs the start-up work),
-// splash. Each is complete before the next begins.
-class AppShell : private settings::SessionWindowFactory {
+// order: main window, options (with the folder chooser), user info, quick connect, help, script editor, about
+// box (which runs the start-up work), splash. Each is complete before the next begins.
+class AppShell : private app::SessionWindowFactory {
 public:
-    // Session windows open inside the main window.
-    explicit AppShell(std::string programFolder);
+    // Session windows open inside the main window; arguments are those after the
+    // program's name (an irc:// link among them is opened at start-up).
+    explicit AppShell(std::string programFolder, std::vector<std::string> arguments = {});
     // Session windows come from the given factory instead (tests).
-    AppShell(std::string programFolder, settings::SessionWindowFactory& sessionWindows);
+    AppShell(std::string programFolder, app::SessionWindowFactory& sessionWindows);
     ~AppShell();
 
     // Creates the windows, shows the splash for splashTime and then the main window.
@@ -44,11 +46,14 @@ public:
     MainWindow* mainWindow() const { return mainWindow_.get(); }
     InfoForm* infoForm() const { return info_; }
     ScriptEditor* scriptEditor() const { return scriptEditor_; }
+    HelpWindow* helpWindow() const { return help_; }
     // The session windows still open, oldest first.
     std::vector<SessionController*> sessions() const;
 
 private:
     void createSessionWindow(const settings::TSSettings& profile) override;
+    void applyLanguage(app::Language language);
+    void wireStartUpWork();
 
     QtUserPrompts prompts_;
     QtDesktop desktop_;
@@ -63,6 +68,7 @@ private:
     QuickConnectDialog* quickConnect_ = nullptr; // owned by the main window
     UserInfoWindow* userInfoWindow_ = nullptr;   // owned by the main window
     ScriptEditor* scriptEditor_ = nullptr;       // owned by the main window
+    HelpWindow* help_ = nullptr;                 // owned by the main window
     std::vector<QPointer<SessionController>> sessions_;
     SplashWindow* splash_ = nullptr;   // lives only until the splash has been shown
 };

@@ -34,7 +34,6 @@ DirectChatWindow::DirectChatWindow() : text_(new QPlainTextEdit), input_(new QLi
         input_->clear();
         send_(line);
     });
-    resize(480, 320);
 }
 
 void DirectChatWindow::bindLines(direct::ChatLines& lines)

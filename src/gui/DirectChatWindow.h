@@ -25,6 +25,8 @@ public:
     QPlainTextEdit* text() const { return text_; }
     QLineEdit* input() const { return input_; }
     QTimer* timer() const { return timer_; }
+    // The size a new window opens with, also inside the main window's area.
+    QSize sizeHint() const override { return {480, 320}; }
     // Sets the caption from the model; called after it connected or started listening.
     void refreshCaption();
 

@@ -1,5 +1,7 @@
 #include "gui/FolderChooser.h"
 
+#include "gui/Captions.h"
+
 #include "gui/DialogPlacement.h"
 #include "settings/FolderListing.h"
 
@@ -34,6 +36,7 @@ FolderChooser::FolderChooser(QWidget* parent, const std::string& start)
     : QDialog(parent), tree_(new QTreeWidget), watcher_(new QFileSystemWatcher(this))
 {
     setWindowTitle("Folder");
+    tagCaption(this, app::Caption::FolderChooserWindow);
     resize(242, 425);
 
     tree_->setHeaderHidden(true);

@@ -1,5 +1,6 @@
 #include "gui/IdentityFields.h"
 
+#include "gui/Captions.h"
 #include "gui/FieldBinding.h"
 #include "gui/TextDecoding.h"
 
@@ -7,6 +8,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -24,10 +26,11 @@ IdentityFields::IdentityFields(QWidget* parent)
     password_->setEchoMode(QLineEdit::Password);
 
     auto* fields = new QFormLayout;
-    fields->addRow("Nickname:", nick_);
-    fields->addRow("Real Name:", realName_);
-    fields->addRow("Username:", username_);
-    fields->addRow("Password:", password_);
+    for (const auto& [caption, field] : {std::pair{"Nickname:", nick_}, {"Real Name:", realName_},
+                                         {"Username:", username_}, {"Password:", password_}}) {
+        labels_[fields->rowCount()] = new QLabel(caption);
+        fields->addRow(labels_[fields->rowCount()], field);
+    }
     auto* boxes = new QGridLayout;
     boxes->addWidget(invisible_, 0, 0);
     boxes->addWidget(operator_, 0, 1);
@@ -43,6 +46,14 @@ IdentityFields::IdentityFields(QWidget* parent)
     }
     for (QCheckBox* box : {invisible_, operator_, serverNotice_, wallops_})
         connect(box, &QCheckBox::clicked, this, &IdentityFields::edited);
+}
+
+void IdentityFields::tagCaptions(app::Caption first)
+{
+    QWidget* const controls[] = {labels_[0], labels_[1], labels_[2], labels_[3],
+                                 invisible_, operator_, serverNotice_, wallops_};
+    for (int i = 0; i < app::IdentityPanelSize; ++i)
+        tagCaption(controls[i], static_cast<app::Caption>(static_cast<int>(first) + i));
 }
 
 void IdentityFields::display(const settings::Identity& identity)

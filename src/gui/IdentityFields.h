@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Captions.h"
 #include "settings/Identity.h"
 
 #include <QWidget>
@@ -7,6 +8,7 @@
 #include <functional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace pell::gui {
@@ -20,6 +22,8 @@ public:
 
     void display(const settings::Identity& identity);
     settings::Identity identity() const;
+    // Marks the eight controls for the language's captions, from the panel's first row.
+    void tagCaptions(app::Caption first);
     // Greyed and disabled while "Use standard settings" is set.
     void setGreyed(bool greyed);
 
@@ -29,6 +33,7 @@ private:
     settings::Identity shown_; // what display() put into the fields, byte for byte
     void edited();
 
+    QLabel* labels_[4] = {};
     QLineEdit* nick_;
     QLineEdit* realName_;
     QLineEdit* username_;

@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "app/Uptime.h"
+#include "gui/Captions.h"
 #include "gui/TextDecoding.h"
 #include "gui/QtDesktop.h"
 
@@ -66,27 +67,40 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
 
 void MainWindow::buildMenus()
 {
+    using app::Caption;
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-    fileMenu_->addAction(QStringLiteral("Quick connect"), this, &MainWindow::quickConnectRequested);
+    tagCaption(fileMenu_, Caption::FileMenu);
+    tagCaption(fileMenu_->addAction(QStringLiteral("Quick connect"), this, &MainWindow::quickConnectRequested),
+               Caption::QuickConnectItem);
     fileMenu_->addSeparator();
     exit_ = fileMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    tagCaption(exit_, Caption::ExitItem);
 
     serverMenu_ = menuBar()->addMenu(QStringLiteral("&Server"));
+    tagCaption(serverMenu_, Caption::ServerMenu);
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("&Options"));
-    optionsMenu_->addAction(QStringLiteral("Options"), this, &MainWindow::optionsRequested);
+    tagCaption(optionsMenu_, Caption::OptionsMenu);
+    tagCaption(optionsMenu_->addAction(QStringLiteral("Options"), this, &MainWindow::optionsRequested),
+               Caption::OptionsMenu);
     optionsMenu_->addSeparator();
     onTop_ = optionsMenu_->addAction(QStringLiteral("On Top"));
     onTop_->setCheckable(true);
+    tagCaption(onTop_, Caption::OnTopItem);
     connect(onTop_, &QAction::triggered, this, &MainWindow::toggleOnTop);
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
-    toolsMenu_->addAction(QStringLiteral("Open download folder"), this,
-                          [this] { QtDesktop::openFolder(core_.programFolder()); });
-    toolsMenu_->addAction(QStringLiteral("Script editor"), this, &MainWindow::scriptEditorRequested);
+    tagCaption(toolsMenu_, Caption::ToolsMenu);
+    tagCaption(toolsMenu_->addAction(QStringLiteral("Open download folder"), this,
+                                     [this] { QtDesktop::openFolder(core_.programFolder()); }),
+               Caption::FolderItem);
+    tagCaption(toolsMenu_->addAction(QStringLiteral("Script editor"), this, &MainWindow::scriptEditorRequested),
+               Caption::ScriptEditorItem);
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
-    helpMenu_->addAction(QStringLiteral("Info"), this, &MainWindow::infoRequested);
+    tagCaption(helpMenu_, Caption::InfoMenu);
+    tagCaption(helpMenu_->addAction(QStringLiteral("Help"), this, &MainWindow::helpRequested), Caption::HelpItem);
+    tagCaption(helpMenu_->addAction(QStringLiteral("Info"), this, &MainWindow::infoRequested), Caption::InfoItem);
 }
 
 void MainWindow::buildStatusBar()

@@ -39,6 +39,7 @@ public:
     void updateStatus();
 
 signals:
+    void helpRequested();
     void infoRequested();
     void quickConnectRequested();
     void optionsRequested();

@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include "gui/Captions.h"
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -18,7 +19,7 @@
 
 namespace pell::gui {
 
-OptionsDialog::OptionsDialog(QWidget* parent, settings::OptionsModel& model, FolderChooser& chooser)
+OptionsDialog::OptionsDialog(QWidget* parent, app::OptionsModel& model, FolderChooser& chooser)
     : QDialog(parent), model_(model), chooser_(chooser)
 {
     setWindowTitle("Options");
@@ -27,15 +28,21 @@ OptionsDialog::OptionsDialog(QWidget* parent, settings::OptionsModel& model, Fol
 
     auto* tabs = new QTabWidget;
     tabs->setObjectName("tabs");
-    tabs->addTab(userTab(), "User");
-    tabs->addTab(serverTab(), "Serverlist");
-    tabs->addTab(firewallTab(), "Firewall");
-    tabs->addTab(downloadPathTab(), "Downloadpath");
-    tabs->addTab(downloadsTab(), "Downloads");
-    tabs->addTab(miscTab(), "Misc");
+    using app::Caption;
+    tagCaption(this, Caption::OptionsWindow);
+    const std::pair<QWidget*, Caption> pages[] = {
+        {userTab(), Caption::OptionsUserTab},           {serverTab(), Caption::OptionsServerTab},
+        {firewallTab(), Caption::OptionsFirewallTab},   {downloadPathTab(), Caption::OptionsDownloadPathTab},
+        {downloadsTab(), Caption::OptionsDownloadsTab}, {miscTab(), Caption::OptionsMiscTab}};
+    for (const char* caption : {"User", "Serverlist", "Firewall", "Downloadpath", "Downloads", "Misc"}) {
+        const auto& [page, tag] = pages[tabs->count()];
+        tabs->addTab(page, caption);
+        tagCaption(page, tag);
+    }
 
     auto* close = new QPushButton("Close");
     close->setObjectName("close");
+    tagCaption(close, Caption::OptionsClose);
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &OptionsDialog::reject);
     auto* bar = new QHBoxLayout;
@@ -76,6 +83,7 @@ QWidget* OptionsDialog::userTab()
     auto* tab = new QWidget;
     user_ = new IdentityFields;
     user_->setObjectName("user");
+    user_->tagCaptions(app::Caption::UserNick);
     user_->OnEdited = [this](const settings::Identity& id) { settings::setIdentity(model_.settings(), id); };
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(user_);
@@ -86,14 +94,17 @@ QWidget* OptionsDialog::userTab()
 QWidget* OptionsDialog::serverTab()
 {
     auto* tab = new QWidget;
-    settings::ServerEditor& panel = model_.server();
+    app::ServerEditor& panel = model_.server();
     serverName_ = boundEdit("serverName", [&panel]() -> std::string& { return panel.Name; });
     serverHost_ = boundEdit("serverHost", [&panel]() -> std::string& { return panel.Host; });
     serverPort_ = boundEdit("serverPort", [&panel]() -> std::string& { return panel.Port; });
     autoConnect_ = boundBox("Auto-Connect at startup", "autoConnect", [&panel]() -> bool& { return panel.AutoConnect; });
     useStandard_ = new QCheckBox("Use standard settings");
     useStandard_->setObjectName("useStandard");
+    tagCaption(autoConnect_, app::Caption::AutoConnectBox);
+    tagCaption(useStandard_, app::Caption::UseStandardBox);
     serverIdentity_ = new IdentityFields;
+    serverIdentity_->tagCaptions(app::Caption::ServerNick);
     serverIdentity_->setObjectName("serverIdentity");
     serverIdentity_->OnEdited = [&panel](const settings::Identity& id) { panel.identity.values = id; };
     connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
@@ -105,6 +116,8 @@ QWidget* OptionsDialog::serverTab()
     save->setObjectName("serverSave");
     auto* remove = new QPushButton("Delete");
     remove->setObjectName("serverDelete");
+    tagCaption(save, app::Caption::ServerSave);
+    tagCaption(remove, app::Caption::ServerDelete);
     connect(save, &QPushButton::clicked, this, [this] {
         model_.ServerSave();
         showServerPanel();
@@ -141,7 +154,9 @@ QWidget* OptionsDialog::serverTab()
     auto* editing = new QVBoxLayout;
     editing->addLayout(where);
     editing->addWidget(autoConnect_);
-    editing->addWidget(new QLabel("Usersettings:"));
+    auto* userSettings = new QLabel("Usersettings:");
+    tagCaption(userSettings, app::Caption::UserSettingsLabel);
+    editing->addWidget(userSettings);
     editing->addWidget(useStandard_);
     editing->addWidget(serverIdentity_);
     editing->addStretch();
@@ -183,7 +198,7 @@ void OptionsDialog::showModel()
 
 void OptionsDialog::showServerPanel()
 {
-    const settings::ServerEditor& panel = model_.server();
+    const app::ServerEditor& panel = model_.server();
     serverName_->setText(DecodeLine(panel.Name));
     serverHost_->setText(DecodeLine(panel.Host));
     serverPort_->setText(DecodeLine(panel.Port));

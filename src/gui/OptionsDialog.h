@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/OptionsModel.h"
+#include "app/OptionsModel.h"
 
 #include <QDialog>
 
@@ -25,7 +25,7 @@ class IdentityFields;
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    OptionsDialog(QWidget* parent, settings::OptionsModel& model, FolderChooser& chooser);
+    OptionsDialog(QWidget* parent, app::OptionsModel& model, FolderChooser& chooser);
 
     // Shows the dialog without blocking, centred on the main window.
     void showCentred();
@@ -38,12 +38,12 @@ protected:
 
 private:
     struct ExtensionColumn {
-        settings::ExtensionList list;
+        app::ExtensionList list;
         QLineEdit* field = nullptr;
         QListWidget* view = nullptr;
     };
     struct ColourRow {
-        settings::ColourSlot slot;
+        app::ColourSlot slot;
         QLabel* sample = nullptr;
     };
 
@@ -61,7 +61,7 @@ private:
     void showColours();
     void chooseColour(const ColourRow& row);
 
-    settings::OptionsModel& model_;
+    app::OptionsModel& model_;
     FolderChooser& chooser_;
 
     IdentityFields* user_ = nullptr;
@@ -86,14 +86,14 @@ private:
     QTreeWidget* folderRules_ = nullptr;
 
     QComboBox* downloadMode_ = nullptr;
-    std::array<ExtensionColumn, 3> extensions_{{{settings::ExtensionList::Accept},
-                                                {settings::ExtensionList::Disable},
-                                                {settings::ExtensionList::Ignore}}};
+    std::array<ExtensionColumn, 3> extensions_{{{app::ExtensionList::Accept},
+                                                {app::ExtensionList::Disable},
+                                                {app::ExtensionList::Ignore}}};
 
-    std::array<ColourRow, 4> colours_{{{settings::ColourSlot::Own},
-                                       {settings::ColourSlot::Others},
-                                       {settings::ColourSlot::System},
-                                       {settings::ColourSlot::Action}}};
+    std::array<ColourRow, 4> colours_{{{app::ColourSlot::Own},
+                                       {app::ColourSlot::Others},
+                                       {app::ColourSlot::System},
+                                       {app::ColourSlot::Action}}};
     QLineEdit* scriptDelay_ = nullptr;
     QCheckBox* flash_ = nullptr;
     QButtonGroup* language_ = nullptr;

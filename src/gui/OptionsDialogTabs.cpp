@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include "gui/Captions.h"
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -42,6 +43,7 @@ QWidget* OptionsDialog::firewallTab()
     auto* tab = new QWidget;
     settings::AppSettings& s = model_.settings();
     auto* heading = new QLabel("Proxy settings (blank for no proxy):");
+    tagCaption(heading, app::Caption::FirewallHeading);
     QFont large = heading->font();
     large.setPointSizeF(large.pointSizeF() * 1.4);
     heading->setFont(large);
@@ -54,6 +56,7 @@ QWidget* OptionsDialog::firewallTab()
     proxyPort_->setMaximumWidth(60);
     proxyNeedsAuth_ =
         boundBox("Needs Username and Password:", "proxyNeedsAuth", [&s]() -> bool& { return s.ProxyNeedsAuth; });
+    tagCaption(proxyNeedsAuth_, app::Caption::ProxyAuthBox);
     proxyUser_ = boundEdit("proxyUser", [&s]() -> std::string& { return s.ProxyUser; });
     proxyPassword_ = boundEdit("proxyPassword", [&s]() -> std::string& { return s.ProxyPassword; });
     proxyPassword_->setEchoMode(QLineEdit::Password);
@@ -93,6 +96,7 @@ QWidget* OptionsDialog::downloadPathTab()
     });
     auto* save = new QPushButton("Save");
     save->setObjectName("folderSave");
+    tagCaption(save, app::Caption::FolderRuleSave);
     connect(save, &QPushButton::clicked, this, [this] {
         model_.FolderRuleSave();
         showFolderRules();
@@ -108,10 +112,16 @@ QWidget* OptionsDialog::downloadPathTab()
     folder->addWidget(folderPath_, 1);
     folder->addWidget(browse);
     auto* fields = new QFormLayout;
-    fields->addRow("Extension:", folderExtension_);
-    fields->addRow("Folder:", folder);
+    auto* extensionLabel = new QLabel("Extension:");
+    auto* folderLabel = new QLabel("Folder:");
+    auto* text = new QLabel("Save files with following extension in");
+    tagCaption(extensionLabel, app::Caption::ExtensionLabel);
+    tagCaption(folderLabel, app::Caption::FolderLabel);
+    tagCaption(text, app::Caption::DownloadPathText);
+    fields->addRow(extensionLabel, folderExtension_);
+    fields->addRow(folderLabel, folder);
     auto* layout = new QVBoxLayout(tab);
-    layout->addWidget(new QLabel("Save files with following extension in"));
+    layout->addWidget(text);
     layout->addLayout(fields);
     layout->addWidget(save, 0, Qt::AlignLeft);
     layout->addWidget(folderRules_, 1);
@@ -129,7 +139,9 @@ QWidget* OptionsDialog::downloadsTab()
     connect(downloadMode_, &QComboBox::activated, this, [&s](int index) { s.DownloadMode = index; });
 
     auto* offered = new QHBoxLayout;
-    offered->addWidget(new QLabel("When download is offered"));
+    auto* offeredLabel = new QLabel("When download is offered");
+    tagCaption(offeredLabel, app::Caption::DownloadOfferedLabel);
+    offered->addWidget(offeredLabel);
     offered->addWidget(downloadMode_);
     offered->addStretch();
     auto* columns = new QHBoxLayout;
@@ -144,7 +156,7 @@ QWidget* OptionsDialog::downloadsTab()
 
 QWidget* OptionsDialog::extensionColumn(ExtensionColumn& column, const QString& caption)
 {
-    const settings::ExtensionList list = column.list;
+    const app::ExtensionList list = column.list;
     const QString name = QString::number(static_cast<int>(list));
     column.field = boundEdit("", [this, list]() -> std::string& { return model_.extensionField(list); });
     column.field->setObjectName("extensionField" + name);
@@ -163,6 +175,9 @@ QWidget* OptionsDialog::extensionColumn(ExtensionColumn& column, const QString& 
     });
     auto* save = new QPushButton("Save");
     save->setObjectName("extensionSave" + name);
+    using app::Caption;
+    const bool accept = list == app::ExtensionList::Accept, ignore = list == app::ExtensionList::Ignore;
+    tagCaption(save, accept ? Caption::AcceptSave : ignore ? Caption::IgnoreSave : Caption::DisableSave);
     connect(save, &QPushButton::clicked, this, [this, list] {
         model_.ExtensionSave(list);
         showExtensions();
@@ -171,7 +186,9 @@ QWidget* OptionsDialog::extensionColumn(ExtensionColumn& column, const QString& 
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(caption));
+    auto* label = new QLabel(caption);
+    tagCaption(label, accept ? Caption::AcceptLabel : ignore ? Caption::IgnoreLabel : Caption::DisableLabel);
+    layout->addWidget(label);
     auto* entry = new QHBoxLayout;
     entry->addWidget(column.field, 1);
     entry->addWidget(save);
@@ -196,7 +213,9 @@ QWidget* OptionsDialog::miscTab()
         button->setObjectName("colourButton" + QString::number(i));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, i] { chooseColour(colours_[static_cast<std::size_t>(i)]); });
-        grid->addWidget(new QLabel(captions[i]), i, 0);
+        auto* label = new QLabel(captions[i]);
+        tagCaption(label, static_cast<app::Caption>(static_cast<int>(app::Caption::OwnColourLabel) + i));
+        grid->addWidget(label, i, 0);
         grid->addWidget(row.sample, i, 1);
         grid->addWidget(button, i, 2);
     }
@@ -220,7 +239,9 @@ QWidget* OptionsDialog::miscTab()
     connect(language_, &QButtonGroup::idClicked, this, [this](int id) { model_.LanguageClick(id); });
 
     auto* delay = new QHBoxLayout;
-    delay->addWidget(new QLabel("Delay between script command (ms):"));
+    auto* delayLabel = new QLabel("Delay between script command (ms):");
+    tagCaption(delayLabel, app::Caption::ScriptDelayLabel);
+    delay->addWidget(delayLabel);
     delay->addWidget(scriptDelay_);
     delay->addStretch();
     auto* layout = new QVBoxLayout(tab);

@@ -16,7 +16,10 @@ void QtUserPrompts::showError(const std::string& message)
 
 void QtUserPrompts::showMessage(const std::string& message)
 {
-    QMessageBox::information(owner_, QStringLiteral("Pell-IRC"), DecodeLine(message));
+    // Messages may quote what came from outside (a host from a link, say): plain text.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Pell-IRC"), DecodeLine(message), QMessageBox::Ok, owner_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 std::optional<std::string> QtUserPrompts::askText(const std::string& caption, const std::string& label,

@@ -4,6 +4,7 @@
 #include "gui/FieldBinding.h"
 #include "gui/DialogPlacement.h"
 #include "gui/IdentityFields.h"
+#include "gui/Captions.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -15,7 +16,7 @@
 
 namespace pell::gui {
 
-QuickConnectDialog::QuickConnectDialog(QWidget* parent, settings::QuickConnectModel& model)
+QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& model)
     : QDialog(parent), model_(model), name_(new QLineEdit), server_(new QLineEdit), port_(new QLineEdit),
       useStandard_(new QCheckBox("Use standard settings")), identity_(new IdentityFields)
 {
@@ -26,6 +27,9 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, settings::QuickConnectMo
     server_->setObjectName("server");
     port_->setObjectName("port");
     useStandard_->setObjectName("useStandard");
+    tagCaption(this, app::Caption::QuickConnectWindow);
+    tagCaption(useStandard_, app::Caption::QuickUseStandardBox);
+    identity_->tagCaptions(app::Caption::QuickNick);
 
     auto* where = new QFormLayout;
     where->addRow("Name:", name_);
@@ -39,7 +43,9 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, settings::QuickConnectMo
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(where);
-    layout->addWidget(new QLabel("Usersettings:"));
+    auto* userSettings = new QLabel("Usersettings:");
+    tagCaption(userSettings, app::Caption::QuickUserSettingsLabel);
+    layout->addWidget(userSettings);
     layout->addWidget(useStandard_);
     layout->addWidget(identity_);
     layout->addStretch();

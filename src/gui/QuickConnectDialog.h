@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/QuickConnectModel.h"
+#include "app/QuickConnectModel.h"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ class IdentityFields;
 class QuickConnectDialog : public QDialog {
     Q_OBJECT
 public:
-    QuickConnectDialog(QWidget* parent, settings::QuickConnectModel& model);
+    QuickConnectDialog(QWidget* parent, app::QuickConnectModel& model);
 
     // Refreshes the identity, shows the dialog modally and, once it is closed in
     // whatever way, starts the session.
@@ -25,7 +25,7 @@ public:
 private:
     void showModel();
 
-    settings::QuickConnectModel& model_;
+    app::QuickConnectModel& model_;
     QLineEdit* name_;
     QLineEdit* server_;
     QLineEdit* port_;

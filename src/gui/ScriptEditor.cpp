@@ -1,6 +1,7 @@
 #include "gui/ScriptEditor.h"
 
 #include "gui/TextDecoding.h"
+#include "gui/Captions.h"
 #include "gui/DialogPlacement.h"
 
 #include <QComboBox>
@@ -20,16 +21,23 @@ ScriptEditor::ScriptEditor(app::ScriptEditorModel& model, QWidget* parent)
       delete_(new QPushButton(QStringLiteral("Delete")))
 {
     setWindowTitle(QStringLiteral("Script-Editor"));
+    tagCaption(this, app::Caption::ScriptEditorWindow);
+    tagCaption(save_, app::Caption::ScriptSave);
+    tagCaption(delete_, app::Caption::ScriptDelete);
     resize(663, 414);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     auto* bar = new QHBoxLayout;
-    bar->addWidget(new QLabel(QStringLiteral("Choose Script:")));
+    auto* choose = new QLabel(QStringLiteral("Choose Script:"));
+    tagCaption(choose, app::Caption::ScriptChooseLabel);
+    bar->addWidget(choose);
     chooser_->setMinimumWidth(160);
     chooser_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     bar->addWidget(chooser_, 1);
-    bar->addWidget(new QLabel(QStringLiteral("Scriptname:")));
+    auto* name = new QLabel(QStringLiteral("Scriptname:"));
+    tagCaption(name, app::Caption::ScriptNameLabel);
+    bar->addWidget(name);
     bar->addWidget(name_, 1);
     bar->addWidget(save_);
     bar->addWidget(delete_);

@@ -59,20 +59,14 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
 
     session::SessionContext context{environment_.Gui, environment_.Settings, environment_.Shared,
                                     session::SessionPorts{*window_, environment_.Desktop, environment_.Prompts,
-                                                          environment_.SaveDialog}};
+                                                          environment_.SaveDialog},
+                                    environment_.UserInfo};
     // The window must show the model before the first line reaches it.
-    session_ = std::make_unique<session::Session>(context, profile, [this](irc::TIdIRC& irc, session::SessionModel& model) {
-        window_->attach(&model);
-        events_ = std::make_unique<session::SessionEvents>(irc, model, environment_.Settings);
-        events_->Bind();
-    });
-    commands_ = std::make_unique<session::SessionCommands>(session_->Engine(), session_->Model(), environment_.Settings,
-                                                           environment_.Prompts, environment_.UserInfo);
-
-    templateRun_ = std::make_unique<session::TemplateRun>(session_->Engine(), *commands_, environment_.Settings,
-                                                          environment_.Prompts);
-    templateRun_->TimerChanged = [this] {
-        window_->setSendTimer(templateRun_->SendTimerRunning(), templateRun_->SendInterval());
+    session_ = std::make_unique<session::Session>(
+        context, profile, [this](irc::TIdIRC&, session::SessionModel& model) { window_->attach(&model); });
+    session::TemplateRun& templates = session_->Templates();
+    templates.TimerChanged = [this, &templates] {
+        window_->setSendTimer(templates.SendTimerRunning(), templates.SendInterval());
     };
     // Templates saved later are not seen by this window.
     templateNames_ = environment_.Templates.sortedNames();
@@ -98,16 +92,14 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
 
 SessionController::~SessionController()
 {
-    // The models report into the window while the connection goes: drop them first.
-    templateRun_.reset();
-    commands_.reset();
+    // A run under way stops with its window.
+    session_->Templates().TimerChanged = nullptr;
     // Transfers stop before their windows go, so no report finds a window half gone.
     session_->Offers().CloseAll();
     session_->Chats().CloseAll();
     for (auto& transfer : transferFrames_)
         delete transfer.data();
     session_.reset();
-    events_.reset();
     if (window_)
         window_->attach(nullptr);
     delete frame_.data();
@@ -116,13 +108,12 @@ SessionController::~SessionController()
 void SessionController::wireWindow()
 {
     SessionWindow* w = window_;
-    auto& commands = commands_;
-    connect(w, &SessionWindow::joinClicked, this, [this](const QString& channel) { commands_->Join(toBytes(channel)); });
-    connect(w, &SessionWindow::leaveClicked, this, [&commands] { commands->Leave(); });
-    connect(w, &SessionWindow::changeNickClicked, this, [&commands] { commands->ChangeNick(); });
-    connect(w, &SessionWindow::showChannelsClicked, this, [&commands] { commands->ShowChannels(); });
-    connect(w, &SessionWindow::awayToggled, this, [&commands](bool away) { commands->AwayChanged(away); });
-    connect(w, &SessionWindow::userlistClicked, this, [&commands] { commands->Userlist(); });
+    connect(w, &SessionWindow::joinClicked, this, [this](const QString& channel) { session_->Commands().Join(toBytes(channel)); });
+    connect(w, &SessionWindow::leaveClicked, this, [this] { session_->Commands().Leave(); });
+    connect(w, &SessionWindow::changeNickClicked, this, [this] { session_->Commands().ChangeNick(); });
+    connect(w, &SessionWindow::showChannelsClicked, this, [this] { session_->Commands().ShowChannels(); });
+    connect(w, &SessionWindow::awayToggled, this, [this](bool away) { session_->Commands().AwayChanged(away); });
+    connect(w, &SessionWindow::userlistClicked, this, [this] { session_->Commands().Userlist(); });
     connect(w, &SessionWindow::clearClicked, this, [this] { session_->Model().ClearActive(); });
     connect(w, &SessionWindow::saveClicked, this, [this] { session_->Model().SaveActive(); });
     connect(w, &SessionWindow::reconnectClicked, this, [this] { session_->Lifecycle().Reconnect(); });
@@ -131,37 +122,37 @@ void SessionController::wireWindow()
             frame_->close();
     });
     connect(w, &SessionWindow::inputEntered, this, [this](const QString& text) {
-        commands_->SetInputLine(toBytes(text));
-        commands_->Enter();
+        session_->Commands().SetInputLine(toBytes(text));
+        session_->Commands().Enter();
         showInput();
     });
     connect(w, &SessionWindow::actionClicked, this, [this](const QString& text) {
-        commands_->SetInputLine(toBytes(text));
-        commands_->Action();
+        session_->Commands().SetInputLine(toBytes(text));
+        session_->Commands().Action();
         showInput();
     });
     connect(w, &SessionWindow::historyUp, this, [this] {
-        commands_->SetInputLine(toBytes(window_->inputText()));
-        commands_->HistoryUp();
+        session_->Commands().SetInputLine(toBytes(window_->inputText()));
+        session_->Commands().HistoryUp();
         showInput();
     });
     connect(w, &SessionWindow::historyDown, this, [this] {
-        commands_->SetInputLine(toBytes(window_->inputText()));
-        commands_->HistoryDown();
+        session_->Commands().SetInputLine(toBytes(window_->inputText()));
+        session_->Commands().HistoryDown();
         showInput();
     });
     connect(w, &SessionWindow::tabActivated, this, [this](int index) { session_->Model().UserSelectsTab(index); });
-    connect(w, &SessionWindow::tabCloseRequested, this, [&commands](session::TabId) { commands->CloseTab(); });
+    connect(w, &SessionWindow::tabCloseRequested, this, [this](session::TabId) { session_->Commands().CloseTab(); });
     connect(w, &SessionWindow::linkClicked, this, [this](const QString& url) { session_->Model().OpenLink(toBytes(url)); });
     connect(w, &SessionWindow::ignoreEntrySelected, this, [this](int row) { session_->Model().SelectIgnoreEntry(row); });
-    connect(w, &SessionWindow::ignoreDeleteRequested, this, [&commands] { commands->DeleteIgnoreEntry(); });
+    connect(w, &SessionWindow::ignoreDeleteRequested, this, [this] { session_->Commands().DeleteIgnoreEntry(); });
     connect(w, &SessionWindow::statusTimerTick, this, [this] { session_->Lifecycle().onStatusTick(); });
     connect(w, &SessionWindow::closeTimerTick, this, [this] { session_->Lifecycle().onCloseTimer(); });
     connect(w, &SessionWindow::runClicked, this, [this](int index) {
         if (index >= 0 && index < static_cast<int>(templateNames_.size()))
-            templateRun_->Run(environment_.Templates, templateNames_[static_cast<std::size_t>(index)]);
+            session_->Templates().Run(environment_.Templates, templateNames_[static_cast<std::size_t>(index)]);
     });
-    connect(w, &SessionWindow::sendTimerTick, this, [this] { templateRun_->onSendTimerTick(); });
+    connect(w, &SessionWindow::sendTimerTick, this, [this] { session_->Templates().onSendTimerTick(); });
     connect(w, &SessionWindow::closeRequested, this, &SessionController::closeRequested);
     wireNickActions();
 }
@@ -169,11 +160,11 @@ void SessionController::wireWindow()
 void SessionController::wireNickActions()
 {
     connect(window_, &SessionWindow::nickDoubleClicked, this, [this](const QByteArray& entry) {
-        commands_->OpenQuery(rowOfActiveEntry(entry));
+        session_->Commands().OpenQuery(rowOfActiveEntry(entry));
     });
     connect(window_, &SessionWindow::nickActionTriggered, this, [this](NickAction action, const QByteArray& entry) {
         const int row = rowOfActiveEntry(entry);
-        session::SessionCommands& c = *commands_;
+        session::SessionCommands& c = session_->Commands();
         switch (action) {
         case NickAction::Invite: c.Invite(row); break;
         case NickAction::Voice: c.Voice(row); break;
@@ -264,7 +255,7 @@ void SessionController::sendFileTo(const QByteArray& entry)
 
 void SessionController::showInput()
 {
-    window_->setInputText(commands_->InputLine());
+    window_->setInputText(session_->Commands().InputLine());
 }
 
 int SessionController::rowOfActiveEntry(const QByteArray& entry) const
@@ -284,7 +275,7 @@ void SessionController::closeRequested(bool* allowed)
     if (!*allowed)
         return;
     session_->Lifecycle().Closed();
-    templateRun_->Stop();
+    session_->Templates().Stop();
     // Not from inside this call chain: a close timer tick or a model may still be on
     // the stack.
     deleteLater();

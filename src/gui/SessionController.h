@@ -42,7 +42,7 @@ public:
 
     SessionWindow* window() const { return window_; }
     session::Session& session() { return *session_; }
-    session::TemplateRun& templateRun() { return *templateRun_; }
+    session::TemplateRun& templateRun() { return session_->Templates(); }
 
 private:
     void wireWindow();
@@ -62,10 +62,7 @@ private:
     QMdiArea* area_;
     std::vector<QPointer<QMdiSubWindow>> transferFrames_;
     SessionWindow* window_ = nullptr; // owned by frame_
-    std::unique_ptr<session::SessionEvents> events_;
     std::unique_ptr<session::Session> session_;
-    std::unique_ptr<session::SessionCommands> commands_;
-    std::unique_ptr<session::TemplateRun> templateRun_;
     // The template box's names, as the store holds them; read once at creation.
     std::vector<std::string> templateNames_;
 };

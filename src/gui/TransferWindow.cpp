@@ -47,7 +47,6 @@ TransferWindow::TransferWindow(const QString& caption, const std::string& fileNa
     grid->addWidget(log_, 4, 0, 1, 2);
     grid->addWidget(bar_, 5, 0, 1, 2);
     grid->setRowStretch(4, 1);
-    resize(420, 300);
 }
 
 TransferWindow* TransferWindow::forDownload(direct::DccDownload& model)

@@ -23,6 +23,9 @@ public:
     QProgressBar* progressBar() const { return bar_; }
     QLabel* errorLabel() const { return error_; }
     QPlainTextEdit* log() const { return log_; }
+    // The size a new window opens with, also inside the main window's area (which
+    // sizes its frames by the hint, so a plain resize would be lost there).
+    QSize sizeHint() const override { return {420, 300}; }
 
 signals:
     void closed();

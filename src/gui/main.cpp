@@ -4,13 +4,18 @@
 #include "gui/PellApplication.h"
 #include "settings/ProgramFolder.h"
 
+#include <string>
+#include <vector>
+
 int main(int argc, char* argv[])
 {
+    // Taken before Qt removes the arguments it understands itself.
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     pell::gui::PellApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pell-IRC"));
     pell::gui::initResources();
 
-    pell::gui::AppShell shell(pell::settings::ProgramFolder());
+    pell::gui::AppShell shell(pell::settings::ProgramFolder(), arguments);
     shell.start(pell::app::splashTime());
     return QApplication::exec();
 }

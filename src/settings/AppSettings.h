@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Identity.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,16 +21,8 @@ inline constexpr const char* RootFolderWord = "Rootfolder";
 
 // The program-wide options held for the whole run, with their defaults.
 // Colours are red in the lowest byte, then green, then blue.
-struct AppSettings {
-    // settings.ini
-    std::string Nick;
-    std::string RealName;
-    std::string Username;
-    std::string Password; // plain in memory
-    bool Invisible = false;
-    bool Operator = false;
-    bool ServerNotice = false;
-    bool Wallops = false;
+struct AppSettings : Identity {
+    // settings.ini: the identity (the base), then
     bool FlashOnMessage = false;
 
     // Color.dat

@@ -1,42 +1,23 @@
 #include "settings/Identity.h"
 
+#include "settings/AppSettings.h"
+#include "settings/TSSettings.h"
+
 namespace pell::settings {
 
 void applyIdentity(const Identity& identity, TSSettings& profile)
 {
-    profile.Nick = identity.Nick;
-    profile.RealName = identity.RealName;
-    profile.Username = identity.Username;
-    profile.Password = identity.Password;
-    profile.Invisible = identity.Invisible;
-    profile.Operator = identity.Operator;
-    profile.ServerNotice = identity.ServerNotice;
-    profile.Wallops = identity.Wallops;
+    static_cast<Identity&>(profile) = identity;
 }
 
 Identity identityOf(const AppSettings& settings)
 {
-    return {settings.Nick,      settings.RealName, settings.Username,     settings.Password,
-            settings.Invisible, settings.Operator, settings.ServerNotice, settings.Wallops};
+    return static_cast<const Identity&>(settings);
 }
 
 void setIdentity(AppSettings& settings, const Identity& identity)
 {
-    settings.Nick = identity.Nick;
-    settings.RealName = identity.RealName;
-    settings.Username = identity.Username;
-    settings.Password = identity.Password;
-    settings.Invisible = identity.Invisible;
-    settings.Operator = identity.Operator;
-    settings.ServerNotice = identity.ServerNotice;
-    settings.Wallops = identity.Wallops;
-}
-
-void IdentityPanel::UseStandardChanged(bool set, const AppSettings& global)
-{
-    useStandard = set;
-    if (set)
-        values = identityOf(global);
+    static_cast<Identity&>(settings) = identity;
 }
 
 } // namespace pell::settings

@@ -1,18 +1,19 @@
 #pragma once
 
-#include "settings/AppSettings.h"
-#include "settings/TSSettings.h"
-
 #include <string>
 
 namespace pell::settings {
 
-// Who the user is on a server: the fields a profile carries besides where to connect.
+struct AppSettings;
+struct TSSettings;
+
+// Who the user is on a server. Held once: the global settings and every connection
+// profile carry it as their base, under the same field names.
 struct Identity {
     std::string Nick;
     std::string RealName;
     std::string Username;
-    std::string Password; // plain
+    std::string Password; // plain in memory
     bool Invisible = false;
     bool Operator = false;
     bool ServerNotice = false;
@@ -27,20 +28,5 @@ void applyIdentity(const Identity& identity, TSSettings& profile);
 // The global identity of the User tab, and storing one there.
 Identity identityOf(const AppSettings& settings);
 void setIdentity(AppSettings& settings, const Identity& identity);
-
-// The "Use standard settings" box and the identity sub-panel it governs, as the
-// server list tab and quick connect both have them.
-struct IdentityPanel {
-    Identity values;
-    bool useStandard = true;
-
-    // The sub-panel can be edited (and is painted in the normal face colour) only
-    // while the box is clear.
-    bool enabled() const { return !useStandard; }
-
-    // The box's handler, run on every change of the box: setting it copies the
-    // global identity into the sub-panel; clearing it keeps the values as they are.
-    void UseStandardChanged(bool set, const AppSettings& global);
-};
 
 } // namespace pell::settings

@@ -72,7 +72,9 @@ std::string resolveProgramFolder(const ProgramFolderSources& sources)
     }
     if (!sources.executablePath.empty()) {
         const fs::path folder = fs::path(sources.executablePath).parent_path();
-        if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0)
+        // An installed program sits in a bin folder, which may be writable (for root,
+        // say) but is no place for settings.
+        if (!folder.empty() && folder.filename() != "bin" && ::access(folder.c_str(), W_OK) == 0)
             return withSlash(folder.string());
     }
     fs::path config;

@@ -20,7 +20,8 @@ ProgramFolderSources currentProgramFolderSources();
 // ProgramFolder on Linux, always an absolute path ending in "/":
 // 1. $PELL_IRC_HOME when set and not empty (a relative value is taken from the
 //    current folder);
-// 2. else the folder of the program file when the program may write there;
+// 2. else the folder of the program file when the program may write there and it is
+//    not a "bin" folder (where an installed program lives);
 // 3. else $XDG_CONFIG_HOME/pell-irc/ (an unset, empty or relative value means
 //    $HOME/.config), falling back to "./pell-irc/" without a home.
 // The folder of 1 and 3 is created when missing; every folder created here gets mode 0700.

@@ -1,5 +1,7 @@
 #include "app/AppCore.h"
+#include "app/HelpText.h"
 #include "app/LinkPolicy.h"
+#include "app/ShellRegistration.h"
 #include "app/ScriptEditorModel.h"
 #include "app/StartUp.h"
 #include "app/Uptime.h"
@@ -17,7 +19,7 @@ namespace {
 
 // The creation steps of the long-lived windows as the program runs them, over one folder;
 // each session window and each part of the start-up work goes into the trace.
-struct Program : settings::SessionWindowFactory {
+struct Program : app::SessionWindowFactory {
     TempFolder home;
     RecordingPrompts prompts;
     std::vector<std::string> trace;
@@ -28,8 +30,7 @@ struct Program : settings::SessionWindowFactory {
     std::vector<std::string> start()
     {
         core.WriteShellAssociations = [this] { trace.push_back("associations"); };
-        core.ApplyLanguage = [this] { trace.push_back("language"); };
-        core.HandleCommandLineLink = [this] { trace.push_back("link"); };
+        core.ApplyLanguage = [this](app::Language l) { trace.push_back(l == app::Language::German ? "de" : "en"); };
         app::StartUp startUp(prompts);
         startUp.add("main window", [&] { core.createMainWindowData(); });
         startUp.add("options", [&] { core.loadOptions(); });
@@ -46,7 +47,7 @@ TEST(StartUp, WithoutSettingsFilesEverythingHasItsDefaultAndNoSessionOpens)
     EXPECT_TRUE(program.start().empty());
     EXPECT_TRUE(program.prompts.errors.empty());
     EXPECT_EQ(program.core.settings(), settings::AppSettings{});
-    EXPECT_EQ(program.trace, (std::vector<std::string>{"associations", "link", "splash"}));
+    EXPECT_EQ(program.trace, (std::vector<std::string>{"associations", "splash"}));
 }
 
 TEST(StartUp, SettingsAreLoadedAndAutoConnectSessionsOpenBeforeTheSplash)
@@ -54,11 +55,14 @@ TEST(StartUp, SettingsAreLoadedAndAutoConnectSessionsOpenBeforeTheSplash)
     Program program;
     writeBytes(program.home.file("SList.dat"), settings::joinLines(serverList({serverEntry("one", "1", "True"),
         serverEntry("two"), serverEntry("three", "3", "True")}).lines()));
-    writeBytes(program.home.file("Color.dat"), "1\r\n2\r\n3\r\n4\r\n100\r\n1\r\n");
+    writeBytes(program.home.file("Color.dat"), "1\r\n2\r\n3\r\n4\r\n100\r\n0\r\n");
     writeBytes(program.home.file("Template.dat"), "lead\r\n");
+    program.prompts.yes = true;
+    program.core.setArguments({"/m", "irc://linked.example/"});
     EXPECT_TRUE(program.start().empty());
-    EXPECT_EQ(program.trace, (std::vector<std::string>{"associations", "language", "session one", "session three",
-                                                       "link", "splash"}));
+    // Stored English is applied after German; the link comes after auto-connect.
+    EXPECT_EQ(program.trace, (std::vector<std::string>{"associations", "de", "en", "session one", "session three",
+                                                       "session linked.example", "splash"}));
     EXPECT_EQ(program.core.serverViews().menuCaptions(), (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(program.core.templates().lines(), settings::Lines{"lead"});
 }
@@ -72,6 +76,62 @@ TEST(StartUp, AnErrorInTheStartUpWorkSkipsItsLaterPartsButNotTheNextStep)
     EXPECT_EQ(program.start(), std::vector<std::string>{"about box"});
     EXPECT_EQ(program.trace, (std::vector<std::string>{"associations", "splash"}));
     EXPECT_EQ(program.prompts.errors, std::vector<std::string>{"'red' is not a valid integer value"});
+}
+
+// Table: tests/data/app/links.txt. Every question is answered Yes; No opens nothing.
+TEST(CommandLineLink, AsksThenOpensASessionWithTheGlobalIdentity)
+{
+    for (const bool yes : {true, false})
+        for (const auto& c : readCases("app/links.txt")) {
+            Program program;
+            program.core.settings().Nick = "pat";
+            program.prompts.yes = yes;
+            app::CommandLineLink(program.core.settings(), program.core.launcher(), program.prompts).Handle(c.lines("arg"));
+            EXPECT_EQ(program.prompts.errors, c.lines("shown")) << c.name;
+            const auto& opened = program.core.launcher().PendingProfile();
+            const std::string session = program.trace.empty() ? "" : opened.Name + " " + opened.Host + " "
+                                                                         + std::to_string(opened.Port);
+            EXPECT_EQ(session, yes ? c.one("opens") : "") << c.name;
+            EXPECT_EQ(opened.Nick, program.trace.empty() ? "" : "pat");
+        }
+}
+
+TEST(ShellRegistration, MakesUsTheIrcHandlerAndKeepsEveryOtherLine)
+{
+    TempFolder xdg;
+    const app::XdgFolders folders{xdg.file("data"), xdg.file("config")};
+    std::filesystem::create_directories(folders.configHome);
+    const std::string others = "[Added Associations]\nx-scheme-handler/irc=other.desktop;\n\n[Default Applications]\n"
+                               "text/html=firefox.desktop\nx-scheme-handler/irc = other.desktop\n[Removed Associations]\n";
+    writeBytes(folders.configHome + "/mimeapps.list", others);
+    app::RegisterIrcHandler(folders, "/opt/my \"pell\" 100%/pell-irc", "<svg/>");
+    app::RegisterIrcHandler(folders, "/opt/my \"pell\" 100%/pell-irc", "<svg/>"); // every start: no growth
+    std::string expected = others;
+    expected.replace(expected.find("x-scheme-handler/irc = other"), 36, "x-scheme-handler/irc=pell-irc.desktop");
+    EXPECT_EQ(readBytes(folders.configHome + "/mimeapps.list"), expected);
+    const std::string entry = readBytes(folders.dataHome + "/applications/pell-irc.desktop");
+    for (const char* line : {"\nName=Pell-IRC\n", "\nExec=\"/opt/my \\\\\"pell\\\\\" 100%%/pell-irc\" /m %u\n",
+                             "\nCategories=Network;Chat;IRCClient;\n", "\nMimeType=x-scheme-handler/irc;\n"})
+        EXPECT_NE(entry.find(line), std::string::npos) << line << " in\n" << entry;
+    EXPECT_EQ(readBytes(folders.dataHome + "/icons/hicolor/scalable/apps/pell-irc.svg"), "<svg/>");
+    // Without a file or a section the section is added; a folder that cannot be made is an error.
+    EXPECT_EQ(app::WithIrcHandler("a=b"), "a=b\n\n[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n");
+    EXPECT_EQ(app::WithIrcHandler("[Default Applications]\n"), "[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n");
+    writeBytes(xdg.file("file"), "");
+    EXPECT_THROW(app::RegisterIrcHandler({xdg.file("file"), folders.configHome}, "/p", ""), std::runtime_error);
+}
+
+TEST(HelpText, EachLanguageHas144LinesInTheLayoutOfTheReference)
+{
+    for (const auto& lines : {app::HelpLines(app::Language::English), app::HelpLines(app::Language::German),
+                              app::BuiltInHelpLines()}) {
+        ASSERT_EQ(lines.size(), 144u);
+        EXPECT_EQ(lines[1] + "|" + lines[3] + "|" + lines[4] + "|" + lines[5] + "|" + lines[6], "|WHOIS |Syntax:|/Whois [Nick] |");
+        const auto quit = std::find(lines.begin(), lines.end(), "QUIT") - lines.begin();
+        EXPECT_EQ(lines.at(quit + 3) + lines.at(quit + 4) + lines.at(quit + 5), lines.at(quit + 5)) << "QUIT, then two empty lines";
+        EXPECT_EQ(lines[142].substr(0, 9) + "|" + lines[143], "/silence |");
+    }
+    EXPECT_NE(app::BuiltInHelpLines(), app::HelpLines(app::Language::German));
 }
 
 // Table: tests/data/app/mappings.txt.

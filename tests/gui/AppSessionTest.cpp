@@ -90,27 +90,39 @@ private slots:
         const std::int64_t own = 16744576, others = 0x123456, system = 32768;
         writeBytes(home.file("Color.dat"), std::to_string(own) + "\r\n" + std::to_string(others) + "\r\n"
                                                + std::to_string(system) + "\r\n255\r\n2500\r\n1\r\n");
-        gui::AppShell shell(home.folder());
+        writeBytes(home.file("settings.ini"), "erin\r\nErin\r\nerin\r\n\r\n");
+        const std::string link = "irc://127.0.0.1:" + std::to_string(port) + "/#pell";
+        gui::AppShell shell(home.folder(), {"/m", link});
         QElapsedTimer started;
         started.start();
 
-        // The auto-connect entries have their windows when the splash is on screen.
+        // The auto-connect entries and the link have their windows when the splash is on
+        // screen; the link's host is shown, then the question answered Yes.
         int sessionsAtSplash = -1;
+        QStringList shown;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            for (QWidget* window : QApplication::topLevelWidgets())
+            for (QWidget* window : QApplication::topLevelWidgets()) {
                 if (qobject_cast<gui::SplashWindow*>(window) && window->isVisible() && sessionsAtSplash < 0)
                     sessionsAtSplash = static_cast<int>(shell.mainWindow()->sessionArea()->subWindowList().size());
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                    shown << box->text();
+                    box->button(box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)->click();
+                }
+            }
         });
         watch.start(1), shell.start(std::chrono::milliseconds(50)), watch.stop();
         gui::MainWindow* main = shell.mainWindow();
-        QVERIFY(sessionsAtSplash == 2 && started.elapsed() >= 50 && main->isVisible());
-        auto sessions = shell.sessions(); // only the auto-connect entries
-        QVERIFY(sessions.size() == 2 && sessions[0]->window()->windowTitle() + sessions[1]->window()->windowTitle() == "FirstSecond");
+        QVERIFY(sessionsAtSplash == 3 && started.elapsed() >= 50 && main->isVisible());
+        QCOMPARE(shown, (QStringList{"127.0.0.1", QString::fromStdString("Connect to 127.0.0.1:" + std::to_string(port))}));
+        auto sessions = shell.sessions(); // the auto-connect entries, then the link
+        QCOMPARE(sessions.size(), 3u);
+        QCOMPARE(sessions[0]->window()->windowTitle() + sessions[1]->window()->windowTitle() + sessions[2]->window()->windowTitle(),
+                 "FirstSecond127.0.0.1");
         for (SessionController* session : sessions)
             QTRY_VERIFY_WITH_TIMEOUT(connected(session), kWaitMs);
-        QCOMPARE(sessions[0]->window()->statusLabel(1)->text() + sessions[1]->window()->statusLabel(1)->text(),
-                 "alicecarol");
+        QCOMPARE(sessions[0]->window()->statusLabel(1)->text() + sessions[1]->window()->statusLabel(1)->text()
+                     + sessions[2]->window()->statusLabel(1)->text(), "alicecarolerin");
         RawIrcClient bob(port, "bob");
         QTRY_VERIFY_WITH_TIMEOUT(bob.saw(" 001 bob "), kWaitMs);
 
@@ -119,8 +131,8 @@ private slots:
         shell.core().settings().Language = 0;
         main->serverMenu()->actions()[1]->trigger();
         sessions = shell.sessions();
-        QVERIFY(sessions.size() == 3);
-        SessionController* dave = sessions[2];
+        QVERIFY(sessions.size() == 4);
+        SessionController* dave = sessions[3];
         QCOMPARE(buttons(sessions[0]).first()->text() + buttons(sessions[0]).last()->text(), "BeitretenAktion");
         QCOMPARE(buttons(dave).first()->text() + buttons(dave).last()->text(), "JoinAction");
         QTRY_VERIFY_WITH_TIMEOUT(connected(dave), kWaitMs);
@@ -149,6 +161,9 @@ private slots:
         // session and is refused.
         join(sessions[0], "#pell", "Beitreten");
         QTRY_VERIFY_WITH_TIMEOUT(bob.saw(":alice!"), kWaitMs);
+        // Alice's window keeps its German buttons but speaks English since the switch.
+        bob.send("PART #pell"), bob.send("JOIN #pell");
+        QTRY_COMPARE_WITH_TIMEOUT(colourOf(sessions[0], "#pell", "<System>:bob joined"), system, kWaitMs);
         QStringList asked; // every prompt or message box, answered as a user would
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {

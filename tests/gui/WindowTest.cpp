@@ -2,31 +2,40 @@
 // the models decide is tested with the models.
 
 #include "gui/AppShell.h"
+#include "gui/DirectChatWindow.h"
 #include "gui/DisplayLine.h"
 #include "gui/FolderChooser.h"
+#include "gui/Captions.h"
+#include "gui/HelpWindow.h"
 #include "gui/InfoForm.h"
 #include "gui/JpegImage.h"
 #include "gui/MainWindow.h"
 #include "gui/OptionsDialog.h"
 #include "gui/PellApplication.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtGuiDispatcher.h"
 #include "gui/QuickConnectDialog.h"
 #include "gui/ScriptEditor.h"
 #include "gui/SessionWindow.h"
 #include "gui/SplashWindow.h"
 #include "gui/TextDecoding.h"
 #include "gui/TextView.h"
+#include "gui/TransferWindow.h"
+#include "gui/UserInfoWindow.h"
 
 #include "direct/TransportError.h"
 #include "gui/GuiFakes.h"
 #include "support/CaseFile.h"
 #include "session/AddressList.h"
 #include "session/LineFormatter.h"
+#include "direct/ListenPort.h"
+#include "irc/TIdIRCUser.h"
 
 #include <QClipboard>
 #include <QtTest>
 #include <filesystem>
 #include <set>
+#include <unistd.h>
 
 using namespace pell;
 using namespace pell::test;
@@ -35,6 +44,24 @@ using Nick = pell::gui::NickAction;
 Q_DECLARE_METATYPE(pell::gui::NickAction)
 
 namespace {
+
+// The caption a control shows, whatever kind of control it is.
+QString shownCaption(QObject* control)
+{
+    if (auto* menu = qobject_cast<QMenu*>(control))
+        return menu->title();
+    if (auto* action = qobject_cast<QAction*>(control))
+        return action->text();
+    if (auto* label = qobject_cast<QLabel*>(control))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button->text();
+    auto* widget = qobject_cast<QWidget*>(control);
+    if (widget->isWindow())
+        return widget->windowTitle();
+    auto* tabs = qobject_cast<QTabWidget*>(widget->parentWidget()->parentWidget());
+    return tabs ? tabs->tabText(tabs->indexOf(widget)) : QString();
+}
 
 template <typename T = QWidget> T* named(const QObject* parent, const char* name) { return parent->findChild<T*>(name); }
 void click(QWidget* widget, QPoint at = {}) { QTest::mouseClick(widget, Qt::LeftButton, {}, at); }
@@ -96,13 +123,19 @@ private slots:
         // The about box: a click opens its address; a double-click draws a figure until it closes.
         gui::InfoForm* info = shell.infoForm();
         QVERIFY(!info->isVisible());
-        window->helpMenu()->actions().front()->trigger();
+        window->helpMenu()->actions().back()->trigger();
         QVERIFY(info->isVisible() && info->size() == QSize(273, 327) && info->minimumSize() == info->maximumSize());
         click(info->addressLabel());
         QTest::mouseDClick(info->addressLabel(), Qt::LeftButton);
         QVERIFY(info->figure()->pointsDrawn() == 6 && info->figure()->isVisible());
         info->hide(), info->show();
         QVERIFY(info->figure()->pointsDrawn() == 0 && !info->figure()->isVisible());
+
+        // The help window: German before any language is applied, while the menus are English.
+        gui::HelpWindow* help = shell.helpWindow();
+        window->helpMenu()->actions().front()->trigger();
+        QVERIFY(help->isVisible() && help->size() == QSize(488, 423) && help->text()->isReadOnly());
+        QVERIFY(help->text()->toPlainText().startsWith("User Befehle\n") && window->helpMenu()->title() == "&Help");
 
         // The script editor: hidden at start, opened from the Tools menu, centred, not modal.
         gui::ScriptEditor* editor = shell.scriptEditor();
@@ -138,6 +171,8 @@ private slots:
         QTRY_COMPARE(sticking->geometry(), QRect(0, 10, room.width(), room.height() - 10));
 
         // The options dialog shows the settings, edits them at once and saves only on its buttons.
+        settings::AppSettings& values = shell.core().settings();
+        values.RealName = "J\xF6rg", values.Password = "p\xE4ss"; // Latin-1, from another machine
         window->optionsMenu()->actions().front()->trigger();
         auto* options = window->findChild<gui::OptionsDialog*>();
         const auto edit = [&](const char* name) { return named<QLineEdit>(options, name); };
@@ -146,9 +181,23 @@ private slots:
                 && !named(options, "serverIdentity")->isEnabled());
         for (auto [name, shown] : {std::pair{"proxyType", "svNoSocks"}, {"downloadMode", "ask for download"}})
             QVERIFY(box(name)->currentIndex() == -1 && box(name)->placeholderText() == shown);
-        settings::AppSettings& values = shell.core().settings();
         QTest::keyClicks(edit("proxyHost"), "proxy.lan"), box("proxyType")->activated(3), named<QRadioButton>(options, "german")->click();
         QVERIFY(values.ProxyHost == "proxy.lan" && values.ProxyType == 3 && values.Language == 1);
+        // The language relabels every control of the caption table and refills the help;
+        // back in English the table's words stay ("Stay on top", not "On Top").
+        for (const auto language : {app::Language::German, app::Language::English}) {
+            if (language == app::Language::English)
+                named<QRadioButton>(options, "english")->click();
+            for (const app::CaptionRow& row : app::CaptionTable()) {
+                const QList<QObject*> controls = gui::taggedWith(window, row.target);
+                QVERIFY2(!controls.isEmpty(), row.english.data());
+                for (QObject* control : controls)
+                    QCOMPARE(shownCaption(control), QString::fromUtf8(row.text(language).data(), qsizetype(row.text(language).size())));
+            }
+            QCOMPARE(help->text()->toPlainText().split('\n').size(), 144);
+            QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
+        }
+        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on topInfo");
         QTest::keyClicks(edit("extensionField0"), "X"), click(named(options, "extensionSave0"));
         QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
         named<QTabWidget>(options, "tabs")->setCurrentIndex(1); // the server list, Save in view
@@ -177,6 +226,9 @@ private slots:
             byFrame ? void(options->close()) : click(named(options, "close"));
             QVERIFY(!options->isVisible() && fs::exists(home.file("Proxy.ini")) && nick->text() == "mynick");
         }
+        // Values the user did not edit keep their bytes, through the fields and into the file.
+        QVERIFY(values.RealName == "J\xF6rg" && values.Password == "p\xE4ss" && values.Nick == "mynick");
+        QVERIFY(readBytes(home.file("settings.ini")).find("\r\nJ\xF6rg\r\n") != std::string::npos);
 
         // Quick connect opens a session however it closes, with the global identity read
         // again at each opening.
@@ -236,6 +288,76 @@ private slots:
         QTimer::singleShot(10, &fromRoot, &QWidget::close);
         QVERIFY(fromRoot.selectPath(temp.file("music")));
         QCOMPARE(fromRoot.choose(), temp.file("music"));
+    }
+
+    // Both transfer windows draw the progress to the end state; a window closed while its
+    // worker runs takes its model with it, and nothing reports into it afterwards.
+    void transferWindowsShowProgressAndCloseRunning()
+    {
+        TempFolder temp;
+        writeBytes(temp.file("f.bin"), std::string(300000, 'f'));
+        direct::NextListenPort() = 20000 + ::getpid() % 20000;
+        gui::QtGuiDispatcher dispatcher;
+        auto send = std::make_unique<direct::DccSend>(dispatcher);
+        send->SetSendFile(temp.file("f.bin"));
+        QVERIFY(send->OpenListener());
+        std::unique_ptr<gui::TransferWindow> sending(gui::TransferWindow::forSend(*send)), receiving;
+        std::unique_ptr<direct::DccDownload> download;
+        const auto start = [&](direct::ReceiveTiming timing) {
+            download = std::make_unique<direct::DccDownload>(dispatcher, direct::DownloadOffer{"127.0.0.1", send->Port, "f.bin", 300000},
+                                                             direct::DownloadRules{{}, temp.file("in")}, timing);
+            receiving.reset(gui::TransferWindow::forDownload(*download)), receiving->show(), sending->show(), download->StartDownload();
+        };
+        start({300, 0, 1});
+        QSignalSpy values(receiving->progressBar(), &QProgressBar::valueChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(!download->Running(), 10000);
+        QTRY_VERIFY(sending->log()->toPlainText().endsWith("Remote CRC = 300000 local = 300000"));
+        const auto shows = [](QWidget* w, const char* text) { const auto all = w->findChildren<QLabel*>(); return std::any_of(all.begin(), all.end(), [&](QLabel* l) { return l->text() == text; }); };
+        for (auto [window, caption] : {std::pair{receiving.get(), "Download file"}, {sending.get(), "Send file"}})
+            QVERIFY(window->windowTitle() == caption && window->progressBar()->value() == 100 && shows(window, "300000 bytes") && shows(window, "100%"));
+        QVERIFY(receiving->errorLabel()->text() == "wrote FINAL checksum");
+        QVERIFY(std::any_of(values.begin(), values.end(), [](const QList<QVariant>& v) { return v.at(0).toInt() > 0 && v.at(0).toInt() < 100; }));
+        start({}); // paced: about 200 KB/s, so both workers are busy at the close
+        QObject::connect(receiving.get(), &gui::TransferWindow::closed, [&] { download.reset(); }), QObject::connect(sending.get(), &gui::TransferWindow::closed, [&] { send.reset(); });
+        QTRY_VERIFY(receiving->progressBar()->value() > 0 && download->Running());
+        QVERIFY(receiving->close() && !download && sending->close() && !send);
+        QTest::qWait(100); // reports posted before the close fall on the floor
+    }
+
+    // Both chat windows: "<nick> text" lines, the partner's text as plain text (no markup,
+    // no links, no drawn carriage return); the listening one closes in two phases.
+    void chatWindowsShowPlainLinesAndClose()
+    {
+        direct::NextListenPort() = 20100 + ::getpid() % 20000;
+        gui::QtGuiDispatcher dispatcher;
+        direct::DirectChatListener listener(dispatcher);
+        direct::DirectChat chat;
+        listener.RemoteNick = chat.OwnNick = "amy", listener.OwnNick = chat.RemoteNick = "bob";
+        QVERIFY(listener.StartListen());
+        chat.Host = "127.0.0.1", chat.Port = listener.Port, chat.Connect();
+        std::unique_ptr<gui::DirectChatWindow> listening(gui::DirectChatWindow::forListener(listener)), connecting(gui::DirectChatWindow::forChat(chat));
+        // The poll's pace is the model's; here it only has to be quick.
+        listening->refreshCaption(), connecting->refreshCaption(), listening->show(), connecting->show(), connecting->timer()->setInterval(10);
+        QVERIFY(listening->windowTitle() == "Direct Chat [amy]" && connecting->windowTitle() == "Direct Chat [bob]");
+        QTRY_VERIFY(listening->text()->toPlainText().startsWith("Connected: 127.0.0.1:"));
+        const QString marked = QString::fromUtf8("<b>gr\u00FC\u00DF</b> www.x.org");
+        connecting->input()->insert(marked), QTest::keyClick(connecting->input(), Qt::Key_Return);
+        QTRY_VERIFY(listening->text()->toPlainText().endsWith("\n<amy> " + marked));
+        QTest::keyClicks(listening->input(), "<i>back</i>"), QTest::keyClick(listening->input(), Qt::Key_Return);
+        QTRY_COMPARE(connecting->text()->toPlainText(), "<amy> " + marked + "\n<bob> <i>back</i>");
+        QVERIFY(chat.Lines().Lines().back() == "<bob> <i>back</i>\r" && !connecting->text()->document()->toHtml().contains("href"));
+        // A partner is still there: the first close only disconnects it and starts the timer.
+        QVERIFY((listening->timer()->setInterval(50), !listening->close()) && listening->isVisible() && listening->timer()->isActive());
+        QTRY_VERIFY(!listening->isVisible() && listener.Partners() == 0);
+        QVERIFY(connecting->close() && !connecting->timer()->isActive());
+    }
+
+    void userInfoWindowClosesByItsButton()
+    {
+        session::UserInfoModel model;
+        gui::UserInfoWindow window(model);
+        QVERIFY((model.Show(irc::TIdIRCUser{}), window.isVisible()) && window.findChild<QPushButton*>()->text() == "Close");
+        QVERIFY((click(window.findChild<QPushButton*>()), !window.isVisible() && !model.Visible()));
     }
 
     void sessionWindowShowsItsModelAndForwardsTheUser()

@@ -105,15 +105,14 @@ struct SessionFixture {
 struct WiredSession : SessionFixture {
     platform::EventQueue gui;
     test::ScriptedTransport* server = nullptr;
-    irc::TIdIRC irc;
+    irc::TIdIRC irc{gui, test::ScriptedTransport::Make(server)};
     SessionEvents events{irc, model, settings};
     UserInfoModel userInfo;
     SessionCommands commands{irc, model, settings, prompts, userInfo};
     std::vector<std::string> written;
     std::size_t seen = 0;
 
-    // With `socket`, the engine goes to a real server (the few tests against ngircd).
-    explicit WiredSession(bool socket = false) : irc(gui, socket ? nullptr : test::ScriptedTransport::Make(server))
+    WiredSession()
     {
         irc.SetNick("me");
         irc.OnSend = [this](const std::string& line) { written.push_back(line); };

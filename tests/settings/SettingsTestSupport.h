@@ -3,7 +3,7 @@
 #include "platform/UserPrompts.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ServerList.h"
-#include "settings/SessionWindowFactory.h"
+#include "app/SessionWindowFactory.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -78,12 +78,17 @@ class RecordingPrompts : public platform::UserPrompts {
 public:
     void showError(const std::string& message) override { errors.push_back(message); }
     std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override { return {}; }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
-    std::vector<std::string> errors;
+    bool askYesNo(const std::string&, const std::string& question) override
+    {
+        errors.push_back("ask: " + question);
+        return yes;
+    }
+    std::vector<std::string> errors; // every message and question, in order
+    bool yes = false;
 };
 
 // Records the pending profile each new session window would read at its creation.
-class RecordingWindows : public settings::SessionWindowFactory {
+class RecordingWindows : public app::SessionWindowFactory {
 public:
     void createSessionWindow(const settings::TSSettings& pending) override { created.push_back(pending); }
     std::vector<settings::TSSettings> created;

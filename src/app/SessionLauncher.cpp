@@ -1,8 +1,8 @@
-#include "settings/SessionLauncher.h"
+#include "app/SessionLauncher.h"
 
-namespace pell::settings {
+namespace pell::app {
 
-void SessionLauncher::StartSession(const TSSettings& profile)
+void SessionLauncher::StartSession(const settings::TSSettings& profile)
 {
     pendingProfile_ = profile;
     windows_.createSessionWindow(pendingProfile_);
@@ -11,7 +11,7 @@ void SessionLauncher::StartSession(const TSSettings& profile)
 void SessionLauncher::ServerMenuClick(const std::string& name)
 {
     platform::runReported(prompts_, [&] {
-        TSSettings profile;
+        settings::TSSettings profile;
         servers_.FindProfileByName(name, profile);
         StartSession(profile);
     });
@@ -19,13 +19,13 @@ void SessionLauncher::ServerMenuClick(const std::string& name)
 
 void SessionLauncher::AutoConnect()
 {
-    TSSettings profile;
+    settings::TSSettings profile;
     for (std::size_t i = 0; i < servers_.entryCount(); ++i) {
-        if (servers_.line(i, ServerList::AutoConnectLine) != ServerList::TrueWord)
+        if (servers_.line(i, settings::ServerList::AutoConnectLine) != settings::ServerList::TrueWord)
             continue;
-        servers_.FindProfileByName(servers_.line(i, ServerList::NameLine), profile);
+        servers_.FindProfileByName(servers_.line(i, settings::ServerList::NameLine), profile);
         StartSession(profile);
     }
 }
 
-} // namespace pell::settings
+} // namespace pell::app

@@ -1,8 +1,8 @@
-#include "settings/QuickConnectModel.h"
+#include "app/QuickConnectModel.h"
 
 #include "settings/LineText.h"
 
-namespace pell::settings {
+namespace pell::app {
 
 void QuickConnectModel::Open()
 {
@@ -17,20 +17,20 @@ void QuickConnectModel::UseStandardSettingsChanged(bool set)
 
 void QuickConnectModel::ConnectClick()
 {
-    identity.values.Nick = removeSpaces(identity.values.Nick);
+    identity.values.Nick = settings::removeSpaces(identity.values.Nick);
 }
 
 void QuickConnectModel::Closed()
 {
     platform::runReported(prompts_, [&] {
-        const Identity& id = identity.values;
-        TSSettings profile;
+        const settings::Identity& id = identity.values;
+        settings::TSSettings profile;
         profile.Name = Name;
         profile.Host = Server;
-        profile.Port = StrToInt(Port);
-        applyIdentity(id, profile);
+        profile.Port = settings::StrToInt(Port);
+        settings::applyIdentity(id, profile);
         launcher_.StartSession(profile);
     });
 }
 
-} // namespace pell::settings
+} // namespace pell::app

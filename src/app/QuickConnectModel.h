@@ -2,18 +2,19 @@
 
 #include "platform/UserPrompts.h"
 #include "settings/AppSettings.h"
+#include "app/IdentityPanel.h"
 #include "settings/Identity.h"
-#include "settings/SessionLauncher.h"
+#include "app/SessionLauncher.h"
 
 #include <string>
 
-namespace pell::settings {
+namespace pell::app {
 
 // Quick connect without its widgets: a one-off profile for a server that is not in
 // the list. Nothing here is saved; the fields keep their values between openings.
 class QuickConnectModel {
 public:
-    QuickConnectModel(const AppSettings& settings, SessionLauncher& launcher, platform::UserPrompts& prompts)
+    QuickConnectModel(const settings::AppSettings& settings, SessionLauncher& launcher, platform::UserPrompts& prompts)
         : settings_(settings), launcher_(launcher), prompts_(prompts)
     {
     }
@@ -35,9 +36,9 @@ public:
     void Closed();
 
 private:
-    const AppSettings& settings_;
+    const settings::AppSettings& settings_;
     SessionLauncher& launcher_;
     platform::UserPrompts& prompts_;
 };
 
-} // namespace pell::settings
+} // namespace pell::app

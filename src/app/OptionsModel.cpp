@@ -1,10 +1,10 @@
-#include "settings/OptionsModel.h"
+#include "app/OptionsModel.h"
 
 #include "settings/PasswordScrambler.h"
 
 #include <algorithm>
 
-namespace pell::settings {
+namespace pell::app {
 
 namespace {
 
@@ -19,20 +19,20 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
-TSSettings profileOf(const ServerEditor& editor)
+settings::TSSettings profileOf(const ServerEditor& editor)
 {
-    const Identity& id = editor.identity.values;
-    TSSettings profile;
+    const settings::Identity& id = editor.identity.values;
+    settings::TSSettings profile;
     profile.Name = editor.Name;
     profile.Host = editor.Host;
     profile.AutoConnect = editor.AutoConnect;
-    applyIdentity(id, profile);
+    settings::applyIdentity(id, profile);
     return profile;
 }
 
 } // namespace
 
-OptionsModel::OptionsModel(AppSettings& settings, ServerList& servers, ServerViews& views, AppSettingsFiles files,
+OptionsModel::OptionsModel(settings::AppSettings& settings, settings::ServerList& servers, ServerViews& views, settings::AppSettingsFiles files,
                            platform::UserPrompts& prompts, std::string homeFolder)
     : FolderPath(std::move(homeFolder)), settings_(settings), servers_(servers), views_(views),
       files_(std::move(files)), prompts_(prompts)
@@ -89,30 +89,30 @@ void OptionsModel::UseStandardSettingsChanged(bool set)
 void OptionsModel::ServerListClick(const std::string& name)
 {
     for (std::size_t i = 0; i < servers_.entryCount(); ++i) {
-        if (servers_.line(i, ServerList::NameLine) != name)
+        if (servers_.line(i, settings::ServerList::NameLine) != name)
             continue;
-        const auto flag = [&](ServerList::Line l) { return servers_.line(i, l) == ServerList::TrueWord; };
-        server_.Name = servers_.line(i, ServerList::NameLine);
-        server_.Host = servers_.line(i, ServerList::HostLine);
-        server_.Port = servers_.line(i, ServerList::PortLine);
-        server_.AutoConnect = flag(ServerList::AutoConnectLine);
-        Identity& id = server_.identity.values;
-        id.Nick = servers_.line(i, ServerList::NickLine);
-        id.RealName = servers_.line(i, ServerList::RealNameLine);
-        id.Username = servers_.line(i, ServerList::UsernameLine);
-        id.Password = DecodePassword(servers_.line(i, ServerList::PasswordLine));
-        id.Invisible = flag(ServerList::InvisibleLine);
-        id.Operator = flag(ServerList::OperatorLine);
-        id.ServerNotice = flag(ServerList::ServerNoticeLine);
-        id.Wallops = flag(ServerList::WallopsLine);
+        const auto flag = [&](settings::ServerList::Line l) { return servers_.line(i, l) == settings::ServerList::TrueWord; };
+        server_.Name = servers_.line(i, settings::ServerList::NameLine);
+        server_.Host = servers_.line(i, settings::ServerList::HostLine);
+        server_.Port = servers_.line(i, settings::ServerList::PortLine);
+        server_.AutoConnect = flag(settings::ServerList::AutoConnectLine);
+        settings::Identity& id = server_.identity.values;
+        id.Nick = servers_.line(i, settings::ServerList::NickLine);
+        id.RealName = servers_.line(i, settings::ServerList::RealNameLine);
+        id.Username = servers_.line(i, settings::ServerList::UsernameLine);
+        id.Password = settings::DecodePassword(servers_.line(i, settings::ServerList::PasswordLine));
+        id.Invisible = flag(settings::ServerList::InvisibleLine);
+        id.Operator = flag(settings::ServerList::OperatorLine);
+        id.ServerNotice = flag(settings::ServerList::ServerNoticeLine);
+        id.Wallops = flag(settings::ServerList::WallopsLine);
         return;
     }
 }
 
 void OptionsModel::ServerSave()
 {
-    server_.identity.values.Nick = removeSpaces(server_.identity.values.Nick);
-    servers_.storeEntry(ServerList::entryLines(profileOf(server_), server_.Port));
+    server_.identity.values.Nick = settings::removeSpaces(server_.identity.values.Nick);
+    servers_.storeEntry(settings::ServerList::entryLines(profileOf(server_), server_.Port));
     writeServerList();
 }
 
@@ -164,4 +164,4 @@ bool OptionsModel::Close()
     return platform::runReported(prompts_, [&] { files_.saveOnOptionsClose(settings_); });
 }
 
-} // namespace pell::settings
+} // namespace pell::app

@@ -2,7 +2,7 @@
 
 #include "settings/TSSettings.h"
 
-namespace pell::settings {
+namespace pell::app {
 
 // The desktop's part of StartSession: creates a session window at once, on the calling
 // (GUI) thread. The new window reads the pending profile in its creation step; the
@@ -10,7 +10,7 @@ namespace pell::settings {
 class SessionWindowFactory {
 public:
     virtual ~SessionWindowFactory() = default;
-    virtual void createSessionWindow(const TSSettings& pendingProfile) = 0;
+    virtual void createSessionWindow(const settings::TSSettings& pendingProfile) = 0;
 };
 
-} // namespace pell::settings
+} // namespace pell::app

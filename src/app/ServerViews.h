@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace pell::settings {
+namespace pell::app {
 
 // One row of the options dialog's server list view: the columns "Name", "Host", "Port".
 struct ServerRow {
@@ -23,7 +23,7 @@ struct ServerRow {
 class ServerViews {
 public:
     // Replaces every row and menu item with one per entry of the list, in list order.
-    void RebuildServerViews(const ServerList& servers);
+    void RebuildServerViews(const settings::ServerList& servers);
 
     const std::vector<ServerRow>& rows() const { return rows_; }
     const std::vector<std::string>& menuCaptions() const { return menuCaptions_; }
@@ -35,4 +35,4 @@ private:
     std::vector<std::string> menuCaptions_;
 };
 
-} // namespace pell::settings
+} // namespace pell::app

@@ -2,26 +2,26 @@
 
 #include "platform/UserPrompts.h"
 #include "settings/ServerList.h"
-#include "settings/SessionWindowFactory.h"
+#include "app/SessionWindowFactory.h"
 #include "settings/TSSettings.h"
 
 #include <string>
 
-namespace pell::settings {
+namespace pell::app {
 
 // Opens sessions from profiles: owns PendingProfile, the one record a new
 // session window reads while it is created. GUI thread only: StartSession writes
 // PendingProfile and creates the window in one step.
 class SessionLauncher {
 public:
-    SessionLauncher(const ServerList& servers, SessionWindowFactory& windows, platform::UserPrompts& prompts)
+    SessionLauncher(const settings::ServerList& servers, SessionWindowFactory& windows, platform::UserPrompts& prompts)
         : servers_(servers), windows_(windows), prompts_(prompts) {}
 
     // The most recently started profile; never cleared.
-    const TSSettings& PendingProfile() const { return pendingProfile_; }
+    const settings::TSSettings& PendingProfile() const { return pendingProfile_; }
 
     // Copies the profile into PendingProfile and has the new session window created at once.
-    void StartSession(const TSSettings& profile);
+    void StartSession(const settings::TSSettings& profile);
 
     // The handler of every Server menu item: the entry's name, exactly as stored ("&"
     // included), is looked up from an empty profile, and a session is started with the
@@ -34,10 +34,10 @@ public:
     void AutoConnect();
 
 private:
-    const ServerList& servers_;
+    const settings::ServerList& servers_;
     SessionWindowFactory& windows_;
     platform::UserPrompts& prompts_;
-    TSSettings pendingProfile_;
+    settings::TSSettings pendingProfile_;
 };
 
-} // namespace pell::settings
+} // namespace pell::app

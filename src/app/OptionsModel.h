@@ -3,16 +3,17 @@
 #include "platform/UserPrompts.h"
 #include "settings/AppSettings.h"
 #include "settings/AppSettingsFiles.h"
+#include "app/IdentityPanel.h"
 #include "settings/Identity.h"
 #include "settings/ServerList.h"
-#include "settings/ServerViews.h"
+#include "app/ServerViews.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace pell::settings {
+namespace pell::app {
 
 // The editing panel of the server list tab.
 struct ServerEditor {
@@ -35,11 +36,11 @@ enum class ColourSlot { Own, Others, System, Action };
 class OptionsModel {
 public:
     // homeFolder stands in for the first folder offered in the download-path tab.
-    OptionsModel(AppSettings& settings, ServerList& servers, ServerViews& views, AppSettingsFiles files,
+    OptionsModel(settings::AppSettings& settings, settings::ServerList& servers, ServerViews& views, settings::AppSettingsFiles files,
                  platform::UserPrompts& prompts, std::string homeFolder);
 
-    AppSettings& settings() { return settings_; }
-    const ServerList& servers() const { return servers_; }
+    settings::AppSettings& settings() { return settings_; }
+    const settings::ServerList& servers() const { return servers_; }
     const ServerViews& views() const { return views_; }
     ServerEditor& server() { return server_; }
 
@@ -50,8 +51,7 @@ public:
     std::vector<std::string>& patterns(ExtensionList list);
     std::int32_t& colour(ColourSlot slot);
 
-    // Applies a language (0 English, 1 German) to the windows; empty until the
-    // language tables exist.
+    // Applies a language (0 English, 1 German) to the windows.
     std::function<void(std::int32_t)> ApplyLanguage;
 
     // The creation step at start-up: load Folders.dat, Accept.dat, Disable.dat,
@@ -88,10 +88,10 @@ public:
 private:
     void writeServerList();
 
-    AppSettings& settings_;
-    ServerList& servers_;
+    settings::AppSettings& settings_;
+    settings::ServerList& servers_;
     ServerViews& views_;
-    AppSettingsFiles files_;
+    settings::AppSettingsFiles files_;
     platform::UserPrompts& prompts_;
     ServerEditor server_;
     std::string acceptField_ = "*.mp3";
@@ -99,4 +99,4 @@ private:
     std::string ignoreField_ = "*.bat";
 };
 
-} // namespace pell::settings
+} // namespace pell::app

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace pell::app {
+
+// The interface languages, as AppSettings stores them: 0 English, anything else German.
+enum class Language : std::uint8_t { English, German };
+Language languageOf(std::int32_t stored);
+
+// Every control whose caption follows the language, in the order the table assigns them.
+// The three identity panels (options User tab, the server sub-panel, quick connect) have
+// the same eight controls each.
+enum class Caption : std::uint8_t {
+    FileMenu, ExitItem, ServerMenu, OptionsMenu, InfoMenu, HelpItem, InfoItem, QuickConnectItem,
+    ToolsMenu, FolderItem, ScriptEditorItem, OnTopItem,
+    OptionsUserTab, OptionsServerTab, OptionsFirewallTab, OptionsDownloadPathTab, OptionsDownloadsTab,
+    OptionsMiscTab, OptionsWindow,
+    UserNick, UserRealName, UserUsername, UserPassword, UserInvisible, UserOperator, UserServerNotice,
+    UserWallops,
+    ServerNick, ServerRealName, ServerUsername, ServerPassword, ServerInvisible, ServerOperator,
+    ServerServerNotice, ServerWallops,
+    UseStandardBox, AutoConnectBox, UserSettingsLabel, ServerSave, ServerDelete, OptionsClose,
+    FirewallHeading, ProxyAuthBox, DownloadPathText, ExtensionLabel, FolderLabel, FolderRuleSave,
+    DownloadOfferedLabel, AcceptLabel, IgnoreLabel, DisableLabel, AcceptSave, DisableSave, IgnoreSave,
+    OwnColourLabel, OthersColourLabel, SystemColourLabel, ActionColourLabel, ScriptDelayLabel,
+    QuickConnectWindow,
+    QuickNick, QuickRealName, QuickUsername, QuickPassword, QuickInvisible, QuickOperator,
+    QuickServerNotice, QuickWallops,
+    QuickUseStandardBox, QuickUserSettingsLabel,
+    ScriptEditorWindow, ScriptChooseLabel, ScriptNameLabel, ScriptSave, ScriptDelete,
+    FolderChooserWindow,
+};
+
+// The offset of a control within an identity panel: nickname, full name, user name and
+// password labels, then the invisible, operator, server notice and wallops boxes.
+inline constexpr int IdentityPanelSize = 8;
+
+struct CaptionRow {
+    Caption target;
+    std::string_view english; // UTF-8, leading blanks included
+    std::string_view german;
+
+    std::string_view text(Language language) const { return language == Language::English ? english : german; }
+};
+
+// The 76 rows, in the order ApplyLanguage assigns them.
+std::span<const CaptionRow> CaptionTable();
+
+} // namespace pell::app

@@ -1,0 +1,208 @@
+#include "app/ShellRegistration.h"
+
+#include "settings/SettingsFolder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace pell::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view IrcScheme = "x-scheme-handler/irc";
+constexpr std::string_view DefaultsSection = "[Default Applications]";
+
+std::string folderOf(const std::optional<std::string>& value, const std::string& fallback)
+{
+    return value && !value->empty() && value->front() == '/' ? *value : fallback;
+}
+
+// Quoted as desktop entries want an Exec argument: in double quotes, with '"', '`', '$'
+// and '\' escaped, and '%' doubled since Exec gives it a meaning of its own.
+std::string execArgument(const std::string& path)
+{
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+        if (c == '%')
+            quoted += '%';
+    }
+    return quoted + "\"";
+}
+
+// Other text in an entry: backslashes doubled, as the format reads escapes.
+std::string entryValue(const std::string& text)
+{
+    std::string value;
+    for (char c : text)
+        value += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return value;
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    const auto last = text.find_last_not_of(" \t\r");
+    return first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
+}
+
+void makeFolders(const fs::path& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        throw std::runtime_error("Cannot create the folder " + folder.string() + ": " + error.message());
+}
+
+// A symbolic link (a dotfile manager's, say) stays one: its target is written.
+fs::path followed(const fs::path& path)
+{
+    std::error_code error;
+    const fs::path target = fs::canonical(path, error);
+    return error ? path : target;
+}
+
+std::optional<std::string> readAll(const fs::path& path);
+
+// Every start registers: a file that already holds the bytes is left alone.
+void writeWhole(const fs::path& path, std::string_view bytes)
+{
+    if (readAll(path) == std::string(bytes))
+        return;
+    struct stat status {};
+    const unsigned mode = ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0644;
+    try {
+        settings::writeFileAtomically(path.string(), bytes, mode);
+    } catch (const std::exception& error) {
+        throw std::runtime_error(error.what());
+    }
+}
+
+std::optional<std::string> readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad())
+        throw std::runtime_error("Cannot read " + path.string());
+    return text.str();
+}
+
+// Runs a desktop tool when it is installed; its outcome does not matter.
+void runIfPresent(const char* tool, const std::string& argument)
+{
+    std::vector<char*> argv{const_cast<char*>(tool), const_cast<char*>(argument.c_str()), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    if (posix_spawnp(&child, tool, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+} // namespace
+
+XdgFolders xdgFolders(const std::optional<std::string>& dataHome, const std::optional<std::string>& configHome,
+                      const std::string& home)
+{
+    return {folderOf(dataHome, home + "/.local/share"), folderOf(configHome, home + "/.config")};
+}
+
+XdgFolders xdgFolders()
+{
+    auto value = [](const char* name) -> std::optional<std::string> {
+        const char* text = std::getenv(name);
+        return text ? std::optional<std::string>(text) : std::nullopt;
+    };
+    const char* home = std::getenv("HOME");
+    return xdgFolders(value("XDG_DATA_HOME"), value("XDG_CONFIG_HOME"), home && *home ? home : "/");
+}
+
+std::string DesktopEntry(const std::string& programPath, const std::string& iconPath)
+{
+    for (const std::string* text : {&programPath, &iconPath})
+        if (text->find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+            throw std::runtime_error("The program's path cannot be registered: it holds a line break");
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Pell-IRC\n"
+           "GenericName=IRC Client\n"
+           "Comment=Chat on IRC networks\n"
+           "Exec=" + entryValue(execArgument(programPath)) + " /m %u\n"
+           "Icon=" + entryValue(iconPath) + "\n"
+           "Terminal=false\n"
+           "Categories=Network;Chat;IRCClient;\n"
+           "MimeType=x-scheme-handler/irc;\n";
+}
+
+std::string WithIrcHandler(std::string_view mimeapps)
+{
+    const std::string handler = std::string(IrcScheme) + "=" + std::string(DesktopFileName);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < mimeapps.size();) {
+        const auto end = std::min(mimeapps.find('\n', at), mimeapps.size());
+        lines.emplace_back(mimeapps.substr(at, end - at));
+        at = end + 1;
+    }
+    const auto header = std::find_if(lines.begin(), lines.end(),
+                                     [](const std::string& line) { return trimmed(line) == DefaultsSection; });
+    if (header == lines.end()) {
+        if (!lines.empty() && !trimmed(lines.back()).empty())
+            lines.emplace_back();
+        lines.emplace_back(DefaultsSection);
+        lines.push_back(handler);
+    } else {
+        bool replaced = false;
+        for (auto line = header + 1; line != lines.end() && trimmed(*line).rfind('[', 0) != 0; ++line)
+            if (trimmed(line->substr(0, line->find('='))) == IrcScheme)
+                *line = handler, replaced = true;
+        if (!replaced)
+            lines.insert(header + 1, handler);
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+void RegisterIrcHandler(const XdgFolders& folders, const std::string& programPath, std::string_view iconSvg)
+{
+    const fs::path icons = fs::path(folders.dataHome) / "icons/hicolor/scalable/apps";
+    const fs::path applications = fs::path(folders.dataHome) / "applications";
+    const fs::path icon = icons / "pell-irc.svg";
+    makeFolders(icons);
+    writeWhole(icon, iconSvg);
+    makeFolders(applications);
+    writeWhole(applications / DesktopFileName, DesktopEntry(programPath, icon.string()));
+    makeFolders(folders.configHome);
+    const fs::path mimeapps = followed(fs::path(folders.configHome) / "mimeapps.list");
+    writeWhole(mimeapps, WithIrcHandler(readAll(mimeapps).value_or("")));
+    runIfPresent("update-desktop-database", applications.string());
+}
+
+} // namespace pell::app

@@ -1,0 +1,130 @@
+// Sessions of our own program on a real ngircd: a template run seen by a plain client,
+// and a file and a direct chat offered from one session's nick list and accepted in
+// another, the offers travelling as CTCP through the server.
+
+#include "SessionFakes.h"
+#include "direct/ListenPort.h"
+#include "session/NickPrefix.h"
+#include "session/Session.h"
+#include "support/Ngircd.h"
+#include "support/RawIrcClient.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+namespace pell::session::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One program instance: its own GUI queue, settings and prompts, and a session.
+struct Instance : SessionFixture {
+    platform::EventQueue gui;
+    UserInfoModel userInfo;
+    Session session;
+    Instance(int port, const std::string& nick)
+        : session(SessionContext{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo},
+                  settings::TSSettings{{.Nick = nick, .RealName = nick, .Username = nick}, nick, "127.0.0.1", port})
+    {
+    }
+    // The last entry of #room's nick list, prefix stripped as the nick-list menu does.
+    std::string lastEntry()
+    {
+        const SessionTabs& tabs = session.Model().Tabs();
+        const auto* list = tabs.Find("#room") < 0 ? nullptr : tabs.At(tabs.Find("#room")).Nicks.get();
+        return list && !list->Entries().empty() ? StripNickPrefix(list->Entries().back()) : "";
+    }
+    bool shows(const std::string& text) { return std::any_of(view.lines.begin(), view.lines.end(), [&](auto& l) { return std::get<1>(l) == text; }); }
+};
+
+struct OnNgircd : ::testing::Test {
+    fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
+    test::Ngircd server;
+    Instance alice{server.port(), "alice"}, bob{server.port(), "bob"};
+
+    // Both GUI threads run (here: in turn) until the condition holds.
+    bool until(const std::function<bool()>& condition, int ms = 10000)
+    {
+        for (int waited = 0; waited < ms && !condition(); waited += 2)
+            alice.gui.pump(), bob.gui.pump(), std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return condition();
+    }
+    void SetUp() override
+    {
+        direct::NextListenPort() = 20000 + ::getpid() % 20000; // off 59, where a real program may listen
+        fs::create_directories(root);
+        ASSERT_TRUE(until([&] { return alice.session.Engine().Connected() && bob.session.Engine().Connected(); })) << server.log();
+        alice.session.Engine().Join("#room");
+        ASSERT_TRUE(until([&] { return alice.lastEntry() == "alice"; })); // "@alice"
+        bob.session.Engine().Join("#room");
+        ASSERT_TRUE(until([&] { return alice.lastEntry() == "bob"; }));
+    }
+    void TearDown() override { fs::remove_all(root); }
+};
+
+// A template run: a plain client sees each line, the raw log the server's answers.
+TEST_F(OnNgircd, ATemplateRunIsSeenByASecondClient)
+{
+    test::RawIrcClient carol(server.port(), "carol");
+    carol.send("JOIN #side");
+    ASSERT_TRUE(until([&] { return carol.saw("366 carol #side"); }));
+    TemplateRun& run = alice.session.Templates();
+    run.Run(settings::TemplateStore({settings::TemplateStore::Marker, "greet", "hi carol", "/away lunch", "#side", "hi side"}), "greet");
+    alice.session.Model().Tabs().NewChannel("carol");
+    for (const char* seen : {" PRIVMSG carol :hi carol\r\n", "", " JOIN :#side\r\n", " PRIVMSG #side :hi side\r\n"}) {
+        run.onSendTimerTick();
+        EXPECT_TRUE(until([&] { return carol.saw(":alice!~alice@127.0.0.1" + std::string(seen)); })) << seen << carol.received();
+    }
+    const auto away = [](const std::string& e) { return e.find("Command: 306") != e.npos; }; // in the raw log
+    EXPECT_TRUE(until([&] { const auto raw = alice.session.Model().Raw().Entries().ToVector(); return std::any_of(raw.begin(), raw.end(), away); }));
+}
+
+TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
+{
+    std::string bytes(300000, '\0');
+    std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(7)]() mutable { return static_cast<char>(random()); });
+    std::ofstream(root / "my notes.txt", std::ios::binary) << bytes;
+    bob.session.Offers().DefaultDownloadFolder = (root / "in").string() + "/";
+    bob.session.Offers().Timing = direct::ReceiveTiming{300, 0, 1};
+    bob.prompts.yesNoAnswers = {true};
+    alice.session.Offers().OnChannelDCCSend(alice.lastEntry(), (root / "my notes.txt").string());
+    ASSERT_TRUE(until([&] { return !bob.session.Offers().Downloads().empty(); }));
+    const direct::DccDownload& download = *bob.session.Offers().Downloads().front();
+    const direct::DccSend& send = *alice.session.Offers().Sends().front();
+    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(2130706433)"});
+    ASSERT_TRUE(until([&] { return !download.Running() && send.Log().Last() == "Remote CRC = 300000 local = 300000"; }, 20000));
+    EXPECT_TRUE(download.Log().Last() == "wrote FINAL checksum" && download.Progress().BytesText == "300000 bytes");
+    EXPECT_TRUE(bob.shows("<alice>:DCC Send my notes.txt (127.0.0.1)") && alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
+    std::ifstream in(root / "in" / "my_notes.txt", std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes);
+}
+
+TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndClosesOnEachSide)
+{
+    bob.prompts.yesNoAnswers = {true};
+    alice.session.Chats().OnChannelDCCChat(alice.lastEntry());
+    ASSERT_TRUE(until([&] { return !bob.session.Chats().Chats().empty() && alice.session.Chats().Listeners().front()->Partners() == 1; }));
+    direct::DirectChat& chat = *bob.session.Chats().Chats().front();
+    direct::DirectChatListener& listener = *alice.session.Chats().Listeners().front();
+    chat.Send("hi alice, gr\xC3\xBC\xC3\x9F" "e");
+    const auto& heard = listener.Lines().Lines();
+    EXPECT_TRUE(until([&] { return heard.size() == 2; }));
+    listener.Send("hi bob"), listener.Send("second");
+    // The connecting side reads when its timer ticks and keeps the carriage return.
+    const auto& seen = chat.Lines().Lines();
+    EXPECT_TRUE(until([&] { return chat.onPollTick(), seen.size() == 3; })) << seen.size();
+    const std::string hi = "<bob> hi alice, gr\xC3\xBC\xC3\x9F" "e";
+    EXPECT_EQ(seen, (std::deque<std::string>{hi, "<alice> hi bob\r", "<alice> second\r"}));
+    EXPECT_TRUE(heard.at(0).starts_with("Connected: 127.0.0.1:") && heard.at(1) == hi && heard.size() == 4) << heard.at(0);
+    // Bob closes his window: Alice's partner goes and her window may close at once.
+    bob.session.Chats().Close(&chat);
+    EXPECT_TRUE(until([&] { return listener.Partners() == 0; }) && listener.CloseRequest());
+}
+
+} // namespace
+} // namespace pell::session::testing
