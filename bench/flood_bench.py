@@ -4,12 +4,19 @@
 A local server registers the client, makes it join #flood, sends N PRIVMSG lines of
 about 100 bytes (some with colour codes, some with links) and then a PING; the figure
 is the time from the first flood byte to the client's PONG. It also reports the
-client's peak resident memory (VmHWM). Only 127.0.0.1 is used.
+client's peak resident memory (VmHWM) after registration (idle) and at the PONG, and the
+longest gap between two ticks of the client's 50 ms lateness probe during the flood.
+Only 127.0.0.1 is used.
 
-  bench/flood_bench.py [--program build/src/gui/pell-irc] [--lines 100000] [--xvfb]
+Modes: "mixed" (the old load: every tenth line coloured, every 25th with a link, one
+repeated sentence), "links" (varied chat, a unique link in every line), "plain" (the same
+chat without links), "list" (a channel list: 321, N times 322, 323).
+
+  bench/flood_bench.py [--program build/src/gui/pell-irc] [--lines 100000] [--mode links] [--xvfb]
 """
 import argparse
 import os
+import random
 import shutil
 import socket
 import subprocess
@@ -37,6 +44,64 @@ def flood_lines(count):
     return "".join(out).encode()
 
 
+def vocabulary(rng, count, low, high):
+    """Made-up words of a few syllables, so lines look like chat but never repeat."""
+    syllables = [c + v for c in "bcdfghklmnprstvwz" for v in "aeiou"] + ["th", "sh", "qu", "x"]
+    words = set()
+    while len(words) < count:
+        words.add("".join(rng.choice(syllables) for _ in range(rng.randint(low, high))))
+    return sorted(words)
+
+
+def chat_lines(count, with_links):
+    rng = random.Random(13)
+    words = vocabulary(rng, 4000, 1, 4)
+    nicks = vocabulary(rng, 400, 2, 4)
+    out = []
+    for i in range(count):
+        nick = rng.choice(nicks)
+        text = " ".join(rng.choice(words) for _ in range(rng.randint(4, 9) if with_links else rng.randint(7, 12)))
+        if with_links:
+            # Unique host path and query, placed anywhere in the line.
+            url = f"http://{rng.choice(words)}.example/{rng.choice(words)}/{i:x}"
+            cut = rng.randint(0, text.count(" "))
+            parts = text.split(" ")
+            text = " ".join(parts[:cut] + [url] + parts[cut:])
+        out.append(f":{nick}!{nick[:6]}@host.example PRIVMSG #flood :{text}\r\n")
+    return "".join(out).encode()
+
+
+def list_lines(count):
+    rng = random.Random(13)
+    words = vocabulary(rng, 4000, 1, 4)
+    out = [":flood.srv 321 flooder Channel :Users  Name\r\n"]
+    for i in range(count):
+        name = f"#{rng.choice(words)}{rng.choice(['', '-', '_'])}{rng.choice(words)}{i % 97 or ''}"
+        topic = " ".join(rng.choice(words) for _ in range(rng.randint(0, 8)))
+        out.append(f":flood.srv 322 flooder {name} {rng.randint(1, 3000)} :{topic}\r\n")
+    out.append(":flood.srv 323 flooder :End of LIST\r\n")
+    return "".join(out).encode()
+
+
+def payload_for(mode, count):
+    if mode == "list":
+        return list_lines(count)
+    if mode in ("links", "plain"):
+        return chat_lines(count, mode == "links")
+    return flood_lines(count)
+
+
+def longest_gap_ms(log_path, start, end):
+    """The longest gap the probe logged between two of its ticks inside [start, end]."""
+    try:
+        with open(log_path) as log:
+            gaps = [int(gap) for at, gap in (line.split() for line in log)
+                    if start * 1000 <= int(at) <= end * 1000 + int(gap)]
+        return max(gaps, default=0)
+    except (OSError, ValueError):
+        return None
+
+
 def read_until(conn, buffer, needle, deadline):
     while needle not in buffer:
         conn.settimeout(max(0.01, deadline - time.monotonic()))
@@ -47,11 +112,11 @@ def read_until(conn, buffer, needle, deadline):
     return buffer
 
 
-def peak_memory_kib(pid):
+def memory_kib(pid, field="VmHWM:"):
     try:
         with open(f"/proc/{pid}/status") as status:
             for line in status:
-                if line.startswith("VmHWM:"):
+                if line.startswith(field):
                     return int(line.split()[1])
     except OSError:
         pass
@@ -59,19 +124,28 @@ def peak_memory_kib(pid):
 
 
 def client_pid(launcher, program):
-    """The pid of the client itself (xvfb-run starts it as a grandchild)."""
-    try:
-        found = subprocess.run(["pgrep", "-n", "-f", os.path.basename(program)],
-                               capture_output=True, text=True).stdout.split()
-        return int(found[-1]) if found else launcher.pid
-    except (OSError, ValueError):
-        return launcher.pid
+    """The pid of the client itself: xvfb-run starts it as a grandchild. Only our own
+    descendants are searched, since other copies of the program may run meanwhile."""
+    name = os.path.basename(program)
+    todo, found = [launcher.pid], launcher.pid
+    while todo:
+        pid = todo.pop()
+        try:
+            with open(f"/proc/{pid}/comm") as comm:
+                if comm.read().strip() == name[:15]:
+                    found = pid
+            with open(f"/proc/{pid}/task/{pid}/children") as children:
+                todo += [int(child) for child in children.read().split()]
+        except (OSError, ValueError):
+            pass
+    return found
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", default="build/src/gui/pell-irc")
     parser.add_argument("--lines", type=int, default=100000)
+    parser.add_argument("--mode", choices=["mixed", "links", "plain", "list"], default="mixed")
     parser.add_argument("--xvfb", action="store_true", help="run under Xvfb instead of offscreen")
     args = parser.parse_args()
 
@@ -84,14 +158,16 @@ def main():
     home = tempfile.mkdtemp(prefix="pell-flood-")
     with open(os.path.join(home, "SList.dat"), "wb") as f:
         f.write(slist_entry(port))
-    env = dict(os.environ, PELL_IRC_HOME=home, PELL_IRC_SPLASH_MS="0")
+    lateness_log = os.path.join(home, "lateness.log")
+    env = dict(os.environ, PELL_IRC_HOME=home, PELL_IRC_SPLASH_MS="0", PELL_IRC_LATENESS_LOG=lateness_log,
+               XDG_DATA_HOME=os.path.join(home, "data"), XDG_CONFIG_HOME=os.path.join(home, "config"))
     command = [args.program]
     if args.xvfb:
         command = ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24"] + command
         env.pop("QT_QPA_PLATFORM", None)
     else:
         env["QT_QPA_PLATFORM"] = "offscreen"
-    payload = flood_lines(args.lines)
+    payload = payload_for(args.mode, args.lines)
     launcher = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         listener.settimeout(30)
@@ -100,15 +176,23 @@ def main():
         buffer = read_until(conn, b"", b"USER ", deadline)
         conn.sendall(b":flood.srv 001 flooder :Welcome\r\n:flooder!u@h JOIN :#flood\r\n")
         read_until(conn, buffer, b"MODE #flood", deadline)
+        time.sleep(0.5)  # let the session window settle before taking the idle figure
+        pid = client_pid(launcher, args.program)
+        idle = memory_kib(pid)
         start = time.monotonic()
         conn.sendall(payload)
         conn.sendall(b"PING :flood-done\r\n")
         read_until(conn, b"", b"PONG :flood-done", start + 600)
         elapsed = time.monotonic() - start
-        peak = peak_memory_kib(client_pid(launcher, args.program))
-        mode = "Xvfb" if args.xvfb else "offscreen"
-        print(f"{args.lines} lines ({len(payload)} bytes), {mode}: {elapsed:.2f} s to PONG, "
-              f"peak memory {peak / 1024:.1f} MiB" if peak else f"{elapsed:.2f} s, memory unknown")
+        end = time.monotonic()
+        peak = memory_kib(pid)
+        time.sleep(0.2)  # the probe's last tick
+        gap = longest_gap_ms(lateness_log, start, end)
+        where = "Xvfb" if args.xvfb else "offscreen"
+        print(f"{args.mode} {args.lines} lines ({len(payload)} bytes), {where}: {elapsed:.2f} s to PONG, "
+              + (f"peak memory {peak / 1024:.1f} MiB, idle {idle / 1024:.1f} MiB, "
+                 f"growth {(peak - idle) / 1024:.1f} MiB" if peak and idle else "memory unknown")
+              + (", no probe log" if gap is None else f", longest probe gap {gap or 'below 75'} ms"))
         conn.close()
     finally:
         launcher.terminate()

@@ -28,7 +28,7 @@ void checkModel(session::SessionModel& model)
     std::size_t bytes = 0;
     for (int i = 0; i < tabs.Count(); ++i)
         if (tabs.At(i).Text)
-            for (const auto& line : tabs.At(i).Text->Lines())
+            for (const auto& line : tabs.At(i).Text->ToVector())
                 for (std::size_t r = 0; r < line.RunCount(); ++r)
                     bytes += line.RunAt(r).Text.size();
     if (bytes > (std::size_t{1} << 40))

@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "app/Uptime.h"
+#include "gui/AddressListModel.h"
 #include "gui/Captions.h"
 #include "gui/TextDecoding.h"
 #include "gui/QtDesktop.h"
@@ -8,7 +9,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -36,10 +37,12 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     sessions_ = new QMdiArea(central);
-    addresses_ = new QListWidget(central);
+    addresses_ = new QListView(central);
     addresses_->setFixedHeight(71);
     // A flood of links must not re-measure every row for each new one.
     addresses_->setUniformItemSizes(true);
+    addressModel_ = new AddressListModel(core_.shared().Addresses, addresses_);
+    addresses_->setModel(addressModel_);
     layout->addWidget(sessions_, 1);
     layout->addWidget(addresses_);
     setCentralWidget(central);
@@ -58,11 +61,10 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
     list.OnChanged = [this, previous = list.OnChanged] {
         if (previous)
             previous();
-        showNewAddresses();
+        addressModel_->addressAdded();
     };
-    connect(addresses_, &QListWidget::clicked, this, &MainWindow::addressClicked);
+    connect(addresses_, &QListView::clicked, this, &MainWindow::addressClicked);
     rebuildServerMenu();
-    showNewAddresses();
 }
 
 void MainWindow::buildMenus()
@@ -143,20 +145,11 @@ void MainWindow::rebuildServerMenu()
     }
 }
 
-void MainWindow::showNewAddresses()
-{
-    // Rows are only ever added at the top, so the newest entries are the ones missing.
-    const auto& entries = core_.shared().Addresses.Entries();
-    const auto shown = static_cast<std::size_t>(addresses_->count());
-    for (std::size_t i = entries.size() - std::min(shown, entries.size()); i > 0; --i)
-        addresses_->insertItem(0, QString::fromStdString(entries[i - 1]));
-}
-
 void MainWindow::addressClicked()
 {
-    const QListWidgetItem* row = addresses_->currentItem();
-    if (row && row->isSelected())
-        desktop_.openUrl(row->text().toStdString());
+    const QModelIndex row = addresses_->currentIndex();
+    if (row.isValid() && addresses_->selectionModel()->isSelected(row))
+        desktop_.openUrl(row.data().toString().toStdString());
 }
 
 void MainWindow::toggleOnTop()

@@ -6,13 +6,15 @@
 #include <QMainWindow>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QMdiArea;
 class QMenu;
 class QAction;
 class QTimer;
 
 namespace pell::gui {
+
+class AddressListModel;
 
 // The main window "Pell-IRC": the menus, the area of the session windows, the list of
 // web addresses seen in chats and the status bar with the uptime and the clock.
@@ -24,7 +26,7 @@ public:
     QMdiArea* sessionArea() const { return sessions_; }
     // Shrinks session windows that stick out of the area, so their input lines show.
     void fitSessionWindows();
-    QListWidget* addressList() const { return addresses_; }
+    QListView* addressList() const { return addresses_; }
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* serverMenu() const { return serverMenu_; }
     QMenu* optionsMenu() const { return optionsMenu_; }
@@ -53,14 +55,14 @@ private:
     void buildMenus();
     void buildStatusBar();
     void rebuildServerMenu();
-    void showNewAddresses();
     void addressClicked();
     void toggleOnTop();
 
     app::AppCore& core_;
     platform::Desktop& desktop_;
     QMdiArea* sessions_ = nullptr;
-    QListWidget* addresses_ = nullptr;
+    QListView* addresses_ = nullptr;
+    AddressListModel* addressModel_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* serverMenu_ = nullptr;
     QMenu* optionsMenu_ = nullptr;

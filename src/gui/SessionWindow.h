@@ -4,6 +4,7 @@
 #include "session/SessionViewPort.h"
 
 #include <QByteArray>
+#include <QStringListModel>
 #include <QTimer>
 #include <QWidget>
 
@@ -72,7 +73,6 @@ public:
     void setInputText(std::string_view text);
     QString inputText() const;
     QString channelBoxText() const;
-    void addChannelName(std::string_view name);
     void setTemplateNames(const std::vector<std::string>& names);
     void setStatusTimerRunning(bool running);
     void setCloseTimerRunning(bool running);
@@ -153,6 +153,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     std::map<session::TabId, Page> pages_;
     QComboBox* channelBox_ = nullptr;
+    QStringListModel* channelNames_ = nullptr;
     QComboBox* templateBox_ = nullptr;
     QCheckBox* away_ = nullptr;
     QLineEdit* input_ = nullptr;

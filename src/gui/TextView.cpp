@@ -49,7 +49,7 @@ void TextView::setLines(const session::FormattedText* lines)
 
 int TextView::lineCount() const
 {
-    return lines_ ? static_cast<int>(lines_->Lines().size()) : 0;
+    return lines_ ? static_cast<int>(lines_->size()) : 0;
 }
 
 void TextView::linesAppended()
@@ -88,10 +88,8 @@ void TextView::measureNewLines()
 {
     // An estimate from the byte count; painting corrects it for the lines it measures.
     const int count = lineCount();
-    for (int i = measured_; i < count; ++i) {
-        const std::size_t bytes = lines_->Lines()[static_cast<std::size_t>(i)].Text().size();
-        widest_ = std::max(widest_, static_cast<int>(std::min<std::size_t>(bytes, 100000)) * charWidth_);
-    }
+    if (count > measured_)
+        widest_ = std::max(widest_, static_cast<int>(std::min<std::size_t>(lines_->WidestText(), 100000)) * charWidth_);
     measured_ = count;
 }
 
@@ -135,7 +133,7 @@ const TextView::Laid& TextView::laidOut(int line) const
     if (const Laid* cached = laidOut_.object(line))
         return *cached;
     auto* laid = new Laid;
-    laid->Line = BuildDisplayLine(lines_->Lines()[static_cast<std::size_t>(line)]);
+    laid->Line = BuildDisplayLine((*lines_)[static_cast<std::size_t>(line)]);
     QTextLayout& layout = laid->Layout;
     layout.setText(laid->Line.Text);
     layout.setFont(font());
@@ -254,7 +252,7 @@ QString TextView::selectedText() const
     const auto [from, to] = std::minmax(anchor_, cursor_);
     QString text;
     for (int i = from.Line; i <= to.Line && i < lineCount(); ++i) {
-        const QString line = DisplayText(lines_->Lines()[static_cast<std::size_t>(i)]);
+        const QString line = DisplayText((*lines_)[static_cast<std::size_t>(i)]);
         const int begin = i == from.Line ? from.Column : 0;
         const int end = i == to.Line ? to.Column : static_cast<int>(line.size());
         if (i > from.Line)
@@ -270,7 +268,7 @@ void TextView::selectAll()
     if (count == 0)
         return;
     anchor_ = {0, 0};
-    cursor_ = {count - 1, static_cast<int>(DisplayText(lines_->Lines().back()).size())};
+    cursor_ = {count - 1, static_cast<int>(DisplayText(lines_->back()).size())};
     viewport()->update();
 }
 

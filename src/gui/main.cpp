@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 #include "gui/AppShell.h"
 #include "gui/JpegImage.h"
+#include "gui/LatenessProbe.h"
 #include "gui/PellApplication.h"
 #include "settings/ProgramFolder.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     pell::gui::initResources();
 
     pell::gui::AppShell shell(pell::settings::ProgramFolder(), arguments);
+    pell::gui::LatenessProbe::fromEnvironment(&application);
     shell.start(pell::app::splashTime());
     return QApplication::exec();
 }

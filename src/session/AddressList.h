@@ -1,24 +1,33 @@
 #pragma once
 
-#include <deque>
+#include "session/StringArena.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pell::session {
 
 // The main window's list of web addresses seen in any session, newest first. Shared by
-// every session window; the main window shows it and opens a clicked entry.
+// every session window; the main window shows it and opens a clicked entry. A busy
+// channel adds an address with nearly every line for days, so the addresses are packed
+// in one arena, oldest first: adding one never moves the others, and row 0 (the
+// newest) is simply the last entry.
 class AddressList {
 public:
-    const std::deque<std::string>& Entries() const { return entries_; }
-    void InsertAtTop(std::string address);
+    std::size_t size() const { return entries_.size(); }
+    // Row 0 is the newest address. Valid until the next call on this list.
+    std::string_view At(std::size_t row) const { return entries_[entries_.size() - 1 - row]; }
+    // Newest first.
+    std::vector<std::string> ToVector() const;
+    void InsertAtTop(std::string_view address);
 
-    // Called after every change so the main window can redraw.
+    // Called after every change; the main window redraws once per burst, not per call.
     std::function<void()> OnChanged;
 
 private:
-    std::deque<std::string> entries_;
+    StringArena entries_;
 };
 
 // Finds the addresses starting with "https://", "http://" or "www." in the text and

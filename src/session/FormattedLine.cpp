@@ -45,6 +45,25 @@ std::vector<TextRun> FormattedLine::Runs() const
     return runs;
 }
 
+void FormattedLine::PackInto(std::string& out) const
+{
+    out.resize(2 * sizeof(std::uint32_t));
+    store(out.data(), base_);
+    store(out.data() + 4, runCount_);
+    out += data_;
+}
+
+FormattedLine FormattedLine::Unpack(std::string_view packed)
+{
+    FormattedLine line;
+    if (packed.size() < 2 * sizeof(std::uint32_t))
+        return line;
+    line.base_ = load(packed.data());
+    line.runCount_ = load(packed.data() + 4);
+    line.data_.assign(packed.substr(8));
+    return line;
+}
+
 bool FormattedLineBuilder::continues(Rgb colour, bool bold, bool underline)
 {
     const auto flags = static_cast<std::uint8_t>((bold ? 1 : 0) | (underline ? 2 : 0));

@@ -52,6 +52,11 @@ public:
     std::string_view Text() const { return std::string_view(data_).substr(runCount_ * RunBytes); }
     std::string PlainText() const { return std::string(Text()); }
 
+    // The whole line as one byte string, for packed storage, and back. Unpack trusts
+    // its input: it reads only what Pack wrote.
+    void PackInto(std::string& out) const;
+    static FormattedLine Unpack(std::string_view packed);
+
     bool operator==(const FormattedLine&) const = default;
 
 private:

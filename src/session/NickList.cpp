@@ -7,9 +7,7 @@
 
 namespace pell::session {
 
-namespace {
-
-int compareFolded(std::string_view a, std::string_view b)
+int NickList::CompareFolded(std::string_view a, std::string_view b)
 {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -23,11 +21,9 @@ int compareFolded(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-} // namespace
-
 bool NickList::Before(std::string_view a, std::string_view b)
 {
-    const int folded = compareFolded(a, b);
+    const int folded = CompareFolded(a, b);
     if (folded != 0)
         return folded < 0;
     return a < b;
@@ -65,14 +61,14 @@ bool NickList::ContainsIgnoringCase(std::string_view entry) const
 {
     // Sorted by folded text first, so the folded equal ones sit together.
     auto at = std::lower_bound(entries_.begin(), entries_.end(), entry,
-                               [](const std::string& x, std::string_view y) { return compareFolded(x, y) < 0; });
+                               [](const std::string& x, std::string_view y) { return CompareFolded(x, y) < 0; });
     return at != entries_.end() && irc::sameTextIgnoringCase(*at, entry);
 }
 
 void NickList::Refill(std::vector<std::string> entries)
 {
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const std::string& a, const std::string& b) { return compareFolded(a, b) < 0; });
+                     [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; });
     entries.erase(std::unique(entries.begin(), entries.end(),
                               [](const std::string& a, const std::string& b) {
                                   return irc::sameTextIgnoringCase(a, b);

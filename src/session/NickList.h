@@ -27,6 +27,8 @@ public:
     void Refill(std::vector<std::string> entries);
 
     static bool Before(std::string_view a, std::string_view b);
+    // Compares without regard to case only: below, equal or above zero.
+    static int CompareFolded(std::string_view a, std::string_view b);
 
 private:
     std::vector<std::string> entries_;

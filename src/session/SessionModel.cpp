@@ -81,8 +81,9 @@ void SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rgb
     if (tabIndex < 0 || tabIndex >= tabs_.Count() || !tabs_.At(tabIndex).IsText())
         return;
     SessionTab& tab = tabs_.At(tabIndex);
-    tab.Text->Append(FormatLine(line, colour));
-    ports_.View.lineAppended(tab.Id, tab.Text->Lines().back());
+    const FormattedLine formatted = FormatLine(line, colour);
+    tab.Text->Append(formatted);
+    ports_.View.lineAppended(tab.Id, formatted);
 }
 
 void SessionModel::CollectUrls(const std::string& text)
@@ -149,7 +150,7 @@ bool SessionModel::SaveActive()
     const auto chosen = ports_.SaveDialog.askSaveFileName("Text", "*.rtf");
     if (!chosen || chosen->empty())
         return false;
-    const std::string bytes = WriteRtf(tab.Text->Lines());
+    const std::string bytes = WriteRtf(tab.Text->ToVector());
     return platform::runReported(ports_.Prompts, [&] { WriteFileReplacing(RtfFileName(*chosen), bytes); });
 }
 

@@ -1,16 +1,37 @@
 #include "session/StringArena.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <future>
+#include <system_error>
 #include <zlib.h>
 
 namespace pell::session {
 
 struct StringArena::Block {
-    std::unique_ptr<char[]> open; // the bytes, while the block still takes entries
+    std::unique_ptr<char[]> open; // the bytes, until the compressed ones are taken over
     std::vector<unsigned char> packed;
     std::uint32_t size = 0;
+    // Declared last, so a block waits for its worker before its bytes are freed.
+    std::future<std::vector<unsigned char>> packing;
 };
+
+namespace {
+
+// Fast compression; an empty result means the block stays plain: correct, only larger.
+std::vector<unsigned char> compressed(const char* bytes, std::uint32_t size)
+{
+    uLongf packedSize = compressBound(size);
+    std::vector<unsigned char> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(bytes), size, 1) != Z_OK)
+        return {};
+    packed.resize(packedSize);
+    packed.shrink_to_fit();
+    return packed;
+}
+
+} // namespace
 
 StringArena::StringArena() = default;
 StringArena::~StringArena() = default;
@@ -19,17 +40,34 @@ StringArena& StringArena::operator=(StringArena&&) noexcept = default;
 
 void StringArena::seal(Block& block)
 {
-    if (!block.open)
+    if (!block.open || block.packing.valid())
         return;
-    uLongf packedSize = compressBound(block.size);
-    std::vector<unsigned char> packed(packedSize);
-    // Fast compression: a log block is sealed on the GUI thread while lines pour in.
-    if (compress2(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(block.open.get()), block.size, 1) != Z_OK)
-        return; // keep it open: correct, only larger
-    packed.resize(packedSize);
-    packed.shrink_to_fit();
-    block.packed = std::move(packed);
-    block.open.reset();
+    // The worker only reads the bytes, and nothing writes them once the block is full.
+    try {
+        block.packing = std::async(std::launch::async, compressed, block.open.get(), block.size);
+    } catch (const std::system_error&) {
+        // No thread to be had: compress here instead.
+        if (auto packed = compressed(block.open.get(), block.size); !packed.empty()) {
+            block.packed = std::move(packed);
+            block.open.reset();
+        }
+        return;
+    }
+    packing_.push_back(static_cast<std::uint32_t>(&block - blocks_.data()));
+}
+
+void StringArena::adoptPacked()
+{
+    std::erase_if(packing_, [this](std::uint32_t index) {
+        Block& block = blocks_[index];
+        if (block.packing.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        if (auto packed = block.packing.get(); !packed.empty()) {
+            block.packed = std::move(packed);
+            block.open.reset();
+        }
+        return true;
+    });
 }
 
 void StringArena::push_back(std::string_view text)
@@ -42,6 +80,7 @@ void StringArena::push_back(std::string_view text)
     // An entry larger than a block gets a block of its own, so no entry is split.
     const std::size_t capacity = std::max(length, kBlockBytes);
     if (blocks_.empty() || kBlockBytes - std::min(used_, kBlockBytes) < length) {
+        adoptPacked();
         if (!blocks_.empty())
             seal(blocks_.back());
         Block block;
@@ -90,8 +129,11 @@ std::vector<std::string> StringArena::ToVector() const
     return out;
 }
 
-std::size_t StringArena::StoredBytes() const
+std::size_t StringArena::StoredBytes()
 {
+    for (const std::uint32_t index : packing_)
+        blocks_[index].packing.wait();
+    adoptPacked();
     std::size_t bytes = spans_.capacity() * sizeof(Span);
     for (const Block& block : blocks_)
         bytes += block.open ? std::max<std::size_t>(block.size, kBlockBytes) : block.packed.capacity();

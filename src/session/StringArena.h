@@ -12,7 +12,9 @@ namespace pell::session {
 // (the raw log holds one entry per server line and is never trimmed) costs its bytes
 // and 12 more per entry, instead of a string object and a heap block each. A block
 // that has filled up is kept compressed and unpacked again only when one of its
-// entries is read, which is rare: the view shows a few rows at a time.
+// entries is read, which is rare: the view shows a few rows at a time. Compressing is
+// the costly part of a flood, so a filled block is compressed on a worker thread and
+// read from its plain bytes until the result is taken over.
 class StringArena {
 public:
     StringArena();
@@ -28,8 +30,9 @@ public:
     std::string_view back() const { return (*this)[size() - 1]; }
     std::vector<std::string> ToVector() const;
 
-    // Bytes held for the entries, compressed blocks counted as stored.
-    std::size_t StoredBytes() const;
+    // Bytes held for the entries, compressed blocks counted as stored; waits for the
+    // compression under way.
+    std::size_t StoredBytes();
 
 private:
     static constexpr std::size_t kBlockBytes = 256 * 1024;
@@ -42,11 +45,14 @@ private:
     struct Block;
 
     void seal(Block& block);
+    // Takes over the blocks whose compression has finished.
+    void adoptPacked();
     const char* dataOf(std::uint32_t block) const;
 
     std::vector<Block> blocks_;
     std::size_t used_ = kBlockBytes; // bytes taken in the open block; full when none is open
     std::vector<Span> spans_;
+    std::vector<std::uint32_t> packing_; // blocks being compressed
     // The one sealed block unpacked for reading.
     mutable std::unique_ptr<char[]> unpacked_;
     mutable std::uint32_t unpackedBlock_ = UINT32_MAX;

@@ -49,8 +49,8 @@ const session::SessionTab* tabOf(SessionController* session, const std::string& 
 std::int64_t colourOf(SessionController* session, const std::string& caption, const std::string& text)
 {
     const session::SessionTab* tab = tabOf(session, caption);
-    for (std::size_t i = 0; tab && tab->Text && i < tab->Text->Lines().size(); ++i)
-        if (const auto& line = tab->Text->Lines()[i]; line.Text() == text && line.RunCount() == 1)
+    for (std::size_t i = 0; tab && tab->Text && i < tab->Text->size(); ++i)
+        if (const auto& line = (*tab->Text)[i]; line.Text() == text && line.RunCount() == 1)
             return line.RunAt(0).Colour;
     return -1;
 }

@@ -65,7 +65,7 @@ protected:
     std::string active() { return s.model.Tabs().Active().Caption; }
     Rgb lastColour(const std::string& caption)
     {
-        return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->Lines().back().BaseColour();
+        return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->back().BaseColour();
     }
 
     SessionFixture& s = *this;
@@ -120,7 +120,7 @@ TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
     commands.SetInputLine("see www.example.org");
     commands.Enter();
     EXPECT_EQ(commands.InputLine(), "see www.example.org");
-    EXPECT_EQ(s.shared.Addresses.Entries().size(), 1u);
+    EXPECT_EQ(s.shared.Addresses.size(), 1u);
     commands.HistoryUp();
     EXPECT_EQ(commands.InputLine(), "see www.example.org");
     commands.HistoryDown();
@@ -281,8 +281,7 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EXPECT_EQ(h.nicksOf("#a") + "|" + h.nicksOf("#b") + "|" + h.nicksOf("#c"),
                       c.one("nicks", "+amy @bob cy me|amy bob me|"));
             EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "#b"));
-            const auto& addresses = h.shared.Addresses.Entries();
-            EXPECT_EQ(Lines(addresses.begin(), addresses.end()), c.lines("address"));
+            EXPECT_EQ(h.shared.Addresses.ToVector(), c.lines("address"));
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
             EXPECT_EQ(h.model.ChannelBox().Items(), c.lines("box"));
             EXPECT_EQ(h.model.Caption() + "|" + h.model.CurrentChannel(), c.one("caption", "Net [#b]|#b"));

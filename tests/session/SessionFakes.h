@@ -94,7 +94,7 @@ struct SessionFixture {
         std::vector<std::string> lines;
         const int index = model.Tabs().Find(caption);
         if (index >= 0 && model.Tabs().At(index).Text)
-            for (const auto& line : model.Tabs().At(index).Text->Lines())
+            for (const auto& line : model.Tabs().At(index).Text->ToVector())
                 lines.push_back(line.PlainText());
         return lines;
     }

@@ -168,10 +168,10 @@ TEST(CollectUrls, FindsAddressesNewestFirstOnTopOfWhatIsThere)
         CollectUrls("www.old", list);
         CollectUrls(text, list);
         std::string shown;
-        for (const auto& entry : list.Entries())
+        for (const auto& entry : list.ToVector())
             shown += entry + " ";
         EXPECT_EQ(shown, expected + (expected.empty() ? "" : " ") + "www.old ");
-        EXPECT_EQ(changes, static_cast<int>(list.Entries().size())); // one report per address
+        EXPECT_EQ(changes, static_cast<int>(list.size())); // one report per address
     }
 }
 
