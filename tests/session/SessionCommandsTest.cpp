@@ -440,17 +440,13 @@ struct Lifecycle : SessionFixture {
         return p;
     }
     // With a handle, the session's server is scripted (and the handle points at it).
-    SessionContext context(test::ScriptedTransport** scripted = nullptr)
-    {
-        SessionContext c{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo};
-        if (scripted)
-            c.Transport = [scripted] { return test::ScriptedTransport::Make(*scripted); };
-        return c;
-    }
     Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {},
                   test::ScriptedTransport** scripted = nullptr)
     {
-        return *sessions.emplace_back(std::make_unique<Session>(context(scripted), pending, binder));
+        SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo};
+        if (scripted)
+            context.Transport = [scripted] { return test::ScriptedTransport::Make(*scripted); };
+        return *sessions.emplace_back(std::make_unique<Session>(context, pending, binder));
     }
     // The status panel after a tick of the status timer.
     static std::string status(Session& s, int panel = 0)
