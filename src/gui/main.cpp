@@ -2,9 +2,8 @@
 #include "gui/AppShell.h"
 #include "gui/JpegImage.h"
 #include "gui/LatenessProbe.h"
+#include "gui/PellApplication.h"
 #include "settings/ProgramFolder.h"
-
-#include <QApplication>
 
 #include <string>
 #include <vector>
@@ -13,7 +12,7 @@ int main(int argc, char* argv[])
 {
     // Taken before Qt removes the arguments it understands itself.
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    QApplication application(argc, argv);
+    pell::gui::PellApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pell-IRC"));
     pell::gui::initResources();
 

@@ -2,15 +2,11 @@
 
 #include "direct/Resolver.h"
 #include "direct/TransportError.h"
-#include "platform/GuiDispatcher.h"
-#include "platform/WorkerLink.h"
+#include "irc/SocketLineTransport.h"
 
 namespace pell::irc {
 
 namespace {
-
-// Lines handed to the GUI thread in one go when the server sends a burst.
-constexpr std::size_t kMaxBatch = 256;
 
 const char* const kNotConnected = "Nicht mit Server verbunden.";
 const char* const kLogonFailed = "IRC-Verbindung fehlgeschlagen";
@@ -29,14 +25,10 @@ std::string concat(std::initializer_list<std::string_view> parts)
 
 } // namespace
 
-TIdIRC::TIdIRC(platform::GuiDispatcher& gui)
-    : Users(this), Channels(this, &Users), gui_(gui)
+TIdIRC::TIdIRC(platform::GuiDispatcher& gui, std::unique_ptr<LineTransport> transport)
+    : Users(this), Channels(this, &Users),
+      transport_(transport ? std::move(transport) : std::make_unique<SocketLineTransport>(gui))
 {
-    socket_.OnWaiting = [this] { gui_.processEvents(); };
-    socket_.OnConnected = [this] {
-        if (OnConnected)
-            OnConnected();
-    };
 }
 
 TIdIRC::~TIdIRC()
@@ -44,7 +36,7 @@ TIdIRC::~TIdIRC()
     cancelConnect();
     if (Connected())
         Disconnect(true);
-    stopReader();
+    transport_->Close(false);
 }
 
 std::string TIdIRC::Nick() const
@@ -75,21 +67,11 @@ void TIdIRC::SetState(TIdIRCState state)
         OnStateChange();
 }
 
-// A connect under way on its helper thread. The helper touches only this record.
-struct TIdIRC::PendingConnect {
-    direct::TcpClient client;
-    std::shared_ptr<platform::WorkerLink> link = platform::WorkerLink::create();
-    std::thread thread;
-};
-
 void TIdIRC::beginConnect()
 {
     cancelConnect();
     if (Connected())
         Disconnect(true);
-    else
-        stopReader(); // a reader that ended with a lost connection
-    readerFailed_ = false;
 
     ++generation_;
     Channels.Clear();
@@ -98,62 +80,30 @@ void TIdIRC::beginConnect()
     currentNick_ = nick_;
     refusedNicks_.clear();
     SetState(csConnecting);
-
-    socket_.Host = Host;
-    socket_.Port = Port;
-    socket_.BoundIP = BoundIP;
-    socket_.ReadTimeout = 0;
-    socket_.LineAction = direct::MaxLineAction::maException;
 }
 
 void TIdIRC::Connect(int timeoutMs)
 {
     beginConnect();
-    socket_.Connect(timeoutMs);
+    transport_->Open(LineEndpoint{Host, Port, BoundIP, socks_}, timeoutMs);
+    if (OnConnected)
+        OnConnected();
     logOn();
 }
 
 void TIdIRC::ConnectAsync(int timeoutMs, ConnectDone done)
 {
     beginConnect();
-    if (socket_.socketHandle() >= 0)
-        socket_.Disconnect();
-
-    auto job = std::make_shared<PendingConnect>();
-    direct::TcpClient& client = job->client;
-    client.Host = socket_.Host;
-    client.Port = socket_.Port;
-    client.BoundIP = socket_.BoundIP;
-    client.SocksInfo = socket_.SocksInfo;
-    client.RecvBufferSize = socket_.RecvBufferSize;
-    client.SendBufferSize = socket_.SendBufferSize;
-    pending_ = job;
     pendingDone_ = std::move(done);
-
-    // The helper thread never touches the engine: only its report does, on the GUI
-    // thread, and the engine cancels the link (and joins the thread) before it goes.
-    platform::GuiDispatcher& gui = gui_;
-    job->thread = std::thread([this, &gui, job, timeoutMs] {
-        std::exception_ptr error;
-        try {
-            job->client.Connect(timeoutMs);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        job->link->post(gui, [this, job, error] { connectEnded(job, error); });
-    });
+    transport_->OpenAsync(LineEndpoint{Host, Port, BoundIP, socks_}, timeoutMs,
+                          [this](std::exception_ptr error) { connectEnded(error); });
 }
 
-void TIdIRC::connectEnded(const std::shared_ptr<PendingConnect>& job, std::exception_ptr error)
+void TIdIRC::connectEnded(std::exception_ptr error)
 {
-    if (pending_ != job)
-        return;
-    job->thread.join(); // it has only to return
-    pending_.reset();
     ConnectDone done = std::move(pendingDone_);
     pendingDone_ = nullptr;
     if (!error) {
-        socket_.TakeOver(job->client);
         try {
             if (OnConnected)
                 OnConnected();
@@ -168,17 +118,8 @@ void TIdIRC::connectEnded(const std::shared_ptr<PendingConnect>& job, std::excep
 
 void TIdIRC::cancelConnect()
 {
-    if (!pending_)
-        return;
-    const auto job = std::move(pending_);
+    transport_->CancelOpen();
     pendingDone_ = nullptr;
-    job->link->cancel();
-    job->client.Abort();
-    // A host name lookup cannot be interrupted: waiting for it here would hold the
-    // window for as long as a dead name server takes. The helper finishes on its own;
-    // it holds its job, and the cancelled link keeps it from reporting.
-    if (job->thread.joinable())
-        job->thread.detach();
 }
 
 void TIdIRC::logOn()
@@ -188,7 +129,7 @@ void TIdIRC::logOn()
         if (OnConnect)
             OnConnect();
         if (Connected())
-            startReader();
+            transport_->StartReading([this](const std::string& line) { HandleLine(line); });
         const std::string local = BoundIP.empty() ? direct::LocalIPv4Address() : BoundIP;
         const std::string& server = welcomeServer_.empty() ? local : welcomeServer_;
         if (!Password.empty())
@@ -214,57 +155,8 @@ void TIdIRC::Disconnect(bool force)
     SetState(csDisconnecting);
     if (OnDisconnect)
         OnDisconnect();
-    stopReader();
-    socket_.Disconnect();
+    transport_->Close(true);
     SetState(csDisconnected);
-}
-
-void TIdIRC::startReader()
-{
-    readerLink_ = platform::WorkerLink::create();
-    reader_ = std::thread([this, link = readerLink_] { readLoop(link); });
-}
-
-void TIdIRC::stopReader()
-{
-    if (readerLink_)
-        readerLink_->cancel();
-    socket_.Shutdown();
-    if (reader_.joinable())
-        reader_.join();
-    readerLink_.reset();
-}
-
-void TIdIRC::readLoop(const std::shared_ptr<platform::WorkerLink>& link)
-{
-    try {
-        while (!link->cancelled()) {
-            // The batch is made once a line is in: nothing of ours sits on the heap
-            // while the reader waits, however the wait ends.
-            std::string first = socket_.ReadLine();
-            auto batch = std::make_shared<std::vector<std::string>>();
-            batch->push_back(std::move(first));
-            std::string more;
-            while (batch->size() < kMaxBatch && socket_.TakeBufferedLine(more))
-                batch->push_back(std::move(more));
-            // Each line is handled as if alone; a line that disconnects (or destroys)
-            // the engine cancels the link, and the rest of the batch is dropped.
-            const bool ran = link->runAndWait(gui_, [this, batch, link] {
-                for (const std::string& line : *batch) {
-                    if (link->cancelled())
-                        return;
-                    HandleLine(line);
-                }
-            });
-            if (!ran || !socket_.Connected())
-                return;
-        }
-    } catch (const direct::TransportError&) {
-        // Closed, reset or an over-long line: the reader ends without an event; the
-        // owner sees Connected() turn false, and the server sees us leave.
-        readerFailed_ = true;
-        socket_.Shutdown();
-    }
 }
 
 void TIdIRC::HandleLine(const std::string& line)
@@ -308,7 +200,7 @@ void TIdIRC::Raw(std::string_view line)
             OnError(nullptr, "", kNotConnected);
         return;
     }
-    socket_.WriteLine(line);
+    transport_->WriteLine(line);
     if (OnSend)
         OnSend(std::string(line));
 }

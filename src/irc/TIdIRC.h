@@ -1,13 +1,12 @@
 #pragma once
 
-#include "direct/TcpClient.h"
 #include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
+#include "irc/LineTransport.h"
 #include "irc/TIdIRCChannels.h"
 #include "irc/TIdIRCEvents.h"
 #include "irc/TIdIRCUsers.h"
 
-#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -15,12 +14,10 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace pell::platform {
 class GuiDispatcher;
-class WorkerLink;
 } // namespace pell::platform
 
 namespace pell::irc {
@@ -54,7 +51,8 @@ struct TIdIRCReplies {
 // the GUI thread.
 class TIdIRC : public TIdIRCEvents {
 public:
-    explicit TIdIRC(platform::GuiDispatcher& gui);
+    // Without a transport the engine makes its own socket connection.
+    explicit TIdIRC(platform::GuiDispatcher& gui, std::unique_ptr<LineTransport> transport = nullptr);
     ~TIdIRC();
     TIdIRC(const TIdIRC&) = delete;
     TIdIRC& operator=(const TIdIRC&) = delete;
@@ -77,8 +75,8 @@ public:
     TIdIRCUserModes UserMode() const { return userMode_; }
     void SetUserMode(TIdIRCUserModes modes); // ignored while connected
 
-    direct::TIdSocksInfo& SocksInfo() { return socket_.SocksInfo; }
-    direct::TcpClient& Socket() { return socket_; }
+    direct::TIdSocksInfo& SocksInfo() { return socks_; }
+    LineTransport& Transport() { return *transport_; }
 
     // State.
     TIdIRCState State() const { return state_; }
@@ -100,11 +98,9 @@ public:
     using ConnectDone = std::function<void(std::exception_ptr error)>;
     void ConnectAsync(int timeoutMs, ConnectDone done);
     // True from ConnectAsync until its end has been handed to the GUI thread.
-    bool ConnectPending() const { return pending_ != nullptr; }
+    bool ConnectPending() const { return transport_->Opening(); }
     void Disconnect(bool force = false);
-    // False also once the reader has given up on the connection (an over-long line,
-    // say): nothing would be read from it any more.
-    bool Connected() const { return socket_.Connected() && !readerFailed_; }
+    bool Connected() const { return transport_->Connected(); }
 
     // Sending.
     void Raw(std::string_view line);
@@ -134,12 +130,10 @@ private:
     using NumericHandler = void (TIdIRC::*)(int numeric, TIdIRCUser* user);
     struct NumericRow;
 
-    struct PendingConnect;
-
     void SetState(TIdIRCState state);
     void beginConnect();
     void logOn();
-    void connectEnded(const std::shared_ptr<PendingConnect>& job, std::exception_ptr error);
+    void connectEnded(std::exception_ptr error);
     void cancelConnect();
     void Dispatch();
     void NickFallback();
@@ -196,12 +190,9 @@ private:
     void ctcpReply(TIdIRCUser* user);
     void dccOffer(std::string_view args);
     void handlerFailed(const std::string& message);
-    void startReader();
-    void stopReader();
-    void readLoop(const std::shared_ptr<platform::WorkerLink>& link);
 
-    platform::GuiDispatcher& gui_;
-    direct::TcpClient socket_;
+    std::unique_ptr<LineTransport> transport_;
+    direct::TIdSocksInfo socks_;
     std::string nick_ = "Nick";
     TIdIRCUserModes userMode_ = 0;
     TIdIRCState state_ = csDisconnected;
@@ -215,10 +206,6 @@ private:
     std::uint64_t lineGeneration_ = 0;   // generation_ when the current line began
     CtcpReplyLimiter replyLimiter_;
     CtcpReplyLimiter handlerErrorLimiter_{5, std::chrono::milliseconds(60000)};
-    std::shared_ptr<platform::WorkerLink> readerLink_;
-    std::thread reader_;
-    std::atomic<bool> readerFailed_{false};
-    std::shared_ptr<PendingConnect> pending_;
     ConnectDone pendingDone_;
 
 public:

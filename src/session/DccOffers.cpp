@@ -189,7 +189,7 @@ void DccOffers::OnChannelDCCSend(const std::string& ANick, const std::string& pa
 
 std::string DccOffers::LocalAddress()
 {
-    return direct::LocalAddressOf(irc_.Socket().socketHandle(), irc_.SocksInfo().Version != direct::svNoSocks);
+    return irc_.Transport().LocalAddress();
 }
 
 void DccOffers::Close(const direct::DccDownload* download)

@@ -6,7 +6,7 @@ Session::Session(SessionContext context, const settings::TSSettings& pendingProf
                  const PresentationBinder& bindPresentation)
     : model_(context.Settings, context.Shared, context.Ports),
       events_(engine_, model_, context.Settings),
-      engine_(context.Gui),
+      engine_(context.Gui, context.Transport ? context.Transport() : nullptr),
       commands_(engine_, model_, context.Settings, context.Ports.Prompts, context.UserInfo),
       templates_(engine_, commands_, context.Settings, context.Ports.Prompts),
       lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts),

@@ -14,6 +14,7 @@
 #include "settings/TSSettings.h"
 
 #include <functional>
+#include <memory>
 
 namespace pell::session {
 
@@ -29,6 +30,8 @@ struct SessionContext {
     SessionPorts Ports;
     UserInfoModel& UserInfo;
     int ConnectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
+    // Makes the engine's server connection; unset, the engine uses a socket.
+    std::function<std::unique_ptr<irc::LineTransport>()> Transport;
 };
 
 // One session window's models, assembled in one place: its engine, its tabs and lists,

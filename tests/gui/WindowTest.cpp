@@ -11,6 +11,7 @@
 #include "gui/JpegImage.h"
 #include "gui/MainWindow.h"
 #include "gui/OptionsDialog.h"
+#include "gui/PellApplication.h"
 #include "gui/QtDesktop.h"
 #include "gui/QtGuiDispatcher.h"
 #include "gui/QuickConnectDialog.h"
@@ -22,6 +23,7 @@
 #include "gui/TransferWindow.h"
 #include "gui/UserInfoWindow.h"
 
+#include "direct/TransportError.h"
 #include "gui/GuiFakes.h"
 #include "support/CaseFile.h"
 #include "session/AddressList.h"
@@ -93,6 +95,17 @@ public slots:
 
 private slots:
     void initTestCase() { gui::initResources(); }
+
+    // A write that fails under a click (the send queue at its bound) is shown, not fatal.
+    void anErrorEscapingAHandlerIsShownAndTheProgramGoesOn()
+    {
+        QStringList shown;
+        static_cast<gui::PellApplication*>(qApp)->ShowError = [&](const std::string& m) { shown << QString::fromStdString(m); };
+        QPushButton button;
+        connect(&button, &QPushButton::clicked, [] { throw direct::TransportError::socket(ENOBUFS); });
+        click(&button), click(&button);
+        QCOMPARE(shown, QStringList(2, QString::fromStdString(direct::TransportError::socket(ENOBUFS).what())));
+    }
 
     void mainWindowWithItsMenusDialogsAddressesAndSplash()
     {
@@ -515,5 +528,10 @@ private slots:
     }
 };
 
-QTEST_MAIN(WindowTest)
+int main(int argc, char** argv)
+{
+    gui::PellApplication application(argc, argv);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "WindowTest.moc"

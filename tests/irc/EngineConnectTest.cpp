@@ -1,12 +1,19 @@
 #include "EngineHarness.h"
 
 #include "direct/Resolver.h"
+#include "direct/QueuedWriter.h"
 #include "direct/TransportError.h"
+#include "support/FakeServer.h"
+#include "support/Loopback.h"
+#include "support/ScriptedTransport.h"
 #include "support/Ngircd.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace pell;
 using irc::TIdIRC;
@@ -15,13 +22,16 @@ using test::FakeServer;
 
 namespace {
 
-// An engine connected to a scripted server over a real socket, with what it reports.
-class EngineOnFake : public ::testing::Test {
+// An engine on a scripted server (EngineOnFake: on a FakeServer over a real socket),
+// with what it reports.
+class EngineTest : public ::testing::Test {
 protected:
+    explicit EngineTest(bool socket = false)
+        : fake(socket ? std::make_unique<FakeServer>() : nullptr), irc(gui, socket ? nullptr : test::ScriptedTransport::Make(server)) {}
     void connect(const std::string& password = {})
     {
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
+        irc.Host = server ? "irc.example" : "127.0.0.1";
+        irc.Port = server ? 6667 : fake->port();
         irc.BoundIP = "127.0.0.1";
         irc.Password = password;
         irc.OnStateChange = [this] { states.push_back(irc.State()); };
@@ -30,56 +40,48 @@ protected:
             errors.push_back(test::word(user) + "|" + numeric + "|" + text);
         };
         irc.Connect(3000);
-        ASSERT_TRUE(fake.waitForReceived("USER "));
+        ASSERT_TRUE(server || fake->waitForReceived("USER "));
     }
-    // Sends lines from the server and waits until the engine has handled them all.
-    void serverSays(const std::string& lines)
-    {
-        const std::size_t expected = received.size() + std::count(lines.begin(), lines.end(), '\n');
-        fake.send(lines);
-        ASSERT_TRUE(gui.pumpUntil([&] { return received.size() >= expected; }));
-    }
-    // What the engine wrote after the registration lines.
-    std::string sentAfterLogon()
-    {
-        const std::string all = fake.received();
-        return all.substr(all.find("\r\n", all.find("USER ")) + 2);
-    }
-
     platform::EventQueue gui;
-    FakeServer fake;
+    std::unique_ptr<FakeServer> fake;
+    test::ScriptedTransport* server = nullptr;
     // Declared before the engine: its destructor still reports into them.
     std::vector<irc::TIdIRCState> states;
     Events received, errors;
-    TIdIRC irc{gui};
+    TIdIRC irc;
 };
 
-TEST_F(EngineOnFake, RegistrationLinesAndTheServerNameReusedNextTime)
+struct EngineOnFake : EngineTest {
+    EngineOnFake() : EngineTest(true) {}
+};
+
+TEST_F(EngineTest, RegistrationLinesAndTheServerNameReusedNextTime)
 {
+    irc.SocksInfo().Version = direct::svSocks5;
     connect("sesame");
-    EXPECT_EQ(fake.received(), "PASS sesame\r\nNICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n");
+    EXPECT_EQ(server->Written(), (Events{"PASS sesame", "NICK Nick", "USER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name"}));
+    const irc::LineEndpoint& to = server->OpenedTo;
+    EXPECT_EQ(to.Host + ":" + std::to_string(to.Port) + " " + to.BoundIP + " " + std::to_string(to.Socks.Version), "irc.example:6667 127.0.0.1 3");
     EXPECT_EQ(states, (std::vector{irc::csConnecting, irc::csLoggingOn}));
-    serverSays(":srv.example 001 Nick :Welcome\r\n");
+    server->Say({":srv.example 001 Nick :Welcome"});
     EXPECT_EQ(states.back(), irc::csConnected);
     EXPECT_EQ(irc.WelcomeServer(), "srv.example");
-    serverSays(":Nick!u@h JOIN #c\r\n");
+    server->Say({":Nick!u@h JOIN #c"});
+    EXPECT_EQ(server->Written(), Events{"MODE #c "}); // the join asks for the modes
 
     // Without password and BoundIP: the machine's first address, the server's name, no PASS.
-    FakeServer second;
-    irc.Port = second.port();
     irc.Password.clear();
     irc.BoundIP.clear();
     irc.Connect(3000);
-    ASSERT_TRUE(second.waitForReceived("USER "));
-    EXPECT_EQ(second.received(),
-              "NICK Nick\r\nUSER Benutzername " + direct::LocalIPv4Address() + " srv.example :Wirklicher Name\r\n");
+    EXPECT_EQ(server->Written(), (Events{"NICK Nick", "USER Benutzername " + direct::LocalIPv4Address() + " srv.example :Wirklicher Name"}));
     EXPECT_EQ(irc.Users.Count(), 1); // tracking starts again with only the own user
     EXPECT_EQ(irc.Channels.Count(), 0);
 }
 
-TEST_F(EngineOnFake, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
+TEST_F(EngineTest, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
 {
     connect();
+    server->Written();
     irc.SetUserMode(irc::umOperator); // ignored while connected
     const std::vector<std::pair<std::function<void()>, std::string>> rows = {
         {[&] { irc.Raw("WHOIS bob"); }, "WHOIS bob"}, {[&] { irc.Say("#c", "hi there"); }, "PRIVMSG #c :hi there"},
@@ -100,16 +102,13 @@ TEST_F(EngineOnFake, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
         {[&] { irc.Raw(std::string("PRIVMSG bob :a\0QUIT", 19)); }, "PRIVMSG bob :a"},
         {[&] { irc.CTCPReply("bob", "PING", "x\nKILL me"); }, "NOTICE bob :\x01PING x"},
     };
-    std::string expected;
     Events reported, lines;
     irc.OnSend = [&](const std::string& line) { reported.push_back(line); };
     for (const auto& [send, line] : rows) {
         send();
-        expected += line + "\r\n";
         lines.push_back(line);
     }
-    ASSERT_TRUE(fake.waitForReceived(expected));
-    EXPECT_EQ(sentAfterLogon(), expected);
+    EXPECT_EQ(server->Written(), lines);
     EXPECT_EQ(reported, lines);
     EXPECT_EQ(irc.Nick(), "Nick");
     EXPECT_EQ(irc.UserMode(), 0);
@@ -133,35 +132,43 @@ TEST(EngineOffline, SettingsAreStoredAndARefusedPortThrowsAndStaysConnecting)
         EXPECT_EQ(TIdIRC::IsChannel(name), expected) << name;
 }
 
-TEST_F(EngineOnFake, PlainDisconnectIsIgnoredWhileLoggingOn)
+TEST_F(EngineTest, PlainDisconnectIsIgnoredWhileLoggingOn)
 {
     connect();
     irc.Disconnect(false);
     EXPECT_EQ(irc.State(), irc::csLoggingOn);
     EXPECT_TRUE(irc.Connected());
-    int disconnected = 0;
-    irc.Socket().OnDisconnected = [&] { ++disconnected; };
+    const int closes = server->Closes;
     irc.Disconnect(true);
     EXPECT_EQ(irc.State(), irc::csDisconnected);
     EXPECT_FALSE(irc.Connected());
-    EXPECT_EQ(disconnected, 1);
+    EXPECT_EQ(server->Closes, closes + 1);
     EXPECT_EQ(irc.OwnUser(), nullptr);
     EXPECT_EQ(irc.Users.Count(), 0);
 }
 
-TEST_F(EngineOnFake, ABurstOfLinesIsHandledInOrderWithControlBytesUnharmed)
+// A burst is handled in order with control bytes unharmed, and a line that disconnects
+// drops the rest of it; its QUIT still goes out, as an orderly disconnect lets the queue drain.
+TEST_F(EngineOnFake, ABurstIsHandledInOrderUntilALineDisconnects)
 {
     connect();
     std::string burst;
     for (int i = 0; i < 2000; ++i)
         burst += ":srv NOTICE Nick :line " + std::to_string(i) + "\r\n";
     const std::string odd("PRIVMSG Nick :a\0b\x02\x1f\x7f", 20);
-    serverSays(burst + odd + "\r\n");
-    ASSERT_EQ(received.size(), 2001u);
+    irc.OnReceive = [&](const std::string& line) {
+        received.push_back(line);
+        if (line == "BYE")
+            irc.Quit("bye"), irc.Disconnect(true);
+    };
+    fake->send(burst + odd + "\r\nBYE\r\nTHREE\r\n");
+    ASSERT_TRUE(gui.pumpUntil([&] { return irc.State() == irc::csDisconnected; }));
+    gui.pump();
+    ASSERT_EQ(received.size(), 2002u);
     for (int i = 0; i < 2000; ++i)
         ASSERT_EQ(received[i], ":srv NOTICE Nick :line " + std::to_string(i));
-    EXPECT_EQ(received.back(), odd);
-    EXPECT_EQ(irc.Message()[3], odd.substr(14));
+    EXPECT_EQ(received[2000], odd);
+    EXPECT_TRUE(fake->waitForReceived("Wirklicher Name\r\nQUIT :bye\r\n"));
 }
 
 // The ways a connection can end under the reader: each leaves the engine not
@@ -176,13 +183,13 @@ TEST_P(ReaderEnding, EndsTheReaderSilently)
     bool disconnectEvent = false;
     irc.OnDisconnect = [&] { disconnectEvent = true; };
     if (GetParam() == Ending::CloseMidLine) {
-        fake.send(":srv NOTICE Nick :complete\r\n:srv NOTICE Nick :half");
+        fake->send(":srv NOTICE Nick :complete\r\n:srv NOTICE Nick :half");
         ASSERT_TRUE(gui.pumpUntil([&] { return received.size() == 1; }));
-        fake.closeClient();
+        fake->closeClient();
     } else if (GetParam() == Ending::Reset) {
-        fake.closeClient(true);
+        fake->closeClient(true);
     } else {
-        fake.send(":srv NOTICE Nick :" + std::string(20000, 'x') + "\r\n:srv NOTICE Nick :after\r\n");
+        fake->send(":srv NOTICE Nick :" + std::string(20000, 'x') + "\r\n:srv NOTICE Nick :after\r\n");
     }
     ASSERT_TRUE(gui.pumpUntil([&] { return !irc.Connected(); }));
     gui.pump();
@@ -223,18 +230,43 @@ TEST(EngineLifetime, EndingTheEngineWhileItsReaderWaitsForTheGuiThread)
     }
 }
 
-TEST_F(EngineOnFake, DisconnectFromInsideAnEventStopsTheRestOfTheBurst)
+// A server that accepts and never reads: each write returns at once (a blocking one
+// would hang here for ever), what reaches the peer is our lines in order, and both the
+// bound and a teardown with a send stuck end the connection without waiting on the peer.
+TEST(EngineWrites, AServerThatStopsReadingCostsTheBoundNotTheGuiThread)
 {
-    connect();
-    irc.OnReceive = [&](const std::string& line) {
-        received.push_back(line);
-        if (line == "BYE")
-            irc.Disconnect(true);
-    };
-    fake.send("ONE\r\nBYE\r\nTHREE\r\n");
-    ASSERT_TRUE(gui.pumpUntil([&] { return irc.State() == irc::csDisconnected; }));
-    gui.pump();
-    EXPECT_EQ(received, (Events{"ONE", "BYE"}));
+    for (const bool toTheBound : {true, false}) {
+        int port = 0;
+        const int listener = test::listenLoopback(1, port);
+        platform::EventQueue gui;
+        auto irc = std::make_unique<TIdIRC>(gui);
+        irc->Host = irc->BoundIP = "127.0.0.1";
+        irc->Port = port;
+        irc->OnConnected = [&] { irc->Raw("PING :early"); }; // queued before the writer starts
+        irc->Connect(3000);
+        const int peer = test::acceptFor(listener, 5000);
+        ASSERT_GE(peer, 0);
+        std::string expected = "PING :early\r\nNICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
+        try {
+            const std::size_t goal = toTheBound ? 4 * direct::QueuedWriter::DefaultBound : 400000;
+            for (int i = 0; expected.size() < goal; ++i) {
+                const std::string line = "PRIVMSG #c :" + std::to_string(i) + std::string(400, 'x');
+                irc->Raw(line);
+                expected += line + "\r\n";
+            }
+        } catch (const direct::TransportError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, toTheBound ? direct::TransportError::socket(ENOBUFS).what() : "");
+        EXPECT_EQ(irc->Connected(), !toTheBound);
+        EXPECT_GT(expected.size() + 500, toTheBound ? direct::QueuedWriter::DefaultBound : 0); // at the bound, not before
+        irc.reset();
+        std::string got;
+        test::readExactly(peer, expected.size() + 1, got, 2000); // all that came, up to our close
+        EXPECT_TRUE(got.size() > 1000 && expected.compare(0, got.size(), got) == 0) << toTheBound;
+        ::close(peer);
+        ::close(listener);
+    }
 }
 
 } // namespace

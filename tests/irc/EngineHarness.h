@@ -5,7 +5,7 @@
 #include "irc/TIdIRCUser.h"
 #include "platform/EventQueue.h"
 #include "support/CaseFile.h"
-#include "support/FakeServer.h"
+#include "support/ScriptedTransport.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ inline void recordEvents(irc::TIdIRC& irc, Events& e)
     };
 }
 
-// An engine on a FakeServer, registered as "me" by ":srv 001", its events recorded
+// An engine on a scripted server, registered as "me" by ":srv 001", its events recorded
 // and its sent lines kept without line end. In a channel: #c with @me @alice +bob carol.
 struct EngineHarness {
     explicit EngineHarness(bool inChannel = false, bool updates = false)
@@ -71,10 +71,7 @@ struct EngineHarness {
             recordChannelUpdates();
         irc.OnSend = [this](auto& line) { sent.push_back(line); };
         irc.SetNick("me");
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
         irc.Connect(3000);
-        EXPECT_TRUE(fake.waitForClient());
         line(":srv 001 me :Welcome");
         if (inChannel)
             for (const char* text : {":me!me@h JOIN :#c", ":srv 353 me = #c :@me @alice +bob carol", ":srv 366 me #c :End"})
@@ -93,9 +90,9 @@ struct EngineHarness {
                                      int info) { recorder(events, "Update")(&c, std::string(names[int(type)]), u, info); };
     }
 
-    FakeServer fake;
     platform::EventQueue queue;
-    irc::TIdIRC irc{queue};
+    ScriptedTransport* server = nullptr;
+    irc::TIdIRC irc{queue, ScriptedTransport::Make(server)};
     Events events;
     Events sent;
 };

@@ -418,9 +418,8 @@ TEST_F(DccOffersTest, AFileThatCannotBeReadOrServedIsNotOffered)
     offers.OnChannelDCCSend("bob", (root / "a b.txt").string());
     direct::NextListenPort() = saved;
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC send failed: no free port for " + (root / "a b.txt").string());
-    irc.Raw("PING :done");
-    EXPECT_TRUE(fake.waitForReceived("PING :done"));
-    EXPECT_EQ(fake.received().find("DCC SEND"), std::string::npos);
+    for (const std::string& line : sent())
+        EXPECT_EQ(line.find("DCC SEND"), std::string::npos) << line;
 }
 
 // Sessions on a hand-pumped GUI thread, reporting to the fixture's recording ports.
@@ -440,9 +439,13 @@ struct Lifecycle : SessionFixture {
         p.Username = "al";
         return p;
     }
-    Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {})
+    // With a handle, the session's server is scripted (and the handle points at it).
+    Session& open(const settings::TSSettings& pending, const PresentationBinder& binder = {},
+                  test::ScriptedTransport** scripted = nullptr)
     {
         SessionContext context{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo};
+        if (scripted)
+            context.Transport = [scripted] { return test::ScriptedTransport::Make(*scripted); };
         return *sessions.emplace_back(std::make_unique<Session>(context, pending, binder));
     }
     // The status panel after a tick of the status timer.
@@ -518,48 +521,38 @@ TEST(LifecycleCreation, TheBinderRunsFirstAndThePresentationStillSpeaksFirst)
 }
 
 // A session on a scripted server that has taken the registration lines.
-struct OnFake : Lifecycle, ::testing::Test {
-    test::FakeServer server;
+struct OnScript : Lifecycle, ::testing::Test {
+    test::ScriptedTransport* server = nullptr;
     Session* s = nullptr;
 
     void SetUp() override
     {
-        s = &open(profile(server.port()));
-        ASSERT_TRUE(connectEnded(*s));
-        ASSERT_TRUE(server.waitForReceived("USER al "));
-    }
-    void serverSays(const std::string& line, irc::TIdIRCState state)
-    {
-        server.send(line + "\r\n");
-        ASSERT_TRUE(until([&] { return s->Engine().State() == state; }));
-    }
-    void serverCloses()
-    {
-        server.closeClient();
-        ASSERT_TRUE(until([&] { return !s->Engine().Connected(); }));
+        s = &open(profile(6667), {}, &server);
+        server->Finish();
+        ASSERT_EQ(server->Written().size(), 2u); // NICK and USER
     }
 };
 
-TEST_F(OnFake, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerUntilTheServerHasGone)
+TEST_F(OnScript, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerUntilTheServerHasGone)
 {
     EXPECT_EQ(s->Model().StatusPanel(0) + "|" + s->Model().StatusPanel(1), "Connected|alice"); // before registering
     EXPECT_EQ(status(*s) + "|" + status(*s, 2), "Connecting|Main");
-    serverSays(":srv 001 alice :Welcome", irc::csConnected);
+    server->Say({":srv 001 alice :Welcome"});
     EXPECT_EQ(status(*s), "Connected");
     s->Lifecycle().Reconnect(); // while connected: quits with an empty reason
-    ASSERT_TRUE(server.waitForReceived("QUIT :\r\n"));
+    EXPECT_EQ(server->Written(), Lines{"QUIT :"});
     int requests = 0;
     bool closed = false;
     s->Lifecycle().RequestClose = [&] { ++requests, closed = s->Lifecycle().CloseRequest(); };
     prompts.textAnswers.push_back(""); // an empty reason
     EXPECT_FALSE(s->Lifecycle().CloseRequest());
     EXPECT_EQ(shared.QuitReason, " ");
-    ASSERT_TRUE(server.waitForReceived("QUIT :\r\nQUIT : \r\n"));
+    EXPECT_EQ(server->Written(), Lines{"QUIT : "});
     EXPECT_TRUE(s->Lifecycle().CloseTimerRunning());
     s->Lifecycle().onCloseTimer(); // the server keeps the connection
     EXPECT_TRUE(requests == 1 && !closed);
-    EXPECT_TRUE(server.waitForReceived("QUIT : \r\nQUIT : \r\n"));
-    serverCloses();
+    EXPECT_EQ(server->Written(), Lines{"QUIT : "});
+    server->Hangup();
     EXPECT_EQ(status(*s), "Disonnected");
     s->Lifecycle().onCloseTimer();
     EXPECT_TRUE(closed && !s->Lifecycle().CloseTimerRunning());
@@ -568,11 +561,12 @@ TEST_F(OnFake, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerUnt
     EXPECT_TRUE(prompts.errors.empty());
 }
 
-TEST_F(OnFake, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
+TEST_F(OnScript, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
 {
-    server.send(":srv 433 * alice :Nickname already in use\r\n");
-    ASSERT_TRUE(until([&] { return server.received().find("NICK OtherNick\r\n") != std::string::npos; }));
-    serverSays(":srv 433 * OtherNick :Nickname already in use", irc::csDisconnected);
+    server->Say({":srv 433 * alice :Nickname already in use"});
+    EXPECT_EQ(server->Written(), Lines{"NICK OtherNick"});
+    server->Say({":srv 433 * OtherNick :Nickname already in use"});
+    EXPECT_EQ(s->Engine().State(), irc::csDisconnected);
     EXPECT_EQ(prompts.asked, Lines{"New Nick|New Nick|"});
     EXPECT_EQ(status(*s), "Disonnected");
 }

@@ -7,7 +7,7 @@
 #include "session/SessionCommands.h"
 #include "session/SessionEvents.h"
 #include "session/SessionModel.h"
-#include "support/FakeServer.h"
+#include "support/ScriptedTransport.h"
 
 #include <deque>
 #include <optional>
@@ -104,8 +104,8 @@ struct SessionFixture {
 // server lines go to the engine as from its reader, and the lines it writes are kept.
 struct WiredSession : SessionFixture {
     platform::EventQueue gui;
-    test::FakeServer fake;
-    irc::TIdIRC irc{gui};
+    test::ScriptedTransport* server = nullptr;
+    irc::TIdIRC irc{gui, test::ScriptedTransport::Make(server)};
     SessionEvents events{irc, model, settings};
     UserInfoModel userInfo;
     SessionCommands commands{irc, model, settings, prompts, userInfo};
@@ -121,8 +121,6 @@ struct WiredSession : SessionFixture {
 
     void connect()
     {
-        irc.Host = "127.0.0.1";
-        irc.Port = fake.port();
         irc.Connect(3000);
         written.clear(); // the registration
     }

@@ -1,0 +1,26 @@
+#include "gui/PellApplication.h"
+
+#include "gui/QtUserPrompts.h"
+
+#include <exception>
+
+namespace pell::gui {
+
+PellApplication::PellApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    ShowError = [](const std::string& message) { QtUserPrompts(nullptr).showError(message); };
+}
+
+bool PellApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    } catch (...) {
+        ShowError("unknown error");
+    }
+    return false;
+}
+
+} // namespace pell::gui
