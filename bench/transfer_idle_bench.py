@@ -25,6 +25,8 @@ import sys
 import tempfile
 import time
 
+from flood_bench import longest_gap_ms  # the lateness probe's log, read the same way
+
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
@@ -142,18 +144,6 @@ def sample(pid, seconds):
     return cpu, min(rss), max(rss)
 
 
-def longest_gap_ms(log_path, start, end):
-    """The longest gap the probe logged inside [start, end] (monotonic seconds); the
-    probe logs only gaps over 75 ms, so 0 means none as long as that."""
-    try:
-        with open(log_path) as log:
-            gaps = [int(gap) for at, gap in (line.split() for line in log)
-                    if start * 1000 <= int(at) <= end * 1000 + int(gap)]
-    except OSError:
-        gaps = []
-    return max(gaps, default=0)
-
-
 def chat_flood(peer, lines, lateness_log):
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
@@ -166,7 +156,7 @@ def chat_flood(peer, lines, lateness_log):
     start = time.monotonic()
     conn.sendall(b"".join(f"flood line {i} with some words in it\r\n".encode() for i in range(lines)))
     time.sleep(15)
-    gap = longest_gap_ms(lateness_log, start, time.monotonic())
+    gap = longest_gap_ms(lateness_log, start, time.monotonic()) or 0
     print(f"chat flood of {lines} lines: longest GUI-thread timer gap over 15 s: "
           + (f"{gap} ms" if gap else "under 75 ms"))
     conn.close()
@@ -235,7 +225,7 @@ def main():
             if f.read() != data:
                 raise RuntimeError("the stored file differs from the one sent")
         elapsed = time.monotonic() - started
-        gap = longest_gap_ms(lateness_log, started, time.monotonic())
+        gap = longest_gap_ms(lateness_log, started, time.monotonic()) or 0
         time.sleep(2)
         after = sample(pid, 10)
         mode = "Xvfb" if args.xvfb else "offscreen"
