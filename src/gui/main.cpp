@@ -5,6 +5,7 @@
 #include "gui/PellApplication.h"
 #include "settings/ProgramFolder.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
