@@ -25,10 +25,11 @@ import tempfile
 import time
 
 
-def slist_entry(port):
+def slist_entry(port, name="Flood", nick="flooder"):
+    """One server entry that connects at start-up to 127.0.0.1:port."""
     # Name, host, port, auto-connect, nick, real name, user, password, four modes.
-    lines = ["Flood", "127.0.0.1", str(port), "True", "flooder", "Flood Bench",
-             "flooder", "", "False", "False", "False", "False"]
+    lines = [name, "127.0.0.1", str(port), "True", nick, f"{name} Bench",
+             nick, "", "False", "False", "False", "False"]
     return "".join(line + "\r\n" for line in lines).encode()
 
 
@@ -141,6 +142,14 @@ def client_pid(launcher, program):
     return found
 
 
+def stop_client(launcher):
+    launcher.terminate()
+    try:
+        launcher.wait(10)
+    except subprocess.TimeoutExpired:
+        launcher.kill()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", default="build/src/gui/pell-irc")
@@ -195,11 +204,7 @@ def main():
               + (", no probe log" if gap is None else f", longest probe gap {gap or 'below 75'} ms"))
         conn.close()
     finally:
-        launcher.terminate()
-        try:
-            launcher.wait(10)
-        except subprocess.TimeoutExpired:
-            launcher.kill()
+        stop_client(launcher)
         shutil.rmtree(home, ignore_errors=True)
     return 0
 

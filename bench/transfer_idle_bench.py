@@ -25,7 +25,8 @@ import sys
 import tempfile
 import time
 
-from flood_bench import longest_gap_ms  # the lateness probe's log, read the same way
+# The flood bench's pieces: the client's entry, process and lateness log, handled alike.
+from flood_bench import client_pid, longest_gap_ms, slist_entry, stop_client
 
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -108,22 +109,6 @@ def serve_file(listener, data):
     conn.close()
 
 
-def client_pid(launcher, program):
-    """The client itself: under xvfb-run it is a grandchild of the launcher."""
-    todo = [launcher.pid]
-    while todo:
-        pid = todo.pop()
-        try:
-            if os.path.realpath(f"/proc/{pid}/exe") == os.path.realpath(program):
-                return pid
-            for task in os.listdir(f"/proc/{pid}/task"):
-                with open(f"/proc/{pid}/task/{task}/children") as children:
-                    todo += [int(c) for c in children.read().split()]
-        except OSError:
-            pass
-    return launcher.pid
-
-
 def sample(pid, seconds):
     """CPU share (per cent of one core) and the VmRSS range over the given time."""
     def cpu_ticks():
@@ -178,9 +163,7 @@ def main():
     for folder in ("home", "xdg-data", "xdg-config"):
         os.makedirs(f"{work}/{folder}")
     with open(f"{home}/SList.dat", "wb") as f:
-        f.write(b"".join(l.encode() + b"\r\n" for l in
-                         ["Bench", "127.0.0.1", str(port), "True", "idler", "Idle Bench", "idler", "",
-                          "False", "False", "False", "False"]))
+        f.write(slist_entry(port, "Idle", "idler"))
     lateness_log = f"{work}/lateness.log"
     env = dict(os.environ, PELL_IRC_HOME=home, PELL_IRC_SPLASH_MS="0", PELL_IRC_LATENESS_LOG=lateness_log,
                XDG_DATA_HOME=f"{work}/xdg-data", XDG_CONFIG_HOME=f"{work}/xdg-config")
@@ -234,11 +217,7 @@ def main():
         for name, (cpu, low, high) in (("idle, no transfer", before), ("idle, finished download window", after)):
             print(f"{name}: CPU {cpu:.2f} % of one core, VmRSS {low / 1024:.1f} to {high / 1024:.1f} MiB")
     finally:
-        launcher.terminate()
-        try:
-            launcher.wait(10)
-        except subprocess.TimeoutExpired:
-            launcher.kill()
+        stop_client(launcher)
         server.terminate()
         server.wait(10)
         shutil.rmtree(work, ignore_errors=True)

@@ -80,22 +80,6 @@ fs::path followed(const fs::path& path)
     return error ? path : target;
 }
 
-std::optional<std::string> readAll(const fs::path& path);
-
-// Every start registers: a file that already holds the bytes is left alone.
-void writeWhole(const fs::path& path, std::string_view bytes)
-{
-    if (readAll(path) == std::string(bytes))
-        return;
-    struct stat status {};
-    const unsigned mode = ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0644;
-    try {
-        settings::writeFileAtomically(path.string(), bytes, mode);
-    } catch (const std::exception& error) {
-        throw std::runtime_error(error.what());
-    }
-}
-
 std::optional<std::string> readAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -106,6 +90,23 @@ std::optional<std::string> readAll(const fs::path& path)
     if (in.bad())
         throw std::runtime_error("Cannot read " + path.string());
     return text.str();
+}
+
+// Every start registers: a file that already holds the bytes is left alone. Returns
+// whether the file was written.
+bool writeIfChanged(const fs::path& path, std::string_view bytes, const std::optional<std::string>& current)
+{
+    if (current == bytes)
+        return false;
+    struct stat status {};
+    const unsigned mode = ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0644;
+    settings::writeFileAtomically(path.string(), bytes, mode);
+    return true;
+}
+
+bool writeIfChanged(const fs::path& path, std::string_view bytes)
+{
+    return writeIfChanged(path, bytes, readAll(path));
 }
 
 // Runs a desktop tool when it is installed; its outcome does not matter.
@@ -196,13 +197,16 @@ void RegisterIrcHandler(const XdgFolders& folders, const std::string& programPat
     const fs::path applications = fs::path(folders.dataHome) / "applications";
     const fs::path icon = icons / "pell-irc.svg";
     makeFolders(icons);
-    writeWhole(icon, iconSvg);
+    writeIfChanged(icon, iconSvg);
     makeFolders(applications);
-    writeWhole(applications / DesktopFileName, DesktopEntry(programPath, icon.string()));
+    const bool newEntry = writeIfChanged(applications / DesktopFileName, DesktopEntry(programPath, icon.string()));
     makeFolders(folders.configHome);
     const fs::path mimeapps = followed(fs::path(folders.configHome) / "mimeapps.list");
-    writeWhole(mimeapps, WithIrcHandler(readAll(mimeapps).value_or("")));
-    runIfPresent("update-desktop-database", applications.string());
+    const std::optional<std::string> handlers = readAll(mimeapps);
+    writeIfChanged(mimeapps, WithIrcHandler(handlers.value_or("")), handlers);
+    // The desktop's cache only needs telling when the entry itself changed.
+    if (newEntry)
+        runIfPresent("update-desktop-database", applications.string());
 }
 
 } // namespace pell::app
