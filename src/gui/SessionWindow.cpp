@@ -228,7 +228,7 @@ void SessionWindow::attach(session::SessionModel* model)
     model_ = model;
     ignoreModel_->setEntries(model ? &model->Ignores().Entries() : nullptr);
     if (model) {
-        const session::StringArena* raw = &model->Raw().Entries();
+        const session::StringList* raw = &model->Raw().Entries();
         rawModel_->setRows([raw] { return static_cast<int>(raw->size()); },
                            [raw](int row) { return (*raw)[static_cast<std::size_t>(row)]; });
     } else {

@@ -110,6 +110,7 @@ void TextView::updateScrollBars()
 {
     settingRange_ = true;
     const int rows = std::max(1, viewport()->height() / lineHeight_);
+    laidOut_.setMaxCost(std::max(64, 2 * rows + 2));
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, std::max(0, lineCount() - rows));
     vertical->setPageStep(rows);

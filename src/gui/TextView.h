@@ -77,7 +77,8 @@ private:
     bool hasSelection() const { return anchor_ != cursor_; }
 
     const session::FormattedText* lines_ = nullptr;
-    mutable QCache<int, Laid> laidOut_{512};
+    // A laid-out line costs a few kilobytes: keep about two screens of them.
+    mutable QCache<int, Laid> laidOut_{64};
     int lineHeight_ = 1;
     int ascent_ = 0;
     int charWidth_ = 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/StringArena.h"
+#include "session/StringList.h"
 
 #include <functional>
 #include <string>
@@ -27,7 +27,8 @@ public:
     std::function<void()> OnChanged;
 
 private:
-    StringArena entries_;
+    // Addresses are short: smaller blocks keep the unpacked newest ones small.
+    StringList entries_{256 * 1024};
 };
 
 // Finds the addresses starting with "https://", "http://" or "www." in the text and

@@ -22,7 +22,7 @@ void FormattedText::Append(const FormattedLine& line)
 
 void FormattedText::Clear()
 {
-    lines_ = StringArena();
+    lines_.clear();
     widest_ = 0;
 }
 

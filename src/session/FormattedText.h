@@ -1,7 +1,7 @@
 #pragma once
 
 #include "session/FormattedLine.h"
-#include "session/StringArena.h"
+#include "session/StringList.h"
 
 #include <string>
 #include <vector>
@@ -10,10 +10,13 @@ namespace pell::session {
 
 // The content of one text tab: it only grows, until "Clear" empties it. A busy channel
 // writes hundreds of thousands of lines and every one is kept, so the lines are packed
-// into one arena (older blocks compressed) and unpacked only when read; the view reads
+// into an arena (older blocks compressed) and unpacked only when read; the view reads
 // just the lines it shows.
 class FormattedText {
 public:
+    FormattedText() = default;
+    explicit FormattedText(std::shared_ptr<StringArena> arena) : lines_(std::move(arena)) {}
+
     std::size_t size() const { return lines_.size(); }
     bool empty() const { return lines_.empty(); }
     FormattedLine operator[](std::size_t index) const { return FormattedLine::Unpack(lines_[index]); }
@@ -26,7 +29,7 @@ public:
     void Clear();
 
 private:
-    StringArena lines_;
+    StringList lines_;
     std::size_t widest_ = 0;
     std::string packing_; // reused, so appending allocates nothing per line
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/StringArena.h"
+#include "session/StringList.h"
 
 #include <string>
 #include <vector>
@@ -11,7 +11,11 @@ namespace pell::session {
 // trimmed: it is the connection's log.
 class RawLog {
 public:
-    const StringArena& Entries() const { return entries_; }
+    RawLog() = default;
+    // Shares the arena with the session's text, which repeats most of each line.
+    explicit RawLog(std::shared_ptr<StringArena> arena) : entries_(std::move(arena)) {}
+
+    const StringList& Entries() const { return entries_; }
     int Selected() const { return selected_; }
 
     // Appends and selects the new entry, so the view shows the newest line.
@@ -20,7 +24,7 @@ public:
     void Append(std::string_view entry) { entries_.push_back(entry); }
 
 private:
-    StringArena entries_;
+    StringList entries_;
     int selected_ = -1;
 };
 

@@ -9,7 +9,7 @@
 namespace pell::session {
 
 SessionModel::SessionModel(const settings::AppSettings& settings, SessionShared& shared, SessionPorts ports)
-    : settings_(settings), shared_(shared), ports_(ports), tabs_(ports.View)
+    : settings_(settings), shared_(shared), ports_(ports), tabs_(ports.View, lineArena_), raw_(lineArena_)
 {
 }
 

@@ -74,6 +74,9 @@ private:
     const settings::AppSettings& settings_;
     SessionShared& shared_;
     SessionPorts ports_;
+    // A server line and the text it becomes are stored side by side, so the words they
+    // share are packed once.
+    std::shared_ptr<StringArena> lineArena_ = std::make_shared<StringArena>();
     SessionTabs tabs_;
     IgnoreList ignores_;
     RawLog raw_;

@@ -4,7 +4,8 @@
 
 namespace pell::session {
 
-SessionTabs::SessionTabs(SessionViewPort& view) : view_(view)
+SessionTabs::SessionTabs(SessionViewPort& view, std::shared_ptr<StringArena> textArena)
+    : view_(view), textArena_(textArena ? std::move(textArena) : std::make_shared<StringArena>())
 {
     mainId_ = addTab(MainCaption, TabKind::Text).Id;
     ignoreId_ = addTab(IgnoreCaption, TabKind::Ignore).Id;
@@ -18,7 +19,7 @@ SessionTab& SessionTabs::addTab(std::string caption, TabKind kind)
     tab.Caption = std::move(caption);
     tab.Kind = kind;
     if (kind == TabKind::Text) {
-        tab.Text = std::make_unique<FormattedText>();
+        tab.Text = std::make_unique<FormattedText>(textArena_);
         tab.Nicks = std::make_unique<NickList>();
     }
     tabs_.push_back(std::move(tab));

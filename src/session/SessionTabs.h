@@ -3,6 +3,7 @@
 #include "session/SessionTab.h"
 #include "session/SessionViewPort.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,8 @@ inline constexpr const char* IgnoreCaption = "Ignorlist";
 // refused.
 class SessionTabs {
 public:
-    explicit SessionTabs(SessionViewPort& view);
+    // The text tabs keep their lines in the arena given (one of their own when none is).
+    explicit SessionTabs(SessionViewPort& view, std::shared_ptr<StringArena> textArena = nullptr);
 
     int Count() const { return static_cast<int>(tabs_.size()); }
     const SessionTab& At(int index) const { return tabs_[static_cast<std::size_t>(index)]; }
@@ -51,6 +53,7 @@ private:
     void keepIgnoreTabLast();
 
     SessionViewPort& view_;
+    std::shared_ptr<StringArena> textArena_;
     std::vector<SessionTab> tabs_;
     TabId nextId_ = 1;
     TabId activeId_ = 0;

@@ -1,58 +1,53 @@
 #include "session/StringArena.h"
 
+#include "session/BlockCompressor.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <future>
-#include <system_error>
-#include <zlib.h>
 
 namespace pell::session {
 
-struct StringArena::Block {
-    std::unique_ptr<char[]> open; // the bytes, until the compressed ones are taken over
-    std::vector<unsigned char> packed;
-    std::uint32_t size = 0;
-    // Declared last, so a block waits for its worker before its bytes are freed.
-    std::future<std::vector<unsigned char>> packing;
-};
-
 namespace {
 
-// Fast compression; an empty result means the block stays plain: correct, only larger.
-std::vector<unsigned char> compressed(const char* bytes, std::uint32_t size)
+// Each entry is its length as a little-endian base-128 number, then its bytes.
+constexpr std::size_t kMaxLengthBytes = 5;
+
+std::size_t putLength(char* out, std::uint32_t length)
 {
-    uLongf packedSize = compressBound(size);
-    std::vector<unsigned char> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(bytes), size, 1) != Z_OK)
-        return {};
-    packed.resize(packedSize);
-    packed.shrink_to_fit();
-    return packed;
+    std::size_t used = 0;
+    do {
+        const auto low = static_cast<unsigned char>(length & 0x7F);
+        length >>= 7;
+        out[used++] = static_cast<char>(length ? low | 0x80 : low);
+    } while (length);
+    return used;
+}
+
+std::uint32_t getLength(const char*& in)
+{
+    std::uint32_t length = 0;
+    for (int shift = 0; shift < 35; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*in++);
+        length |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80))
+            break;
+    }
+    return length;
 }
 
 } // namespace
 
-StringArena::StringArena() = default;
+StringArena::StringArena(std::size_t blockBytes) : blockBytes_(std::max<std::size_t>(blockBytes, 64)) {}
+
 StringArena::~StringArena() = default;
-StringArena::StringArena(StringArena&&) noexcept = default;
-StringArena& StringArena::operator=(StringArena&&) noexcept = default;
 
 void StringArena::seal(Block& block)
 {
     if (!block.open || block.packing.valid())
         return;
-    // The worker only reads the bytes, and nothing writes them once the block is full.
-    try {
-        block.packing = std::async(std::launch::async, compressed, block.open.get(), block.size);
-    } catch (const std::system_error&) {
-        // No thread to be had: compress here instead.
-        if (auto packed = compressed(block.open.get(), block.size); !packed.empty()) {
-            block.packed = std::move(packed);
-            block.open.reset();
-        }
-        return;
-    }
+    // Nothing writes the bytes once the block is full; the job shares them.
+    block.packing = BlockCompressor::Submit(block.open, block.size);
     packing_.push_back(static_cast<std::uint32_t>(&block - blocks_.data()));
 }
 
@@ -70,30 +65,28 @@ void StringArena::adoptPacked()
     });
 }
 
-void StringArena::push_back(std::string_view text)
+StringArena::Ref StringArena::Add(std::string_view text)
 {
-    const std::size_t length = std::min<std::size_t>(text.size(), UINT32_MAX);
-    if (length == 0) {
-        spans_.push_back({0, 0, 0});
-        return;
-    }
-    // An entry larger than a block gets a block of its own, so no entry is split.
-    const std::size_t capacity = std::max(length, kBlockBytes);
-    if (blocks_.empty() || kBlockBytes - std::min(used_, kBlockBytes) < length) {
+    const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX - kMaxLengthBytes));
+    const std::size_t needed = kMaxLengthBytes + length;
+    if (blocks_.empty() || capacity_ - blocks_.back().size < needed) {
         adoptPacked();
         if (!blocks_.empty())
             seal(blocks_.back());
+        // An entry larger than a block gets a block of its own, so no entry is split.
+        capacity_ = std::max(needed, blockBytes_);
         Block block;
-        block.open = std::make_unique<char[]>(capacity);
+        block.start = blocks_.empty() ? 0 : blocks_.back().start + blocks_.back().size;
+        block.open = std::shared_ptr<char[]>(new char[capacity_]);
         blocks_.push_back(std::move(block));
-        used_ = 0;
     }
     Block& block = blocks_.back();
-    std::memcpy(block.open.get() + used_, text.data(), length);
-    spans_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(used_),
-                      static_cast<std::uint32_t>(length)});
-    used_ += length;
-    block.size = static_cast<std::uint32_t>(used_);
+    const std::uint32_t offset = block.size;
+    char* at = block.open.get() + offset;
+    const std::size_t prefix = putLength(at, length);
+    std::memcpy(at + prefix, text.data(), length);
+    block.size = static_cast<std::uint32_t>(offset + prefix + length);
+    return block.start + offset;
 }
 
 const char* StringArena::dataOf(std::uint32_t index) const
@@ -103,8 +96,7 @@ const char* StringArena::dataOf(std::uint32_t index) const
         return block.open.get();
     if (unpackedBlock_ != index) {
         auto bytes = std::make_unique<char[]>(block.size);
-        uLongf size = block.size;
-        if (uncompress(reinterpret_cast<Bytef*>(bytes.get()), &size, block.packed.data(), block.packed.size()) != Z_OK)
+        if (!BlockCompressor::Decompress(block.packed, bytes.get(), block.size))
             std::memset(bytes.get(), 0, block.size); // cannot happen with our own data; stay in bounds
         unpacked_ = std::move(bytes);
         unpackedBlock_ = index;
@@ -112,21 +104,19 @@ const char* StringArena::dataOf(std::uint32_t index) const
     return unpacked_.get();
 }
 
-std::string_view StringArena::operator[](std::size_t index) const
+std::string_view StringArena::Get(Ref ref) const
 {
-    const Span& span = spans_[index];
-    if (span.length == 0)
+    const auto after = std::upper_bound(blocks_.begin(), blocks_.end(), ref,
+                                        [](Ref position, const Block& block) { return position < block.start; });
+    if (after == blocks_.begin())
         return {};
-    return {dataOf(span.block) + span.offset, span.length};
-}
-
-std::vector<std::string> StringArena::ToVector() const
-{
-    std::vector<std::string> out;
-    out.reserve(size());
-    for (std::size_t i = 0; i < size(); ++i)
-        out.emplace_back((*this)[i]);
-    return out;
+    const auto index = static_cast<std::uint32_t>(after - blocks_.begin() - 1);
+    const Ref offset = ref - blocks_[index].start;
+    if (offset >= blocks_[index].size)
+        return {};
+    const char* at = dataOf(index) + offset;
+    const std::uint32_t length = getLength(at);
+    return {at, length};
 }
 
 std::size_t StringArena::StoredBytes()
@@ -134,9 +124,9 @@ std::size_t StringArena::StoredBytes()
     for (const std::uint32_t index : packing_)
         blocks_[index].packing.wait();
     adoptPacked();
-    std::size_t bytes = spans_.capacity() * sizeof(Span);
-    for (const Block& block : blocks_)
-        bytes += block.open ? std::max<std::size_t>(block.size, kBlockBytes) : block.packed.capacity();
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < blocks_.size(); ++i)
+        bytes += blocks_[i].open ? (i + 1 == blocks_.size() ? capacity_ : blocks_[i].size) : blocks_[i].packed.capacity();
     return bytes;
 }
 

@@ -1,59 +1,62 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <vector>
 
 namespace pell::session {
 
-// An append-only list of byte strings packed into large blocks: a log that only grows
-// (the raw log holds one entry per server line and is never trimmed) costs its bytes
-// and 12 more per entry, instead of a string object and a heap block each. A block
-// that has filled up is kept compressed and unpacked again only when one of its
-// entries is read, which is rare: the view shows a few rows at a time. Compressing is
-// the costly part of a flood, so a filled block is compressed on a worker thread and
-// read from its plain bytes until the result is taken over.
+// Append-only storage for byte strings, packed into large blocks: a log that only grows
+// costs its bytes and no heap block per entry. A filled block is compressed on a
+// background thread and unpacked again only when one of its entries is read, which is
+// rare: the views show a few rows at a time. A session keeps its raw server lines and
+// the text they became in one arena, side by side, so each line's words are packed
+// once for both.
 class StringArena {
 public:
-    StringArena();
+    // Where an entry lives: its position in the arena's bytes, counted as if no block
+    // were packed. Later entries have larger positions.
+    using Ref = std::uint64_t;
+
+    explicit StringArena(std::size_t blockBytes = kDefaultBlockBytes);
     ~StringArena();
-    StringArena(StringArena&&) noexcept;
-    StringArena& operator=(StringArena&&) noexcept;
+    StringArena(const StringArena&) = delete;
+    StringArena& operator=(const StringArena&) = delete;
 
-    void push_back(std::string_view text);
-    std::size_t size() const { return spans_.size(); }
-    bool empty() const { return spans_.empty(); }
+    Ref Add(std::string_view text);
     // Valid until the next call on this arena.
-    std::string_view operator[](std::size_t index) const;
-    std::string_view back() const { return (*this)[size() - 1]; }
-    std::vector<std::string> ToVector() const;
+    std::string_view Get(Ref ref) const;
 
-    // Bytes held for the entries, compressed blocks counted as stored; waits for the
-    // compression under way.
+    // Bytes held, compressed blocks counted as stored; waits for the compression under way.
     std::size_t StoredBytes();
 
-private:
-    static constexpr std::size_t kBlockBytes = 256 * 1024;
+    std::size_t BlockBytes() const { return blockBytes_; }
 
-    struct Span {
-        std::uint32_t block;
-        std::uint32_t offset;
-        std::uint32_t length;
+    // Small enough that the plain newest block and its compression stay cheap, large
+    // enough for the compressor to find the words lines share.
+    static constexpr std::size_t kDefaultBlockBytes = 256 * 1024;
+
+private:
+    struct Block {
+        std::uint64_t start = 0; // position of the first byte
+        std::shared_ptr<char[]> open; // the plain bytes, until the packed ones are taken over
+        std::vector<unsigned char> packed;
+        std::uint32_t size = 0;
+        std::future<std::vector<unsigned char>> packing;
     };
-    struct Block;
 
     void seal(Block& block);
     // Takes over the blocks whose compression has finished.
     void adoptPacked();
     const char* dataOf(std::uint32_t block) const;
 
+    std::size_t blockBytes_;
     std::vector<Block> blocks_;
-    std::size_t used_ = kBlockBytes; // bytes taken in the open block; full when none is open
-    std::vector<Span> spans_;
+    std::size_t capacity_ = 0; // of the open block; 0 when none is open
     std::vector<std::uint32_t> packing_; // blocks being compressed
-    // The one sealed block unpacked for reading.
+    // The one packed block unpacked for reading.
     mutable std::unique_ptr<char[]> unpacked_;
     mutable std::uint32_t unpackedBlock_ = UINT32_MAX;
 };

@@ -9,7 +9,7 @@
 #include "session/RtfFile.h"
 #include "session/RtfWriter.h"
 #include "session/SessionTabs.h"
-#include "session/StringArena.h"
+#include "session/StringList.h"
 #include "session/WebLinks.h"
 #include "support/CaseFile.h"
 
@@ -176,32 +176,44 @@ TEST(CollectUrls, FindsAddressesNewestFirstOnTopOfWhatIsThere)
 }
 
 // Lines keep their bytes whatever their size and wherever the block boundaries fall; a
-// long log is held compressed, yet every entry reads back, in any order.
+// long log is held compressed, yet every entry reads back, in any order, also when two
+// lists share one arena and one of them is cleared.
 TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
 {
-    StringArena arena;
+    StringList list(4096);
     std::vector<std::string> expected;
     for (int round = 0; round < 4; ++round)
-        for (std::size_t size : {0, 1, 100, 200000, 70000, 300000, 5, 0, 262144, 262143, 1}) {
-            const std::string text(size, static_cast<char>('a' + expected.size() % 26));
-            expected.push_back(size ? text.substr(1) + '\0' : text); // bytes, not C strings
-            arena.push_back(expected.back());
+        for (std::size_t size : {0, 1, 100, 5000, 1700, 9000, 5, 0, 4096, 4091, 4090, 127, 128, 16384, 1}) {
+            std::string text(size, static_cast<char>('a' + expected.size() % 26));
+            for (std::size_t i = 0; i < size; i += 7)
+                text[i] = static_cast<char>(i * 31 + size); // bytes, not C strings, not all alike
+            expected.push_back(text);
+            list.push_back(expected.back());
         }
-    StringArena log;
+    auto shared = std::make_shared<StringArena>();
+    StringList log(shared), text(shared);
     std::vector<std::string> lines;
     std::size_t raw = 0;
     for (int i = 0; i < 100000; ++i) {
         lines.push_back("nick" + std::to_string(i % 50) + ": $$$ Command: PRIVMSG$$$ Conntent: #c :line " + std::to_string(i));
         log.push_back(lines.back());
+        text.push_back("<nick> line " + std::to_string(i));
         raw += lines.back().size();
     }
-    EXPECT_LT(log.StoredBytes(), raw / 2);
-    for (std::size_t i : {99999, 0, 54321, 1, 99998})
+    EXPECT_LT(shared->StoredBytes(), raw / 2);
+    for (std::size_t i : {99999, 0, 54321, 1, 99998}) {
         EXPECT_EQ(log[i], lines[i]) << "entry " << i;
+        EXPECT_EQ(text[i], "<nick> line " + std::to_string(i));
+    }
+    text.clear();
+    EXPECT_TRUE(text.empty());
     EXPECT_EQ(log.ToVector(), lines);
     for (std::size_t i = 0; i < expected.size(); ++i)
-        ASSERT_EQ(arena[i], expected[i]) << "entry " << i;
-    EXPECT_EQ(arena.ToVector(), expected);
+        ASSERT_EQ(list[i], expected[i]) << "entry " << i;
+    EXPECT_EQ(list.ToVector(), expected);
+    list.clear();
+    list.push_back("again");
+    EXPECT_EQ(list.ToVector(), std::vector<std::string>{"again"});
 }
 
 constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56), Red = RgbColour(0xFF, 0, 0), Aqua = RgbColour(0, 0xFF, 0xFF),

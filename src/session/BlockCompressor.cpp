@@ -1,0 +1,114 @@
+#include "session/BlockCompressor.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <zstd.h>
+
+namespace pell::session::BlockCompressor {
+
+namespace {
+
+// Chat text packs to about a quarter at this level, at a few hundred MB a second.
+constexpr int kLevel = 3;
+
+struct ContextDeleter {
+    void operator()(ZSTD_CCtx* context) const { ZSTD_freeCCtx(context); }
+};
+
+using Job = std::packaged_task<std::vector<unsigned char>()>;
+
+class Worker {
+public:
+    ~Worker()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    // False when no thread can be had; the caller then does the work itself.
+    bool post(Job& job)
+    {
+        const std::lock_guard lock(mutex_);
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::thread([this] { run(); });
+            } catch (const std::system_error&) {
+                return false;
+            }
+        }
+        jobs_.push_back(std::move(job));
+        wake_.notify_one();
+        return true;
+    }
+
+private:
+    void run()
+    {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+                if (jobs_.empty())
+                    return; // stopping, and every block is done
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+Worker& worker()
+{
+    static Worker instance;
+    return instance;
+}
+
+} // namespace
+
+std::vector<unsigned char> Compress(const char* bytes, std::size_t size)
+{
+    // One context per thread, kept: making one costs more than packing a small block.
+    thread_local std::unique_ptr<ZSTD_CCtx, ContextDeleter> context(ZSTD_createCCtx());
+    if (!context)
+        return {};
+    // Packed into a buffer kept for the next block, then copied out at its exact size.
+    thread_local std::vector<unsigned char> scratch;
+    scratch.resize(ZSTD_compressBound(size));
+    const std::size_t written = ZSTD_compressCCtx(context.get(), scratch.data(), scratch.size(), bytes, size, kLevel);
+    if (ZSTD_isError(written) || written >= size)
+        return {};
+    return {scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(written)};
+}
+
+bool Decompress(const std::vector<unsigned char>& packed, char* out, std::size_t size)
+{
+    const std::size_t read = ZSTD_decompress(out, size, packed.data(), packed.size());
+    return !ZSTD_isError(read) && read == size;
+}
+
+std::future<std::vector<unsigned char>> Submit(std::shared_ptr<const char[]> bytes, std::size_t size)
+{
+    Job job([bytes = std::move(bytes), size] { return Compress(bytes.get(), size); });
+    auto result = job.get_future();
+    if (!worker().post(job))
+        job();
+    return result;
+}
+
+} // namespace pell::session::BlockCompressor
