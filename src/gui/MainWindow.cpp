@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -37,10 +36,8 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     sessions_ = new QMdiArea(central);
-    addresses_ = new QListView(central);
+    addresses_ = new UniformListView(central);
     addresses_->setFixedHeight(71);
-    // A flood of links must not re-measure every row for each new one.
-    addresses_->setUniformItemSizes(true);
     addressModel_ = new AddressListModel(core_.shared().Addresses, addresses_);
     addresses_->setModel(addressModel_);
     layout->addWidget(sessions_, 1);
@@ -63,7 +60,7 @@ MainWindow::MainWindow(app::AppCore& core, platform::Desktop& desktop, QWidget* 
             previous();
         addressModel_->addressAdded();
     };
-    connect(addresses_, &QListView::clicked, this, &MainWindow::addressClicked);
+    connect(addresses_, &QAbstractItemView::clicked, this, &MainWindow::addressClicked);
     rebuildServerMenu();
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/AppCore.h"
+#include "gui/UniformListView.h"
 #include "platform/Desktop.h"
 
 #include <QMainWindow>
 
 class QLabel;
-class QListView;
 class QMdiArea;
 class QMenu;
 class QAction;
@@ -26,7 +26,7 @@ public:
     QMdiArea* sessionArea() const { return sessions_; }
     // Shrinks session windows that stick out of the area, so their input lines show.
     void fitSessionWindows();
-    QListView* addressList() const { return addresses_; }
+    UniformListView* addressList() const { return addresses_; }
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* serverMenu() const { return serverMenu_; }
     QMenu* optionsMenu() const { return optionsMenu_; }
@@ -61,7 +61,7 @@ private:
     app::AppCore& core_;
     platform::Desktop& desktop_;
     QMdiArea* sessions_ = nullptr;
-    QListView* addresses_ = nullptr;
+    UniformListView* addresses_ = nullptr;
     AddressListModel* addressModel_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* serverMenu_ = nullptr;

@@ -70,11 +70,9 @@ SessionWindow::SessionWindow(const SessionCaptions& captions, QWidget* parent) :
     layout->addWidget(tabs_, 1);
 
     rawModel_ = new EntryListModel(nullptr, this);
-    rawView_ = new QListView;
+    rawView_ = new UniformListView;
     rawView_->setModel(rawModel_);
     rawView_->setFixedHeight(RawLogHeight);
-    rawView_->setUniformItemSizes(true);
-    rawView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(rawView_);
     rawFlush_.setSingleShot(true);
     connect(&rawFlush_, &QTimer::timeout, this, &SessionWindow::flushRawLog);

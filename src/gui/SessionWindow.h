@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/UniformListView.h"
 #include "session/SessionModel.h"
 #include "session/SessionViewPort.h"
 
@@ -89,7 +90,7 @@ public:
     QListView* nickViewOf(session::TabId tab) const;
     QLineEdit* inputLine() const { return input_; }
     QListView* ignoreView() const { return ignoreView_; }
-    QListView* rawLogView() const { return rawView_; }
+    UniformListView* rawLogView() const { return rawView_; }
     QLabel* statusLabel(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
     QMenu* nickMenu() const { return nickMenu_; }
     QMenu* tabMenu() const { return tabMenu_; }
@@ -159,7 +160,7 @@ private:
     QLineEdit* input_ = nullptr;
     QListView* ignoreView_ = nullptr;
     EntryListModel* ignoreModel_ = nullptr;
-    QListView* rawView_ = nullptr;
+    UniformListView* rawView_ = nullptr;
     EntryListModel* rawModel_ = nullptr;
     QMenu* nickMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;

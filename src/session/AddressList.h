@@ -28,7 +28,7 @@ public:
 
 private:
     // Addresses are short: smaller blocks keep the unpacked newest ones small.
-    StringList entries_{256 * 1024};
+    StringList entries_{64 * 1024};
 };
 
 // Finds the addresses starting with "https://", "http://" or "www." in the text and

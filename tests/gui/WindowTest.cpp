@@ -146,7 +146,7 @@ private slots:
         // Addresses newest first; a click opens the row under it; only web and mail addresses open.
         session::CollectUrls("see http://a.example/x and www.b.example", shell.core().shared().Addresses);
         session::CollectUrls("again http://a.example/x", shell.core().shared().Addresses);
-        QListView* addresses = window->addressList();
+        auto* addresses = window->addressList();
         QTRY_COMPARE(rowsOf(addresses->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"}));
         QVERIFY(addresses->height() == 71 && !addresses->selectionModel()->hasSelection());
         click(addresses->viewport(), QPoint(5, addresses->viewport()->height() - 2)); // below the rows: nothing
