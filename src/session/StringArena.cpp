@@ -69,8 +69,10 @@ StringArena::Ref StringArena::Add(std::string_view text)
 {
     const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX - kMaxLengthBytes));
     const std::size_t needed = kMaxLengthBytes + length;
-    if (blocks_.empty() || capacity_ - blocks_.back().size < needed) {
+    // Packed blocks are taken over soon after they are done, so their plain bytes go.
+    if (!packing_.empty() && ++addsSinceCheck_ % 64 == 0)
         adoptPacked();
+    if (blocks_.empty() || capacity_ - blocks_.back().size < needed) {
         if (!blocks_.empty())
             seal(blocks_.back());
         // An entry larger than a block gets a block of its own, so no entry is split.

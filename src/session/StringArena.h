@@ -56,6 +56,7 @@ private:
     std::vector<Block> blocks_;
     std::size_t capacity_ = 0; // of the open block; 0 when none is open
     std::vector<std::uint32_t> packing_; // blocks being compressed
+    std::uint32_t addsSinceCheck_ = 0;
     // The one packed block unpacked for reading.
     mutable std::unique_ptr<char[]> unpacked_;
     mutable std::uint32_t unpackedBlock_ = UINT32_MAX;

@@ -6,8 +6,8 @@ namespace pell::session {
 
 StringList::StringList(std::size_t blockBytes) : arena_(std::make_shared<StringArena>(blockBytes)) {}
 
-StringList::StringList(std::shared_ptr<StringArena> arena)
-    : arena_(arena ? std::move(arena) : std::make_shared<StringArena>())
+StringList::StringList(std::shared_ptr<StringArena> arena, std::uint32_t farStep)
+    : arena_(arena ? std::move(arena) : std::make_shared<StringArena>()), farStep_(std::min(farStep, kFar))
 {
 }
 
@@ -20,9 +20,10 @@ void StringList::push_back(std::string_view text)
     } else {
         // A list sharing its arena with a busy one can see its entries far apart.
         const StringArena::Ref step = ref - chunks_.back().First;
-        if (step >= kFar)
+        const bool far = step >= farStep_;
+        if (far)
             far_.emplace_back(size_, ref);
-        chunks_.back().Steps[slot - 1] = static_cast<std::uint32_t>(std::min<StringArena::Ref>(step, kFar));
+        chunks_.back().Steps[slot - 1] = far ? kFar : static_cast<std::uint32_t>(step);
     }
     ++size_;
 }

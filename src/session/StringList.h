@@ -20,7 +20,9 @@ namespace pell::session {
 class StringList {
 public:
     explicit StringList(std::size_t blockBytes = StringArena::kDefaultBlockBytes);
-    explicit StringList(std::shared_ptr<StringArena> arena);
+    // Steps from a chunk's first entry of `farStep` bytes or more are kept apart, in a
+    // slower table; the default is the widest step the index can hold.
+    explicit StringList(std::shared_ptr<StringArena> arena, std::uint32_t farStep = kFar);
 
     void push_back(std::string_view text);
     std::size_t size() const { return size_; }
@@ -45,6 +47,7 @@ private:
     StringArena::Ref refAt(std::size_t index) const;
 
     std::shared_ptr<StringArena> arena_;
+    std::uint32_t farStep_ = kFar;
     std::deque<Chunk> chunks_;
     std::size_t size_ = 0;
     // Positions too far from their chunk's first one, by entry; rare, in entry order.
