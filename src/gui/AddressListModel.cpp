@@ -2,8 +2,6 @@
 
 #include <QTimer>
 
-#include <algorithm>
-
 namespace pell::gui {
 
 AddressListModel::AddressListModel(const session::AddressList& addresses, QObject* parent)
@@ -16,15 +14,12 @@ void AddressListModel::addressAdded()
     if (refreshPending_)
         return;
     refreshPending_ = true;
-    const qint64 interval = std::min(1000, shown_ / 1000);
-    const qint64 wait = sinceRefresh_.isValid() ? std::max<qint64>(0, interval - sinceRefresh_.elapsed()) : 0;
-    QTimer::singleShot(static_cast<int>(wait), this, &AddressListModel::refresh);
+    QTimer::singleShot(RefreshMs, this, &AddressListModel::refresh);
 }
 
 void AddressListModel::refresh()
 {
     refreshPending_ = false;
-    sinceRefresh_.start();
     const int size = static_cast<int>(addresses_.size());
     if (size <= shown_)
         return;

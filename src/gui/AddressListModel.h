@@ -3,16 +3,13 @@
 #include "session/AddressList.h"
 
 #include <QAbstractListModel>
-#include <QElapsedTimer>
 
 namespace pell::gui {
 
 // The main window's address list as a list view sees it: row 0 is the newest address.
-// New addresses are announced as one block of rows inserted at the top, at most once
-// per burst of lines; rows the view has not been told of yet stay out of its sight.
-// A list view lays out every row again after an insertion, so a long list is refreshed
-// less often: at most once per millisecond per thousand rows, which keeps that work a
-// small, fixed share of the time however long the list grows.
+// New addresses are announced as one block of rows inserted at the top, at most every
+// 100 ms, so a flood of links costs the view a few updates a second; rows the view has
+// not been told of yet stay out of its sight.
 class AddressListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -31,8 +28,8 @@ public:
 private:
     const session::AddressList& addresses_;
     int shown_ = 0;
+    static constexpr int RefreshMs = 100;
     bool refreshPending_ = false;
-    QElapsedTimer sinceRefresh_;
 };
 
 } // namespace pell::gui

@@ -381,11 +381,9 @@ void SessionWindow::syncIgnoreSelection()
 
 void SessionWindow::rawLogAppended()
 {
-    // A burst of server lines lands in the list in one go. The list view lays out every
-    // row after an insertion, so a long log is refreshed less often (up to once a
-    // second at a million rows): that work stays a small share of the time.
+    // A burst of server lines lands in the list in one go, redrawn at most every 50 ms.
     if (!rawFlush_.isActive())
-        rawFlush_.start(std::clamp(rawModel_->rowCount() / 1000, RawLogCoalesceMs, 1000));
+        rawFlush_.start(RawLogCoalesceMs);
 }
 
 void SessionWindow::flushRawLog()
