@@ -402,6 +402,13 @@ private slots:
             model.AppendRaw(line, true);
         QTRY_COMPARE(w.rawLogView()->model()->rowCount(), 2);
         QCOMPARE(w.rawLogView()->currentIndex().data().toString(), QString::fromUtf8("PRIVMSG #c :\u24034red\u2402"));
+        // A long log scrolls to its newest, selected line, and a click there finds that line.
+        for (int i = 0; i < 50; ++i)
+            model.AppendRaw("line " + std::to_string(i), true);
+        auto* raw = w.rawLogView();
+        QTRY_COMPARE(raw->currentIndex().row(), 51);
+        QCOMPARE(raw->indexAt(raw->visualRect(raw->currentIndex()).center()), raw->currentIndex());
+        QVERIFY(raw->viewport()->rect().contains(raw->visualRect(raw->currentIndex()).center()));
 
         // Lines reach their tab's view, Clear empties it, and a link opens on a click.
         model.AddText("#a", "bob", "hi www.x.org", 0);
