@@ -198,7 +198,7 @@ def main():
         time.sleep(0.2)  # the probe's last tick
         gap = longest_gap_ms(lateness_log, start, end)
         where = "Xvfb" if args.xvfb else "offscreen"
-        print(f"{args.mode} {args.lines} lines ({len(payload)} bytes), {where}: {elapsed:.2f} s to PONG, "
+        print(f"{args.mode} {args.lines} lines ({len(payload)} bytes), {where}: {elapsed:.3f} s to PONG, "
               + (f"peak memory {peak / 1024:.1f} MiB, idle {idle / 1024:.1f} MiB, "
                  f"growth {(peak - idle) / 1024:.1f} MiB" if peak and idle else "memory unknown")
               + (", no probe log" if gap is None else f", longest probe gap {gap or 'below 75'} ms"))

@@ -2,13 +2,13 @@
 
 namespace pell::session {
 
-std::string ChannelFromListLine(std::string_view line)
+std::string_view ChannelFromListLine(std::string_view line)
 {
     const auto hash = line.find('#');
     if (hash == std::string_view::npos)
         return {};
     const auto blank = line.find(' ', hash);
-    return std::string(line.substr(hash, blank == std::string_view::npos ? std::string_view::npos : blank - hash));
+    return line.substr(hash, blank == std::string_view::npos ? std::string_view::npos : blank - hash);
 }
 
 } // namespace pell::session

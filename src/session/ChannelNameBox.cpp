@@ -4,6 +4,7 @@
 #include "session/NickList.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace pell::session {
 
@@ -16,7 +17,7 @@ bool ChannelNameBox::Contains(std::string_view name) const
     return at != items_.end() && irc::sameTextIgnoringCase(*at, name);
 }
 
-int ChannelNameBox::AddNew(const std::vector<std::string>& names)
+int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
 {
     // A network may list 200,000 channels, again and again: sort the new names once,
     // without regard to case and keeping the first of equal ones, then merge them in
@@ -24,25 +25,45 @@ int ChannelNameBox::AddNew(const std::vector<std::string>& names)
     // order without regard to case is the list's order.
     const auto folded = [](std::string_view a, std::string_view b) { return NickList::CompareFolded(a, b) < 0; };
     const auto same = [](std::string_view a, std::string_view b) { return NickList::CompareFolded(a, b) == 0; };
-    // Sorting compares folded copies, made once, in one buffer.
+    // Sorting compares folded copies, made once, in one buffer; most comparisons are
+    // settled by the first eight folded bytes, taken as one number.
     std::string foldedBytes;
     std::size_t total = 0;
-    for (const auto& name : names)
+    for (const auto name : names)
         total += name.size();
     foldedBytes.reserve(total);
-    for (const auto& name : names)
+    for (const auto name : names)
         foldedBytes += irc::foldCase(name);
-    std::vector<std::pair<std::string_view, std::string_view>> keyed; // folded, as received
-    keyed.reserve(names.size());
-    for (std::size_t i = 0, at = 0; i < names.size(); at += names[i].size(), ++i)
-        keyed.emplace_back(std::string_view(foldedBytes).substr(at, names[i].size()), names[i]);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    keyed.erase(std::unique(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
-                keyed.end());
+    struct Key {
+        std::uint64_t prefix;
+        std::uint32_t index;
+    };
+    std::vector<std::string_view> foldedNames;
+    std::vector<Key> keys;
+    foldedNames.reserve(names.size());
+    keys.reserve(names.size());
+    for (std::size_t i = 0, at = 0; i < names.size(); at += names[i].size(), ++i) {
+        const std::string_view name = std::string_view(foldedBytes).substr(at, names[i].size());
+        std::uint64_t prefix = 0;
+        for (std::size_t b = 0; b < 8; ++b)
+            prefix = prefix << 8 | (b < name.size() ? static_cast<unsigned char>(name[b]) : 0U);
+        foldedNames.push_back(name);
+        keys.push_back({prefix, static_cast<std::uint32_t>(i)});
+    }
+    // Equal names keep the list's order (by index), so the first of them is kept.
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int order = foldedNames[a.index].compare(foldedNames[b.index]);
+        return order != 0 ? order < 0 : a.index < b.index;
+    });
+    keys.erase(std::unique(keys.begin(), keys.end(),
+                           [&](const Key& a, const Key& b) { return foldedNames[a.index] == foldedNames[b.index]; }),
+               keys.end());
     std::vector<std::string_view> fresh;
-    fresh.reserve(keyed.size());
-    for (const auto& key : keyed)
-        fresh.push_back(key.second);
+    fresh.reserve(keys.size());
+    for (const Key& key : keys)
+        fresh.push_back(names[key.index]);
     lastAdded_.clear();
     std::vector<std::string> merged;
     merged.reserve(items_.size() + fresh.size());

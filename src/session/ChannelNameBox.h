@@ -18,7 +18,7 @@ public:
     bool Contains(std::string_view name) const;
     // Adds every name not yet there (without regard to case), all at once; returns how
     // many were added.
-    int AddNew(const std::vector<std::string>& names);
+    int AddNew(const std::vector<std::string_view>& names);
 
 private:
     std::vector<std::string> items_; // sorted as the nick lists are

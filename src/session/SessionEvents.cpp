@@ -207,7 +207,7 @@ void SessionEvents::list(const std::vector<std::string>& lines, bool last)
         if (model_.Tabs().At(i).Caption == ChannelsCaption)
             for (const auto& line : lines)
                 model_.WriteFormattedLine(line, i, systemColour);
-    std::vector<std::string> names;
+    std::vector<std::string_view> names;
     names.reserve(lines.size());
     for (const auto& line : lines)
         names.push_back(ChannelFromListLine(line));

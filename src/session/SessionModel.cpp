@@ -25,7 +25,7 @@ void SessionModel::SetCaption(std::string caption)
     ports_.View.captionChanged();
 }
 
-void SessionModel::AddChannelNames(const std::vector<std::string>& names)
+void SessionModel::AddChannelNames(const std::vector<std::string_view>& names)
 {
     if (channelBox_.AddNew(names) > 0)
         ports_.View.channelBoxChanged();

@@ -43,7 +43,7 @@ public:
     const ChannelNameBox& ChannelBox() const { return channelBox_; }
     ChannelNameBox& ChannelBox() { return channelBox_; }
     // Adds the names the box lacks (without regard to case) in one go.
-    void AddChannelNames(const std::vector<std::string>& names);
+    void AddChannelNames(const std::vector<std::string_view>& names);
     const std::string& StatusPanel(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
     void SetStatusPanel(int panel, std::string text);
 

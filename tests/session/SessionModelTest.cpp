@@ -41,7 +41,7 @@ TEST(TextFunctions, ReturnWhatTheTableSays)
          }},
         {"nick-prefix", [](std::string entry) { return StripNickPrefix(entry) + "|" + NickPrefixOf(entry); }},
         {"rtf-name", [](std::string chosen) { return RtfFileName(chosen); }},
-        {"channel-from-list", [](std::string line) { return ChannelFromListLine(line); }},
+        {"channel-from-list", [](std::string line) { return std::string(ChannelFromListLine(line)); }},
         {"input-history", [](std::string keys) {
              InputHistory history;
              std::string seen;
