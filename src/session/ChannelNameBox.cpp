@@ -26,7 +26,7 @@ int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
     const auto folded = [](std::string_view a, std::string_view b) { return NickList::CompareFolded(a, b) < 0; };
     const auto same = [](std::string_view a, std::string_view b) { return NickList::CompareFolded(a, b) == 0; };
     // Sorting compares folded copies, made once, in one buffer; most comparisons are
-    // settled by the first eight folded bytes, taken as one number.
+    // settled by the first sixteen folded bytes, taken as two numbers.
     std::string foldedBytes;
     std::size_t total = 0;
     for (const auto name : names)
@@ -36,6 +36,7 @@ int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
         foldedBytes += irc::foldCase(name);
     struct Key {
         std::uint64_t prefix;
+        std::uint64_t next;
         std::uint32_t index;
     };
     std::vector<std::string_view> foldedNames;
@@ -44,16 +45,21 @@ int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
     keys.reserve(names.size());
     for (std::size_t i = 0, at = 0; i < names.size(); at += names[i].size(), ++i) {
         const std::string_view name = std::string_view(foldedBytes).substr(at, names[i].size());
-        std::uint64_t prefix = 0;
-        for (std::size_t b = 0; b < 8; ++b)
-            prefix = prefix << 8 | (b < name.size() ? static_cast<unsigned char>(name[b]) : 0U);
+        const auto bytesAt = [name](std::size_t from) {
+            std::uint64_t value = 0;
+            for (std::size_t b = from; b < from + 8; ++b)
+                value = value << 8 | (b < name.size() ? static_cast<unsigned char>(name[b]) : 0U);
+            return value;
+        };
         foldedNames.push_back(name);
-        keys.push_back({prefix, static_cast<std::uint32_t>(i)});
+        keys.push_back({bytesAt(0), bytesAt(8), static_cast<std::uint32_t>(i)});
     }
     // Equal names keep the list's order (by index), so the first of them is kept.
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
+        if (a.next != b.next)
+            return a.next < b.next;
         const int order = foldedNames[a.index].compare(foldedNames[b.index]);
         return order != 0 ? order < 0 : a.index < b.index;
     });
