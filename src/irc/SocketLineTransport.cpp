@@ -11,8 +11,11 @@ namespace pell::irc {
 
 namespace {
 
-// Lines handed to the GUI thread in one go when the server sends a burst.
-constexpr std::size_t kMaxBatch = 256;
+// Lines handed to the GUI thread in one go when the server sends a burst: each hand-over
+// costs both threads a wake-up, so a burst goes in large batches, bounded in bytes too so
+// that a server's longest lines cannot make one batch large.
+constexpr std::size_t kMaxBatchLines = 2048;
+constexpr std::size_t kMaxBatchBytes = 512 * 1024;
 
 // How long an orderly close waits for queued lines (a QUIT, say) to go out.
 constexpr std::chrono::milliseconds kCloseFlush{500};
@@ -162,10 +165,13 @@ void SocketLineTransport::readLoop(const std::shared_ptr<platform::WorkerLink>& 
             // while the reader waits, however the wait ends.
             std::string first = socket_.ReadLine();
             auto batch = std::make_shared<std::vector<std::string>>();
+            std::size_t bytes = first.size();
             batch->push_back(std::move(first));
             std::string more;
-            while (batch->size() < kMaxBatch && socket_.TakeBufferedLine(more))
+            while (batch->size() < kMaxBatchLines && bytes < kMaxBatchBytes && socket_.TakeBufferedLine(more)) {
+                bytes += more.size();
                 batch->push_back(std::move(more));
+            }
             // Each line is handled as if alone; a line that closes the connection (or
             // destroys the engine) cancels the link, and the rest of the batch is dropped.
             // The routine holds the handler: such a line lets this thread end under it.
