@@ -173,10 +173,12 @@ void UniformListView::paintEvent(QPaintEvent*)
     initViewItemOption(&option);
     const int first = firstRow(), last = std::min(rowCount(), first + visibleRows() + 1);
     const QModelIndex current = currentIndex();
+    // Enabled and active as the view is, as a list view draws its rows.
+    const QStyle::State base = option.state & ~(QStyle::State_Selected | QStyle::State_HasFocus);
     for (int row = first; row < last; ++row) {
         const QModelIndex index = model()->index(row, 0, rootIndex());
         option.rect = visualRect(index);
-        option.state = QStyle::State_Enabled;
+        option.state = base;
         if (selectionModel()->isSelected(index))
             option.state |= QStyle::State_Selected;
         if (index == current && hasFocus())
