@@ -134,12 +134,6 @@ std::string SettingsFolder::pathOf(SettingsFile file) const
     return folder_ + std::string(fileName(file));
 }
 
-bool SettingsFolder::exists(SettingsFile file) const
-{
-    struct stat status {};
-    return ::stat(pathOf(file).c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 std::optional<Lines> SettingsFolder::read(SettingsFile file) const
 {
     const std::string path = pathOf(file);

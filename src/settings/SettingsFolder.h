@@ -44,7 +44,6 @@ public:
     const std::string& folder() const { return folder_; }
     std::string pathOf(SettingsFile file) const;
 
-    bool exists(SettingsFile file) const;
     // The lines of the file; nothing when it does not exist or cannot be read. A file
     // that exists but cannot be read is left alone for the rest of the run (see write)
     // and its error kept for reportReadErrors.

@@ -119,6 +119,7 @@ private slots:
         QVERIFY(window->isVisible() && window->windowTitle() == "Pell-IRC" && window->size() == QSize(866, 592));
         window->updateStatus();
         QVERIFY(window->uptimePanel()->text() == "00:00:00" && QRegularExpression(QStringLiteral("^\\S.* --- \\S+$")).match(window->clockPanel()->text()).hasMatch());
+        QTRY_VERIFY_WITH_TIMEOUT(window->uptimePanel()->text() != "00:00:00", 2500); // it ticks by itself
 
         // The about box: a click opens its address; a double-click draws a figure until it closes.
         gui::InfoForm* info = shell.infoForm();
@@ -409,6 +410,8 @@ private slots:
         QTRY_COMPARE(raw->currentIndex().row(), 51);
         QCOMPARE(raw->indexAt(raw->visualRect(raw->currentIndex()).center()), raw->currentIndex());
         QVERIFY(raw->viewport()->rect().contains(raw->visualRect(raw->currentIndex()).center()));
+        const QPoint inRow = raw->visualRect(raw->currentIndex()).topLeft() + QPoint(1, 1);
+        QVERIFY(raw->viewport()->grab().toImage().pixelColor(inRow) != raw->palette().color(QPalette::Base)); // drawn selected
 
         // Lines reach their tab's view, Clear empties it, and a link opens on a click.
         model.AddText("#a", "bob", "hi www.x.org", 0);
@@ -452,6 +455,9 @@ private slots:
         ignored->setCurrentIndex(ignored->model()->index(1, 0)), QTest::keyRelease(ignored, Qt::Key_Delete);
         QCOMPARE(rowsOf(ignored->model()), (QStringList{"bob", "cy"}));
         ignored->setCurrentIndex(ignored->model()->index(0, 0)), w.ignoreMenu()->actions().first()->trigger();
+        QCOMPARE(model.Ignores().Entries(), std::vector<std::string>{"cy"});
+        ignored->setCurrentIndex(ignored->model()->index(0, 0)), ignored->clearSelection();
+        w.ignoreMenu()->actions().first()->trigger(); // nothing chosen: nothing goes
         QCOMPARE(model.Ignores().Entries(), std::vector<std::string>{"cy"});
 
         // The input line: history keys, Action with the typed text, a recalled line.
