@@ -82,8 +82,8 @@ int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
         lastAdded_.push_back(merged.size());
         merged.emplace_back(name);
     }
-    if (lastAdded_.empty())
-        return 0;
+    // Names were moved into the merge on the way, so it replaces the list even when
+    // nothing was new.
     std::move(old, items_.end(), std::back_inserter(merged));
     items_ = std::move(merged);
     return static_cast<int>(lastAdded_.size());
