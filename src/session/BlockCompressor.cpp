@@ -19,7 +19,31 @@ struct ContextDeleter {
     void operator()(ZSTD_CCtx* context) const { ZSTD_freeCCtx(context); }
 };
 
-using Job = std::packaged_task<std::vector<unsigned char>()>;
+// A compression context and its output buffer, kept from block to block: making them
+// costs more than packing a small block. Used by one thread at a time.
+class Packer {
+public:
+    std::vector<unsigned char> pack(const char* bytes, std::size_t size)
+    {
+        if (!context_)
+            context_.reset(ZSTD_createCCtx());
+        if (!context_)
+            return {};
+        // Packed into the kept buffer, then copied out at its exact size.
+        scratch_.resize(ZSTD_compressBound(size));
+        const std::size_t written =
+            ZSTD_compressCCtx(context_.get(), scratch_.data(), scratch_.size(), bytes, size, kLevel);
+        if (ZSTD_isError(written) || written >= size)
+            return {};
+        return {scratch_.begin(), scratch_.begin() + static_cast<std::ptrdiff_t>(written)};
+    }
+
+private:
+    std::unique_ptr<ZSTD_CCtx, ContextDeleter> context_;
+    std::vector<unsigned char> scratch_;
+};
+
+using Job = std::packaged_task<std::vector<unsigned char>(Packer&)>;
 
 class Worker {
 public:
@@ -63,10 +87,12 @@ private:
                 job = std::move(jobs_.front());
                 jobs_.pop_front();
             }
-            job();
+            job(packer_);
         }
     }
 
+    // Owned here rather than by the thread, so they stay reachable and go with the worker.
+    Packer packer_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Job> jobs_;
@@ -82,21 +108,6 @@ Worker& worker()
 
 } // namespace
 
-std::vector<unsigned char> Compress(const char* bytes, std::size_t size)
-{
-    // One context per thread, kept: making one costs more than packing a small block.
-    thread_local std::unique_ptr<ZSTD_CCtx, ContextDeleter> context(ZSTD_createCCtx());
-    if (!context)
-        return {};
-    // Packed into a buffer kept for the next block, then copied out at its exact size.
-    thread_local std::vector<unsigned char> scratch;
-    scratch.resize(ZSTD_compressBound(size));
-    const std::size_t written = ZSTD_compressCCtx(context.get(), scratch.data(), scratch.size(), bytes, size, kLevel);
-    if (ZSTD_isError(written) || written >= size)
-        return {};
-    return {scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(written)};
-}
-
 bool Decompress(const std::vector<unsigned char>& packed, char* out, std::size_t size)
 {
     const std::size_t read = ZSTD_decompress(out, size, packed.data(), packed.size());
@@ -105,10 +116,12 @@ bool Decompress(const std::vector<unsigned char>& packed, char* out, std::size_t
 
 std::future<std::vector<unsigned char>> Submit(std::shared_ptr<const char[]> bytes, std::size_t size)
 {
-    Job job([bytes = std::move(bytes), size] { return Compress(bytes.get(), size); });
+    Job job([bytes = std::move(bytes), size](Packer& packer) { return packer.pack(bytes.get(), size); });
     auto result = job.get_future();
-    if (!worker().post(job))
-        job();
+    if (!worker().post(job)) {
+        Packer packer;
+        job(packer);
+    }
     return result;
 }
 

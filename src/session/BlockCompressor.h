@@ -16,9 +16,6 @@ namespace BlockCompressor {
 // then stays plain: correct, only larger). The job holds the bytes until it is done.
 std::future<std::vector<unsigned char>> Submit(std::shared_ptr<const char[]> bytes, std::size_t size);
 
-// The same work on the calling thread.
-std::vector<unsigned char> Compress(const char* bytes, std::size_t size);
-
 // Unpacks exactly `size` bytes into `out`; false when the packed bytes are not ours.
 bool Decompress(const std::vector<unsigned char>& packed, char* out, std::size_t size);
 
