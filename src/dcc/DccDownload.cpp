@@ -3,18 +3,11 @@
 namespace pell::dcc {
 
 DccDownload::DccDownload(platform::GuiDispatcher& gui, DownloadOffer offer, DownloadRules rules, ReceiveTiming timing)
-    : gui_(gui), offer_(std::move(offer))
+    : gui_(gui), offer_(std::move(offer)),
+      reports_(gui, link_, TransferLog::MaxLines, [this](TransferReports::Batch& batch) { deliver(batch); })
 {
     progress_.FileSize = offer_.FileSize;
-    auto link = link_;
-    DccReceiveWorker::Reports reports;
-    reports.Status = [this, link](const std::string& line) {
-        return link->runAndWait(gui_, [this, line] { reportStatus(line); });
-    };
-    reports.Progress = [this, link](std::uint64_t bytes) {
-        return link->runAndWait(gui_, [this, bytes] { reportProgress(bytes); });
-    };
-    worker_ = std::make_unique<DccReceiveWorker>(offer_, std::move(rules), timing, std::move(reports));
+    worker_ = std::make_unique<DccReceiveWorker>(offer_, std::move(rules), timing, reports_);
 }
 
 DccDownload::~DccDownload()
@@ -36,20 +29,20 @@ void DccDownload::StartDownload()
     auto link = link_;
     thread_ = std::thread([this, link] {
         worker_->Run();
-        link->runAndWait(gui_, [this] { threadTerminated(); });
+        link->runAndWait(gui_, [this] {
+            reports_.DeliverPending();
+            threadTerminated();
+        });
     });
 }
 
-void DccDownload::reportStatus(const std::string& line)
+void DccDownload::deliver(TransferReports::Batch& batch)
 {
-    log_.Append(line);
-    if (StatusAdded)
-        StatusAdded(line);
-}
-
-void DccDownload::reportProgress(std::uint64_t bytes)
-{
-    if (progress_.OnDCCProgress(static_cast<std::int64_t>(bytes), TickCount()) && ProgressChanged)
+    const std::vector<std::string> shown = log_.Append(batch.Lines, LanguageNow());
+    if (!shown.empty() && LinesAdded)
+        LinesAdded(shown);
+    if (batch.Progress && progress_.OnDCCProgress(static_cast<std::int64_t>(*batch.Progress), TickCount()) &&
+        ProgressChanged)
         ProgressChanged();
 }
 

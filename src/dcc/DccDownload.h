@@ -3,12 +3,15 @@
 #include "dcc/DccReceiveWorker.h"
 #include "dcc/TransferLog.h"
 #include "dcc/TransferProgress.h"
+#include "dcc/TransferReports.h"
 #include "platform/GuiDispatcher.h"
 #include "platform/WorkerLink.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace pell::dcc {
 
@@ -30,16 +33,18 @@ public:
     const TransferLog& Log() const { return log_; }
     bool Running() const { return running_; }
 
-    // View hooks, GUI thread: a status line was added, the display was refreshed, the
-    // worker has ended. Beep sounds when the worker ends.
-    std::function<void(const std::string&)> StatusAdded;
+    // The language status lines are shown in, asked as each batch arrives.
+    std::function<Language()> LanguageNow = [] { return Language::English; };
+
+    // View hooks, GUI thread: status lines were added (a batch at a time), the display
+    // was refreshed, the worker has ended. Beep sounds when the worker ends.
+    std::function<void(const std::vector<std::string>&)> LinesAdded;
     std::function<void()> ProgressChanged;
     std::function<void()> Ended;
     std::function<void()> Beep;
 
 private:
-    void reportStatus(const std::string& line);
-    void reportProgress(std::uint64_t bytes);
+    void deliver(TransferReports::Batch& batch);
     void threadTerminated();
 
     platform::GuiDispatcher& gui_;
@@ -47,6 +52,7 @@ private:
     TransferProgress progress_{TransferProgress::Kind::Download};
     TransferLog log_;
     std::shared_ptr<platform::WorkerLink> link_ = platform::WorkerLink::create();
+    TransferReports reports_;
     std::unique_ptr<DccReceiveWorker> worker_;
     std::thread thread_;
     bool running_ = false;

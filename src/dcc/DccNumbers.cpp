@@ -59,6 +59,11 @@ std::optional<std::string> DottedFromOffer(std::string_view text)
     return net::FormatIPv4(*value);
 }
 
+bool NamesNoPeer(std::string_view dotted)
+{
+    return dotted == "0.0.0.0" || dotted == "255.255.255.255";
+}
+
 std::uint64_t ReadOfferSize(std::string_view text)
 {
     if (!allDigits(text))

@@ -21,6 +21,10 @@ std::optional<std::uint32_t> ReadOfferAddress(std::string_view text);
 // The dotted form a.b.c.d of an offer's address number; nothing when it is not one.
 std::optional<std::string> DottedFromOffer(std::string_view text);
 
+// True for a dotted address that names no peer to connect to (0.0.0.0, which means
+// "this host" to some systems and nothing to others, and the broadcast address).
+bool NamesNoPeer(std::string_view dotted);
+
 // The announced size: unsigned decimal; a text that is not one, or does not fit in
 // 64 bits, reads as 0.
 std::uint64_t ReadOfferSize(std::string_view text);

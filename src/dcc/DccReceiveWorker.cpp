@@ -3,19 +3,23 @@
 #include "dcc/DccNumbers.h"
 #include "net/TransportError.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <system_error>
-#include <thread>
 #include <unistd.h>
 
 namespace pell::dcc {
 
-DccReceiveWorker::DccReceiveWorker(DownloadOffer offer, DownloadRules rules, ReceiveTiming timing, Reports reports)
-    : offer_(std::move(offer)), rules_(std::move(rules)), timing_(timing), reports_(std::move(reports))
+DccReceiveWorker::DccReceiveWorker(DownloadOffer offer, DownloadRules rules, ReceiveTiming timing,
+                                   TransferReports& reports)
+    : offer_(std::move(offer)), rules_(std::move(rules)), timing_(timing), reports_(reports)
 {
-    client_.RecvBufferSize = 4096;
-    client_.SendBufferSize = 4096;
+    // Reads of 4096 bytes, as the protocol's acknowledgements count them; the socket's
+    // buffers are left to the kernel, so a sender that does not wait for acknowledgements
+    // is drained as fast as it writes.
+    client_.RecvBufferSize = 0;
+    client_.SendBufferSize = 0;
+    client_.ReadSize = static_cast<int>(ReadSize);
 }
 
 void DccReceiveWorker::Run()
@@ -23,9 +27,14 @@ void DccReceiveWorker::Run()
     try {
         receive();
     } catch (const OwnerGone&) {
+    } catch (const net::TransportError& error) {
+        try {
+            status({error.english(), error.what()});
+        } catch (const OwnerGone&) {
+        }
     } catch (const std::exception& error) {
         try {
-            status(error.what());
+            status(Same(error.what()));
         } catch (const OwnerGone&) {
         }
     }
@@ -33,6 +42,10 @@ void DccReceiveWorker::Run()
         ::close(file_);
     file_ = -1;
     disconnect();
+    // A file that ends short is said plainly, whatever ended the transfer.
+    const auto announced = static_cast<std::uint64_t>(std::max<std::int64_t>(offer_.FileSize, 0));
+    if (!path_.empty() && received_ < announced)
+        reports_.Status(Both(DccMessage::FileIncomplete, {std::to_string(received_), std::to_string(announced)}));
 }
 
 void DccReceiveWorker::Abort()
@@ -58,54 +71,83 @@ void DccReceiveWorker::receive()
     if (!client_.Connected())
         return;
     file_ = CreateDownloadFile(DownloadFolderFor(offer_.FileName, rules_), SafeFileName(offer_.FileName), path_);
-    status(path_);
+    status(Same(path_));
     unacked_ = 0;
     received_ = 0;
+    const auto announced = static_cast<std::uint64_t>(std::max<std::int64_t>(offer_.FileSize, 0));
     // The first wait ends like the later ones, so a sender that sends nothing (a file
     // of 0 bytes) does not hold the worker for ever.
     std::size_t n = nextWait();
     while (client_.Connected() && n > 0) {
-        status("before read " + std::to_string(n));
+        status(Same("before read " + std::to_string(n)));
         client_.ReadInto(buffer_.data(), n);
-        status("after read buffer");
-        store(n);
+        status(Same("after read buffer"));
+        // Nothing past the announced size is stored: a peer must not fill the disk.
+        const std::size_t kept = announced > 0 ? static_cast<std::size_t>(std::min<std::uint64_t>(n, announced - received_)) : n;
+        store(kept);
         progress();
-        status("after write stream");
+        status(Same("after write stream"));
+        if (announced > 0 && received_ == announced) {
+            if (kept < n)
+                status(Both(DccMessage::MoreThanAnnounced, {std::to_string(n - kept), std::to_string(announced)}));
+            finish();
+            return;
+        }
         if (unacked_ >= 4096)
             sendAck("checksum: ");
         n = nextWait();
     }
-    if (client_.Connected()) {
-        sendAck("FINAL checksum: ");
-        status("wrote FINAL checksum");
-        disconnect();
-    }
+    if (client_.Connected())
+        finish();
+}
+
+void DccReceiveWorker::finish()
+{
+    sendAck("FINAL checksum: ");
+    status(Same("wrote FINAL checksum"));
+    disconnect();
 }
 
 // How many bytes are buffered after the waits of the protocol; 0 when the sender has
 // fallen silent.
 std::size_t DccReceiveWorker::nextWait()
 {
-    // A sender that waits for each acknowledgement would stall for the idle time per
-    // block: acknowledge what is stored as soon as nothing more comes.
-    if (unacked_ > 0 && !waitFor(timing_.QuietAckMs))
-        sendAck("checksum: ");
-    if (client_.BufferedCount() > 0 || waitFor(timing_.IdleTimeoutMs))
+    if (waitFor(timing_.QuietAckMs))
         return client_.BufferedCount();
-    if (unacked_ > 0) {
+    // A sender that waits for each acknowledgement would stall for the idle time per
+    // block: acknowledge what is stored as soon as nothing more comes. That counts as
+    // the acknowledgement after the first idle time-out, so one time-out then ends.
+    const bool tailAcknowledged = unacked_ > 0;
+    if (tailAcknowledged)
         sendAck("checksum: ");
+    if (waitFor(timing_.IdleTimeoutMs))
+        return client_.BufferedCount();
+    if (tailAcknowledged)
         return 0;
-    }
     return waitFor(timing_.IdleTimeoutMs) ? client_.BufferedCount() : 0;
 }
 
-// True when data arrived in time; a read time-out is no error here.
+// True when data arrived in time; a read time-out is no error here. Reports waiting for
+// the window go before the worker sits idle.
 bool DccReceiveWorker::waitFor(int ms)
 {
     if (client_.BufferedCount() > 0)
         return true;
+    const int due = reports_.DueIn();
+    if (due < 0)
+        return poll(ms);
+    if (due >= ms)
+        return poll(ms); // the next wait hands them over
+    if (due > 0 && poll(due))
+        return true;
+    reports_.Flush();
+    return poll(ms - due);
+}
+
+bool DccReceiveWorker::poll(int ms)
+{
     try {
-        client_.WaitForData(true, ms);
+        client_.WaitForData(true, std::max(ms, 1));
         return true;
     } catch (const net::TransportError& error) {
         if (error.kind() != net::TransportError::Kind::ReadTimeout)
@@ -135,22 +177,21 @@ void DccReceiveWorker::sendAck(const char* sizeWord)
 {
     unacked_ = 0;
     const std::uint64_t stored = received_;
-    status("stream size: " + std::to_string(stored));
+    status(Same("stream size: " + std::to_string(stored)));
     const auto ack = EncodeAck(stored);
-    status(sizeWord + std::to_string(stored));
-    std::this_thread::sleep_for(std::chrono::milliseconds(timing_.AckPauseMs));
+    status(Same(sizeWord + std::to_string(stored)));
     client_.WriteBytes(ack.data(), ack.size());
 }
 
-void DccReceiveWorker::status(const std::string& line)
+void DccReceiveWorker::status(StatusLine line)
 {
-    if (reports_.Status && !reports_.Status(line))
+    if (!reports_.Status(std::move(line)))
         throw OwnerGone();
 }
 
 void DccReceiveWorker::progress()
 {
-    if (reports_.Progress && !reports_.Progress(received_))
+    if (!reports_.Progress(received_))
         throw OwnerGone();
 }
 

@@ -1,6 +1,5 @@
 #include "dcc/DccSend.h"
 
-#include "dcc/DccSendWorker.h"
 #include "dcc/ListenPort.h"
 
 #include <cerrno>
@@ -11,9 +10,11 @@
 
 namespace pell::dcc {
 
-DccSend::DccSend(platform::GuiDispatcher& gui, int ackWaitMs) : gui_(gui), ackWaitMs_(ackWaitMs)
+DccSend::DccSend(platform::GuiDispatcher& gui, SendTiming timing)
+    : gui_(gui), timing_(timing),
+      reports_(gui, link_, TransferLog::MaxLines, [this](TransferReports::Batch& batch) { deliver(batch); })
 {
-    server_.DefaultPort = 59;
+    server_.DefaultPort = FirstListenPort;
     server_.MaxConnections = MaxReceivers;
     server_.SetOnExecute([this](net::TcpServerWorker& worker) { serve(worker); });
 }
@@ -55,24 +56,25 @@ bool DccSend::OpenListener()
 void DccSend::serve(net::TcpServerWorker& worker)
 {
     auto link = link_;
-    SendReports reports;
-    reports.StartClock = [this, link] {
+    const auto startClock = [this, link] {
         return link->runAndWait(gui_, [this] { progress_.StartTick = TickCount(); });
     };
-    reports.Progress = [this, link](std::uint64_t bytes) {
-        return link->runAndWait(gui_, [this, bytes] {
-            if (progress_.OnDCCProgress(static_cast<std::int64_t>(bytes), TickCount()) && ProgressChanged)
-                ProgressChanged();
-        });
-    };
-    reports.Status = [this, link](const std::string& line) {
-        return link->runAndWait(gui_, [this, line] {
-            log_.Append(line);
-            if (StatusAdded)
-                StatusAdded(line);
-        });
-    };
-    ServeFile(worker.Connection(), FileName, static_cast<std::uint64_t>(FileSize), ackWaitMs_, reports);
+    try {
+        ServeFile(worker.Connection(), FileName, static_cast<std::uint64_t>(FileSize), timing_, reports_, startClock);
+    } catch (...) {
+        reports_.Flush(); // what it said last still reaches the window
+        throw;
+    }
+}
+
+void DccSend::deliver(TransferReports::Batch& batch)
+{
+    const std::vector<std::string> shown = log_.Append(batch.Lines, LanguageNow());
+    if (!shown.empty() && LinesAdded)
+        LinesAdded(shown);
+    if (batch.Progress && progress_.OnDCCProgress(static_cast<std::int64_t>(*batch.Progress), TickCount()) &&
+        ProgressChanged)
+        ProgressChanged();
 }
 
 } // namespace pell::dcc

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "net/TcpServer.h"
+#include "dcc/DccSendWorker.h"
 #include "dcc/TransferLog.h"
 #include "dcc/TransferProgress.h"
+#include "dcc/TransferReports.h"
+#include "net/TcpServer.h"
 #include "platform/GuiDispatcher.h"
 #include "platform/WorkerLink.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pell::dcc {
 
@@ -17,10 +20,9 @@ namespace pell::dcc {
 // it stops the server and every worker, and no report reaches it afterwards.
 class DccSend {
 public:
-    static constexpr int AckWait = 1000;          // ms to wait for acknowledgements per block
     static constexpr std::size_t MaxReceivers = 8; // connections served at once
 
-    explicit DccSend(platform::GuiDispatcher& gui, int ackWaitMs = AckWait);
+    explicit DccSend(platform::GuiDispatcher& gui, SendTiming timing = {});
     ~DccSend();
     DccSend(const DccSend&) = delete;
     DccSend& operator=(const DccSend&) = delete;
@@ -38,18 +40,23 @@ public:
     const TransferLog& Log() const { return log_; }
     std::size_t Receivers() const { return server_.ConnectionCount(); }
 
+    // The language status lines are shown in, asked as each batch arrives.
+    std::function<Language()> LanguageNow = [] { return Language::English; };
+
     // View hooks, GUI thread.
-    std::function<void(const std::string&)> StatusAdded;
+    std::function<void(const std::vector<std::string>&)> LinesAdded;
     std::function<void()> ProgressChanged;
 
 private:
     void serve(net::TcpServerWorker& worker);
+    void deliver(TransferReports::Batch& batch);
 
     platform::GuiDispatcher& gui_;
-    int ackWaitMs_;
+    SendTiming timing_;
     TransferProgress progress_{TransferProgress::Kind::Send};
     TransferLog log_;
     std::shared_ptr<platform::WorkerLink> link_ = platform::WorkerLink::create();
+    TransferReports reports_; // before the server: its workers report here until they stop
     net::TcpServer server_;
 };
 

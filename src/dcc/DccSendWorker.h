@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dcc/TransferReports.h"
 #include "net/TcpConnection.h"
 
 #include <cstdint>
@@ -8,18 +9,23 @@
 
 namespace pell::dcc {
 
+// The protocol waits of the sending side; tests shorten them.
+struct SendTiming {
+    static constexpr int AckWait = 1000;  // ms to wait for acknowledgements after each block
+    static constexpr int AckIdle = 60000; // ms without any acknowledgement before a receiver is dropped
+    int AckWaitMs = AckWait;
+    int AckIdleMs = AckIdle;
+};
+
 // Streams one file to one connected receiver: blocks of 8192 bytes without waiting for
 // acknowledgements, reading those that came after each block. Exactly the size fixed
 // when the file was offered goes out, once; the call then keeps reading
-// acknowledgements until the receiver closes, and ends by the transport's error.
-// The callbacks return false once the owner has gone (the call then ends).
-struct SendReports {
-    std::function<bool()> StartClock;
-    std::function<bool(std::uint64_t)> Progress;
-    std::function<bool(const std::string&)> Status;
-};
-
-void ServeFile(net::TcpConnection& connection, const std::string& path, std::uint64_t size, int ackWaitMs,
-               const SendReports& reports);
+// acknowledgements until the receiver closes, and ends by the transport's error. A
+// receiver that acknowledges nothing for AckIdle ms (one that connected and sits there,
+// or stopped reading) is dropped, so it cannot hold a place meant for the real one.
+// `startClock` runs once on the GUI thread; it and the reports return false once the
+// owner has gone (the call then ends).
+void ServeFile(net::TcpConnection& connection, const std::string& path, std::uint64_t size, SendTiming timing,
+               TransferReports& reports, const std::function<bool()>& startClock);
 
 } // namespace pell::dcc

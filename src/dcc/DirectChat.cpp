@@ -1,6 +1,15 @@
 #include "dcc/DirectChat.h"
 
+#include <cstring>
+#include <utility>
+
 namespace pell::dcc {
+
+DirectChat::DirectChat()
+{
+    client_.OnReceive = [this](const char* data, std::size_t n) { receive(data, n); };
+    client_.OnClosed = [this](int errorNumber) { ended(errorNumber); };
+}
 
 void DirectChat::Connect()
 {
@@ -17,7 +26,7 @@ void DirectChat::Send(const std::string& text)
     // next one: drop the connection instead.
     if (!client_.SendLine(text, "\r\n") && client_.Established()) {
         client_.Close();
-        lines_.AddNote("Disconnected: the partner does not take what is sent");
+        lines_.AddNote(DccText(LanguageNow(), DccMessage::ChatNotTaking));
     }
 }
 
@@ -33,6 +42,17 @@ void DirectChat::receive(const char* data, std::size_t n)
         lines_.Add(RemoteNick, ReceiveBuffer.substr(0, MaxPending));
         ReceiveBuffer.erase(0, MaxPending);
     }
+}
+
+void DirectChat::ended(int errorNumber)
+{
+    // What was still without a line feed is the partner's last line.
+    if (!ReceiveBuffer.empty())
+        lines_.Add(RemoteNick, std::exchange(ReceiveBuffer, {}));
+    if (errorNumber == 0)
+        lines_.AddNote(DccText(LanguageNow(), DccMessage::ChatClosed, {RemoteNick}));
+    else
+        lines_.AddNote(DccText(LanguageNow(), DccMessage::ChatFailed, {RemoteNick, std::strerror(errorNumber)}));
 }
 
 } // namespace pell::dcc

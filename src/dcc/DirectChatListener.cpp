@@ -31,7 +31,7 @@ struct OwnerGone : std::runtime_error {
 
 DirectChatListener::DirectChatListener(platform::GuiDispatcher& gui) : gui_(gui)
 {
-    server_.DefaultPort = 59;
+    server_.DefaultPort = FirstListenPort;
     server_.MaxConnections = MaxPartners;
     server_.SetOnExecute([this](net::TcpServerWorker& worker) { serve(worker); });
 }
@@ -58,8 +58,8 @@ void DirectChatListener::serve(net::TcpServerWorker& worker)
     net::TcpConnection& connection = worker.Connection();
     if (!worker.Data.has_value()) {
         worker.Data = true;
-        const std::string note = "Connected: " + peerOf(connection.socketHandle());
-        if (!link_->runAndWait(gui_, [this, note] { lines_.AddNote(note); }))
+        const std::string peer = peerOf(connection.socketHandle());
+        if (!link_->runAndWait(gui_, [this, peer] { lines_.AddNote(DccText(LanguageNow(), DccMessage::ChatConnected, {peer})); }))
             throw OwnerGone();
     }
     const std::string line = connection.ReadLine('\n');
@@ -86,7 +86,7 @@ void DirectChatListener::Send(const std::string& text)
     });
     lines_.Add(OwnNick, text);
     for (const std::string& partner : dropped)
-        lines_.AddNote("Disconnected " + partner + ": it does not read");
+        lines_.AddNote(DccText(LanguageNow(), DccMessage::ChatNotReading, {partner}));
 }
 
 bool DirectChatListener::CloseRequest()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dcc/ChatLines.h"
+#include "dcc/DccText.h"
 #include "net/TcpServer.h"
 #include "platform/GuiDispatcher.h"
 #include "platform/WorkerLink.h"
@@ -27,6 +28,8 @@ public:
     std::string RemoteNick;
     std::string OwnNick;
     int Port = 0;
+    // The language of the window's own notes, asked as each is written.
+    std::function<Language()> LanguageNow = [] { return Language::English; };
 
     std::string Caption() const { return captioned_ ? "Direct Chat [" + RemoteNick + "]" : "Direct Chat"; }
     ChatLines& Lines() { return lines_; }

@@ -64,7 +64,7 @@ std::string SafeFileName(std::string_view offered)
     for (char& c : name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = '_';
-    if (name.empty() || name == "." || name == "..")
+    if (name.find_first_not_of(' ') == std::string::npos || name == "." || name == "..")
         return "download";
     if (name.size() > MaxNameBytes) {
         const auto dot = extensionStart(name);

@@ -26,8 +26,8 @@ std::string ExtensionPattern(std::string_view fileName);
 std::string DownloadFolderFor(std::string_view fileName, const DownloadRules& rules);
 
 // A name that stays inside the download folder: the part after the last "/" or "\",
-// control bytes as "_", "download" for nothing usable, at most 255 bytes (cut before
-// the extension).
+// control bytes as "_", "download" for nothing usable (empty, blanks only, "." or ".."),
+// at most 255 bytes (cut before the extension).
 std::string SafeFileName(std::string_view offered);
 
 // The name with a counter just before its extension: song.mp3 -> song0.mp3.

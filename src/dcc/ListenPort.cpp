@@ -1,18 +1,19 @@
 #include "dcc/ListenPort.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace pell::dcc {
 
 int& NextListenPort()
 {
-    static int next = 59;
+    static int next = FirstListenPort;
     return next;
 }
 
 std::optional<int> OpenListener(net::TcpServer& server)
 {
-    for (int port = NextListenPort(); !server.Active() && port <= 50000; ++port) {
+    for (int port = std::max(NextListenPort(), FirstListenPort); !server.Active() && port <= 50000; ++port) {
         server.DefaultPort = port;
         try {
             server.Start();

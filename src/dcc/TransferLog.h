@@ -1,8 +1,11 @@
 #pragma once
 
+#include "dcc/DccText.h"
+
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace pell::dcc {
 
@@ -13,6 +16,8 @@ public:
     static constexpr std::size_t MaxLines = 1000;
 
     void Append(std::string line);
+    // A batch of lines in the language given; returns them as appended.
+    std::vector<std::string> Append(const std::vector<StatusLine>& lines, Language language);
     const std::deque<std::string>& Lines() const { return lines_; }
     // The latest line; empty before the first.
     const std::string& Last() const { return last_; }

@@ -7,6 +7,8 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -42,6 +44,10 @@ void DirectChatWindow::bindLines(dcc::ChatLines& lines)
     lines.LineAdded = [alive](const std::string& line) {
         if (alive)
             alive->addLine(line);
+    };
+    lines.LinesDropped = [alive](std::size_t count) {
+        if (alive)
+            alive->dropFirstLines(count);
     };
     for (const std::string& line : lines.Lines())
         addLine(line);
@@ -84,7 +90,7 @@ DirectChatWindow* DirectChatWindow::forListener(dcc::DirectChatListener& model)
 
 void DirectChatWindow::refreshCaption()
 {
-    setWindowTitle(DecodeLine(caption_()));
+    setWindowTitle(ShownText(caption_()));
 }
 
 // The carriage return kept at the end of a received line stays in the model but is
@@ -97,6 +103,14 @@ void DirectChatWindow::addLine(const std::string& line)
     QString text = DecodeLine(shown);
     ShowControlPictures(text);
     text_->appendPlainText(text);
+}
+
+void DirectChatWindow::dropFirstLines(std::size_t count)
+{
+    QTextCursor cursor(text_->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(count));
+    cursor.removeSelectedText();
 }
 
 void DirectChatWindow::closeFrame()

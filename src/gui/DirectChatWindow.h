@@ -40,6 +40,7 @@ private:
     DirectChatWindow();
     void bindLines(dcc::ChatLines& lines);
     void addLine(const std::string& line);
+    void dropFirstLines(std::size_t count);
     void closeFrame();
 
     QPlainTextEdit* text_;

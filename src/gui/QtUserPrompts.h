@@ -17,6 +17,9 @@ public:
     std::optional<std::string> askText(const std::string& caption, const std::string& label,
                                        const std::string& defaultText) override;
     bool askYesNo(const std::string& caption, const std::string& question) override;
+    // A box that holds nobody: the event loop, and with it every session, runs on.
+    std::unique_ptr<platform::OpenQuestion> askYesNoLater(const std::string& caption, const std::string& question,
+                                                          std::function<void(bool)> answered) override;
 
 private:
     QWidget* owner_;

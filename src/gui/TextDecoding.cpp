@@ -34,9 +34,24 @@ QString EscapeMnemonic(QString text)
 
 void ShowControlPictures(QString& text)
 {
-    for (QChar& c : text)
-        if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
-            c = QChar(0x2400 + c.unicode());
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 && c != QLatin1Char('\t'))
+            c = QChar(0x2400 + code);
+        else if (code == 0x2028 || code == 0x0085)
+            c = QChar(0x2424); // "␤": a line break that is not one here
+        else if (code == 0x2029)
+            c = QChar(0x00B6); // "¶"
+        else if ((code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069))
+            c = QChar(0xFFFD); // a direction override: shown, never obeyed
+    }
+}
+
+QString ShownText(std::string_view bytes)
+{
+    QString text = DecodeLine(bytes);
+    ShowControlPictures(text);
+    return text;
 }
 
 } // namespace pell::gui

@@ -16,9 +16,12 @@ std::string toBytes(const QString& text);
 // The text without CR, LF and NUL: a value typed or pasted into a one-line field.
 QString WithoutLineBreaks(QString text);
 
-// Control characters (tab aside) as their visible pictures, one character each, so
-// positions in the text hold.
+// Control characters (tab aside) as their visible pictures, and the characters that
+// can draw a fake line (line and paragraph separators, NEL, bidirectional overrides and
+// isolates) as visible marks; one character each, so positions in the text hold.
 void ShowControlPictures(QString& text);
+// A peer's or server's text for a label or box: decoded, with those characters shown.
+QString ShownText(std::string_view bytes);
 
 // Text for a widget that treats "&" as a mnemonic marker (tab captions, buttons).
 QString EscapeMnemonic(QString text);

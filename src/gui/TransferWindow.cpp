@@ -25,7 +25,7 @@ QLabel* plainLabel(const QString& text = {})
 } // namespace
 
 TransferWindow::TransferWindow(const QString& caption, const std::string& fileName)
-    : fileName_(plainLabel(DecodeLine(fileName))), bytes_(plainLabel("BytesTransferred")),
+    : fileName_(plainLabel(ShownText(fileName))), bytes_(plainLabel("BytesTransferred")),
       elapsed_(plainLabel("ElapsedTime")), estimate_(plainLabel("Estimated time left")),
       percent_(plainLabel("ProgressPercent")), error_(plainLabel()), bar_(new QProgressBar), log_(new QPlainTextEdit)
 {
@@ -53,10 +53,10 @@ TransferWindow* TransferWindow::forDownload(dcc::DccDownload& model)
 {
     auto* window = new TransferWindow(QStringLiteral("Download file"), model.Offer().FileName);
     QPointer<TransferWindow> alive(window);
-    model.StatusAdded = [alive](const std::string& line) {
+    model.LinesAdded = [alive](const std::vector<std::string>& lines) {
         if (alive) {
-            alive->addLine(line);
-            alive->error_->setText(DecodeLine(line));
+            alive->addLines(lines);
+            alive->error_->setText(ShownText(lines.back()));
         }
     };
     model.ProgressChanged = [alive, &model] {
@@ -72,9 +72,9 @@ TransferWindow* TransferWindow::forSend(dcc::DccSend& model)
 {
     auto* window = new TransferWindow(QStringLiteral("Send file"), model.FileName);
     QPointer<TransferWindow> alive(window);
-    model.StatusAdded = [alive](const std::string& line) {
+    model.LinesAdded = [alive](const std::vector<std::string>& lines) {
         if (alive)
-            alive->addLine(line);
+            alive->addLines(lines);
     };
     model.ProgressChanged = [alive, &model] {
         if (alive)
@@ -93,9 +93,17 @@ void TransferWindow::showProgress(const dcc::TransferProgress& progress)
     estimate_->setText(QString::fromStdString(progress.EstimateText));
 }
 
-void TransferWindow::addLine(const std::string& line)
+// A batch at a time: one append, and a batch as long as the log replaces it.
+void TransferWindow::addLines(const std::vector<std::string>& lines)
 {
-    log_->appendPlainText(DecodeLine(line));
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines)
+        shown << ShownText(line);
+    if (lines.size() >= dcc::TransferLog::MaxLines)
+        log_->setPlainText(shown.join(QLatin1Char('\n')));
+    else
+        log_->appendPlainText(shown.join(QLatin1Char('\n')));
 }
 
 void TransferWindow::closeEvent(QCloseEvent* event)

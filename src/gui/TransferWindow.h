@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -36,7 +38,7 @@ protected:
 private:
     TransferWindow(const QString& caption, const std::string& fileName);
     void showProgress(const dcc::TransferProgress& progress);
-    void addLine(const std::string& line);
+    void addLines(const std::vector<std::string>& lines);
 
     QLabel* fileName_;
     QLabel* bytes_;

@@ -8,14 +8,22 @@
 
 namespace pell::net {
 
+bool IsLoopbackIPv4(std::uint32_t address)
+{
+    return (address >> 24) == 127;
+}
+
 std::string LocalAddressOf(int ircSocket, bool throughProxy)
 {
     if (!throughProxy && ircSocket >= 0) {
         sockaddr_in address{};
         socklen_t length = sizeof address;
         if (::getsockname(ircSocket, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-            address.sin_family == AF_INET && address.sin_addr.s_addr != htonl(INADDR_ANY))
-            return FormatIPv4(ntohl(address.sin_addr.s_addr));
+            address.sin_family == AF_INET) {
+            const std::uint32_t local = ntohl(address.sin_addr.s_addr);
+            if (local != INADDR_ANY && !IsLoopbackIPv4(local))
+                return FormatIPv4(local);
+        }
     }
     return LocalIPv4Address();
 }

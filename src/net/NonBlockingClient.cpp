@@ -54,6 +54,13 @@ void NonBlockingClient::fail(int errorNumber)
         OnError(errorNumber);
 }
 
+void NonBlockingClient::ended(int errorNumber)
+{
+    Close();
+    if (OnClosed)
+        OnClosed(errorNumber);
+}
+
 void NonBlockingClient::Open()
 {
     Close();
@@ -108,9 +115,16 @@ std::string NonBlockingClient::PollLine(const std::string& endOfLine)
     do {
         available = ::recv(socket_, peek.data(), peek.size(), MSG_PEEK);
     } while (available < 0 && errno == EINTR);
-    if (available <= 0) {
-        if (available < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            fail(errno);
+    if (available == 0) {
+        ended(0);
+        return {};
+    }
+    if (available < 0) {
+        const int error = errno;
+        if (error != EAGAIN && error != EWOULDBLOCK) {
+            fail(error);
+            ended(error);
+        }
         return {};
     }
     const std::string_view seen(peek.data(), static_cast<std::size_t>(available));

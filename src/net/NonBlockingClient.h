@@ -19,6 +19,9 @@ public:
     // Every chunk actually taken from the socket, with its length.
     std::function<void(const char* data, std::size_t length)> OnReceive;
     std::function<void(int errorNumber)> OnError;
+    // A poll found the connection over: 0 when the peer closed it, else the error that
+    // ended it (refused, reset, ...). The socket is closed then; later polls do nothing.
+    std::function<void(int errorNumber)> OnClosed;
 
     // Empty means 0.0.0.0; a name is resolved; a dotted address must be valid
     // (otherwise the host becomes empty).
@@ -41,6 +44,7 @@ public:
 
 private:
     void fail(int errorNumber);
+    void ended(int errorNumber);
 
     std::string host_;
     int port_ = 0;

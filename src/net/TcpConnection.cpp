@@ -67,7 +67,8 @@ std::size_t TcpConnection::WaitForData(bool raiseIfDisconnected, int timeoutMs)
 
     compact();
     const std::size_t old = buffer_.size();
-    const std::size_t chunk = RecvBufferSize > 0 ? static_cast<std::size_t>(RecvBufferSize) : 32768;
+    const int size = ReadSize > 0 ? ReadSize : RecvBufferSize;
+    const std::size_t chunk = size > 0 ? static_cast<std::size_t>(size) : 32768;
     buffer_.resize(old + chunk);
     ssize_t got;
     do {

@@ -24,8 +24,11 @@ public:
     TcpConnection(const TcpConnection&) = delete;
     TcpConnection& operator=(const TcpConnection&) = delete;
 
+    // The socket's buffer sizes (0 leaves them to the kernel); RecvBufferSize is also
+    // the most one socket read takes unless ReadSize says otherwise.
     int RecvBufferSize = 32768;
     int SendBufferSize = 32768;
+    int ReadSize = 0; // bytes one socket read takes at most; 0: RecvBufferSize
     int ReadTimeout = 0; // milliseconds; 0 waits without limit
     int MaxLineLength = 16384;
     MaxLineAction LineAction = MaxLineAction::maException;

@@ -6,33 +6,34 @@ namespace pell::net {
 
 TransportError TransportError::readTimeout()
 {
-    return {Kind::ReadTimeout, "Zeitüberschreitung beim Lesen"};
+    return {Kind::ReadTimeout, "Zeitüberschreitung beim Lesen", 0, "Read timed out."};
 }
 
 TransportError TransportError::connectionClosed()
 {
-    return {Kind::ConnectionClosed, "Die Verbindung wurde erfolgreich geschlossen."};
+    return {Kind::ConnectionClosed, "Die Verbindung wurde erfolgreich geschlossen.", 0, "Connection closed gracefully."};
 }
 
 TransportError TransportError::notConnected()
 {
-    return {Kind::NotConnected, "Nicht verbunden"};
+    return {Kind::NotConnected, "Nicht verbunden", 0, "Not connected."};
 }
 
 TransportError TransportError::connectTimeout()
 {
-    return {Kind::ConnectTimeout, "Zeitüberschreitung der Verbindung."};
+    return {Kind::ConnectTimeout, "Zeitüberschreitung der Verbindung.", 0, "Connection timed out."};
 }
 
 TransportError TransportError::lineTooLong()
 {
-    return {Kind::LineTooLong, "Max. Zeilenlänge überschritten."};
+    return {Kind::LineTooLong, "Max. Zeilenlänge überschritten.", 0, "Max. line length exceeded."};
 }
 
 TransportError TransportError::bindFailed()
 {
     return {Kind::BindFailed,
-            "Socket konnte nicht gebunden werden. Adresse und Port werden bereits benutzt."};
+            "Socket konnte nicht gebunden werden. Adresse und Port werden bereits benutzt.", 0,
+            "Could not bind socket. Address and port are already in use."};
 }
 
 TransportError TransportError::socket(int errorNumber)
@@ -45,8 +46,8 @@ TransportError TransportError::socket(int errorNumber)
 
 TransportError TransportError::socket(int errorNumber, const std::string& systemText)
 {
-    return {Kind::Socket, "Socket-Fehler # " + std::to_string(errorNumber) + "\r\n" + systemText,
-            errorNumber};
+    const std::string number = std::to_string(errorNumber) + "\r\n" + systemText;
+    return {Kind::Socket, "Socket-Fehler # " + number, errorNumber, "Socket Error # " + number};
 }
 
 TransportError TransportError::socks(const std::string& message)

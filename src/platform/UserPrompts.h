@@ -2,10 +2,18 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace pell::platform {
+
+// A question box that is open without holding its caller. Destroying the handle closes
+// the box if it is still open, unanswered.
+class OpenQuestion {
+public:
+    virtual ~OpenQuestion() = default;
+};
 
 // What a model asks of the user. The Qt program shows message boxes; tests record.
 class UserPrompts {
@@ -21,6 +29,15 @@ public:
                                                const std::string& defaultText) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const std::string& caption, const std::string& question) = 0;
+    // The same question in a box that does not hold the caller: `answered` runs later,
+    // on the GUI thread, with true for Yes. Ports without such a box ask at once (and
+    // answer before this returns).
+    virtual std::unique_ptr<OpenQuestion> askYesNoLater(const std::string& caption, const std::string& question,
+                                                        std::function<void(bool)> answered)
+    {
+        answered(askYesNo(caption, question));
+        return nullptr;
+    }
 };
 
 // The top-level handler of an event handler or creation step: runs the step; a typed

@@ -15,7 +15,6 @@ ChatOffers::ChatOffers(irc::Client& irc, SessionModel& model, const settings::Ap
 
 ChatOffers::~ChatOffers()
 {
-    *alive_ = false;
     CloseAll();
 }
 
@@ -24,14 +23,20 @@ void ChatOffers::system(const std::string& text)
     model_.AddText("Main", "System", text, static_cast<Rgb>(settings_.SystemColour));
 }
 
+void ChatOffers::system(dcc::DccMessage message, std::initializer_list<std::string_view> args)
+{
+    system(dcc::DccText(DccLanguage(settings_.Language), message, args));
+}
+
 bool ChatOffers::full(const std::string& nick)
 {
     if (chats_.size() + listeners_.size() < MaxChats)
         return false;
-    system("DCC chat dropped: " + nick + ": too many chats open");
+    system(dcc::DccMessage::ChatTooMany, {nick});
     return true;
 }
 
+// DCC CHAT chat 2130706433 5000
 void ChatOffers::OnChatOffer(const std::string& nick, const std::string& address, const std::string& offeredPort)
 {
     try {
@@ -40,32 +45,43 @@ void ChatOffers::OnChatOffer(const std::string& nick, const std::string& address
         const auto host = dcc::DottedFromOffer(address);
         if (!host)
             return;
-        bool& asking = files_.Asking();
-        if (asking) {
-            system("DCC chat dropped: " + nick + ": (" + address + ":" + port + ")");
+        const std::string where = address + ":" + port;
+        // What cannot be taken is refused before anyone is asked.
+        if (dcc::NamesNoPeer(*host))
+            return system(dcc::DccMessage::ChatBadAddress, {nick, where, *host});
+        const auto number = dcc::ReadOfferPort(port);
+        if (!number)
+            return system(dcc::DccMessage::ChatBadPort, {nick, where, port});
+        if (full(nick))
             return;
-        }
-        asking = true;
-        const auto alive = alive_;
-        const bool yes = prompts_.askYesNo("Confirm", "Accept Directchat with " + nick + "(" + address + ")");
-        if (!*alive)
-            return; // the session went while the box was open
-        asking = false;
-        if (!yes || settings_.DownloadMode == settings::DownloadMode::IgnoreAll || full(nick))
-            return;
+        const bool asked = files_.Question().Ask("Accept Directchat with " + nick + "(" + address + ")",
+                                                 [this, nick, host = *host, port = *number](bool yes) {
+                                                     if (yes)
+                                                         openChat(nick, host, port);
+                                                 });
+        if (!asked)
+            system(dcc::DccMessage::ChatDropped, {nick, where});
+    } catch (const std::exception&) {
+    }
+}
+
+void ChatOffers::openChat(const std::string& nick, const std::string& host, int port)
+{
+    // A refusal by the download mode is silent, as a No is.
+    if (settings_.DownloadMode == settings::DownloadMode::IgnoreAll || full(nick))
+        return;
+    try {
         auto& chat = chats_.emplace_back(std::make_unique<dcc::DirectChat>());
-        chat->Host = *host;
+        chat->Host = host;
+        chat->Port = port;
         chat->RemoteNick = nick;
         chat->OwnNick = irc_.Nick();
-        const auto number = dcc::ReadOfferPort(port);
-        chat->Port = number.value_or(0);
+        const settings::AppSettings& settings = settings_;
+        chat->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
         if (ChatOpened)
             ChatOpened(*chat);
-        // A port that is not one leaves the window open without a connection.
-        if (number)
-            chat->Connect();
+        chat->Connect();
     } catch (const std::exception&) {
-        files_.Asking() = false;
     }
 }
 
@@ -78,13 +94,13 @@ void ChatOffers::OfferChat(const std::string& nick)
         auto& listener = listeners_.emplace_back(std::make_unique<dcc::DirectChatListener>(gui_));
         listener->RemoteNick = nick;
         listener->OwnNick = irc_.Nick();
+        const settings::AppSettings& settings = settings_;
+        listener->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
         const bool listening = listener->StartListen();
         if (ListenerOpened)
             ListenerOpened(*listener);
-        if (!listening) {
-            system("DCC chat failed: no free port for " + nick);
-            return;
-        }
+        if (!listening)
+            return system(dcc::DccMessage::ChatNoPort, {nick});
         const std::string local = files_.LocalAddress();
         irc_.Notice(nick, "DCC CHAT  (" + local + ")");
         const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);

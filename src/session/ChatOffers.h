@@ -13,7 +13,7 @@ namespace pell::session {
 
 // The chat side of DCC in a session window: asks about incoming chat requests, offers
 // chats from the nick list, and owns the chat windows' models it opens. Shares the
-// file side's question box, so one box at a time is open per session.
+// file side's question, so one question at a time is open per session.
 class ChatOffers {
 public:
     // Chat windows per session at once; further requests are logged and dropped.
@@ -42,7 +42,9 @@ public:
 
 private:
     void system(const std::string& text);
+    void system(dcc::DccMessage message, std::initializer_list<std::string_view> args);
     bool full(const std::string& nick);
+    void openChat(const std::string& nick, const std::string& host, int port);
 
     irc::Client& irc_;
     SessionModel& model_;
@@ -50,7 +52,6 @@ private:
     platform::UserPrompts& prompts_;
     platform::GuiDispatcher& gui_;
     DccOffers& files_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::unique_ptr<dcc::DirectChat>> chats_;
     std::vector<std::unique_ptr<dcc::DirectChatListener>> listeners_;
 };

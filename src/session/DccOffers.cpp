@@ -37,21 +37,30 @@ std::string offeredName(const std::string& path)
 
 } // namespace
 
+dcc::Language DccLanguage(settings::Language language)
+{
+    return language == settings::Language::German ? dcc::Language::German : dcc::Language::English;
+}
+
 DccOffers::DccOffers(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
                      platform::UserPrompts& prompts, platform::GuiDispatcher& gui)
-    : irc_(irc), model_(model), settings_(settings), prompts_(prompts), gui_(gui)
+    : irc_(irc), model_(model), settings_(settings), prompts_(prompts), gui_(gui), question_(prompts, gui)
 {
 }
 
 DccOffers::~DccOffers()
 {
-    *alive_ = false;
     CloseAll();
 }
 
 void DccOffers::system(const std::string& text)
 {
     model_.AddText("Main", "System", text, static_cast<Rgb>(settings_.SystemColour));
+}
+
+void DccOffers::system(dcc::DccMessage message, std::initializer_list<std::string_view> args)
+{
+    system(dcc::DccText(DccLanguage(settings_.Language), message, args));
 }
 
 bool DccOffers::blocked(const std::string& pattern) const
@@ -80,50 +89,51 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
             system("DCC blocked: from " + tail);
             return;
         }
-        bool take = accepted(pattern);
+        if (settings_.DownloadMode == settings::DownloadMode::IgnoreAll)
+            return;
+        // What cannot be taken is refused before anyone is asked.
+        if (dcc::NamesNoPeer(*host))
+            return system(dcc::DccMessage::OfferBadAddress, {tail, *host});
+        const auto number = dcc::ReadOfferPort(port);
+        if (!number)
+            return system(dcc::DccMessage::OfferBadPort, {tail, port});
+        if (downloads_.size() >= MaxDownloads)
+            return system(dcc::DccMessage::OfferDropped, {tail});
         const settings::DownloadMode mode = settings_.DownloadMode;
-        if (!take && (mode == settings::DownloadMode::Ask || mode == settings::DownloadMode::NotChosen)) {
-            if (asking_) {
-                system("DCC dropped: from " + tail);
+        if (accepted(pattern) || (mode != settings::DownloadMode::Ask && mode != settings::DownloadMode::NotChosen))
+            return openDownload(tail, *host, *number, fileName, fileSize);
+        const std::string question = "Download " + fileName + "(" + fileSize + ") from " + nick + "(" + address + ")";
+        const bool asked = question_.Ask(question, [this, tail, host = *host, port = *number, fileName, fileSize](bool yes) {
+            // The mode may have changed while the box was open.
+            if (!yes || settings_.DownloadMode == settings::DownloadMode::IgnoreAll)
                 return;
+            try {
+                openDownload(tail, host, port, fileName, fileSize);
+            } catch (const std::exception&) {
             }
-            asking_ = true;
-            const auto alive = alive_;
-            const std::string question =
-                "Download " + fileName + "(" + fileSize + ") from " + nick + "(" + address + ")";
-            take = prompts_.askYesNo("Confirm", question);
-            if (!*alive)
-                return; // the session went while the box was open
-            asking_ = false;
-        } else if (!take) {
-            take = true;
-        }
-        if (take && mode != settings::DownloadMode::IgnoreAll)
-            openDownload(nick, address, port, fileName, fileSize, *host);
+        });
+        if (!asked)
+            system(dcc::DccMessage::OfferDropped, {tail});
     } catch (const std::exception&) {
-        asking_ = false;
     }
 }
 
-void DccOffers::openDownload(const std::string& nick, const std::string& ip, const std::string& port,
-                             const std::string& fileName, const std::string& fileSize, const std::string& host)
+void DccOffers::openDownload(const std::string& tail, const std::string& host, int port, const std::string& fileName,
+                             const std::string& fileSize)
 {
-    if (downloads_.size() >= MaxDownloads) {
-        system("DCC dropped: from " + nick + "(" + ip + ":" + port + "):" + fileName + ":" + fileSize);
-        return;
-    }
+    if (downloads_.size() >= MaxDownloads)
+        return system(dcc::DccMessage::OfferDropped, {tail});
     dcc::DownloadOffer offer;
     offer.Host = host;
+    offer.Port = port;
     offer.FileName = fileName;
     const std::uint64_t size = dcc::ReadOfferSize(fileSize);
     offer.FileSize = size > static_cast<std::uint64_t>(INT64_MAX) ? 0 : static_cast<std::int64_t>(size);
-    const auto number = dcc::ReadOfferPort(port);
-    offer.Port = number.value_or(0);
     auto& download = downloads_.emplace_back(std::make_unique<dcc::DccDownload>(gui_, offer, rulesNow(), Timing));
-    // A port that is not one leaves the window open without a transfer. The worker's
-    // reports wait for this thread, so the window made next sees every one.
-    if (number)
-        download->StartDownload();
+    const settings::AppSettings& settings = settings_;
+    download->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
+    // The worker's reports go through this thread, so the window made next sees every one.
+    download->StartDownload();
     if (DownloadOpened)
         DownloadOpened(*download);
 }
@@ -151,10 +161,9 @@ void DccOffers::OnAccept(const std::string& nick, const std::string& offeredPort
 void DccOffers::OfferFile(const std::string& nick, const std::string& path)
 {
     system("DCC send:  " + nick + ":" + path);
-    const std::string local = LocalAddress();
-    const auto slash = path.find_last_of('/');
-    irc_.Notice(nick, "DCC Send " + (slash == std::string::npos ? path : path.substr(slash + 1)) + " (" + local + ")");
-    auto& send = sends_.emplace_back(std::make_unique<dcc::DccSend>(gui_, SendAckWaitMs));
+    auto& send = sends_.emplace_back(std::make_unique<dcc::DccSend>(gui_, SendTiming));
+    const settings::AppSettings& settings = settings_;
+    send->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
     bool listening = false;
     const bool ready = platform::runReported(prompts_, [&] {
         send->SetSendFile(path);
@@ -164,10 +173,12 @@ void DccOffers::OfferFile(const std::string& nick, const std::string& path)
         SendOpened(*send);
     if (!ready)
         return;
-    if (!listening) {
-        system("DCC send failed: no free port for " + path);
-        return;
-    }
+    if (!listening)
+        return system(dcc::DccMessage::SendNoPort, {path});
+    // Announced only once the listener is known to work.
+    const std::string local = LocalAddress();
+    const auto slash = path.find_last_of('/');
+    irc_.Notice(nick, "DCC Send " + (slash == std::string::npos ? path : path.substr(slash + 1)) + " (" + local + ")");
     const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);
     irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + std::to_string(number) + " " +
                                      std::to_string(send->Port) + " " + std::to_string(send->FileSize));
@@ -175,7 +186,7 @@ void DccOffers::OfferFile(const std::string& nick, const std::string& path)
 
 std::string DccOffers::LocalAddress()
 {
-    return irc_.LocalAddress();
+    return OfferAddress.empty() ? irc_.LocalAddress() : OfferAddress;
 }
 
 void DccOffers::Close(const dcc::DccDownload* download)

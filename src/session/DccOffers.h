@@ -2,9 +2,11 @@
 
 #include "dcc/DccDownload.h"
 #include "dcc/DccSend.h"
+#include "dcc/DccText.h"
 #include "irc/Client.h"
 #include "platform/GuiDispatcher.h"
 #include "platform/UserPrompts.h"
+#include "session/OfferQuestion.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
 
@@ -15,14 +17,18 @@
 
 namespace pell::session {
 
+// The DCC texts' language for the interface language.
+dcc::Language DccLanguage(settings::Language language);
+
 // The file side of DCC in a session window: judges incoming offers against the
 // extension lists and the download mode, logs every request in "Main", and owns the
-// download and send transfers it opens. Peer texts are logged as they came; the
-// views show them as plain text.
+// download and send transfers it opens. Offers that need a question wait for the
+// session's one OfferQuestion, which the chat side shares. Peer texts are logged as
+// they came; the views show them as plain text.
 class DccOffers {
 public:
     // At most this many download windows per session at once (running or finished and
-    // still open); further offers are logged and dropped.
+    // still open); further offers are logged and dropped before anything is asked.
     static constexpr std::size_t MaxDownloads = 32;
 
     DccOffers(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
@@ -36,11 +42,13 @@ public:
                        const std::string& fileName, const std::string& fileSize);
     void OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName);
     void OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName);
-    // Offers the file at path to the nick: a send window, a notice and the CTCP offer.
+    // Offers the file at path to the nick: a send window that listens, then a notice
+    // and the CTCP offer.
     void OfferFile(const std::string& nick, const std::string& path);
+    // The address our offers name: OfferAddress when set, else the engine's.
     std::string LocalAddress();
-    // True while a question box of this session is open; chat offers share it.
-    bool& Asking() { return asking_; }
+    // The session's one question about offers; the chat side shares it.
+    OfferQuestion& Question() { return question_; }
 
     const std::vector<std::unique_ptr<dcc::DccDownload>>& Downloads() const { return downloads_; }
     const std::vector<std::unique_ptr<dcc::DccSend>>& Sends() const { return sends_; }
@@ -55,15 +63,18 @@ public:
 
     // Where "Rootfolder" points; empty means the program folder's "Downloads/".
     std::string DefaultDownloadFolder;
+    // The dotted address put into offers; empty finds it (net::LocalAddressOf).
+    std::string OfferAddress;
     dcc::ReceiveTiming Timing;
-    int SendAckWaitMs = dcc::DccSend::AckWait;
+    dcc::SendTiming SendTiming;
 
 private:
     void system(const std::string& text);
+    void system(dcc::DccMessage message, std::initializer_list<std::string_view> args);
     bool blocked(const std::string& pattern) const;
     bool accepted(const std::string& pattern) const;
-    void openDownload(const std::string& nick, const std::string& ip, const std::string& port,
-                      const std::string& fileName, const std::string& fileSize, const std::string& host);
+    void openDownload(const std::string& tail, const std::string& host, int port, const std::string& fileName,
+                      const std::string& fileSize);
     dcc::DownloadRules rulesNow() const;
 
     irc::Client& irc_;
@@ -71,10 +82,9 @@ private:
     const settings::AppSettings& settings_;
     platform::UserPrompts& prompts_;
     platform::GuiDispatcher& gui_;
-    bool asking_ = false; // one question box per session at a time
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::unique_ptr<dcc::DccDownload>> downloads_;
     std::vector<std::unique_ptr<dcc::DccSend>> sends_;
+    OfferQuestion question_;
 };
 
 } // namespace pell::session

@@ -7,11 +7,11 @@
 #include "doubles/EventQueue.h"
 #include "support/CaseFile.h"
 #include "support/Loopback.h"
+#include "support/ScriptedPeer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,18 +25,27 @@ namespace pell::dcc {
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 TEST(DccNumbers, AcknowledgementIsLow32BitsMostSignificantFirst)
 {
     using Bytes = std::array<unsigned char, 4>;
-    EXPECT_TRUE(EncodeAck(10000) == (Bytes{0x00, 0x00, 0x27, 0x10}) && EncodeAck(4294967296ull + 5) == (Bytes{0, 0, 0, 5}));
-    EXPECT_EQ(DecodeAck(std::array<unsigned char, 4>{0xFF, 0xFF, 0xFF, 0xFF}.data()), 4294967295u);
+    EXPECT_EQ(EncodeAck(10000), (Bytes{0x00, 0x00, 0x27, 0x10}));
+    EXPECT_EQ(EncodeAck(4294967296ull + 5), (Bytes{0, 0, 0, 5}));
+    EXPECT_EQ(DecodeAck(Bytes{0xFF, 0xFF, 0xFF, 0xFF}.data()), 4294967295u);
 }
 
 TransferProgress started(std::int64_t size)
 {
     TransferProgress p(TransferProgress::Kind::Download);
-    return p.FileSize = size, p.StartDownload(0), p;
+    p.FileSize = size;
+    p.StartDownload(0);
+    return p;
+}
+
+std::string texts(const TransferProgress& p)
+{
+    return p.PercentText + "|" + p.ElapsedText + "|" + p.EstimateText;
 }
 
 TEST(TransferProgress, RedrawsAtThresholdsWithPercentAndEstimate)
@@ -44,16 +53,17 @@ TEST(TransferProgress, RedrawsAtThresholdsWithPercentAndEstimate)
     TransferProgress p = started(1000);
     EXPECT_EQ(p.PercentText, "");
     // Redrawn at exactly the threshold; the next one is 30, not 35.
-    EXPECT_EQ((std::vector<bool>{p.OnDCCProgress(9, 5), p.OnDCCProgress(10, 5), p.OnDCCProgress(25, 5), p.OnDCCProgress(29, 5)}),
-              (std::vector<bool>{false, true, true, false}));
-    EXPECT_TRUE(p.NextUpdateAt == 30 && p.BytesText == "25 bytes") << p.NextUpdateAt << p.BytesText;
+    const std::vector<bool> redrawn{p.OnDCCProgress(9, 5), p.OnDCCProgress(10, 5), p.OnDCCProgress(25, 5),
+                                    p.OnDCCProgress(29, 5)};
+    EXPECT_EQ(redrawn, (std::vector<bool>{false, true, true, false}));
+    EXPECT_EQ(p.NextUpdateAt, 30);
+    EXPECT_EQ(p.BytesText, "25 bytes");
 
     TransferProgress send(TransferProgress::Kind::Send);
     send.FileSize = 200;
     send.StartTick = 1000;
     EXPECT_TRUE(send.OnDCCProgress(0, 1000));
     EXPECT_EQ(send.EstimateText, "Estimated Time Left: 0s");
-    const auto texts = [](const TransferProgress& p) { return p.PercentText + "|" + p.ElapsedText + "|" + p.EstimateText; };
     send.OnDCCProgress(25, 3000);
     EXPECT_EQ(texts(send), "12%|Elapsed Time: 2s|Estimated Time Left: 14s");
     send.OnDCCProgress(250, 3000); // more than announced
@@ -71,16 +81,19 @@ struct FolderTest : ::testing::Test {
     std::string create(const std::string& offered)
     {
         std::string path;
-        return ::close(CreateDownloadFile(root.string() + "/", SafeFileName(offered), path)), fs::path(path).filename().string();
+        ::close(CreateDownloadFile(root.string() + "/", SafeFileName(offered), path));
+        return fs::path(path).filename().string();
     }
 };
 
 TEST_F(FolderTest, LastMatchingRuleDecidesAndFoldersAreMade)
 {
-    const std::string pics = (root / "Pics").string(), def = (root / "Downloads/").string();
+    const std::string pics = (root / "Pics").string();
+    const std::string def = (root / "Downloads/").string();
     const DownloadRules jpgLast{{{"*.*", "Rootfolder"}, {"*.jpg", pics}}, def};
     const DownloadRules allLast{{{"*.jpg", pics}, {"*.*", "Rootfolder"}}, def};
-    EXPECT_TRUE(DownloadFolderFor("photo.JPG", jpgLast) == pics + "/" && fs::is_directory(pics));
+    EXPECT_EQ(DownloadFolderFor("photo.JPG", jpgLast), pics + "/");
+    EXPECT_TRUE(fs::is_directory(pics));
     EXPECT_EQ(DownloadFolderFor("photo.JPG", allLast), def);
     EXPECT_EQ(DownloadFolderFor("README", DownloadRules{{{"*.*", pics}}, def}), pics + "/");
     EXPECT_EQ(ExtensionPattern("dir.d/README"), "*");
@@ -90,7 +103,8 @@ TEST_F(FolderTest, NumbersAndHostileNamesFromTheDataFile)
 {
     fs::create_directories(root);
     // Every row of the data file, its offered names all made in this one folder.
-    const TransferProgress download(TransferProgress::Kind::Download), send(TransferProgress::Kind::Send);
+    const TransferProgress download(TransferProgress::Kind::Download);
+    const TransferProgress send(TransferProgress::Kind::Send);
     const std::map<std::string, std::function<std::string(const std::string&)>> functions = {
         {"port", [](auto& s) { return std::to_string(ReadOfferPort(s).value_or(0)); }},
         {"dotted", [](auto& s) { return DottedFromOffer(s).value_or(""); }},
@@ -107,80 +121,130 @@ TEST_F(FolderTest, NumbersAndHostileNamesFromTheDataFile)
             const std::string expected = row.substr(std::min(row.size(), arrow + 4));
             EXPECT_EQ(functions.at(c.name)(row.substr(0, arrow)), expected) << c.name << ": " << row;
         }
-    for (int twice = 0; twice < 2; ++twice) {
-        const std::string longName = create(std::string(300, 'n') + ".txt");
-        EXPECT_TRUE(longName.size() == 255 && longName.ends_with(".txt")) << longName;
-    }
+    const std::string longName = create(std::string(300, 'n') + ".txt");
+    EXPECT_EQ(longName, std::string(251, 'n') + ".txt");
+    EXPECT_EQ(create(std::string(300, 'n') + ".txt"), std::string(250, 'n') + "0.txt");
     // A link in the folder is never followed.
     const fs::path target = root.parent_path() / ("dcc-target-" + std::to_string(::getpid()));
-    std::ofstream(target) << "keep", fs::create_symlink(target, root / "b.txt");
-    EXPECT_TRUE(create("b.txt") == "b0.txt" && fs::file_size(target) == 4);
+    std::ofstream(target) << "keep";
+    fs::create_symlink(target, root / "b.txt");
+    EXPECT_EQ(create("b.txt"), "b0.txt");
+    EXPECT_EQ(fs::file_size(target), 4u);
     fs::remove(target);
 }
 
-TEST(ListenPort, TakesTheNextFreePortAndSkipsTakenOnes)
+// A port below 1024 is a service to firewalls and peers, even where we may bind it.
+TEST(ListenPort, StartsAt1024AndSkipsTakenPorts)
 {
-    int taken = 0, blocker = test::listenLoopback(1, taken);
-    while (taken > 49000) // the search ends at 50000
-        ::close(blocker), blocker = test::listenLoopback(1, taken);
     const int saved = NextListenPort();
+    int taken = 0;
+    int blocker = test::listenLoopback(1, taken);
+    while (taken > 49000) { // the search ends at 50000
+        ::close(blocker);
+        blocker = test::listenLoopback(1, taken);
+    }
     NextListenPort() = taken;
-    net::TcpServer first, second; // other programs may hold the ports after it too
+    net::TcpServer first;
+    net::TcpServer second; // other programs may hold the ports after it too
     const int one = OpenListener(first).value_or(0);
-    EXPECT_TRUE(one > taken && NextListenPort() == one + 1) << one;
+    EXPECT_GT(one, taken);
+    EXPECT_EQ(NextListenPort(), one + 1);
     EXPECT_GT(OpenListener(second).value_or(0), one);
+    ::close(blocker);
+    net::TcpServer low;
+    NextListenPort() = 59;
+    EXPECT_GE(OpenListener(low).value_or(0), FirstListenPort);
     net::TcpServer none;
-    ::close(blocker), NextListenPort() = 50001;
-    EXPECT_TRUE(!OpenListener(none) && NextListenPort() == 50001);
+    NextListenPort() = 50001;
+    EXPECT_FALSE(OpenListener(none));
+    EXPECT_EQ(NextListenPort(), 50001);
     NextListenPort() = saved;
+}
+
+// However many lines a worker reports, the GUI thread has one batch waiting, holding the
+// newest lines only.
+TEST(TransferReports, AFloodOfLinesIsOneBatchOfTheNewest)
+{
+    test::EventQueue queue;
+    std::vector<std::size_t> batches;
+    std::string last;
+    TransferReports reports(queue, platform::WorkerLink::create(), 100, [&](TransferReports::Batch& batch) {
+        batches.push_back(batch.Lines.size());
+        last = batch.Lines.back().In(Language::German);
+    });
+    std::thread worker([&] {
+        for (int i = 0; i < 10000; ++i)
+            reports.Status({"line " + std::to_string(i), "Zeile " + std::to_string(i)});
+    });
+    worker.join();
+    EXPECT_EQ(queue.pending(), 1u);
+    queue.pump();
+    EXPECT_EQ(batches, std::vector<std::size_t>{100});
+    EXPECT_EQ(last, "Zeile 9999");
 }
 
 std::string randomBytes(std::size_t size)
 {
     std::string bytes(size, '\0');
-    std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(static_cast<unsigned>(size))]() mutable { return static_cast<char>(random()); });
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::generate(bytes.begin(), bytes.end(), [&random] { return static_cast<char>(random()); });
     return bytes;
 }
 
-std::string contentOf(const fs::path& path) { return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}}; }
+std::string contentOf(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The acknowledgements a sender reads until one reaches `until`, or the receiver closes
+// or falls silent.
+std::vector<std::uint32_t> readAcks(int socket, int ms, std::uint32_t until = UINT32_MAX)
+{
+    std::vector<std::uint32_t> acks;
+    for (std::string ack; (acks.empty() || acks.back() < until) && test::readExactly(socket, 4, ack, ms); ack.clear())
+        acks.push_back(DecodeAck(reinterpret_cast<const unsigned char*>(ack.data())));
+    return acks;
+}
 
 struct DccTransfer : ::testing::Test {
     fs::path root = fs::temp_directory_path() / ("dcc-wire-" + std::to_string(::getpid()));
     test::EventQueue queue;
-    ReceiveTiming fast{300, 0, 1};
+    ReceiveTiming fast{300, 1};
+    Language language = Language::English;
 
-    // Off port 59, where a real program may listen and other tests' offers connect.
-    void SetUp() override { fs::create_directories(root / "out"), NextListenPort() = 20000 + ::getpid() % 20000; }
+    // Off port 1024, where a real program may listen and other tests' offers connect.
+    void SetUp() override
+    {
+        fs::create_directories(root / "out");
+        NextListenPort() = 20000 + ::getpid() % 20000;
+    }
     void TearDown() override { fs::remove_all(root); }
 
     std::unique_ptr<DccDownload> download(int port, std::int64_t size, ReceiveTiming timing)
     {
         auto d = std::make_unique<DccDownload>(queue, DownloadOffer{"127.0.0.1", port, "f.bin", size},
                                                DownloadRules{{}, (root / "in").string()}, timing);
-        return d->StartDownload(), std::move(d);
+        d->LanguageNow = [this] { return language; };
+        d->StartDownload();
+        return d;
     }
-    void finish(DccDownload& d, int ms = 20000) { ASSERT_TRUE(queue.pumpUntil([&] { return !d.Running(); }, std::chrono::milliseconds(ms))); }
-    std::string received() { return contentOf(root / "in" / "f.bin"); }
-};
-
-// A listening peer run by a script on its own thread.
-struct ScriptedPeer {
-    int port = 0;
-    int listener = test::listenLoopback(1, port);
-    std::thread thread;
-    template <typename Script> explicit ScriptedPeer(Script script)
+    void finish(DccDownload& d, int ms = 20000)
     {
-        thread = std::thread([this, script] {
-            if (const int socket = test::acceptFor(listener, 5000); socket >= 0 && (script(socket), true))
-                ::close(socket);
-        });
+        ASSERT_TRUE(queue.pumpUntil([&] { return !d.Running(); }, std::chrono::milliseconds(ms)));
     }
-    ~ScriptedPeer() { thread.join(), ::close(listener); }
+    std::string received() { return contentOf(root / "in" / "f.bin"); }
+    Lines tail(const DccDownload& d, std::size_t count)
+    {
+        const auto& log = d.Log().Lines();
+        return Lines(log.end() - static_cast<std::ptrdiff_t>(std::min(count, log.size())), log.end());
+    }
 };
 
 TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
 {
     for (const std::string& row : test::readCases("dcc/sizes.cases").front().lines("size")) {
+        SCOPED_TRACE(row);
         const std::size_t size = std::stoul(row);
         const std::string bytes = randomBytes(size);
         std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
@@ -189,13 +253,13 @@ TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
         ASSERT_TRUE(send.OpenListener());
         auto d = download(send.Port, static_cast<std::int64_t>(size), fast);
         finish(*d);
-        EXPECT_TRUE(received() == bytes) << size;
-        const auto& log = d->Log().Lines();
-        EXPECT_EQ(log[log.size() - 2] + "|" + log.back(), "FINAL checksum: " + std::to_string(size) + "|wrote FINAL checksum");
-        EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = " + std::to_string(size) + " local = " + std::to_string(size); })) << send.Log().Last();
-        EXPECT_EQ(send.Progress().BytesText, std::to_string(size) + " bytes") << "SEND";
+        EXPECT_TRUE(received() == bytes);
+        EXPECT_EQ(tail(*d, 2), (Lines{"FINAL checksum: " + row, "wrote FINAL checksum"}));
+        const std::string acknowledged = "Remote CRC = " + row + " local = " + row;
+        EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == acknowledged; })) << send.Log().Last();
+        EXPECT_EQ(send.Progress().BytesText, row + " bytes");
         // A file of 0 bytes never reaches the first threshold.
-        EXPECT_EQ(d->Progress().BytesText, size > 0 ? std::to_string(size) + " bytes" : "BytesTransferred");
+        EXPECT_EQ(d->Progress().BytesText, size > 0 ? row + " bytes" : "BytesTransferred");
         fs::remove(root / "in" / "f.bin");
     }
 }
@@ -203,64 +267,133 @@ TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
 TEST_F(DccTransfer, SenderWaitingForEachAckOf1024IsNotStalled)
 {
     const std::string bytes = randomBytes(20 * 1024);
-    ScriptedPeer sender([&](int socket) {
+    test::ScriptedPeer sender([&](int socket) {
         for (std::size_t sent = 0; sent < bytes.size(); sent += 1024) {
             test::sendAll(socket, bytes.substr(sent, 1024));
             std::string ack;
-            while (test::readExactly(socket, 4, ack, 5000) && DecodeAck(reinterpret_cast<const unsigned char*>(ack.data() + ack.size() - 4)) < sent + 1024) {
+            while (test::readExactly(socket, 4, ack, 5000) &&
+                   DecodeAck(reinterpret_cast<const unsigned char*>(ack.data() + ack.size() - 4)) < sent + 1024) {
             }
         }
     });
     // The real waits: a stall would take 10 s per block.
-    auto d = download(sender.port, static_cast<std::int64_t>(bytes.size()), ReceiveTiming{});
+    auto d = download(sender.port(), static_cast<std::int64_t>(bytes.size()), ReceiveTiming{});
     finish(*d, 3000);
     EXPECT_TRUE(received() == bytes);
 }
 
-TEST_F(DccTransfer, SenderClosingMidFileLeavesThePartialFile)
+// Senders that do not keep to the announced size: nothing past it is stored, and a file
+// that ends short says so, in the interface's language.
+TEST_F(DccTransfer, WhatASenderSendsBeyondOrShortOfTheSizeIsSaidPlainly)
 {
-    ScriptedPeer sender([](int socket) { test::sendAll(socket, std::string(5000, 'x')); });
-    auto d = download(sender.port, 10000, fast);
+    struct Row {
+        std::int64_t announced;
+        std::size_t sent;
+        Language language;
+        Lines lastLines;
+        std::size_t stored;
+    };
+    const Row rows[] = {
+        {10, 100, Language::English,
+         {"after write stream", "More data than announced: 90 bytes after the 10 announced were not stored",
+          "stream size: 10", "FINAL checksum: 10", "wrote FINAL checksum"}, 10},
+        {10000, 5000, Language::English,
+         {"Connection closed gracefully.", "File incomplete: 5000 of 10000 bytes"}, 5000},
+        {10000, 5000, Language::German,
+         {"Die Verbindung wurde erfolgreich geschlossen.", "Datei unvollständig: 5000 von 10000 Bytes"}, 5000},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::uint32_t> acks;
+        // It closes once its data is acknowledged: the close is never a reset.
+        test::ScriptedPeer sender([&](int socket) {
+            test::sendAll(socket, std::string(row.sent, 'x'));
+            acks = readAcks(socket, 3000, static_cast<std::uint32_t>(row.stored));
+        });
+        language = row.language;
+        auto d = download(sender.port(), row.announced, fast);
+        finish(*d);
+        sender.join();
+        EXPECT_EQ(tail(*d, row.lastLines.size()), row.lastLines);
+        EXPECT_EQ(received().size(), row.stored);
+        EXPECT_EQ(acks.back(), row.stored);
+        fs::remove(root / "in" / "f.bin");
+    }
+}
+
+// A sender that writes the whole file without waiting for acknowledgements and closes
+// two seconds after its last write, as WeeChat's usual sender does: if the receiver is
+// still behind, the acknowledgements it sends after the close reset the connection and
+// the rest is lost.
+TEST_F(DccTransfer, ASenderThatNeverWaitsAndClosesSoonStillDeliversEverything)
+{
+    const std::string bytes = randomBytes(8 << 20);
+    test::ScriptedPeer sender([&](int socket) {
+        test::sendAll(socket, bytes);
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+    });
+    auto d = download(sender.port(), static_cast<std::int64_t>(bytes.size()), fast);
     finish(*d);
-    EXPECT_TRUE(received() == std::string(5000, 'x') && d->Log().Last() == "Die Verbindung wurde erfolgreich geschlossen.") << d->Log().Last();
+    EXPECT_TRUE(received() == bytes);
+    EXPECT_EQ(d->Log().Last(), "wrote FINAL checksum");
+}
+
+// Without a size the idle rules end the transfer: the tail is acknowledged as soon as
+// the sender is quiet, and one idle time-out later the receiver closes.
+TEST_F(DccTransfer, AnUnknownSizeEndsOneIdleTimeOutAfterTheQuietAcknowledgement)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point acknowledged;
+    Clock::time_point closed;
+    std::vector<std::uint32_t> acks;
+    test::ScriptedPeer sender([&](int socket) {
+        test::sendAll(socket, std::string(5000, 'x'));
+        acks = readAcks(socket, 5000);
+        closed = Clock::now();
+    });
+    auto d = download(sender.port(), 0, ReceiveTiming{1000, 1});
+    ASSERT_TRUE(queue.pumpUntil([&] { return d->Log().Last() == "checksum: 5000"; }));
+    acknowledged = Clock::now();
+    finish(*d);
+    sender.join();
+    EXPECT_EQ(acks, (std::vector<std::uint32_t>{4096, 5000, 5000}));
+    EXPECT_LT(closed - acknowledged, std::chrono::milliseconds(1700)); // two time-outs would be 2000
 }
 
 TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)
 {
-    int port = 0;
-    ::close(test::listenLoopback(1, port));
-    auto d = download(port, 10, fast);
-    finish(*d);
-    EXPECT_TRUE(d->Log().Lines().size() == 1 && d->Log().Last().starts_with("Socket-Fehler # 111") && !fs::exists(root / "in" / "f.bin")) << d->Log().Last();
+    const int port = test::freePort();
+    for (const auto& [lang, start] : {std::pair(Language::English, "Socket Error # 111\r\n"),
+                                      std::pair(Language::German, "Socket-Fehler # 111\r\n")}) {
+        language = lang;
+        auto d = download(port, 10, fast);
+        finish(*d);
+        EXPECT_EQ(d->Log().Lines().size(), 1u);
+        EXPECT_TRUE(d->Log().Last().starts_with(start)) << d->Log().Last();
+        EXPECT_FALSE(fs::exists(root / "in" / "f.bin"));
+    }
 }
 
 // A receiver of the usual convention acknowledges what it has and closes at the end.
-int connectTo(int port)
-{
-    sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    return ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? socket : (::close(socket), -1);
-}
-
 std::string receiveAll(int port, std::size_t size)
 {
-    const int socket = connectTo(port);
+    const int socket = test::connectLoopback(port);
     std::string all; // readExactly appends
-    if (socket >= 0)
-        while (all.size() < size && test::readExactly(socket, std::min<std::size_t>(size - all.size(), 1000), all, 3000)) {
-            const auto ack = EncodeAck(all.size());
-            test::sendAll(socket, std::string(ack.begin(), ack.end()));
-        }
+    while (socket >= 0 && all.size() < size &&
+           test::readExactly(socket, std::min<std::size_t>(size - all.size(), 1000), all, 3000)) {
+        const auto ack = EncodeAck(all.size());
+        test::sendAll(socket, std::string(ack.begin(), ack.end()));
+    }
     // Nothing beyond the announced size may follow.
     test::readExactly(socket, 1, all, 300);
     ::close(socket);
     return all;
 }
 
-void waitPending(const test::EventQueue& queue)
+std::string served(test::EventQueue& queue, int port, std::size_t size)
 {
-    for (int i = 0; i < 500 && queue.pending() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    auto peer = std::async(std::launch::async, receiveAll, port, size);
+    queue.pumpUntil([&] { return peer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    return peer.get();
 }
 
 TEST_F(DccTransfer, EachReceiverGetsTheOfferedSizeOnceEvenWhenTheFileChanges)
@@ -270,49 +403,59 @@ TEST_F(DccTransfer, EachReceiverGetsTheOfferedSizeOnceEvenWhenTheFileChanges)
     DccSend send(queue);
     send.SetSendFile(file.string());
     ASSERT_TRUE(send.OpenListener());
-    std::string got;
-    auto run = [&] {
-        auto peer = std::async(std::launch::async, receiveAll, send.Port, 10000);
-        queue.pumpUntil([&] { return peer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
-        got = peer.get();
-    };
-    EXPECT_TRUE((run(), got == contentOf(file))) << got.size();
+    EXPECT_TRUE(served(queue, send.Port, 10000) == contentOf(file));
     std::ofstream(file, std::ios::binary | std::ios::app) << "grown";
-    EXPECT_EQ((run(), got.size()), 10000u);
-    std::vector<int> flood(30); // each served one waits for acknowledgements
-    for (int& socket : flood)
-        socket = connectTo(send.Port);
-    queue.pumpUntil([] { return false; }, std::chrono::milliseconds(300));
-    EXPECT_EQ(send.Receivers(), DccSend::MaxReceivers); // the others were closed at once
-    std::for_each(flood.begin(), flood.end(), ::close);
+    EXPECT_EQ(served(queue, send.Port, 10000).size(), 10000u);
     fs::resize_file(file, 5000);
-    EXPECT_TRUE((run(), got.empty()));
+    EXPECT_EQ(served(queue, send.Port, 10000), "");
     EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "File ended early: 5000 of 10000 bytes"; }));
 }
 
-TEST_F(DccTransfer, ClosingWhileWorkersWaitForTheGuiThreadDropsTheirReports)
+// Connections that acknowledge nothing hold a place each: they go after a while, and
+// the real receiver, refused while they were there, gets the file.
+TEST_F(DccTransfer, ReceiversThatAcknowledgeNothingAreDropped)
+{
+    const fs::path file = root / "out" / "h.bin";
+    std::ofstream(file, std::ios::binary) << randomBytes(100000);
+    DccSend send(queue, SendTiming{100, 1000});
+    send.SetSendFile(file.string());
+    ASSERT_TRUE(send.OpenListener());
+    std::vector<int> idle(30);
+    for (int& socket : idle)
+        socket = test::connectLoopback(send.Port);
+    EXPECT_TRUE(queue.pumpUntil([&] { return send.Receivers() == DccSend::MaxReceivers; }));
+    EXPECT_TRUE(queue.pumpUntil([&] { return send.Receivers() == 0; }));
+    EXPECT_TRUE(send.Log().Last().starts_with("Disconnected 127.0.0.1:")) << send.Log().Last();
+    EXPECT_TRUE(send.Log().Last().ends_with(": no acknowledgement for 1 s")) << send.Log().Last();
+    EXPECT_TRUE(served(queue, send.Port, 100000) == contentOf(file));
+    std::for_each(idle.begin(), idle.end(), ::close);
+}
+
+TEST_F(DccTransfer, ClosingWhileWorkersRunDropsTheirReports)
 {
     int reports = 0;
-    ScriptedPeer sender([](int socket) {
+    test::ScriptedPeer sender([](int socket) {
         test::sendAll(socket, "abc");
         std::string rest;
         test::readExactly(socket, 1, rest, 3000); // held open until the receiver goes
     });
-    auto d = download(sender.port, 3, fast);
-    d->StatusAdded = [&](const std::string&) { ++reports; }, d->Ended = [&] { ++reports; };
-    waitPending(queue);
-    queue.pump(), waitPending(queue); // the first progress report: now it connects and names its file
-    // A pump also runs what the worker posts meanwhile: only reports after the close count.
-    reports = 0;
-    d.reset(); // its worker waits in a report now
+    auto d = download(sender.port(), 4, fast);
+    d->LinesAdded = [&](const Lines&) { ++reports; };
+    d->Ended = [&] { ++reports; };
+    ASSERT_TRUE(queue.pumpUntil([&] { return d->Progress().BytesDone == 3; }));
+    reports = 0; // only reports after the close count
+    d.reset();
     std::ofstream(root / "out" / "h.bin") << std::string(100000, 'h');
     auto send = std::make_unique<DccSend>(queue);
     send->SetSendFile((root / "out" / "h.bin").string());
     ASSERT_TRUE(send->OpenListener());
     send->ProgressChanged = [&] { ++reports; };
     std::thread peer([port = send->Port] { receiveAll(port, 100000); });
-    waitPending(queue);
-    send.reset(), peer.join(), queue.pump();
+    for (int i = 0; i < 500 && queue.pending() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    send.reset();
+    peer.join();
+    queue.pump();
     EXPECT_EQ(reports, 0);
 }
 

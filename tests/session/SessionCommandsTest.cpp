@@ -337,69 +337,109 @@ namespace fs = std::filesystem;
 struct DccOffersTest : ::testing::Test, EventsHarness {
     fs::path root = fs::temp_directory_path() / ("dcc-offers-" + std::to_string(::getpid()));
     DccOffers& offers = session->Offers();
+    ChatOffers& chats = session->Chats();
 
     DccOffersTest() { offers.DefaultDownloadFolder = root.string(); }
     ~DccOffersTest() override { fs::remove_all(root); }
 
-    // The offer as bob sends it; the lines it leaves in "Main".
-    std::vector<std::string> offer(const std::string& words)
+    // The requests as bob sends them, in one burst from the server, and then the GUI
+    // thread's turn; the lines they leave in "Main".
+    std::vector<std::string> burst(const std::vector<std::string>& requests)
     {
-        serverSends({":bob!b@h PRIVMSG me :\x01" "DCC " + words + "\x01"});
         std::vector<std::string> lines;
+        for (const std::string& words : requests)
+            lines.push_back(":bob!b@h PRIVMSG me :\x01" "DCC " + words + "\x01");
+        server->Say(lines);
+        gui.pump();
+        std::vector<std::string> shown;
         for (const auto& line : newLines())
-            lines.push_back(line.substr(line.find('|') + 1));
-        return lines;
+            shown.push_back(line.substr(line.find('|') + 1));
+        return shown;
     }
 };
 
 // Table: tests/data/session/dcc-offers.txt.
-TEST_F(DccOffersTest, OffersAreJudgedByListsAndMode)
+TEST_F(DccOffersTest, RequestsAreJudgedByListsModeAndWhatCanBeReached)
 {
     for (const auto& c : test::readCases("session/dcc-offers.txt")) {
         SCOPED_TRACE(c.name);
         settings.DownloadMode = static_cast<settings::DownloadMode>(std::stoi(c.one("mode")));
-        EXPECT_EQ(offer(c.one("words")), c.lines("line"));
-        EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
+        settings.Language = c.has("german") ? settings::Language::German : settings::Language::English;
+        prompts.yesNoAnswers = {c.one("answer") == "yes"};
+        EXPECT_EQ(burst(c.lines("words")), c.lines("line"));
+        if (c.has("downloads"))
+            EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
+        if (c.has("chats"))
+            EXPECT_EQ(chats.Chats().size(), std::stoul(c.one("chats")));
         EXPECT_EQ(prompts.asked.size(), std::stoul(c.one("asked")));
     }
     EXPECT_EQ(prompts.asked.at(0), "Confirm|Download notes.txt(12) from bob(2130706433)");
-    EXPECT_EQ(offers.Downloads().at(2)->Offer().Port, 59);
-    settings.DisablePatterns = {"*.*"};
-    EXPECT_EQ(offer("SEND song.mp3 2130706433 1 12").size(), 2u);
+    EXPECT_EQ(prompts.asked.at(3), "Confirm|Accept Directchat with bob(2130706433)");
+    EXPECT_EQ(chats.Chats().at(1)->Host, "127.0.0.1");
+    EXPECT_EQ(chats.Chats().at(1)->Port, 59);
 }
 
-TEST_F(DccOffersTest, FloodsAreBounded)
+// A question is asked once the reader's burst has returned, in a box that holds nothing:
+// while it is open the session answers PINGs, shows lines and drops further offers.
+TEST_F(DccOffersTest, AnOpenQuestionHoldsNeitherTheBurstNorTheSession)
 {
-    DccOffers& bounded = offers;
     settings.DownloadMode = settings::DownloadMode::Ask;
-    prompts.whileOpen = [&] { bounded.OnSendOffer("eve", "2130706433", "1", "b.txt", "1"); };
-    bounded.OnSendOffer("eve", "2130706433", "1", "a.txt", "1");
-    EXPECT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC dropped: from eve(2130706433:1):b.txt:1");
-    ChatOffers& chats = session->Chats(); // shares the box
-    prompts.whileOpen = [&] { chats.OnChatOffer("eve", "2130706433", "1"); };
-    bounded.OnSendOffer("eve", "2130706433", "1", "c.txt", "1");
-    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat dropped: eve: (2130706433:1)");
-
-    settings.DownloadMode = settings::DownloadMode::Download;
-    for (int i = 0; i < 100; ++i)
-        bounded.OnSendOffer("eve", "2130706433", "1", "f.txt", "1");
-    EXPECT_EQ(bounded.Downloads().size(), DccOffers::MaxDownloads);
+    prompts.holdOpen = true;
+    server->Say({":bob!b@h PRIVMSG me :\x01" "DCC SEND a.txt 2130706433 1 1\x01", "PING :first"});
+    EXPECT_TRUE(prompts.asked.empty());
+    EXPECT_EQ(server->Written(), Lines{"PONG :first"});
+    gui.pump();
+    EXPECT_EQ(prompts.asked, Lines{"Confirm|Download a.txt(1) from bob(2130706433)"});
+    newLines();
+    EXPECT_EQ(burst({"SEND b.txt 2130706433 1 1"}), (Lines{"<System>:DCC Recieve: from bob(2130706433:1):b.txt:1|system",
+                                                            "<System>:DCC dropped: from bob(2130706433:1):b.txt:1|system"}));
+    server->Say({"PING :second", ":bob!b@h PRIVMSG me :still there?"});
+    EXPECT_EQ(server->Written(), Lines{"PONG :second"});
+    EXPECT_EQ(newLines().back(), "Main|<bob>:still there?|others");
+    prompts.answer(true);
+    EXPECT_EQ(offers.Downloads().size(), 1u);
+    burst({"SEND c.txt 2130706433 1 1"}); // the next offer is asked again
+    EXPECT_EQ(prompts.asked.size(), 2u);
 }
 
-// A file offered whole goes from one session to another on a real server (NgircdSessionTest).
-TEST_F(DccOffersTest, AFileThatCannotBeReadOrServedIsNotOffered)
+// A full session drops an offer before it asks anything.
+TEST_F(DccOffersTest, CapsAreCheckedBeforeAnyQuestion)
+{
+    settings.DownloadMode = settings::DownloadMode::Download;
+    for (std::size_t i = 0; i < DccOffers::MaxDownloads; ++i)
+        burst({"SEND f.txt 2130706433 1 1"});
+    settings.DownloadMode = settings::DownloadMode::Ask;
+    EXPECT_EQ(burst({"SEND g.txt 2130706433 1 1"}).back(), "<System>:DCC dropped: from bob(2130706433:1):g.txt:1|system");
+    prompts.yesNoAnswers = std::deque<bool>(ChatOffers::MaxChats, true);
+    for (std::size_t i = 0; i < ChatOffers::MaxChats; ++i)
+        burst({"CHAT chat 2130706433 1"});
+    EXPECT_EQ(burst({"CHAT chat 2130706433 1"}).back(), "<System>:DCC chat dropped: bob: too many chats open|system");
+    EXPECT_EQ(prompts.asked.size(), ChatOffers::MaxChats);
+}
+
+// Nothing is announced before the listener works: no notice, no request.
+TEST_F(DccOffersTest, OffersGoOutOnlyOnceTheirListenerWorks)
 {
     fs::create_directories(root);
     std::ofstream(root / "a b.txt") << "twelve bytes";
+    const std::string file = (root / "a b.txt").string();
     offers.OfferFile("bob", (root / "missing").string());
     EXPECT_EQ(prompts.errors.size(), 1u);
     const int saved = std::exchange(dcc::NextListenPort(), 50001);
-    offers.OfferFile("bob", (root / "a b.txt").string());
+    offers.OfferFile("bob", file);
+    chats.OfferChat("amy");
+    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat failed: no free port for amy");
+    EXPECT_EQ(sent(), Lines{});
+    dcc::NextListenPort() = 20000 + ::getpid() % 20000;
+    offers.OfferFile("bob", file);
+    chats.OfferChat("amy");
     dcc::NextListenPort() = saved;
-    EXPECT_EQ(linesOf("Main").back(), "<System>:DCC send failed: no free port for " + (root / "a b.txt").string());
-    for (const std::string& line : sent())
-        EXPECT_EQ(line.find("DCC SEND"), std::string::npos) << line;
+    const std::string filePort = std::to_string(offers.Sends().back()->Port);
+    const std::string chatPort = std::to_string(chats.Listeners().back()->Port);
+    EXPECT_EQ(sent(), (Lines{"NOTICE bob :DCC Send a b.txt (127.0.0.1)",
+                             "PRIVMSG bob :\x01" "DCC SEND a_b.txt 2130706433 " + filePort + " 12\x01",
+                             "NOTICE amy :DCC CHAT  (127.0.0.1)",
+                             "PRIVMSG amy :\x01" "DCC CHAT chat 2130706433 " + chatPort + "\x01"}));
 }
 
 // Sessions on a hand-pumped GUI thread, reporting to the fixture's recording ports.

@@ -72,6 +72,20 @@ struct FakePrompts : platform::UserPrompts {
         runWhileOpen();
         return pop(yesNoAnswers, false);
     }
+    // A question that holds nobody: answered at once like askYesNo, or with `holdOpen`
+    // left open until answer().
+    bool holdOpen = false;
+    std::deque<std::function<void(bool)>> open;
+    std::unique_ptr<platform::OpenQuestion> askYesNoLater(const std::string& caption, const std::string& question,
+                                                          std::function<void(bool)> answered) override
+    {
+        if (!holdOpen)
+            return UserPrompts::askYesNoLater(caption, question, std::move(answered));
+        asked.push_back(caption + "|" + question);
+        open.push_back(std::move(answered));
+        return nullptr;
+    }
+    void answer(bool yes) { pop(open, std::function<void(bool)>([](bool) {}))(yes); }
     void runWhileOpen()
     {
         if (const auto routine = std::exchange(whileOpen, nullptr))

@@ -1,0 +1,72 @@
+#include "dcc/DccText.h"
+
+#include <array>
+#include <vector>
+
+namespace pell::dcc {
+
+namespace {
+
+struct Row {
+    std::string_view english;
+    std::string_view german;
+};
+
+// In the order of DccMessage.
+constexpr std::array<Row, 18> rows{{
+    {"DCC dropped: from {0}", "DCC verworfen: von {0}"},
+    {"DCC refused: from {0}: the address {1} reaches nobody", "DCC abgelehnt: von {0}: die Adresse {1} erreicht niemanden"},
+    {"DCC refused: from {0}: {1} is no port to connect to", "DCC abgelehnt: von {0}: {1} ist kein Port zum Verbinden"},
+    {"DCC chat dropped: {0}: ({1})", "DCC-Chat verworfen: {0}: ({1})"},
+    {"DCC chat dropped: {0}: too many chats open", "DCC-Chat verworfen: {0}: zu viele Chats offen"},
+    {"DCC chat refused: {0}: ({1}): the address {2} reaches nobody",
+     "DCC-Chat abgelehnt: {0}: ({1}): die Adresse {2} erreicht niemanden"},
+    {"DCC chat refused: {0}: ({1}): {2} is no port to connect to",
+     "DCC-Chat abgelehnt: {0}: ({1}): {2} ist kein Port zum Verbinden"},
+    {"DCC send failed: no free port for {0}", "DCC senden fehlgeschlagen: kein freier Port für {0}"},
+    {"DCC chat failed: no free port for {0}", "DCC-Chat fehlgeschlagen: kein freier Port für {0}"},
+    {"File incomplete: {0} of {1} bytes", "Datei unvollständig: {0} von {1} Bytes"},
+    {"More data than announced: {0} bytes after the {1} announced were not stored",
+     "Mehr Daten als angekündigt: {0} Bytes nach den angekündigten {1} wurden nicht gespeichert"},
+    {"File ended early: {0} of {1} bytes", "Datei endete vorzeitig: {0} von {1} Bytes"},
+    {"Disconnected {0}: no acknowledgement for {1} s", "Getrennt {0}: {1} s lang keine Bestätigung"},
+    {"Connected: {0}", "Verbunden: {0}"},
+    {"Disconnected {0}: it does not read", "Getrennt {0}: liest nicht"},
+    {"Disconnected: the partner does not take what is sent", "Getrennt: der Partner nimmt nichts mehr an"},
+    {"{0} closed the chat", "{0} hat den Chat beendet"},
+    {"No connection to {0}: {1}", "Keine Verbindung zu {0}: {1}"},
+}};
+
+std::string fill(std::string_view pattern, std::initializer_list<std::string_view> args)
+{
+    const std::vector<std::string_view> values(args);
+    std::string text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const bool slot = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' &&
+                          pattern[i + 1] >= '0' && pattern[i + 1] <= '9';
+        if (!slot) {
+            text += pattern[i];
+            continue;
+        }
+        const auto index = static_cast<std::size_t>(pattern[i + 1] - '0');
+        if (index < values.size())
+            text += values[index];
+        i += 2;
+    }
+    return text;
+}
+
+} // namespace
+
+std::string DccText(Language language, DccMessage message, std::initializer_list<std::string_view> args)
+{
+    const Row& row = rows.at(static_cast<std::size_t>(message));
+    return fill(language == Language::German ? row.german : row.english, args);
+}
+
+StatusLine Both(DccMessage message, std::initializer_list<std::string_view> args)
+{
+    return {DccText(Language::English, message, args), DccText(Language::German, message, args)};
+}
+
+} // namespace pell::dcc
