@@ -62,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     session::DccOffers offers(irc, model, settings, prompts, queue);
     offers.OnSendOffer("peer", ip, port, file, announced);
     offers.OnResume("peer", port, file);
+    queue.pump();
     if (!offers.Downloads().empty())
         std::abort();
     return 0;

@@ -74,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.Engine().HandleLine(line);
         start = end + 1;
     }
+    queue.pump(); // the questions about offers, asked once the lines are handled
     checkModel(session.Model());
     return 0;
 }

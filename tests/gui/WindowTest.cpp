@@ -14,6 +14,7 @@
 #include "gui/PellApplication.h"
 #include "gui/QtDesktop.h"
 #include "gui/QtGuiDispatcher.h"
+#include "gui/QtUserPrompts.h"
 #include "gui/QuickConnectDialog.h"
 #include "gui/ScriptEditor.h"
 #include "gui/SessionWindow.h"
@@ -46,6 +47,15 @@ using Nick = pell::gui::NickAction;
 Q_DECLARE_METATYPE(pell::gui::NickAction)
 
 namespace {
+
+// The message box on screen, if any.
+QMessageBox* visibleBox()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+            return box;
+    return nullptr;
+}
 
 // The texts of a window's labels.
 QStringList labelsOf(QWidget* window)
@@ -365,6 +375,27 @@ private slots:
         QVERIFY(!send);
         QTest::qWait(100); // reports posted before the close fall on the floor
         ::close(stalled);
+    }
+
+    // A question that holds nobody: its box is open when the call returns, the answer
+    // comes by the button, and a question withdrawn closes its box unanswered. A peer's
+    // text cannot turn the question around.
+    void questionsAskedLaterHoldNobody()
+    {
+        gui::QtUserPrompts prompts;
+        std::vector<bool> answers;
+        const auto record = [&](bool yes) { answers.push_back(yes); };
+        auto open = prompts.askYesNoLater("Confirm", "Download \xE2\x80\xAEtxt.exe", record);
+        QMessageBox* box = visibleBox();
+        QVERIFY(box);
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QCOMPARE(box->text(), QString::fromUtf8("Download \uFFFDtxt.exe"));
+        box->button(QMessageBox::Yes)->click();
+        QCOMPARE(answers, std::vector<bool>{true});
+        auto withdrawn = prompts.askYesNoLater("Confirm", "later", record);
+        withdrawn.reset();
+        QTRY_VERIFY(!visibleBox());
+        QCOMPARE(answers.size(), 1u);
     }
 
     // Both chat windows: "<nick> text" lines, the partner's text as plain text (no markup,
