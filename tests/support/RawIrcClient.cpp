@@ -2,20 +2,24 @@
 
 #include "support/Loopback.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pell::test {
 
-RawIrcClient::RawIrcClient(int port, const std::string& nick)
+RawIrcClient::RawIrcClient(int port, const std::string& nick, const std::vector<std::string>& first)
 {
     socket_ = connectLoopback(port);
     if (socket_ < 0)
         throw std::runtime_error("cannot connect to 127.0.0.1:" + std::to_string(port));
     // Connected while blocking; from now on reads must not stall the caller's event loop.
     ::fcntl(socket_, F_SETFL, ::fcntl(socket_, F_GETFL) | O_NONBLOCK);
+    for (const std::string& line : first)
+        send(line);
     send("NICK " + nick);
     send("USER " + nick + " 0 * :" + nick);
 }
@@ -30,6 +34,13 @@ void RawIrcClient::send(const std::string& line)
 {
     // A few short lines always fit in the socket buffer, so a non-blocking send suffices.
     sendAll(socket_, line + "\r\n");
+}
+
+bool RawIrcClient::waitFor(const std::string& text, int milliseconds)
+{
+    for (int waited = 0; waited < milliseconds && !saw(text); waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return saw(text);
 }
 
 const std::string& RawIrcClient::received()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pell::test {
 
@@ -8,8 +9,8 @@ namespace pell::test {
 // never blocks, it reads whatever has arrived whenever it is asked, and answers PING.
 class RawIrcClient {
 public:
-    // Connects and registers with NICK and USER.
-    RawIrcClient(int port, const std::string& nick);
+    // Connects, sends the first lines (PASS, CAP REQ, ...) and registers with NICK and USER.
+    RawIrcClient(int port, const std::string& nick, const std::vector<std::string>& first = {});
     ~RawIrcClient();
     RawIrcClient(const RawIrcClient&) = delete;
     RawIrcClient& operator=(const RawIrcClient&) = delete;
@@ -19,6 +20,8 @@ public:
     // Everything received so far.
     const std::string& received();
     bool saw(const std::string& text) { return received().find(text) != std::string::npos; }
+    // For tests without an event loop: waits until the text has arrived.
+    bool waitFor(const std::string& text, int milliseconds = 5000);
 
 private:
     int socket_ = -1;
