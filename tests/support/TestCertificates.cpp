@@ -80,7 +80,7 @@ std::string TestCertificates::key(Kind kind) const
 
 void TestCertificates::run(const std::string& command) const
 {
-    const std::string line = "cd '" + dir_ + "' && " + command + " >>openssl.log 2>&1";
+    const std::string line = "cd '" + dir_ + "' && { " + command + "; } >>openssl.log 2>&1";
     if (std::system(line.c_str()) != 0)
         throw std::runtime_error("openssl failed: " + command);
 }
