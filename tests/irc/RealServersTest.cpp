@@ -2,7 +2,9 @@
 // atheme as services answers SASL, and ZNC relays a registration from ngircd.
 
 #include "support/Inspircd.h"
+#include "support/Ngircd.h"
 #include "support/RawIrcClient.h"
+#include "support/Znc.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,16 @@ TEST(RealServers, InspircdWithAthemeLogsInAnAccountRegisteredThroughNickServ)
     ASSERT_TRUE(wrong.waitFor("AUTHENTICATE")) << wrong.received();
     wrong.send("AUTHENTICATE YWxpY2UAYWxpY2UAc2VzYW1lMg=="); // alice\0alice\0sesame2
     EXPECT_TRUE(wrong.waitFor(" 904 carol :SASL authentication failed")) << wrong.received();
+}
+
+TEST(RealServers, ZncReplaysTheWelcomeOfItsServerToAClientWithTheRightPassword)
+{
+    Ngircd server;
+    Znc bouncer(server.port());
+    RawIrcClient client(bouncer.port(), "pell", {std::string("PASS ") + Znc::kPassword});
+    EXPECT_TRUE(client.waitFor(":irc.pell.test 001 pell :Welcome")) << client.received() << bouncer.log();
+    RawIrcClient stranger(bouncer.port(), "mallory", {"PASS pell/test:wrong"});
+    EXPECT_TRUE(stranger.waitFor(" 464 mallory :Invalid Password")) << stranger.received();
 }
 
 } // namespace
