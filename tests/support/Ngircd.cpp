@@ -25,6 +25,8 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
         tlsPort_ = freePort();
         conf << "[SSL]\nCertFile = " << options.certFile << "\nKeyFile = " << options.keyFile << "\n"
              << "Ports = " << tlsPort_ << "\n";
+        if (!options.dhFile.empty())
+            conf << "DHFile = " << options.dhFile << "\n";
     }
     conf.close();
     chmod((dir_ + "/ngircd.conf").c_str(), 0644);

@@ -13,6 +13,7 @@ public:
         int port = 0;         // 0 picks a free one (a restart passes the old one)
         std::string certFile; // with keyFile: TLS on tlsPort() (see TestCertificates)
         std::string keyFile;
+        std::string dhFile; // TestCertificates::dhFile() saves up to a second of start-up
         bool ipv6 = false; // listen on ::1 as well as 127.0.0.1
     };
 

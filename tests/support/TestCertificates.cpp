@@ -1,8 +1,5 @@
 #include "support/TestCertificates.h"
 
-#include <array>
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -48,19 +45,12 @@ TestCertificates::TestCertificates()
     sign("chain", "intermediate");
     run("cat intermediate.pem >> chain.pem");
     run("openssl req -x509" + kNewKey + " -keyout client.key -out client.pem -days 3650 -subj '/CN=pell client'");
+    run("openssl genpkey -genparam -algorithm DH -pkeyopt group:ffdhe2048 -out dh.pem");
     run("chmod 644 *.key");
-    FILE* out = popen(("openssl x509 -noout -fingerprint -sha256 -in " + cert(Client)).c_str(), "r");
-    std::array<char, 256> line{};
-    const bool read = out && fgets(line.data(), line.size(), out);
-    if (out)
-        pclose(out);
-    const std::string text = read ? line.data() : "";
-    const auto equals = text.find('=');
-    for (const char c : text.substr(equals == std::string::npos ? text.size() : equals + 1))
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            clientSha256_ += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    run("openssl x509 -noout -fingerprint -sha256 -in client.pem | cut -d= -f2 | tr -d : | tr A-F a-f >client.sha256");
+    std::ifstream(dir_ + "/client.sha256") >> clientSha256_;
     if (clientSha256_.size() != 64)
-        throw std::runtime_error("no fingerprint for " + cert(Client) + ": " + text);
+        throw std::runtime_error("no fingerprint for " + cert(Client));
 }
 
 TestCertificates::~TestCertificates()

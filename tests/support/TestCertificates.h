@@ -23,6 +23,8 @@ public:
     TestCertificates& operator=(const TestCertificates&) = delete;
 
     const std::string& caFile() const { return caFile_; }
+    // The fixed ffdhe2048 group: ngircd without it spends up to a second making its own.
+    std::string dhFile() const { return dir_ + "/dh.pem"; }
     std::string cert(Kind kind) const;
     std::string key(Kind kind) const;
     // Lower-case hex without colons, as InspIRCd and atheme show it.
