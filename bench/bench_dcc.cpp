@@ -1,11 +1,11 @@
 // DCC file transfer throughput on loopback: our receiver with its pacing (a 20 ms pause
 // before each acknowledgement of 4096 bytes), and our sender to a receiver that
 // acknowledges at once. Reports are pumped by a Qt-free GUI queue on this thread.
-#include "direct/DccDownload.h"
-#include "direct/DccNumbers.h"
-#include "direct/DccSend.h"
-#include "direct/ListenPort.h"
-#include "platform/EventQueue.h"
+#include "dcc/DccDownload.h"
+#include "dcc/DccNumbers.h"
+#include "dcc/DccSend.h"
+#include "dcc/ListenPort.h"
+#include "doubles/EventQueue.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -52,7 +52,7 @@ double quickReceiver(int port, std::size_t size)
         if (got == 0)
             first = std::chrono::steady_clock::now();
         got += static_cast<std::size_t>(n);
-        const auto ack = direct::EncodeAck(got);
+        const auto ack = dcc::EncodeAck(got);
         ::send(socket, ack.data(), ack.size(), MSG_NOSIGNAL);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count();
@@ -64,15 +64,15 @@ void BM_ReceivePaced(benchmark::State& state)
 {
     const auto size = static_cast<std::size_t>(state.range(0));
     const std::string file = offeredFile(size);
-    direct::NextListenPort() = 30000;
+    dcc::NextListenPort() = 30000;
     for (auto _ : state) {
-        platform::EventQueue queue;
-        direct::DccSend send(queue);
+        test::EventQueue queue;
+        dcc::DccSend send(queue);
         send.SetSendFile(file);
         send.OpenListener();
-        direct::ReceiveTiming timing;
+        dcc::ReceiveTiming timing;
         timing.IdleTimeoutMs = 200; // the end after the last byte is not measured
-        direct::DccDownload download(queue, {"127.0.0.1", send.Port, "recv.bin", static_cast<std::int64_t>(size)},
+        dcc::DccDownload download(queue, {"127.0.0.1", send.Port, "recv.bin", static_cast<std::int64_t>(size)},
                                      {{}, (Root / "in").string()}, timing);
         std::chrono::steady_clock::time_point first, last;
         download.ProgressChanged = [&] {
@@ -94,10 +94,10 @@ void BM_SendToQuickReceiver(benchmark::State& state)
 {
     const auto size = static_cast<std::size_t>(state.range(0));
     const std::string file = offeredFile(size);
-    direct::NextListenPort() = 31000;
+    dcc::NextListenPort() = 31000;
     for (auto _ : state) {
-        platform::EventQueue queue;
-        direct::DccSend send(queue);
+        test::EventQueue queue;
+        dcc::DccSend send(queue);
         send.SetSendFile(file);
         send.OpenListener();
         auto peer = std::async(std::launch::async, quickReceiver, send.Port, size);

@@ -1,16 +1,10 @@
-// The engine's whole line path (parse, dispatch, tracking, events bound to empty
-// handlers) on the loads a large network produces.
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
+// The engine's whole line path (parse, dispatch, tracking, every event reaching a
+// listener that does nothing) on the loads a large network produces.
+#include "doubles/ScriptedTransport.h"
+#include "irc/Client.h"
 
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 using namespace pell;
@@ -18,74 +12,22 @@ using namespace pell::irc;
 
 namespace {
 
-// A peer on 127.0.0.1 that accepts the engine and swallows what it sends.
-int drainPort()
-{
-    static const int port = [] {
-        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener, 16) != 0)
-            std::abort();
-        socklen_t length = sizeof address;
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        std::thread([listener] {
-            char buffer[65536];
-            for (;;) {
-                const int client = ::accept(listener, nullptr, nullptr);
-                while (client >= 0 && ::recv(client, buffer, sizeof buffer, 0) > 0) {
-                }
-                ::close(client);
-            }
-        }).detach();
-        return ntohs(address.sin_port);
-    }();
-    return port;
-}
-
-void bindEmpty(TIdIRC& irc)
-{
-    irc.OnMessage = [](auto, auto, auto&) {};
-    irc.OnNotice = [](auto, auto, auto&) {};
-    irc.OnAction = [](auto, auto, auto&) {};
-    irc.OnJoin = [](auto, auto) {};
-    irc.OnJoined = [](auto) {};
-    irc.OnPart = [](auto, auto) {};
-    irc.OnKick = [](auto, auto, auto) {};
-    irc.OnNickChange = [](auto, auto&) {};
-    irc.OnTopic = [](auto, auto, auto&, auto&) {};
-    irc.OnQuit = [](auto) {};
-    irc.OnNames = [](auto&, auto) {};
-    irc.OnSystem = [](auto, int, auto&, auto&) {};
-    irc.OnRaw = [](auto, auto&, auto&, bool&) {};
-    irc.OnOp = [](auto, auto, auto) {};
-    irc.OnVoice = [](auto, auto, auto) {};
-    irc.OnChannelMode = [](auto, auto, auto&, auto&) {};
-    irc.OnUnknownCommand = [](auto, auto&, auto&) {};
-    irc.OnCTCPQuery = [](auto, auto, auto&, auto&, bool&) {};
-    irc.OnReceive = [](auto&) {};
-    irc.OnChannelUpdate = [](auto&, auto, auto, int) {};
-}
-
 // A registered engine, its tracking fresh.
 struct Engine {
     Engine()
     {
-        bindEmpty(irc);
         irc.SetNick("me");
-        irc.Host = "127.0.0.1";
-        irc.Port = drainPort();
         reconnect();
     }
     void reconnect()
     {
         irc.Connect(3000);
         irc.HandleLine(":irc.example.net 001 me :Welcome");
+        server->Written(); // what the engine sent is of no interest
     }
-    platform::EventQueue queue;
-    TIdIRC irc{queue};
+    ClientEvents listener;
+    test::ScriptedTransport* server = nullptr;
+    Client irc{test::ScriptedTransport::Make(server), listener};
 };
 
 std::string nickOf(int i)

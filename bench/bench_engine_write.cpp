@@ -1,8 +1,9 @@
 // What a write costs the GUI thread: Raw to a server that reads, and to one that has
 // stopped reading, until the bound of the send queue ends the connection.
-#include "direct/TransportError.h"
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
+#include "net/TransportError.h"
+#include "irc/Client.h"
+#include "doubles/EventQueue.h"
+#include "net/SocketLineTransport.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -60,8 +61,9 @@ const std::string kLine = "PRIVMSG #pell :" + std::string(80, 'x');
 void BM_RawToAReadingServer(benchmark::State& state)
 {
     Peer peer(true);
-    platform::EventQueue gui;
-    irc::TIdIRC irc(gui);
+    test::EventQueue gui;
+    irc::ClientEvents listener;
+    irc::Client irc(std::make_unique<net::SocketLineTransport>(gui), listener);
     irc.Host = "127.0.0.1";
     irc.Port = peer.port;
     irc.Connect(3000);
@@ -88,8 +90,9 @@ void BM_RawToAStalledServerUntilTheBound(benchmark::State& state)
     double slowest = 0, lines = 0, teardown = 0, over1ms = 0;
     for (auto _ : state) {
         Peer peer(false);
-        platform::EventQueue gui;
-        auto irc = std::make_unique<irc::TIdIRC>(gui);
+        test::EventQueue gui;
+        irc::ClientEvents listener;
+        auto irc = std::make_unique<irc::Client>(std::make_unique<net::SocketLineTransport>(gui), listener);
         irc->Host = "127.0.0.1";
         irc->Port = peer.port;
         irc->Connect(3000);
@@ -102,7 +105,7 @@ void BM_RawToAStalledServerUntilTheBound(benchmark::State& state)
                 over1ms += took > 1000;
                 ++lines;
             }
-        } catch (const direct::TransportError&) {
+        } catch (const net::TransportError&) {
         }
         const auto start = std::chrono::steady_clock::now();
         irc.reset();

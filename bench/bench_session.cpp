@@ -1,9 +1,8 @@
 // The session model under the loads of a busy network: nick changes and quits across
 // many big channels, and a flood of coloured channel messages into the text store.
-#include "platform/QuietPorts.h"
-#include "irc/TIdIRC.h"
-#include "irc/TIdIRCUser.h"
-#include "platform/EventQueue.h"
+#include "doubles/QuietPorts.h"
+#include "irc/Channels.h"
+#include "irc/User.h"
 #include "session/SessionEvents.h"
 #include "session/SessionModel.h"
 
@@ -17,15 +16,13 @@ using namespace pell::session;
 
 namespace {
 
-using platform::NoSaveDialog;
-using platform::QuietDesktop;
-using platform::QuietPrompts;
+using test::NoSaveDialog;
+using test::QuietDesktop;
+using test::QuietPrompts;
 
-// A session model with its handlers bound to an idle engine; handlers are called the
-// way the engine calls them.
+// A session model and its presentation of the engine's events, which are called the
+// way the engine calls them, with records of their own.
 struct Session {
-    Session() { events.Bind(); }
-
     settings::AppSettings settings;
     SessionShared shared;
     SessionViewPort view;
@@ -33,9 +30,9 @@ struct Session {
     QuietPrompts prompts;
     NoSaveDialog saveDialog;
     SessionModel model{settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
-    platform::EventQueue gui;
-    irc::TIdIRC irc{gui};
-    SessionEvents events{irc, model, settings};
+    SessionEvents events{model, settings};
+    irc::Users users;
+    irc::Channels channels{&users};
 };
 
 constexpr int Tabs = 20;
@@ -63,14 +60,14 @@ void BM_NickChangeAcross20Tabs(benchmark::State& state)
 {
     Session s;
     fillChannels(s);
-    irc::TIdIRCUser* bob = s.irc.Users.Add("bob", "b@h");
-    irc::TIdIRCUser* rob = s.irc.Users.Add("rob", "r@h");
+    irc::User* bob = s.users.Add("bob", "b@h");
+    irc::User* rob = s.users.Add("rob", "r@h");
     bool forth = true;
     for (auto _ : state) {
         if (forth)
-            s.irc.OnNickChange(bob, "rob");
+            s.events.OnNickChange(bob, "rob");
         else
-            s.irc.OnNickChange(rob, "bob");
+            s.events.OnNickChange(rob, "bob");
         forth = !forth;
     }
 }
@@ -80,9 +77,9 @@ void BM_QuitAcross20Tabs(benchmark::State& state)
 {
     Session s;
     fillChannels(s);
-    irc::TIdIRCUser* bob = s.irc.Users.Add("bob", "b@h");
+    irc::User* bob = s.users.Add("bob", "b@h");
     for (auto _ : state) {
-        s.irc.OnQuit(bob);
+        s.events.OnQuit(bob);
         state.PauseTiming();
         for (int t = 0; t < Tabs; ++t)
             s.model.Tabs().AddUserTo("#chan" + std::to_string(t), "bob");
@@ -118,11 +115,11 @@ void BM_OnMessageColoured(benchmark::State& state)
 {
     Session s;
     s.model.Tabs().NewChannel("#a");
-    irc::TIdIRCChannel* channel = s.irc.Channels.Add("#a");
-    irc::TIdIRCUser* bob = s.irc.Users.Add("bob", "b@h");
+    irc::Channel* channel = s.channels.Add("#a");
+    irc::User* bob = s.users.Add("bob", "b@h");
     std::int64_t lines = 0;
     for (auto _ : state) {
-        s.irc.OnMessage(bob, channel, ColouredText);
+        s.events.OnMessage(bob, channel, ColouredText);
         if (++lines % 500000 == 0) {
             state.PauseTiming();
             s.model.Tabs().Activate(s.model.Tabs().Find("#a"));

@@ -1,6 +1,6 @@
 // The session window's text view under a flood: 100,000 coloured lines appended one by
 // one through the model, then painting and scrolling. Runs offscreen.
-#include "platform/QuietPorts.h"
+#include "doubles/QuietPorts.h"
 #include "gui/SessionWindow.h"
 #include "gui/TextView.h"
 #include "session/LineFormatter.h"
@@ -19,9 +19,9 @@ using namespace pell;
 
 namespace {
 
-using platform::NoSaveDialog;
-using platform::QuietDesktop;
-using platform::QuietPrompts;
+using test::NoSaveDialog;
+using test::QuietDesktop;
+using test::QuietPrompts;
 
 double residentMiB()
 {

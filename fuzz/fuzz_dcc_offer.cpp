@@ -1,12 +1,13 @@
 // Arbitrary bytes as the text of a DCC offer: split and read as the engine and the
 // session window read it, then judged with the download mode that downloads nothing,
 // so no input opens a connection. The file name must always come out safe.
-#include "direct/DccNumbers.h"
-#include "direct/DownloadFolder.h"
+#include "dcc/DccNumbers.h"
+#include "dcc/DownloadFolder.h"
 #include "irc/IrcCtcp.h"
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
-#include "platform/QuietPorts.h"
+#include "irc/Client.h"
+#include "doubles/EventQueue.h"
+#include "doubles/ScriptedTransport.h"
+#include "doubles/QuietPorts.h"
 #include "session/DccOffers.h"
 #include "session/SessionModel.h"
 
@@ -31,34 +32,36 @@ void checkSafeName(const std::string& name)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static platform::EventQueue queue;
+    static test::EventQueue queue;
     static settings::AppSettings settings;
     static session::SessionShared shared;
     static session::SessionViewPort view;
-    static platform::QuietDesktop desktop;
-    static platform::QuietPrompts prompts;
-    static platform::NoSaveDialog saveDialog;
-    settings.DownloadMode = 2;
+    static test::QuietDesktop desktop;
+    static test::QuietPrompts prompts;
+    static test::NoSaveDialog saveDialog;
+    settings.DownloadMode = settings::DownloadMode::IgnoreAll;
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     auto words = irc::JoinQuotedDccName(irc::SplitDccWords(text));
     const std::string file = irc::DccWord(words, 1), ip = irc::DccWord(words, 2), port = irc::DccWord(words, 3);
     const std::string announced = irc::DccWord(words, 4);
 
-    checkSafeName(direct::SafeFileName(file));
-    if (const auto number = direct::ReadOfferPort(port); number && (*number < 1 || *number > 65535))
+    checkSafeName(dcc::SafeFileName(file));
+    if (const auto number = dcc::ReadOfferPort(port); number && (*number < 1 || *number > 65535))
         std::abort();
-    if (const auto dotted = direct::DottedFromOffer(ip); dotted && dotted->size() > 15)
+    if (const auto dotted = dcc::DottedFromOffer(ip); dotted && dotted->size() > 15)
         std::abort();
-    (void)direct::ReadOfferSize(announced);
-    if (direct::ExtensionPattern(file).front() != '*')
+    (void)dcc::ReadOfferSize(announced);
+    if (dcc::ExtensionPattern(file).front() != '*')
         std::abort();
 
     session::SessionModel model(settings, shared, session::SessionPorts{view, desktop, prompts, saveDialog});
-    irc::TIdIRC irc(queue);
+    irc::ClientEvents events;
+    test::ScriptedTransport* server = nullptr;
+    irc::Client irc(test::ScriptedTransport::Make(server), events);
     session::DccOffers offers(irc, model, settings, prompts, queue);
-    offers.IdIRC1DCCSend("peer", ip, port, file, announced);
-    offers.IdIRC1DCCResume("peer", port, file);
+    offers.OnSendOffer("peer", ip, port, file, announced);
+    offers.OnResume("peer", port, file);
     if (!offers.Downloads().empty())
         std::abort();
     return 0;

@@ -1,18 +1,15 @@
-// Arbitrary bytes, cut into lines, through the engine into a session window's model:
-// every event presented, lines routed to tabs, nick lists refilled, the raw log kept.
-// Each input starts from a fresh model and a fresh Connect, so a failure replays from
-// the input alone.
-#include "LoopbackDrain.h"
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
-#include "platform/QuietPorts.h"
-#include "session/SessionEvents.h"
-#include "session/SessionModel.h"
+// Arbitrary bytes, cut into lines, through a whole session: the engine, every event
+// presented, lines routed to tabs, nick lists refilled, the raw log kept, DCC offers
+// judged. Each input starts from a fresh session, so a failure replays from the input
+// alone. Nothing is accepted without a question and every question is answered "No",
+// so no offer reaches the network.
+#include "doubles/EventQueue.h"
+#include "doubles/QuietPorts.h"
+#include "doubles/ScriptedTransport.h"
+#include "session/Session.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
-#include <stdexcept>
 #include <string>
 
 using namespace pell;
@@ -35,35 +32,35 @@ void checkModel(session::SessionModel& model)
         std::abort();
 }
 
+settings::AppSettings quietSettings()
+{
+    settings::AppSettings settings;
+    settings.AcceptPatterns.clear();
+    return settings;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const int port = fuzz::startLoopbackDrain();
-    static platform::EventQueue queue;
-    static settings::AppSettings settings;
+    static test::EventQueue queue;
+    static settings::AppSettings settings = quietSettings();
     static session::SessionShared shared;
     static session::SessionViewPort view;
-    static platform::QuietDesktop desktop;
-    static platform::QuietPrompts prompts;
-    static platform::NoSaveDialog saveDialog;
+    static test::QuietDesktop desktop;
+    static test::QuietPrompts prompts;
+    static test::NoSaveDialog saveDialog;
+    static session::UserInfoModel userInfo;
 
-    settings.Language = size % 2 == 0 ? 0 : 1;
-    session::SessionModel model(settings, shared, session::SessionPorts{view, desktop, prompts, saveDialog});
-    irc::TIdIRC irc(queue);
-    session::SessionEvents events(irc, model, settings);
-    events.Bind();
-    // A handler may fail: the engine drops that line, the window says so, and goes on.
-    irc.OnMessage = [message = irc.OnMessage](irc::TIdIRCUser* u, irc::TIdIRCChannel* c, const std::string& t) {
-        if (t == "throw")
-            throw std::runtime_error("handler failed");
-        message(u, c, t);
-    };
-    irc.SetNick("me");
-    irc.AltNick = "me2";
-    irc.Host = "127.0.0.1";
-    irc.Port = port;
-    irc.Connect(3000);
+    settings.Language = size % 2 == 0 ? settings::Language::English : settings::Language::German;
+    test::ScriptedTransport* server = nullptr;
+    session::SessionContext context{queue, settings, shared, {view, desktop, prompts, saveDialog}, userInfo};
+    context.Transport = [&server] { return test::ScriptedTransport::Make(server); };
+    settings::ServerProfile profile;
+    profile.Name = "fuzz";
+    profile.Nick = "me";
+    session::Session session(context, profile);
+    server->Finish(); // connected: registration goes out, lines are handled from now on
 
     const std::string input(reinterpret_cast<const char*>(data), size);
     std::size_t start = 0;
@@ -74,10 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string line = input.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        irc.HandleLine(line);
+        session.Engine().HandleLine(line);
         start = end + 1;
     }
-    checkModel(model);
-    irc.Disconnect(true);
+    checkModel(session.Model());
     return 0;
 }

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes, as the text of a settings file, to every settings loader:
 // the line splitter, the AppSettings files, the server list (lookup, auto-connect and the
 // server views) and the template store. None may crash; conversion errors are expected.
-#include "platform/QuietPorts.h"
+#include "doubles/QuietPorts.h"
 #include "settings/AppSettingsFiles.h"
 #include "settings/PasswordScrambler.h"
 #include "app/ServerViews.h"
@@ -26,7 +26,7 @@ void check(bool condition)
 
 class CountingWindows : public SessionWindowFactory {
 public:
-    void createSessionWindow(const TSSettings&) override { ++created; }
+    void createSessionWindow(const ServerProfile&) override { ++created; }
     int created = 0;
 };
 
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     load(applyFoldersDat, lines);
     for (const auto& line : lines) {
         try {
-            (void)StrToInt(line);
+            (void)ParseInt32(line);
         } catch (const ConversionError&) {
         }
     }
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     views.RebuildServerViews(servers);
     check(views.rows().size() == servers.entryCount());
     CountingWindows windows;
-    pell::platform::QuietPrompts prompts;
+    pell::test::QuietPrompts prompts;
     SessionLauncher launcher(servers, windows, prompts);
     for (const auto& caption : views.menuCaptions())
         launcher.ServerMenuClick(caption);

@@ -5,8 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
 shift || true
-# Several work trees share this machine: one build at a time.
-exec 9>/tmp/pell-build.lock
-flock 9
 cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)" ${PELL_BUILD_TARGET:+--target "$PELL_BUILD_TARGET"}

@@ -1,8 +1,9 @@
 // A small command-line client on the engine: connects, joins a channel, prints what
 // arrives and sends what is typed (a line starting with "/" goes out raw).
-#include "direct/TransportError.h"
-#include "irc/TIdIRC.h"
-#include "platform/EventQueue.h"
+#include "net/TransportError.h"
+#include "irc/Client.h"
+#include "net/SocketLineTransport.h"
+#include "doubles/EventQueue.h"
 
 #include <atomic>
 #include <cstdio>
@@ -13,6 +14,27 @@
 
 using namespace pell;
 
+namespace {
+
+// Prints what arrives and joins the channel once registered.
+struct PrintingEvents : irc::ClientEvents {
+    irc::Client* irc = nullptr;
+    std::string channel;
+
+    void OnReceive(const std::string& line) override { std::cout << line << '\n' << std::flush; }
+    void OnStateChange() override
+    {
+        if (irc->State() == irc::ClientState::Connected && !channel.empty())
+            irc->Join(channel);
+    }
+    void OnError(irc::User*, const std::string& numeric, const std::string& text) override
+    {
+        std::cerr << "error " << numeric << ": " << text << '\n';
+    }
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc < 4) {
@@ -21,26 +43,21 @@ int main(int argc, char** argv)
     }
     const std::string channel = argc > 4 ? argv[4] : "";
 
-    platform::EventQueue gui;
-    irc::TIdIRC irc(gui);
+    test::EventQueue gui;
+    PrintingEvents events;
+    irc::Client irc(std::make_unique<net::SocketLineTransport>(gui), events);
+    events.irc = &irc;
+    events.channel = channel;
     irc.Host = argv[1];
     irc.Port = std::atoi(argv[2]);
     irc.SetNick(argv[3]);
     irc.Username = argv[3];
     irc.RealName = "Pell-IRC";
     irc.Replies.Version = "Pell-IRC";
-    irc.OnReceive = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
-    irc.OnStateChange = [&] {
-        if (irc.State() == irc::csConnected && !channel.empty())
-            irc.Join(channel);
-    };
-    irc.OnError = [](irc::TIdIRCUser*, const std::string& numeric, const std::string& text) {
-        std::cerr << "error " << numeric << ": " << text << '\n';
-    };
 
     try {
         irc.Connect(3000);
-    } catch (const direct::TransportError& error) {
+    } catch (const net::TransportError& error) {
         std::cerr << error.what() << '\n';
         return 1;
     }

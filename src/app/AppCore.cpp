@@ -30,9 +30,9 @@ AppCore::AppCore(std::string programFolder, SessionWindowFactory& windows, platf
       options_(settings_, servers_, serverViews_, files_, prompts, homeFolder()),
       quickConnect_(settings_, launcher_, prompts), link_(settings_, launcher_, prompts)
 {
-    options_.ApplyLanguage = [this](std::int32_t language) {
+    options_.ApplyLanguage = [this](Language language) {
         if (ApplyLanguage)
-            ApplyLanguage(languageOf(language));
+            ApplyLanguage(language);
     };
 }
 
@@ -60,7 +60,7 @@ void AppCore::runStartUpWork()
     if (files_.loadColorDat(settings_) && ApplyLanguage) {
         // The stored choice is selected after German, so English relabels twice.
         ApplyLanguage(Language::German);
-        if (languageOf(settings_.Language) == Language::English)
+        if (settings_.Language == Language::English)
             ApplyLanguage(Language::English);
     }
     launcher_.AutoConnect();

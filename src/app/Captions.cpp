@@ -4,10 +4,6 @@
 
 namespace pell::app {
 
-Language languageOf(std::int32_t stored)
-{
-    return stored == 0 ? Language::English : Language::German;
-}
 
 namespace {
 

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "settings/AppSettings.h"
+
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace pell::app {
 
-// The interface languages, as AppSettings stores them: 0 English, anything else German.
-enum class Language : std::uint8_t { English, German };
-Language languageOf(std::int32_t stored);
+using settings::Language;
 
 // Every control whose caption follows the language, in the order the table assigns them.
 // The three identity panels (options User tab, the server sub-panel, quick connect) have

@@ -29,7 +29,7 @@ bool usableHost(std::string_view host)
 std::optional<std::int32_t> usablePort(const std::string& port)
 {
     try {
-        const std::int32_t value = settings::StrToInt(port);
+        const std::int32_t value = settings::ParseInt32(port);
         if (value >= 1 && value <= 65535)
             return value;
     } catch (const settings::ConversionError&) {
@@ -91,7 +91,7 @@ void CommandLineLink::Handle(std::span<const std::string> arguments)
     const auto target = ParseLink(CollectLink(arguments));
     if (!target)
         return;
-    const Language language = languageOf(settings_.Language);
+    const Language language = settings_.Language;
     if (!usableHost(target->host)) {
         prompts_.showError(refusal(language, true, target->host));
         return;
@@ -105,7 +105,7 @@ void CommandLineLink::Handle(std::span<const std::string> arguments)
         prompts_.showMessage(target->host);
     if (!prompts_.askYesNo("Confirm", "Connect to " + target->host + ":" + target->port))
         return;
-    settings::TSSettings profile;
+    settings::ServerProfile profile;
     profile.Name = target->host;
     profile.Host = target->host;
     profile.Port = *port;

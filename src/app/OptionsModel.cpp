@@ -19,10 +19,10 @@ bool sameIgnoringCase(const std::string& a, const std::string& b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
-settings::TSSettings profileOf(const ServerEditor& editor)
+settings::ServerProfile profileOf(const ServerEditor& editor)
 {
     const settings::Identity& id = editor.identity.values;
-    settings::TSSettings profile;
+    settings::ServerProfile profile;
     profile.Name = editor.Name;
     profile.Host = editor.Host;
     profile.AutoConnect = editor.AutoConnect;
@@ -154,7 +154,7 @@ void OptionsModel::ExtensionDelete(ExtensionList list, int row)
 
 void OptionsModel::LanguageClick(int index)
 {
-    settings_.Language = index == 0 ? 0 : 1;
+    settings_.Language = index == 0 ? settings::Language::English : settings::Language::German;
     if (ApplyLanguage)
         ApplyLanguage(settings_.Language);
 }

@@ -52,7 +52,7 @@ public:
     std::int32_t& colour(ColourSlot slot);
 
     // Applies a language (0 English, 1 German) to the windows.
-    std::function<void(std::int32_t)> ApplyLanguage;
+    std::function<void(settings::Language)> ApplyLanguage;
 
     // The creation step at start-up: load Folders.dat, Accept.dat, Disable.dat,
     // Ignore.dat and settings.ini, run the "Use standard settings" handler, rebuild the

@@ -24,10 +24,10 @@ void QuickConnectModel::Closed()
 {
     platform::runReported(prompts_, [&] {
         const settings::Identity& id = identity.values;
-        settings::TSSettings profile;
+        settings::ServerProfile profile;
         profile.Name = Name;
         profile.Host = Server;
-        profile.Port = settings::StrToInt(Port);
+        profile.Port = settings::ParseInt32(Port);
         settings::applyIdentity(id, profile);
         launcher_.StartSession(profile);
     });

@@ -2,7 +2,7 @@
 
 namespace pell::app {
 
-void SessionLauncher::StartSession(const settings::TSSettings& profile)
+void SessionLauncher::StartSession(const settings::ServerProfile& profile)
 {
     pendingProfile_ = profile;
     windows_.createSessionWindow(pendingProfile_);
@@ -11,7 +11,7 @@ void SessionLauncher::StartSession(const settings::TSSettings& profile)
 void SessionLauncher::ServerMenuClick(const std::string& name)
 {
     platform::runReported(prompts_, [&] {
-        settings::TSSettings profile;
+        settings::ServerProfile profile;
         servers_.FindProfileByName(name, profile);
         StartSession(profile);
     });
@@ -19,7 +19,7 @@ void SessionLauncher::ServerMenuClick(const std::string& name)
 
 void SessionLauncher::AutoConnect()
 {
-    settings::TSSettings profile;
+    settings::ServerProfile profile;
     for (std::size_t i = 0; i < servers_.entryCount(); ++i) {
         if (servers_.line(i, settings::ServerList::AutoConnectLine) != settings::ServerList::TrueWord)
             continue;

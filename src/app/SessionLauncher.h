@@ -3,7 +3,7 @@
 #include "platform/UserPrompts.h"
 #include "settings/ServerList.h"
 #include "app/SessionWindowFactory.h"
-#include "settings/TSSettings.h"
+#include "settings/ServerProfile.h"
 
 #include <string>
 
@@ -18,10 +18,10 @@ public:
         : servers_(servers), windows_(windows), prompts_(prompts) {}
 
     // The most recently started profile; never cleared.
-    const settings::TSSettings& PendingProfile() const { return pendingProfile_; }
+    const settings::ServerProfile& PendingProfile() const { return pendingProfile_; }
 
     // Copies the profile into PendingProfile and has the new session window created at once.
-    void StartSession(const settings::TSSettings& profile);
+    void StartSession(const settings::ServerProfile& profile);
 
     // The handler of every Server menu item: the entry's name, exactly as stored ("&"
     // included), is looked up from an empty profile, and a session is started with the
@@ -37,7 +37,7 @@ private:
     const settings::ServerList& servers_;
     SessionWindowFactory& windows_;
     platform::UserPrompts& prompts_;
-    settings::TSSettings pendingProfile_;
+    settings::ServerProfile pendingProfile_;
 };
 
 } // namespace pell::app

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/TSSettings.h"
+#include "settings/ServerProfile.h"
 
 namespace pell::app {
 
@@ -10,7 +10,7 @@ namespace pell::app {
 class SessionWindowFactory {
 public:
     virtual ~SessionWindowFactory() = default;
-    virtual void createSessionWindow(const settings::TSSettings& pendingProfile) = 0;
+    virtual void createSessionWindow(const settings::ServerProfile& pendingProfile) = 0;
 };
 
 } // namespace pell::app

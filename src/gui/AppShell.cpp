@@ -61,7 +61,7 @@ AppShell::~AppShell()
         delete session.data();
 }
 
-void AppShell::createSessionWindow(const settings::TSSettings& profile)
+void AppShell::createSessionWindow(const settings::ServerProfile& profile)
 {
     if (!mainWindow_)
         return;

@@ -51,7 +51,7 @@ public:
     std::vector<SessionController*> sessions() const;
 
 private:
-    void createSessionWindow(const settings::TSSettings& profile) override;
+    void createSessionWindow(const settings::ServerProfile& profile) override;
     void applyLanguage(app::Language language);
     void wireStartUpWork();
 

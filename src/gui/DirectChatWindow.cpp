@@ -22,7 +22,7 @@ DirectChatWindow::DirectChatWindow() : text_(new QPlainTextEdit), input_(new QLi
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text_->setMaximumBlockCount(static_cast<int>(direct::ChatLines::MaxLines));
+    text_->setMaximumBlockCount(static_cast<int>(dcc::ChatLines::MaxLines));
     text_->setUndoRedoEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -36,7 +36,7 @@ DirectChatWindow::DirectChatWindow() : text_(new QPlainTextEdit), input_(new QLi
     });
 }
 
-void DirectChatWindow::bindLines(direct::ChatLines& lines)
+void DirectChatWindow::bindLines(dcc::ChatLines& lines)
 {
     QPointer<DirectChatWindow> alive(this);
     lines.LineAdded = [alive](const std::string& line) {
@@ -47,26 +47,26 @@ void DirectChatWindow::bindLines(direct::ChatLines& lines)
         addLine(line);
 }
 
-DirectChatWindow* DirectChatWindow::forChat(direct::DirectChat& model)
+DirectChatWindow* DirectChatWindow::forChat(dcc::DirectChat& model)
 {
     auto* window = new DirectChatWindow;
     window->caption_ = [&model] { return model.Caption(); };
     window->send_ = [&model](const std::string& line) { model.Send(line); };
     window->bindLines(model.Lines());
-    window->timer_->setInterval(direct::DirectChat::PollInterval);
+    window->timer_->setInterval(dcc::DirectChat::PollInterval);
     connect(window->timer_, &QTimer::timeout, window, [&model] { model.onPollTick(); });
     window->timer_->start(); // runs from the moment the window exists
     return window;
 }
 
-DirectChatWindow* DirectChatWindow::forListener(direct::DirectChatListener& model)
+DirectChatWindow* DirectChatWindow::forListener(dcc::DirectChatListener& model)
 {
     auto* window = new DirectChatWindow;
     window->caption_ = [&model] { return model.Caption(); };
     window->send_ = [&model](const std::string& line) { model.Send(line); };
     window->mayClose_ = [&model] { return model.CloseRequest(); };
     window->bindLines(model.Lines());
-    window->timer_->setInterval(direct::DirectChatListener::CloseInterval);
+    window->timer_->setInterval(dcc::DirectChatListener::CloseInterval);
     connect(window->timer_, &QTimer::timeout, window, [&model] { model.onCloseTimer(); });
     QPointer<DirectChatWindow> alive(window);
     model.TimerChanged = [alive, &model] {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "direct/DirectChat.h"
-#include "direct/DirectChatListener.h"
+#include "dcc/DirectChat.h"
+#include "dcc/DirectChatListener.h"
 
 #include <QWidget>
 
@@ -19,8 +19,8 @@ namespace pell::gui {
 class DirectChatWindow : public QWidget {
     Q_OBJECT
 public:
-    static DirectChatWindow* forChat(direct::DirectChat& model);
-    static DirectChatWindow* forListener(direct::DirectChatListener& model);
+    static DirectChatWindow* forChat(dcc::DirectChat& model);
+    static DirectChatWindow* forListener(dcc::DirectChatListener& model);
 
     QPlainTextEdit* text() const { return text_; }
     QLineEdit* input() const { return input_; }
@@ -38,7 +38,7 @@ protected:
 
 private:
     DirectChatWindow();
-    void bindLines(direct::ChatLines& lines);
+    void bindLines(dcc::ChatLines& lines);
     void addLine(const std::string& line);
     void closeFrame();
 

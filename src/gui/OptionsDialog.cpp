@@ -180,20 +180,19 @@ void OptionsDialog::showModel()
     proxyNeedsAuth_->setChecked(s.ProxyNeedsAuth);
     proxyUser_->setText(DecodeLine(s.ProxyUser));
     proxyPassword_->setText(DecodeLine(s.ProxyPassword));
-    proxyType_->setCurrentIndex(s.ProxyType >= 0 && s.ProxyType < proxyType_->count() ? s.ProxyType : -1);
+    proxyType_->setCurrentIndex(static_cast<int>(s.ProxyType)); // NotChosen: no selection
 
     folderExtension_->setText(DecodeLine(model_.FolderExtension));
     folderPath_->setText(DecodeLine(model_.FolderPath));
     showFolderRules();
 
-    downloadMode_->setCurrentIndex(s.DownloadMode >= 0 && s.DownloadMode < downloadMode_->count() ? s.DownloadMode
-                                                                                                   : -1);
+    downloadMode_->setCurrentIndex(static_cast<int>(s.DownloadMode)); // NotChosen: no selection
     showExtensions();
 
     showColours();
     scriptDelay_->setText(DecodeLine(s.ScriptDelay));
     flash_->setChecked(s.FlashOnMessage);
-    language_->button(s.Language == 0 ? 0 : 1)->setChecked(true);
+    language_->button(s.Language == settings::Language::English ? 0 : 1)->setChecked(true);
 }
 
 void OptionsDialog::showServerPanel()

@@ -64,7 +64,7 @@ QWidget* OptionsDialog::firewallTab()
     proxyType_->setObjectName("proxyType");
     proxyType_->addItems({"NoSocks", "Socks4", "Socks4A", "Socks5"});
     proxyType_->setPlaceholderText("svNoSocks");
-    connect(proxyType_, &QComboBox::activated, this, [&s](int index) { s.ProxyType = index; });
+    connect(proxyType_, &QComboBox::activated, this, [&s](int index) { s.ProxyType = static_cast<settings::ProxyType>(index); });
 
     auto* server = new QHBoxLayout;
     server->addWidget(proxyHost_, 1);
@@ -136,7 +136,7 @@ QWidget* OptionsDialog::downloadsTab()
     downloadMode_->setObjectName("downloadMode");
     downloadMode_->addItems({"ask for download", "download file", "ignore every file"});
     downloadMode_->setPlaceholderText("ask for download");
-    connect(downloadMode_, &QComboBox::activated, this, [&s](int index) { s.DownloadMode = index; });
+    connect(downloadMode_, &QComboBox::activated, this, [&s](int index) { s.DownloadMode = static_cast<settings::DownloadMode>(index); });
 
     auto* offered = new QHBoxLayout;
     auto* offeredLabel = new QLabel("When download is offered");

@@ -21,7 +21,7 @@ QString shown(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-SessionCaptions captionsFor(int language)
+SessionCaptions captionsFor(settings::Language language)
 {
     const session::ButtonCaptions& c = session::ButtonCaptionsFor(language);
     SessionCaptions captions;
@@ -47,7 +47,7 @@ std::string bytesOf(const QByteArray& bytes)
 } // namespace
 
 SessionController::SessionController(const SessionEnvironment& environment, QMdiArea* area,
-                                     const settings::TSSettings& profile)
+                                     const settings::ServerProfile& profile)
     : environment_(environment), area_(area)
 {
     window_ = new SessionWindow(captionsFor(environment_.Settings.Language));
@@ -63,7 +63,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
                                     environment_.UserInfo};
     // The window must show the model before the first line reaches it.
     session_ = std::make_unique<session::Session>(
-        context, profile, [this](irc::TIdIRC&, session::SessionModel& model) { window_->attach(&model); });
+        context, profile, [this](session::SessionModel& model) { window_->attach(&model); });
     session::TemplateRun& templates = session_->Templates();
     templates.TimerChanged = [this, &templates] {
         window_->setSendTimer(templates.SendTimerRunning(), templates.SendInterval());
@@ -185,10 +185,10 @@ void SessionController::wireNickActions()
 void SessionController::wireTransfers()
 {
     session::DccOffers& offers = session_->Offers();
-    offers.DownloadOpened = [this](direct::DccDownload& download) {
+    offers.DownloadOpened = [this](dcc::DccDownload& download) {
         showTransfer(TransferWindow::forDownload(download), [this, &download] { session_->Offers().Close(&download); });
     };
-    offers.SendOpened = [this](direct::DccSend& send) {
+    offers.SendOpened = [this](dcc::DccSend& send) {
         showTransfer(TransferWindow::forSend(send), [this, &send] { session_->Offers().Close(&send); });
     };
 }
@@ -197,13 +197,13 @@ void SessionController::wireChats()
 {
     session::ChatOffers& chats = session_->Chats();
     // Queued: a listening window closes from inside its model's own timer tick.
-    chats.ChatOpened = [this](direct::DirectChat& chat) {
+    chats.ChatOpened = [this](dcc::DirectChat& chat) {
         auto* window = DirectChatWindow::forChat(chat);
         connect(window, &DirectChatWindow::closed, this, [this, &chat] { session_->Chats().Close(&chat); },
                 Qt::QueuedConnection);
         showChat(window);
     };
-    chats.ListenerOpened = [this](direct::DirectChatListener& listener) {
+    chats.ListenerOpened = [this](dcc::DirectChatListener& listener) {
         auto* window = DirectChatWindow::forListener(listener);
         connect(window, &DirectChatWindow::closed, this,
                 [this, &listener] { session_->Chats().Close(&listener); }, Qt::QueuedConnection);
@@ -230,7 +230,7 @@ void SessionController::showChat(DirectChatWindow* window)
 void SessionController::chatWith(const QByteArray& entry)
 {
     if (rowOfActiveEntry(entry) >= 0)
-        session_->Chats().OnChannelDCCChat(session::StripNickPrefix(bytesOf(entry)));
+        session_->Chats().OfferChat(session::StripNickPrefix(bytesOf(entry)));
 }
 
 void SessionController::showTransfer(QWidget* window, std::function<void()> closeModel)
@@ -250,7 +250,7 @@ void SessionController::sendFileTo(const QByteArray& entry)
     const QString path = QFileDialog::getOpenFileName(window_, QStringLiteral("Open"), QString(),
                                                       QStringLiteral("All Files (*)"));
     if (!path.isEmpty())
-        session_->Offers().OnChannelDCCSend(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
+        session_->Offers().OfferFile(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
 }
 
 void SessionController::showInput()

@@ -37,7 +37,7 @@ struct SessionEnvironment {
 class SessionController : public QObject {
     Q_OBJECT
 public:
-    SessionController(const SessionEnvironment& environment, QMdiArea* area, const settings::TSSettings& profile);
+    SessionController(const SessionEnvironment& environment, QMdiArea* area, const settings::ServerProfile& profile);
     ~SessionController() override;
 
     SessionWindow* window() const { return window_; }

@@ -34,7 +34,7 @@ TransferWindow::TransferWindow(const QString& caption, const std::string& fileNa
     bar_->setValue(0);
     bar_->setTextVisible(false);
     log_->setReadOnly(true);
-    log_->setMaximumBlockCount(static_cast<int>(direct::TransferLog::MaxLines));
+    log_->setMaximumBlockCount(static_cast<int>(dcc::TransferLog::MaxLines));
     fileName_->setObjectName("lFilename");
     error_->setObjectName("lError");
     auto* grid = new QGridLayout(this);
@@ -49,7 +49,7 @@ TransferWindow::TransferWindow(const QString& caption, const std::string& fileNa
     grid->setRowStretch(4, 1);
 }
 
-TransferWindow* TransferWindow::forDownload(direct::DccDownload& model)
+TransferWindow* TransferWindow::forDownload(dcc::DccDownload& model)
 {
     auto* window = new TransferWindow(QStringLiteral("Download file"), model.Offer().FileName);
     QPointer<TransferWindow> alive(window);
@@ -68,7 +68,7 @@ TransferWindow* TransferWindow::forDownload(direct::DccDownload& model)
     return window;
 }
 
-TransferWindow* TransferWindow::forSend(direct::DccSend& model)
+TransferWindow* TransferWindow::forSend(dcc::DccSend& model)
 {
     auto* window = new TransferWindow(QStringLiteral("Send file"), model.FileName);
     QPointer<TransferWindow> alive(window);
@@ -84,7 +84,7 @@ TransferWindow* TransferWindow::forSend(direct::DccSend& model)
 }
 
 // Only sets texts: the repaint comes from the event loop, never from inside a report.
-void TransferWindow::showProgress(const direct::TransferProgress& progress)
+void TransferWindow::showProgress(const dcc::TransferProgress& progress)
 {
     bar_->setValue(progress.Position);
     percent_->setText(QString::fromStdString(progress.PercentText));

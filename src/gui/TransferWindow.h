@@ -1,7 +1,7 @@
 #pragma once
 
-#include "direct/DccDownload.h"
-#include "direct/DccSend.h"
+#include "dcc/DccDownload.h"
+#include "dcc/DccSend.h"
 
 #include <QWidget>
 
@@ -17,8 +17,8 @@ namespace pell::gui {
 class TransferWindow : public QWidget {
     Q_OBJECT
 public:
-    static TransferWindow* forDownload(direct::DccDownload& model);
-    static TransferWindow* forSend(direct::DccSend& model);
+    static TransferWindow* forDownload(dcc::DccDownload& model);
+    static TransferWindow* forSend(dcc::DccSend& model);
 
     QProgressBar* progressBar() const { return bar_; }
     QLabel* errorLabel() const { return error_; }
@@ -35,7 +35,7 @@ protected:
 
 private:
     TransferWindow(const QString& caption, const std::string& fileName);
-    void showProgress(const direct::TransferProgress& progress);
+    void showProgress(const dcc::TransferProgress& progress);
     void addLine(const std::string& line);
 
     QLabel* fileName_;

@@ -1,6 +1,6 @@
 #include "irc/IrcCtcp.h"
 
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 
 #include <algorithm>
 
@@ -91,15 +91,14 @@ std::string CtcpPingEcho(std::string_view args)
 }
 
 // :bob!bob@host PRIVMSG me :\x01VERSION\x01
-void TIdIRC::ctcpRequest(TIdIRCUser* user)
+void Client::ctcpRequest(User* user)
 {
     const IrcMessage& m = message_;
     const CtcpText ctcp = SplitCtcp(m[3]);
-    TIdIRCChannel* channel = Channels.Get(m[2]);
+    Channel* channel = Channels.Get(m[2]);
     const CtcpWord word = CtcpWordOf(ctcp.Command);
     if (word == CtcpWord::Action) {
-        if (OnAction)
-            OnAction(user, channel, std::string(ctcp.Args));
+        events_.OnAction(user, channel, std::string(ctcp.Args));
         return;
     }
     if (word == CtcpWord::Dcc) {
@@ -109,8 +108,7 @@ void TIdIRC::ctcpRequest(TIdIRCUser* user)
     const std::string command(ctcp.Command);
     const std::string args(ctcp.Args);
     bool suppress = false;
-    if (OnCTCPQuery)
-        OnCTCPQuery(user, channel, command, args, suppress);
+    events_.OnCtcpQuery(user, channel, command, args, suppress);
     if (suppress || lineReset())
         return;
     std::string reply;
@@ -124,23 +122,23 @@ void TIdIRC::ctcpRequest(TIdIRCUser* user)
     default: return; // reported only
     }
     if (replyLimiter_.Allow())
-        CTCPReply(m.SenderNick, command, reply);
+        CtcpReply(m.SenderNick, command, reply);
 }
 
 // :bob!bob@host NOTICE me :\x01VERSION Tarn-IRC\x01
-void TIdIRC::ctcpReply(TIdIRCUser* user)
+void Client::ctcpReply(User* user)
 {
     const IrcMessage& m = message_;
     const CtcpText ctcp = SplitCtcp(m[3]);
     // A DCC offer only counts in a request.
-    if (CtcpWordOf(ctcp.Command) == CtcpWord::Dcc || !OnCTCPReply)
+    if (CtcpWordOf(ctcp.Command) == CtcpWord::Dcc)
         return;
-    OnCTCPReply(user, Channels.Get(m[2]), std::string(ctcp.Command), std::string(ctcp.Args));
+    events_.OnCtcpReply(user, Channels.Get(m[2]), std::string(ctcp.Command), std::string(ctcp.Args));
 }
 
 // DCC SEND file.txt 3232235777 5000 1024
 // An offer with fewer words than its type needs passes the missing ones as empty texts.
-void TIdIRC::dccOffer(std::string_view args)
+void Client::dccOffer(std::string_view args)
 {
     std::vector<std::string_view> words = SplitDccWords(args);
     const std::string& nick = message_.SenderNick;
@@ -148,17 +146,13 @@ void TIdIRC::dccOffer(std::string_view args)
     auto word = [&words](std::size_t i) { return DccWord(words, i); };
     if (type == "SEND") {
         words = JoinQuotedDccName(std::move(words));
-        if (OnDCCSend)
-            OnDCCSend(nick, word(2), word(3), word(1), word(4));
+        events_.OnDccSendOffer(nick, word(2), word(3), word(1), word(4));
     } else if (type == "CHAT") {
-        if (OnDCCChat)
-            OnDCCChat(nick, word(2), word(3));
+        events_.OnDccChatOffer(nick, word(2), word(3));
     } else if (type == "RESUME") {
-        if (OnDCCResume)
-            OnDCCResume(nick, word(2), word(1), word(3));
+        events_.OnDccResume(nick, word(2), word(1), word(3));
     } else if (type == "ACCEPT") {
-        if (OnDCCAccept)
-            OnDCCAccept(nick, word(2), word(1), word(3));
+        events_.OnDccAccept(nick, word(2), word(1), word(3));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 
 #include <charconv>
 
@@ -32,12 +32,12 @@ int limitOf(const std::string& text)
 std::uint8_t channelFlag(char letter)
 {
     switch (letter) {
-    case 'p': return cmPrivate;
-    case 's': return cmSecret;
-    case 'i': return cmInviteOnly;
-    case 't': return cmOpsSetTopic;
-    case 'n': return cmNoExternalMessages;
-    case 'm': return cmModerated;
+    case 'p': return channel_mode::Private;
+    case 's': return channel_mode::Secret;
+    case 'i': return channel_mode::InviteOnly;
+    case 't': return channel_mode::OpsSetTopic;
+    case 'n': return channel_mode::NoExternalMessages;
+    case 'm': return channel_mode::Moderated;
     default: return 0;
     }
 }
@@ -51,12 +51,12 @@ const std::string kNoText;
 
 } // namespace
 
-const std::string& TIdIRC::token(int index) const
+const std::string& Client::token(int index) const
 {
     return index >= 0 && index < IrcMessage::kTokenCount ? message_[index] : kNoText;
 }
 
-std::string TIdIRC::joinedModes(int first) const
+std::string Client::joinedModes(int first) const
 {
     std::string modes = token(first);
     for (int i = first + 1; i < IrcMessage::kTokenCount; ++i) {
@@ -69,20 +69,20 @@ std::string TIdIRC::joinedModes(int first) const
 }
 
 // Commands are matched exactly: "privmsg" is not PRIVMSG.
-TIdIRC::CommandHandler TIdIRC::commandHandler(std::string_view command)
+Client::CommandHandler Client::commandHandler(std::string_view command)
 {
     struct Entry {
         std::string_view word;
         CommandHandler handler;
     };
     static constexpr Entry kCommands[] = {
-        {"PRIVMSG", &TIdIRC::commandPrivmsg}, {"NOTICE", &TIdIRC::commandNotice},
-        {"JOIN", &TIdIRC::commandJoin},       {"PART", &TIdIRC::commandPart},
-        {"KICK", &TIdIRC::commandKick},       {"MODE", &TIdIRC::commandMode},
-        {"NICK", &TIdIRC::commandNick},       {"QUIT", &TIdIRC::commandQuit},
-        {"INVITE", &TIdIRC::commandInvite},   {"KILL", &TIdIRC::commandKill},
-        {"PING", &TIdIRC::commandPing},       {"WALLOPS", &TIdIRC::commandWallops},
-        {"TOPIC", &TIdIRC::commandTopic},
+        {"PRIVMSG", &Client::commandPrivmsg}, {"NOTICE", &Client::commandNotice},
+        {"JOIN", &Client::commandJoin},       {"PART", &Client::commandPart},
+        {"KICK", &Client::commandKick},       {"MODE", &Client::commandMode},
+        {"NICK", &Client::commandNick},       {"QUIT", &Client::commandQuit},
+        {"INVITE", &Client::commandInvite},   {"KILL", &Client::commandKill},
+        {"PING", &Client::commandPing},       {"WALLOPS", &Client::commandWallops},
+        {"TOPIC", &Client::commandTopic},
     };
     for (const Entry& entry : kCommands)
         if (entry.word == command)
@@ -90,24 +90,23 @@ TIdIRC::CommandHandler TIdIRC::commandHandler(std::string_view command)
     return nullptr;
 }
 
-void TIdIRC::Dispatch()
+void Client::Dispatch()
 {
     const IrcMessage& m = message_;
     const std::uint64_t outerGeneration = lineGeneration_;
     lineGeneration_ = generation_;
     // The sender is held for the whole line, so handlers can keep using the record
     // even when the line itself would otherwise drop it (a QUIT, say).
-    TIdIRCUser* user = Users.Add(m.SenderNick, m.SenderAddress);
+    User* user = Users.Add(m.SenderNick, m.SenderAddress);
     bool suppress = false;
-    if (OnRaw)
-        OnRaw(user, m.Command, m.Content, suppress);
+    events_.OnRaw(user, m.Command, m.Content, suppress);
     if (!suppress && !lineReset()) {
         if (const int numeric = numericOf(m.Command); numeric >= 0) {
             HandleNumeric(numeric, user);
         } else if (const CommandHandler handler = commandHandler(m.Command)) {
             (this->*handler)(user);
-        } else if (OnUnknownCommand) {
-            OnUnknownCommand(user, m.Command, m.Content); // ERROR lands here too
+        } else {
+            events_.OnUnknownCommand(user, m.Command, m.Content); // ERROR lands here too
         }
     }
     if (!lineReset())
@@ -116,93 +115,85 @@ void TIdIRC::Dispatch()
 }
 
 // :bob!bob@host PRIVMSG #c :hello there
-void TIdIRC::commandPrivmsg(TIdIRCUser* user)
+void Client::commandPrivmsg(User* user)
 {
     const std::string& text = message_[3];
     if (!text.empty() && text.front() == '\x01')
         ctcpRequest(user);
-    else if (OnMessage)
-        OnMessage(user, Channels.Get(message_[2]), text);
+    else events_.OnMessage(user, Channels.Get(message_[2]), text);
 }
 
 // :bob!bob@host NOTICE me :psst
-void TIdIRC::commandNotice(TIdIRCUser* user)
+void Client::commandNotice(User* user)
 {
     const std::string& text = message_[3];
     if (!text.empty() && text.front() == '\x01')
         ctcpReply(user);
-    else if (OnNotice)
-        OnNotice(user, Channels.Get(message_[2]), text);
+    else events_.OnNotice(user, Channels.Get(message_[2]), text);
 }
 
 // :me!me@host JOIN :#c
-void TIdIRC::commandJoin(TIdIRCUser* user)
+void Client::commandJoin(User* user)
 {
     const IrcMessage& m = message_;
     if (m.SenderNick == currentNick_) {
-        TIdIRCChannel* channel = Channels.Add(m[2], OnChannelUpdate);
+        Channel* channel = Channels.Add(m[2]);
         channel->Active = true;
         Mode(m[2], "", ""); // ask for the channel modes; reply 324 answers
         if (lineReset())
             return;
-        if (OnJoined)
-            OnJoined(channel);
+        events_.OnJoined(channel);
         return;
     }
     // Someone else: no reference is taken, so a user known only from this line is gone
     // again after it while the nick stays in the channel's names.
-    TIdIRCChannel* channel = Channels.Get(m[2]);
+    Channel* channel = Channels.Get(m[2]);
     if (channel)
         channel->Joined(user);
-    if (OnJoin)
-        OnJoin(user, channel);
+    events_.OnJoin(user, channel);
 }
 
 // :bob!bob@host PART #c :bye
-void TIdIRC::commandPart(TIdIRCUser* user)
+void Client::commandPart(User* user)
 {
     const IrcMessage& m = message_;
     user->Reason = m[3];
-    TIdIRCChannel* channel = Channels.Get(m[2]);
+    Channel* channel = Channels.Get(m[2]);
     if (m.SenderNick == currentNick_) {
         if (channel) {
             channel->Active = false;
-            channel->CloseType = 1;
+            channel->Left = ChannelLeave::Parted;
         }
-        if (OnParted)
-            OnParted(channel);
+        events_.OnParted(channel);
         if (!lineReset())
             Channels.Remove(m[2]);
         return;
     }
     if (channel)
         channel->Parted(user);
-    if (OnPart)
-        OnPart(user, channel);
+    events_.OnPart(user, channel);
 }
 
 // :alice!alice@host KICK #c bob :behave
-void TIdIRC::commandKick(TIdIRCUser* user)
+void Client::commandKick(User* user)
 {
     const IrcMessage& m = message_;
     user->Reason = m[4];
-    TIdIRCChannel* channel = Channels.Get(m[2]);
+    Channel* channel = Channels.Get(m[2]);
     if (m[3] == currentNick_) {
         if (channel) {
             channel->Active = false;
-            channel->CloseType = 2;
+            channel->Left = ChannelLeave::Kicked;
         }
         // The channel is still there while the handler runs.
-        if (OnKicked)
-            OnKicked(user, channel);
+        events_.OnKicked(user, channel);
         if (!lineReset())
             Channels.Remove(m[2]);
         return;
     }
-    TIdIRCUser* victim = Users.Add(m[3], "");
+    User* victim = Users.Add(m[3], "");
     victim->Reason = m[4];
-    if (OnKick)
-        OnKick(user, victim, channel);
+    events_.OnKick(user, victim, channel);
     if (lineReset())
         return;
     if (channel)
@@ -212,29 +203,27 @@ void TIdIRC::commandKick(TIdIRCUser* user)
 
 // :alice!alice@host MODE #c +o-v bob carol
 // :me MODE me :+iw
-void TIdIRC::commandMode(TIdIRCUser*)
+void Client::commandMode(User*)
 {
     const IrcMessage& m = message_;
     if (IsChannel(m[2])) {
-        TIdIRCChannel* channel = Channels.Get(m[2]);
+        Channel* channel = Channels.Get(m[2]);
         if (!channel)
             return;
-        if (OnChannelMode)
-            OnChannelMode(Users.Get(m.SenderNick), channel, m[2], joinedModes(3));
+        events_.OnChannelMode(Users.Get(m.SenderNick), channel, m[2], joinedModes(3));
         if (!lineReset())
             parseChannelModes(2);
         return;
     }
     if (m[2] != currentNick_)
         return;
-    if (OnUserMode)
-        OnUserMode(m[3]);
-    if (!lineReset() && parseUserModes(m[3]) && OnUserModeChanged)
-        OnUserModeChanged();
+    events_.OnUserMode(m[3]);
+    if (!lineReset() && parseUserModes(m[3]))
+        events_.OnUserModeChanged();
 }
 
 // :bob!bob@host NICK :robert
-void TIdIRC::commandNick(TIdIRCUser* user)
+void Client::commandNick(User* user)
 {
     const IrcMessage& m = message_;
     const std::string newNick = m[2];
@@ -245,10 +234,9 @@ void TIdIRC::commandNick(TIdIRCUser* user)
     if (m.SenderNick == currentNick_) {
         const std::string oldNick = currentNick_;
         currentNick_ = newNick;
-        if (OnNickChanged)
-            OnNickChanged(oldNick);
-    } else if (OnNickChange) {
-        OnNickChange(user, newNick); // the record still carries the old nick
+        events_.OnNickChanged(oldNick);
+    } else {
+        events_.OnNickChange(user, newNick); // the record still carries the old nick
     }
     if (lineReset())
         return;
@@ -257,64 +245,58 @@ void TIdIRC::commandNick(TIdIRCUser* user)
 }
 
 // :bob!bob@host QUIT :Quit: gone
-void TIdIRC::commandQuit(TIdIRCUser* user)
+void Client::commandQuit(User* user)
 {
     user->Reason = message_[2];
-    if (OnQuit)
-        OnQuit(user);
+    events_.OnQuit(user);
     if (!lineReset())
         Channels.Quit(user);
 }
 
 // :bob!bob@host INVITE me :#c
-void TIdIRC::commandInvite(TIdIRCUser* user)
+void Client::commandInvite(User* user)
 {
-    if (OnInvite)
-        OnInvite(user, message_[3]);
+    events_.OnInvite(user, message_[3]);
 }
 
 // :oper!oper@host KILL victim :flooding
-void TIdIRC::commandKill(TIdIRCUser* user)
+void Client::commandKill(User* user)
 {
-    if (OnKill)
-        OnKill(user, message_[2], message_[3]);
+    events_.OnKill(user, message_[2], message_[3]);
 }
 
 // PING :irc.example.net
-void TIdIRC::commandPing(TIdIRCUser*)
+void Client::commandPing(User*)
 {
     Raw("PONG :" + message_[2]);
-    if (OnPingPong)
-        OnPingPong();
+    events_.OnPingPong();
 }
 
 // :irc.example.net WALLOPS :server restart soon
-void TIdIRC::commandWallops(TIdIRCUser* user)
+void Client::commandWallops(User* user)
 {
-    if (OnWallops)
-        OnWallops(user, message_[2]);
+    events_.OnWallops(user, message_[2]);
 }
 
 // :alice!alice@host TOPIC #c :new topic
-void TIdIRC::commandTopic(TIdIRCUser* user)
+void Client::commandTopic(User* user)
 {
-    TIdIRCChannel* channel = Channels.Get(message_[2]);
+    Channel* channel = Channels.Get(message_[2]);
     if (!channel)
         return;
     channel->SetTopic(message_[3]);
-    if (OnTopic)
-        OnTopic(user, channel, channel->Name, message_[3]);
+    events_.OnTopic(user, channel, channel->Name, message_[3]);
 }
 
 // The modes of a channel MODE (channel at token 2) or reply 324 (token 3): the mode
 // letters follow the channel, their parameters follow the letters, and only b, o, v,
 // +k and +l take one.
-void TIdIRC::parseChannelModes(int channelToken)
+void Client::parseChannelModes(int channelToken)
 {
-    TIdIRCChannel* channel = Channels.Get(token(channelToken));
+    Channel* channel = Channels.Get(token(channelToken));
     if (!channel)
         return;
-    TIdIRCUser* setter = Users.Get(message_.SenderNick);
+    User* setter = Users.Get(message_.SenderNick);
     const std::string letters = token(channelToken + 1);
     std::uint8_t modes = channel->Mode;
     int p = channelToken + 2;
@@ -328,9 +310,10 @@ void TIdIRC::parseChannelModes(int channelToken)
             adding = letter == '+';
             break;
         case 'b': {
-            const auto& event = adding ? OnBan : OnUnban;
-            if (event)
-                event(setter, channel, token(p));
+            if (adding)
+                events_.OnBan(setter, channel, token(p));
+            else
+                events_.OnUnban(setter, channel, token(p));
             ++p;
             break;
         }
@@ -340,11 +323,11 @@ void TIdIRC::parseChannelModes(int channelToken)
             break;
         case 'k':
             channel->SetKey(adding ? token(p++) : std::string());
-            modes = withFlag(modes, cmKey, adding);
+            modes = withFlag(modes, channel_mode::Key, adding);
             break;
         case 'l':
             channel->SetLimit(adding ? limitOf(token(p++)) : 0);
-            modes = withFlag(modes, cmUserLimit, adding);
+            modes = withFlag(modes, channel_mode::UserLimit, adding);
             break;
         default:
             modes = withFlag(modes, channelFlag(letter), adding);
@@ -356,33 +339,42 @@ void TIdIRC::parseChannelModes(int channelToken)
 }
 
 // +o, -o, +v or -v for one member: the event first, then the member's flags.
-void TIdIRC::memberMode(bool op, bool adding, TIdIRCUser* setter, TIdIRCChannel* channel, TIdIRCUser* target)
+void Client::memberMode(bool op, bool adding, User* setter, Channel* channel, User* target)
 {
-    const auto& event = op ? (adding ? OnOp : OnDeop) : (adding ? OnVoice : OnDevoice);
-    if (event)
-        event(setter, channel, target);
+    if (op && adding)
+        events_.OnOp(setter, channel, target);
+    else if (op)
+        events_.OnDeop(setter, channel, target);
+    else if (adding)
+        events_.OnVoice(setter, channel, target);
+    else
+        events_.OnDevoice(setter, channel, target);
     if (lineReset())
         return;
-    if (op)
-        adding ? channel->Op(target) : channel->Deop(target);
+    if (op && adding)
+        channel->Op(target);
+    else if (op)
+        channel->Deop(target);
+    else if (adding)
+        channel->Voice(target);
     else
-        adding ? channel->Voice(target) : channel->Devoice(target);
+        channel->Devoice(target);
 }
 
 // True when the letters changed UserMode.
-bool TIdIRC::parseUserModes(std::string_view letters)
+bool Client::parseUserModes(std::string_view letters)
 {
-    TIdIRCUserModes modes = userMode_;
+    UserModes modes = userMode_;
     bool adding = true;
     for (const char letter : letters) {
         std::uint8_t bit = 0;
         switch (letter) {
         case '+': adding = true; continue;
         case '-': adding = false; continue;
-        case 'i': bit = umInvisible; break;
-        case 'o': bit = umOperator; break;
-        case 's': bit = umServerNotices; break;
-        case 'w': bit = umWallops; break;
+        case 'i': bit = user_mode::Invisible; break;
+        case 'o': bit = user_mode::Operator; break;
+        case 's': bit = user_mode::ServerNotices; break;
+        case 'w': bit = user_mode::Wallops; break;
         default: continue;
         }
         if (adding)

@@ -1,4 +1,4 @@
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@ namespace pell::irc {
 // "%s" filled from the next token number in `tokens` ("34" is T3 then T4). `before`
 // and `after` are the row's own effects around that report; a row without a category
 // has only its handler.
-struct TIdIRC::NumericRow {
+struct Client::NumericRow {
     int first;
     int last;
     const char* category; // "" : the numeric as received ("329")
@@ -38,9 +38,9 @@ std::string fill(const char* format, const char* tokens, const IrcMessage& m)
 
 } // namespace
 
-const TIdIRC::NumericRow* TIdIRC::numericRow(int numeric)
+const Client::NumericRow* Client::numericRow(int numeric)
 {
-    using T = TIdIRC;
+    using T = Client;
     // Sorted by number; numbers in no row are unknown replies.
     static constexpr NumericRow kRows[] = {
         {1, 4, "WELCOME", nullptr, "", &T::numericWelcome, nullptr},
@@ -107,142 +107,128 @@ const TIdIRC::NumericRow* TIdIRC::numericRow(int numeric)
     return &*std::prev(row);
 }
 
-void TIdIRC::HandleNumeric(int numeric, TIdIRCUser* user)
+void Client::HandleNumeric(int numeric, User* user)
 {
     const IrcMessage& m = message_;
     const NumericRow* row = numericRow(numeric);
     if (!row) {
-        if (OnUnknownCommand)
-            OnUnknownCommand(user, m.Command, m.Content);
+        events_.OnUnknownCommand(user, m.Command, m.Content);
         return;
     }
     if (row->before)
         (this->*row->before)(numeric, user);
-    if (row->category && OnSystem && !lineReset()) {
+    if (row->category && !lineReset()) {
         const std::string& category = *row->category ? std::string(row->category) : m.Command;
-        OnSystem(user, numeric, category, row->format ? fill(row->format, row->tokens, m) : m.Content);
+        events_.OnSystem(user, numeric, category, row->format ? fill(row->format, row->tokens, m) : m.Content);
     }
     if (row->after && !lineReset())
         (this->*row->after)(numeric, user);
 }
 
 // :irc.example.net 001 me :Welcome to the network
-void TIdIRC::numericWelcome(int, TIdIRCUser*)
+void Client::numericWelcome(int, User*)
 {
     welcomeServer_ = message_.SenderAddress;
-    SetState(csConnected);
+    SetState(ClientState::Connected);
 }
 
 // :irc.example.net 375 me :- irc.example.net Message of the day -
-void TIdIRC::numericMotdStart(int, TIdIRCUser*)
+void Client::numericMotdStart(int, User*)
 {
-    SetState(csConnected);
+    SetState(ClientState::Connected);
 }
 
 // :irc.example.net 301 me bob :gone fishing
-void TIdIRC::numericAway(int, TIdIRCUser*)
+void Client::numericAway(int, User*)
 {
-    TIdIRCUser* away = Users.Add(message_[3], "");
+    User* away = Users.Add(message_[3], "");
     away->Reason = message_[4];
-    if (OnAway)
-        OnAway(away);
+    events_.OnAway(away);
     if (!lineReset())
         Users.Remove(away);
 }
 
 // :irc.example.net 305 me :You are no longer marked as being away
-void TIdIRC::numericUnAway(int, TIdIRCUser*)
+void Client::numericUnAway(int, User*)
 {
     isAway_ = false;
-    if (OnUnAway)
-        OnUnAway(message_[3]);
+    events_.OnUnAway(message_[3]);
 }
 
 // :irc.example.net 306 me :You have been marked as being away
-void TIdIRC::numericNowAway(int, TIdIRCUser*)
+void Client::numericNowAway(int, User*)
 {
     isAway_ = true;
-    if (OnNowAway)
-        OnNowAway(message_[3]);
+    events_.OnNowAway(message_[3]);
 }
 
 // :irc.example.net 321 me Channel :Users  Name
-void TIdIRC::numericListStart(int, TIdIRCUser*)
+void Client::numericListStart(int, User*)
 {
-    if (!OnList)
-        return;
     ListBuffer.clear();
     ListMark = 0;
-    OnList(ListBuffer, 0, false);
+    events_.OnList(ListBuffer, 0, false);
 }
 
 // :irc.example.net 322 me #c 12 :the topic
 // Entries are reported in batches of 40, each time with the whole buffer.
-void TIdIRC::numericListEntry(int, TIdIRCUser*)
+void Client::numericListEntry(int, User*)
 {
-    if (!OnList)
-        return;
     const IrcMessage& m = message_;
     ListBuffer.push_back(m[3] + ' ' + m[4] + ' ' + m[5]);
     if (static_cast<int>(ListBuffer.size()) == ListMark + 40) {
-        OnList(ListBuffer, ListMark, false);
+        events_.OnList(ListBuffer, ListMark, false);
         ListMark = static_cast<int>(ListBuffer.size()) - 1;
     }
 }
 
 // :irc.example.net 323 me :End of LIST
-void TIdIRC::numericListEnd(int, TIdIRCUser*)
+void Client::numericListEnd(int, User*)
 {
-    if (!OnList)
-        return;
-    OnList(ListBuffer, ListMark, true);
+    events_.OnList(ListBuffer, ListMark, true);
     ListBuffer.clear();
     ListMark = 0;
 }
 
 // :irc.example.net 324 me #c +lk 10 secret
-void TIdIRC::numericChannelModes(int, TIdIRCUser*)
+void Client::numericChannelModes(int, User*)
 {
     const IrcMessage& m = message_;
-    if (OnChannelMode)
-        OnChannelMode(nullptr, Channels.Get(m[3]), m[3], joinedModes(4));
+    events_.OnChannelMode(nullptr, Channels.Get(m[3]), m[3], joinedModes(4));
     if (!lineReset())
         parseChannelModes(3);
 }
 
 // :irc.example.net 331 me #c :No topic is set
-void TIdIRC::numericNoTopic(int, TIdIRCUser*)
+void Client::numericNoTopic(int, User*)
 {
-    TIdIRCChannel* channel = Channels.Get(message_[3]);
+    Channel* channel = Channels.Get(message_[3]);
     if (!channel)
         return;
     channel->SetTopic("");
-    if (OnNoTopic)
-        OnNoTopic(channel, message_[4]);
+    events_.OnNoTopic(channel, message_[4]);
 }
 
 // :irc.example.net 332 me #c :the topic
-void TIdIRC::numericTopic(int, TIdIRCUser* user)
+void Client::numericTopic(int, User* user)
 {
     const IrcMessage& m = message_;
-    TIdIRCChannel* channel = Channels.Get(m[3]);
+    Channel* channel = Channels.Get(m[3]);
     if (channel)
         channel->SetTopic(m[4]);
-    if (OnTopic)
-        OnTopic(user, channel, m[3], m[4]);
+    events_.OnTopic(user, channel, m[3], m[4]);
 }
 
 // :irc.example.net 341 me bob #c
-void TIdIRC::numericInviting(int, TIdIRCUser*)
+void Client::numericInviting(int, User*)
 {
-    if (OnInviting)
-        OnInviting(message_[3], message_[4]);
+    events_.OnInviting(message_[3], message_[4]);
 }
 
 // :irc.example.net 353 me = #c :@alice +bob carol
-void TIdIRC::numericNames(int, TIdIRCUser*)
+void Client::numericNames(int, User*)
 {
-    TIdIRCChannel* channel = Channels.Get(message_[4]);
+    Channel* channel = Channels.Get(message_[4]);
     if (!channel)
         return;
     std::string_view names = message_[5];
@@ -251,48 +237,41 @@ void TIdIRC::numericNames(int, TIdIRCUser*)
         channel->AddUser(names.substr(0, blank), "");
         names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
     }
-    if (channel->OnChannelUpdate)
-        channel->OnChannelUpdate(*channel, TIdIRCChannelUpdateType::cuNames, nullptr, 0);
+    channel->ReportUpdate(ChannelUpdate::Names);
 }
 
 // :irc.example.net 366 me #c :End of NAMES list
-void TIdIRC::numericEndOfNames(int, TIdIRCUser*)
+void Client::numericEndOfNames(int, User*)
 {
-    if (OnNames)
-        OnNames(Users, Channels.Get(message_[3]));
+    events_.OnNames(Users, Channels.Get(message_[3]));
 }
 
 // :irc.example.net 364 me hub.example.net leaf.example.net :1 The leaf server
-void TIdIRC::numericLinks(int, TIdIRCUser*)
+void Client::numericLinks(int, User*)
 {
-    if (!OnLinks)
-        return;
     const IrcMessage& m = message_;
     const std::string& hopsAndInfo = m[5];
     const std::size_t blank = hopsAndInfo.find(' ');
     const std::string hops = hopsAndInfo.substr(0, blank);
     const std::string info = blank == std::string::npos ? std::string() : hopsAndInfo.substr(blank + 1);
-    OnLinks(m[4], m[3], hops, info); // the mask is the fifth token, the server the fourth
+    events_.OnLinks(m[4], m[3], hops, info); // the mask is the fifth token, the server the fourth
 }
 
 // :irc.example.net 391 me irc.example.net :Monday March 3 2025 -- 12:00
-void TIdIRC::numericTime(int numeric, TIdIRCUser* user)
+void Client::numericTime(int numeric, User* user)
 {
-    if (!OnSystem)
-        return;
     const IrcMessage& m = message_;
     // Some servers leave out their own name before the time.
     const std::string& time = sameTextIgnoringCase(m[0], m[3]) ? m[4] : m[3];
-    OnSystem(user, numeric, "TIME", m[0] + " :" + time);
+    events_.OnSystem(user, numeric, "TIME", m[0] + " :" + time);
 }
 
 // :irc.example.net 433 me bob :Nickname is already in use
-void TIdIRC::numericError(int numeric, TIdIRCUser* user)
+void Client::numericError(int numeric, User* user)
 {
     const IrcMessage& m = message_;
-    if (OnError)
-        OnError(user, m.Command, m.Content);
-    if (numeric >= 431 && numeric <= 433 && state_ == csLoggingOn && !lineReset())
+    events_.OnError(user, m.Command, m.Content);
+    if (numeric >= 431 && numeric <= 433 && state_ == ClientState::LoggingOn && !lineReset())
         NickFallback();
 }
 

@@ -2,9 +2,9 @@
 
 namespace pell::session {
 
-const ButtonCaptions& ButtonCaptionsFor(int language)
+const ButtonCaptions& ButtonCaptionsFor(settings::Language language)
 {
-    return language == 0 ? EnglishCH : GermanCH;
+    return language == settings::Language::English ? EnglishButtonCaptions : GermanButtonCaptions;
 }
 
 } // namespace pell::session

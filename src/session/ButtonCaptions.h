@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/AppSettings.h"
+
 #include <string_view>
 
 namespace pell::session {
@@ -20,16 +22,15 @@ struct ButtonCaptions {
     std::string_view Save;
 };
 
-inline constexpr ButtonCaptions EnglishCH{
+inline constexpr ButtonCaptions EnglishButtonCaptions{
     "Join", "Leave", "Change Nick", "Show Channels", "Run", "Userlist", "Clear", "Reconnect", "Close", "Action", "Save",
 };
 
-inline constexpr ButtonCaptions GermanCH{
+inline constexpr ButtonCaptions GermanButtonCaptions{
     "Beitreten", "Verlassen", "Ändere Nick", "Zeige Channels", "Ausführen", "Userliste",
     "Löschen",   "Reconnect", "Schließen",   "Aktion",         "Speichern",
 };
 
-// 0 English, anything else German.
-const ButtonCaptions& ButtonCaptionsFor(int language);
+const ButtonCaptions& ButtonCaptionsFor(settings::Language language);
 
 } // namespace pell::session

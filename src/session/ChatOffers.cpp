@@ -1,13 +1,13 @@
 #include "session/ChatOffers.h"
 
-#include "direct/DccNumbers.h"
-#include "direct/LocalAddress.h"
+#include "dcc/DccNumbers.h"
+#include "net/LocalAddress.h"
 
 #include <exception>
 
 namespace pell::session {
 
-ChatOffers::ChatOffers(irc::TIdIRC& irc, SessionModel& model, const settings::AppSettings& settings,
+ChatOffers::ChatOffers(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
                        platform::UserPrompts& prompts, platform::GuiDispatcher& gui, DccOffers& files)
     : irc_(irc), model_(model), settings_(settings), prompts_(prompts), gui_(gui), files_(files)
 {
@@ -17,13 +17,6 @@ ChatOffers::~ChatOffers()
 {
     *alive_ = false;
     CloseAll();
-}
-
-void ChatOffers::Bind()
-{
-    irc_.OnDCCChat = [this](auto nick, auto ip, auto port) {
-        IdIRC1DCCChat(std::string(nick), std::string(ip), std::string(port));
-    };
 }
 
 void ChatOffers::system(const std::string& text)
@@ -39,32 +32,32 @@ bool ChatOffers::full(const std::string& nick)
     return true;
 }
 
-void ChatOffers::IdIRC1DCCChat(const std::string& ANick, const std::string& AIp, const std::string& APort)
+void ChatOffers::OnChatOffer(const std::string& nick, const std::string& address, const std::string& offeredPort)
 {
     try {
-        system("DCC: " + ANick + ": (" + AIp + ":" + APort + ") ");
-        const std::string port = APort.empty() ? "59" : APort;
-        const auto host = direct::DottedFromOffer(AIp);
+        system("DCC: " + nick + ": (" + address + ":" + offeredPort + ") ");
+        const std::string port = offeredPort.empty() ? "59" : offeredPort;
+        const auto host = dcc::DottedFromOffer(address);
         if (!host)
             return;
         bool& asking = files_.Asking();
         if (asking) {
-            system("DCC chat dropped: " + ANick + ": (" + AIp + ":" + port + ")");
+            system("DCC chat dropped: " + nick + ": (" + address + ":" + port + ")");
             return;
         }
         asking = true;
         const auto alive = alive_;
-        const bool yes = prompts_.askYesNo("Confirm", "Accept Directchat with " + ANick + "(" + AIp + ")");
+        const bool yes = prompts_.askYesNo("Confirm", "Accept Directchat with " + nick + "(" + address + ")");
         if (!*alive)
             return; // the session went while the box was open
         asking = false;
-        if (!yes || settings_.DownloadMode == 2 || full(ANick))
+        if (!yes || settings_.DownloadMode == settings::DownloadMode::IgnoreAll || full(nick))
             return;
-        auto& chat = chats_.emplace_back(std::make_unique<direct::DirectChat>());
+        auto& chat = chats_.emplace_back(std::make_unique<dcc::DirectChat>());
         chat->Host = *host;
-        chat->RemoteNick = ANick;
+        chat->RemoteNick = nick;
         chat->OwnNick = irc_.Nick();
-        const auto number = direct::ReadOfferPort(port);
+        const auto number = dcc::ReadOfferPort(port);
         chat->Port = number.value_or(0);
         if (ChatOpened)
             ChatOpened(*chat);
@@ -76,35 +69,35 @@ void ChatOffers::IdIRC1DCCChat(const std::string& ANick, const std::string& AIp,
     }
 }
 
-void ChatOffers::OnChannelDCCChat(const std::string& ANick)
+void ChatOffers::OfferChat(const std::string& nick)
 {
     platform::runReported(prompts_, [&] {
-        system("DCC chat:  " + ANick);
-        if (full(ANick))
+        system("DCC chat:  " + nick);
+        if (full(nick))
             return;
-        auto& listener = listeners_.emplace_back(std::make_unique<direct::DirectChatListener>(gui_));
-        listener->RemoteNick = ANick;
+        auto& listener = listeners_.emplace_back(std::make_unique<dcc::DirectChatListener>(gui_));
+        listener->RemoteNick = nick;
         listener->OwnNick = irc_.Nick();
         const bool listening = listener->StartListen();
         if (ListenerOpened)
             ListenerOpened(*listener);
         if (!listening) {
-            system("DCC chat failed: no free port for " + ANick);
+            system("DCC chat failed: no free port for " + nick);
             return;
         }
         const std::string local = files_.LocalAddress();
-        irc_.Notice(ANick, "DCC CHAT  (" + local + ")");
-        const std::uint32_t number = direct::OfferNumberOf(local).value_or(0x7f000001u);
-        irc_.CTCPQuery(ANick, "DCC CHAT", "chat " + std::to_string(number) + " " + std::to_string(listener->Port));
+        irc_.Notice(nick, "DCC CHAT  (" + local + ")");
+        const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);
+        irc_.CtcpQuery(nick, "DCC CHAT", "chat " + std::to_string(number) + " " + std::to_string(listener->Port));
     });
 }
 
-void ChatOffers::Close(const direct::DirectChat* chat)
+void ChatOffers::Close(const dcc::DirectChat* chat)
 {
     std::erase_if(chats_, [chat](const auto& c) { return c.get() == chat; });
 }
 
-void ChatOffers::Close(const direct::DirectChatListener* listener)
+void ChatOffers::Close(const dcc::DirectChatListener* listener)
 {
     std::erase_if(listeners_, [listener](const auto& l) { return l.get() == listener; });
 }

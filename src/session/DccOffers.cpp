@@ -1,8 +1,8 @@
 #include "session/DccOffers.h"
 
-#include "direct/DccNumbers.h"
-#include "direct/DownloadFolder.h"
-#include "direct/LocalAddress.h"
+#include "dcc/DccNumbers.h"
+#include "dcc/DownloadFolder.h"
+#include "net/LocalAddress.h"
 #include "settings/ProgramFolder.h"
 
 #include <algorithm>
@@ -37,7 +37,7 @@ std::string offeredName(const std::string& path)
 
 } // namespace
 
-DccOffers::DccOffers(irc::TIdIRC& irc, SessionModel& model, const settings::AppSettings& settings,
+DccOffers::DccOffers(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
                      platform::UserPrompts& prompts, platform::GuiDispatcher& gui)
     : irc_(irc), model_(model), settings_(settings), prompts_(prompts), gui_(gui)
 {
@@ -47,19 +47,6 @@ DccOffers::~DccOffers()
 {
     *alive_ = false;
     CloseAll();
-}
-
-void DccOffers::Bind()
-{
-    irc_.OnDCCSend = [this](auto nick, auto ip, auto port, auto file, auto size) {
-        IdIRC1DCCSend(std::string(nick), std::string(ip), std::string(port), std::string(file), std::string(size));
-    };
-    irc_.OnDCCResume = [this](auto nick, auto port, auto file, auto) {
-        IdIRC1DCCResume(std::string(nick), std::string(port), std::string(file));
-    };
-    irc_.OnDCCAccept = [this](auto nick, auto port, auto file, auto) {
-        IdIRC1DCCAccept(std::string(nick), std::string(port), std::string(file));
-    };
 }
 
 void DccOffers::system(const std::string& text)
@@ -78,25 +65,24 @@ bool DccOffers::accepted(const std::string& pattern) const
 }
 
 // DCC SEND file.txt 3232235786 5000 1234
-void DccOffers::IdIRC1DCCSend(const std::string& ANick, const std::string& AIp, const std::string& APort,
-                              const std::string& AFileName, const std::string& AFileSize)
+void DccOffers::OnSendOffer(const std::string& nick, const std::string& address, const std::string& offeredPort,
+                              const std::string& fileName, const std::string& fileSize)
 {
     try {
-        const std::string port = APort.empty() ? "59" : APort;
-        const auto host = direct::DottedFromOffer(AIp);
+        const std::string port = offeredPort.empty() ? "59" : offeredPort;
+        const auto host = dcc::DottedFromOffer(address);
         if (!host)
             return;
-        const std::string tail = ANick + "(" + AIp + ":" + port + "):" + AFileName + ":" + AFileSize;
+        const std::string tail = nick + "(" + address + ":" + port + "):" + fileName + ":" + fileSize;
         system("DCC Recieve: from " + tail);
-        const std::string pattern = direct::ExtensionPattern(AFileName);
+        const std::string pattern = dcc::ExtensionPattern(fileName);
         if (blocked(pattern)) {
             system("DCC blocked: from " + tail);
             return;
         }
         bool take = accepted(pattern);
-        const int mode = settings_.DownloadMode;
-        if (!take && (mode == 0 || mode == -1)) {
-            // -1 means nothing picked yet, and the drop-down then shows "ask for download".
+        const settings::DownloadMode mode = settings_.DownloadMode;
+        if (!take && (mode == settings::DownloadMode::Ask || mode == settings::DownloadMode::NotChosen)) {
             if (asking_) {
                 system("DCC dropped: from " + tail);
                 return;
@@ -104,7 +90,7 @@ void DccOffers::IdIRC1DCCSend(const std::string& ANick, const std::string& AIp, 
             asking_ = true;
             const auto alive = alive_;
             const std::string question =
-                "Download " + AFileName + "(" + AFileSize + ") from " + ANick + "(" + AIp + ")";
+                "Download " + fileName + "(" + fileSize + ") from " + nick + "(" + address + ")";
             take = prompts_.askYesNo("Confirm", question);
             if (!*alive)
                 return; // the session went while the box was open
@@ -112,8 +98,8 @@ void DccOffers::IdIRC1DCCSend(const std::string& ANick, const std::string& AIp, 
         } else if (!take) {
             take = true;
         }
-        if (take && mode != 2)
-            openDownload(ANick, AIp, port, AFileName, AFileSize, *host);
+        if (take && mode != settings::DownloadMode::IgnoreAll)
+            openDownload(nick, address, port, fileName, fileSize, *host);
     } catch (const std::exception&) {
         asking_ = false;
     }
@@ -126,14 +112,14 @@ void DccOffers::openDownload(const std::string& nick, const std::string& ip, con
         system("DCC dropped: from " + nick + "(" + ip + ":" + port + "):" + fileName + ":" + fileSize);
         return;
     }
-    direct::DownloadOffer offer;
+    dcc::DownloadOffer offer;
     offer.Host = host;
     offer.FileName = fileName;
-    const std::uint64_t size = direct::ReadOfferSize(fileSize);
+    const std::uint64_t size = dcc::ReadOfferSize(fileSize);
     offer.FileSize = size > static_cast<std::uint64_t>(INT64_MAX) ? 0 : static_cast<std::int64_t>(size);
-    const auto number = direct::ReadOfferPort(port);
+    const auto number = dcc::ReadOfferPort(port);
     offer.Port = number.value_or(0);
-    auto& download = downloads_.emplace_back(std::make_unique<direct::DccDownload>(gui_, offer, rulesNow(), Timing));
+    auto& download = downloads_.emplace_back(std::make_unique<dcc::DccDownload>(gui_, offer, rulesNow(), Timing));
     // A port that is not one leaves the window open without a transfer. The worker's
     // reports wait for this thread, so the window made next sees every one.
     if (number)
@@ -142,9 +128,9 @@ void DccOffers::openDownload(const std::string& nick, const std::string& ip, con
         DownloadOpened(*download);
 }
 
-direct::DownloadRules DccOffers::rulesNow() const
+dcc::DownloadRules DccOffers::rulesNow() const
 {
-    direct::DownloadRules rules;
+    dcc::DownloadRules rules;
     for (const auto& rule : settings_.FolderRules)
         rules.Rules.push_back({rule.Pattern, rule.Folder});
     rules.DefaultFolder = DefaultDownloadFolder.empty() ? settings::defaultDownloadFolder(settings::ProgramFolder())
@@ -152,23 +138,23 @@ direct::DownloadRules DccOffers::rulesNow() const
     return rules;
 }
 
-void DccOffers::IdIRC1DCCResume(const std::string& ANick, const std::string& APort, const std::string& AFileName)
+void DccOffers::OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName)
 {
-    system("DCC Resume: " + ANick + ": (" + APort + ") " + AFileName);
+    system("DCC Resume: " + nick + ": (" + offeredPort + ") " + fileName);
 }
 
-void DccOffers::IdIRC1DCCAccept(const std::string& ANick, const std::string& APort, const std::string& AFileName)
+void DccOffers::OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName)
 {
-    system("DCC Accept: " + ANick + ": (" + APort + ") " + AFileName);
+    system("DCC Accept: " + nick + ": (" + offeredPort + ") " + fileName);
 }
 
-void DccOffers::OnChannelDCCSend(const std::string& ANick, const std::string& path)
+void DccOffers::OfferFile(const std::string& nick, const std::string& path)
 {
-    system("DCC send:  " + ANick + ":" + path);
+    system("DCC send:  " + nick + ":" + path);
     const std::string local = LocalAddress();
     const auto slash = path.find_last_of('/');
-    irc_.Notice(ANick, "DCC Send " + (slash == std::string::npos ? path : path.substr(slash + 1)) + " (" + local + ")");
-    auto& send = sends_.emplace_back(std::make_unique<direct::DccSend>(gui_, SendAckWaitMs));
+    irc_.Notice(nick, "DCC Send " + (slash == std::string::npos ? path : path.substr(slash + 1)) + " (" + local + ")");
+    auto& send = sends_.emplace_back(std::make_unique<dcc::DccSend>(gui_, SendAckWaitMs));
     bool listening = false;
     const bool ready = platform::runReported(prompts_, [&] {
         send->SetSendFile(path);
@@ -182,22 +168,22 @@ void DccOffers::OnChannelDCCSend(const std::string& ANick, const std::string& pa
         system("DCC send failed: no free port for " + path);
         return;
     }
-    const std::uint32_t number = direct::OfferNumberOf(local).value_or(0x7f000001u);
-    irc_.CTCPQuery(ANick, "DCC", "SEND " + offeredName(path) + " " + std::to_string(number) + " " +
+    const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);
+    irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + std::to_string(number) + " " +
                                      std::to_string(send->Port) + " " + std::to_string(send->FileSize));
 }
 
 std::string DccOffers::LocalAddress()
 {
-    return irc_.Transport().LocalAddress();
+    return irc_.LocalAddress();
 }
 
-void DccOffers::Close(const direct::DccDownload* download)
+void DccOffers::Close(const dcc::DccDownload* download)
 {
     std::erase_if(downloads_, [download](const auto& d) { return d.get() == download; });
 }
 
-void DccOffers::Close(const direct::DccSend* send)
+void DccOffers::Close(const dcc::DccSend* send)
 {
     std::erase_if(sends_, [send](const auto& s) { return s.get() == send; });
 }

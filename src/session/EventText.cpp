@@ -29,12 +29,12 @@ constexpr std::array<EventSentence, 9> Sentences{{
 
 } // namespace
 
-std::string EventText(int language, EventKind kind, std::string_view a, std::string_view b, std::string_view reason)
+std::string EventText(settings::Language language, EventKind kind, std::string_view a, std::string_view b, std::string_view reason)
 {
     std::string_view pattern;
     for (const auto& sentence : Sentences)
         if (sentence.Kind == kind)
-            pattern = language == 0 ? sentence.English : sentence.German;
+            pattern = language == settings::Language::English ? sentence.English : sentence.German;
 
     // One pass over the pattern only, so nothing in an argument is ever read as a mark.
     std::string text;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/AppSettings.h"
+
 #include <string>
 #include <string_view>
 
@@ -19,9 +21,9 @@ enum class EventKind {
     HandlerError = 9,
 };
 
-// One sentence in the language given (0 English, anything else German). The arguments
+// One sentence in the language given. The arguments
 // go in as they are: no quoting, no trimming, and a "{" in a nick stays a "{".
-std::string EventText(int language, EventKind kind, std::string_view a, std::string_view b = {},
+std::string EventText(settings::Language language, EventKind kind, std::string_view a, std::string_view b = {},
                       std::string_view reason = {});
 
 } // namespace pell::session

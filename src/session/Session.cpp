@@ -1,26 +1,82 @@
 #include "session/Session.h"
 
+#include "net/SocketLineTransport.h"
+
 namespace pell::session {
 
-Session::Session(SessionContext context, const settings::TSSettings& pendingProfile,
-                 const PresentationBinder& bindPresentation)
+// The engine's events reach the session here. SessionEvents shows each of them; the
+// overrides below are the events other parts act on as well, each in the order in
+// which the parts hear it.
+class Session::Listener final : public SessionEvents {
+public:
+    Listener(Session& session, const settings::AppSettings& settings)
+        : SessionEvents(session.model_, settings), session_(session)
+    {
+    }
+
+    void OnConnected() override { session_.lifecycle_.OnConnected(); }
+
+    void OnNicksInUse(std::string& nick) override
+    {
+        SessionEvents::OnNicksInUse(nick);
+        session_.lifecycle_.AskNewNick(nick);
+    }
+
+    void OnDccSendOffer(const std::string& nick, const std::string& address, const std::string& port,
+                        const std::string& fileName, const std::string& fileSize) override
+    {
+        session_.offers_.OnSendOffer(nick, address, port, fileName, fileSize);
+    }
+
+    void OnDccResume(const std::string& nick, const std::string& port, const std::string& fileName,
+                     const std::string&) override
+    {
+        session_.offers_.OnResume(nick, port, fileName);
+    }
+
+    void OnDccAccept(const std::string& nick, const std::string& port, const std::string& fileName,
+                     const std::string&) override
+    {
+        session_.offers_.OnAccept(nick, port, fileName);
+    }
+
+    void OnDccChatOffer(const std::string& nick, const std::string& address, const std::string& port) override
+    {
+        session_.chats_.OnChatOffer(nick, address, port);
+    }
+
+private:
+    Session& session_;
+};
+
+namespace {
+
+std::unique_ptr<net::LineTransport> transportFor(const SessionContext& context)
+{
+    if (context.Transport)
+        return context.Transport();
+    return std::make_unique<net::SocketLineTransport>(context.Gui);
+}
+
+} // namespace
+
+Session::Session(SessionContext context, const settings::ServerProfile& pendingProfile,
+                 const std::function<void(SessionModel&)>& attachView)
     : model_(context.Settings, context.Shared, context.Ports),
-      events_(engine_, model_, context.Settings),
-      engine_(context.Gui, context.Transport ? context.Transport() : nullptr),
+      listener_(std::make_unique<Listener>(*this, context.Settings)),
+      engine_(transportFor(context), *listener_),
       commands_(engine_, model_, context.Settings, context.Ports.Prompts, context.UserInfo),
       templates_(engine_, commands_, context.Settings, context.Ports.Prompts),
       lifecycle_(engine_, model_, context.Settings, context.Ports.Prompts),
       offers_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui),
       chats_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui, offers_)
 {
-    if (bindPresentation)
-        bindPresentation(engine_, model_);
-    events_.Bind();
+    if (attachView)
+        attachView(model_);
     lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;
-    lifecycle_.BindEngine();
-    offers_.Bind();
-    chats_.Bind();
     lifecycle_.Create(pendingProfile);
 }
+
+Session::~Session() = default;
 
 } // namespace pell::session

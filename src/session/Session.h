@@ -1,6 +1,6 @@
 #pragma once
 
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 #include "platform/GuiDispatcher.h"
 #include "session/ChatOffers.h"
 #include "session/DccOffers.h"
@@ -11,16 +11,12 @@
 #include "session/TemplateRun.h"
 #include "session/UserInfoModel.h"
 #include "settings/AppSettings.h"
-#include "settings/TSSettings.h"
+#include "settings/ServerProfile.h"
 
 #include <functional>
 #include <memory>
 
 namespace pell::session {
-
-// Attaches the window that shows the model (and whatever else reacts to the engine's
-// events). Called once, before the session binds its own handlers and connects.
-using PresentationBinder = std::function<void(irc::TIdIRC&, SessionModel&)>;
 
 // Everything a session window's model needs from around it.
 struct SessionContext {
@@ -30,8 +26,8 @@ struct SessionContext {
     SessionPorts Ports;
     UserInfoModel& UserInfo;
     int ConnectTimeoutMs = SessionLifecycle::ConnectTimeoutMs;
-    // Makes the engine's server connection; unset, the engine uses a socket.
-    std::function<std::unique_ptr<irc::LineTransport>()> Transport;
+    // Makes the engine's server connection; unset, the session connects over a socket.
+    std::function<std::unique_ptr<net::LineTransport>()> Transport;
 };
 
 // One session window's models, assembled in one place: its engine, its tabs and lists,
@@ -40,12 +36,15 @@ struct SessionContext {
 // at once; destroying it drops the connection and everything with it.
 class Session {
 public:
-    Session(SessionContext context, const settings::TSSettings& pendingProfile,
-            const PresentationBinder& bindPresentation = {});
+    // `attachView` is called with the model before the session connects, so the window
+    // that shows it sees every line.
+    Session(SessionContext context, const settings::ServerProfile& pendingProfile,
+            const std::function<void(SessionModel&)>& attachView = {});
+    ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    irc::TIdIRC& Engine() { return engine_; }
+    irc::Client& Engine() { return engine_; }
     SessionModel& Model() { return model_; }
     SessionCommands& Commands() { return commands_; }
     TemplateRun& Templates() { return templates_; }
@@ -54,11 +53,15 @@ public:
     ChatOffers& Chats() { return chats_; }
 
 private:
-    // The model and the events go last: the engine still reports into them while it
+    // Where the engine's events reach the session (Session.cpp).
+    class Listener;
+    friend class Listener;
+
+    // The model and the listener go last: the engine still reports into them while it
     // disconnects.
     SessionModel model_;
-    SessionEvents events_;
-    irc::TIdIRC engine_;
+    std::unique_ptr<Listener> listener_;
+    irc::Client engine_;
     SessionCommands commands_;
     TemplateRun templates_;
     SessionLifecycle lifecycle_;

@@ -1,6 +1,6 @@
 #include "session/SessionCommands.h"
 
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 #include "session/EventText.h"
 #include "session/NickPrefix.h"
 
@@ -14,7 +14,7 @@ constexpr const char* SystemNick = "System";
 
 } // namespace
 
-SessionCommands::SessionCommands(irc::TIdIRC& irc, SessionModel& model, const settings::AppSettings& settings,
+SessionCommands::SessionCommands(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
                                  platform::UserPrompts& prompts, UserInfoModel& userInfo)
     : irc_(irc), model_(model), settings_(settings), prompts_(prompts), userInfo_(userInfo)
 {
@@ -182,7 +182,7 @@ void SessionCommands::Info(int row)
     if (!nick)
         return;
     for (int i = 0; i < irc_.Users.Count(); ++i) {
-        const irc::TIdIRCUser* user = irc_.Users.Items(i);
+        const irc::User* user = irc_.Users.Items(i);
         if (user->Nick() == *nick) {
             userInfo_.Show(*user);
             return;

@@ -8,7 +8,7 @@
 #include <string>
 
 namespace pell::irc {
-class TIdIRC;
+class Client;
 }
 
 namespace pell::session {
@@ -19,7 +19,7 @@ namespace pell::session {
 // of the active tab's nick list (-1 for none) and do nothing without one.
 class SessionCommands {
 public:
-    SessionCommands(irc::TIdIRC& irc, SessionModel& model, const settings::AppSettings& settings,
+    SessionCommands(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
                     platform::UserPrompts& prompts, UserInfoModel& userInfo);
 
     // The input line, as the user edits it.
@@ -75,7 +75,7 @@ private:
     void mode(int row, const char* change);
     void setInputLine(std::string text);
 
-    irc::TIdIRC& irc_;
+    irc::Client& irc_;
     SessionModel& model_;
     const settings::AppSettings& settings_;
     platform::UserPrompts& prompts_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "irc/TIdIRC.h"
+#include "irc/ClientEvents.h"
 #include "session/EventText.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
@@ -10,40 +10,63 @@
 
 namespace pell::session {
 
-// Shows what the server says: one handler per engine event, each writing its line into
+// Shows what the server says: one override per engine event, each writing its line into
 // the right tab and keeping the nick lists, tabs, caption and raw log in step. Colours
 // and the language are read from the settings at every event.
-class SessionEvents {
+class SessionEvents : public irc::ClientEvents {
 public:
-    SessionEvents(irc::TIdIRC& irc, SessionModel& model, const settings::AppSettings& settings);
+    SessionEvents(SessionModel& model, const settings::AppSettings& settings);
 
-    // Assigns the handlers to the engine's events. The connection lifecycle binds
-    // OnConnected and OnNicksInUse, the DCC offers bind the OnDCC events.
-    void Bind();
+    void OnMessage(irc::User* user, irc::Channel* channel, const std::string& content) override;
+    void OnNotice(irc::User* user, irc::Channel* channel, const std::string& content) override;
+    void OnAction(irc::User* user, irc::Channel* channel, const std::string& content) override;
+    void OnJoin(irc::User* user, irc::Channel* channel) override;
+    void OnJoined(irc::Channel* channel) override;
+    void OnPart(irc::User* user, irc::Channel* channel) override;
+    void OnKick(irc::User* user, irc::User* victim, irc::Channel* channel) override;
+    // A change of the own nick shows nowhere: the nick lists keep the old one.
+    void OnNickChange(irc::User* user, const std::string& newNick) override;
+    void OnTopic(irc::User* user, irc::Channel* channel, const std::string& channelName,
+                 const std::string& topic) override;
+    void OnNoTopic(irc::Channel* channel, const std::string& content) override;
+    void OnQuit(irc::User* user) override;
+    void OnNames(irc::Users& users, irc::Channel* channel) override;
+    void OnInvite(irc::User* user, const std::string& channelName) override;
+    void OnInviting(const std::string& nick, const std::string& channelName) override;
+    void OnOp(irc::User* user, irc::Channel* channel, irc::User* target) override;
+    void OnBan(irc::User* user, irc::Channel* channel, const std::string& hostmask) override;
+    void OnUnban(irc::User* user, irc::Channel* channel, const std::string& hostmask) override;
+    void OnChannelMode(irc::User* user, irc::Channel* channel, const std::string& channelName,
+                       const std::string& modes) override;
+    void OnUserMode(const std::string& modes) override;
+    void OnKill(irc::User* user, const std::string& victim, const std::string& reason) override;
+    void OnAway(irc::User* user) override;
+    void OnNowAway(const std::string& content) override;
+    void OnUnAway(const std::string& content) override;
+    void OnWallops(irc::User* user, const std::string& content) override;
+    void OnSystem(irc::User* user, int numeric, const std::string& category, const std::string& content) override;
+    void OnError(irc::User* user, const std::string& numeric, const std::string& error) override;
+    void OnUnknownCommand(irc::User* user, const std::string& command, const std::string& content) override;
+    void OnCtcpQuery(irc::User* user, irc::Channel* channel, const std::string& command,
+                     const std::string& arguments, bool& suppress) override;
+    void OnCtcpReply(irc::User* user, irc::Channel* channel, const std::string& command,
+                     const std::string& arguments) override;
+    void OnPingPong() override;
+    void OnLinks(const std::string& mask, const std::string& server, const std::string& hopCount,
+                 const std::string& serverInfo) override;
+    void OnList(const std::vector<std::string>& lines, int position, bool last) override;
+    void OnRaw(irc::User* user, const std::string& command, const std::string& content, bool& suppress) override;
+    // The line comes before the new-nick prompt.
+    void OnNicksInUse(std::string& nick) override;
+    void OnHandlerError(const std::string& message) override;
 
 private:
-    using User = irc::TIdIRCUser*;
-    using Channel = irc::TIdIRCChannel*;
-
-    void message(User user, Channel channel, const std::string& content);
-    void join(User user, Channel channel);
-    void joined(Channel channel);
-    void part(User user, Channel channel);
-    void kick(User user, User victim, Channel channel);
-    void nickChange(User user, const std::string& newNick);
-    void quit(User user);
-    void names(Channel channel);
-    void kill(User user, const std::string& victim, const std::string& reason);
-    void list(const std::vector<std::string>& lines, bool last);
-    void raw(User user, const std::string& command, const std::string& content);
-
     // A line from the pseudo-nick "System" in the system colour.
     void system(const std::string& target, const std::string& text);
     std::string sentence(EventKind kind, std::string_view a, std::string_view b = {},
                          std::string_view reason = {}) const;
     Rgb colour(std::int32_t setting) const { return static_cast<Rgb>(setting); }
 
-    irc::TIdIRC& irc_;
     SessionModel& model_;
     const settings::AppSettings& settings_;
 };

@@ -10,48 +10,34 @@ namespace {
 const char* const kAltNick = "OtherNick";
 const char* const kClientText = "Tarn-IRC";
 
-direct::TSocksVersion socksVersion(std::int32_t proxyType)
+net::SocksVersion socksVersion(settings::ProxyType proxyType)
 {
     switch (proxyType) {
-    case 1:
-        return direct::svSocks4;
-    case 2:
-        return direct::svSocks4A;
-    case 3:
-        return direct::svSocks5;
-    default: // 0, and -1 when no type was ever chosen
-        return direct::svNoSocks;
+    case settings::ProxyType::Socks4:
+        return net::SocksVersion::Socks4;
+    case settings::ProxyType::Socks4A:
+        return net::SocksVersion::Socks4A;
+    case settings::ProxyType::Socks5:
+        return net::SocksVersion::Socks5;
+    case settings::ProxyType::None:
+    case settings::ProxyType::NotChosen:
+        break;
     }
+    return net::SocksVersion::None;
 }
 
 } // namespace
 
-SessionLifecycle::SessionLifecycle(irc::TIdIRC& engine, SessionModel& model,
+SessionLifecycle::SessionLifecycle(irc::Client& engine, SessionModel& model,
                                    const settings::AppSettings& settings, platform::UserPrompts& prompts)
     : engine_(engine), model_(model), settings_(settings), prompts_(prompts)
 {
 }
 
-void SessionLifecycle::BindEngine()
-{
-    auto connected = std::move(engine_.OnConnected);
-    engine_.OnConnected = [this, connected] {
-        if (connected)
-            connected();
-        onConnected();
-    };
-    auto nicksInUse = std::move(engine_.OnNicksInUse);
-    engine_.OnNicksInUse = [this, nicksInUse](std::string& nick) {
-        if (nicksInUse)
-            nicksInUse(nick);
-        askNewNick(nick);
-    };
-}
-
-void SessionLifecycle::Create(const settings::TSSettings& profile)
+void SessionLifecycle::Create(const settings::ServerProfile& profile)
 {
     model_.SetCurrentChannel(MainCaption);
-    germanCaptions_ = settings_.Language != 0;
+    germanCaptions_ = settings_.Language == settings::Language::German;
     platform::runReported(prompts_, [&] {
         model_.SetServerName(profile.Name);
         model_.SetCaption(profile.Name);
@@ -66,30 +52,30 @@ void SessionLifecycle::Create(const settings::TSSettings& profile)
         engine_.Replies.Version = kClientText;
         engine_.Replies.ClientInfo = kClientText;
 
-        irc::TIdIRCUserModes modes = 0;
+        irc::UserModes modes = 0;
         if (profile.Invisible)
-            modes |= irc::umInvisible;
+            modes |= irc::user_mode::Invisible;
         if (profile.Operator)
-            modes |= irc::umOperator;
+            modes |= irc::user_mode::Operator;
         if (profile.ServerNotice)
-            modes |= irc::umServerNotices;
+            modes |= irc::user_mode::ServerNotices;
         if (profile.Wallops)
-            modes |= irc::umWallops;
+            modes |= irc::user_mode::Wallops;
         engine_.SetUserMode(modes);
 
         // The proxy is read once, here; a port that is not a number stops the steps
         // with the fields before it set and the version still direct.
-        direct::TIdSocksInfo& socks = engine_.SocksInfo();
+        net::SocksSettings& socks = engine_.Socks;
         if (!settings_.ProxyHost.empty()) {
             socks.Host = settings_.ProxyHost;
-            socks.Port = settings::StrToInt(settings_.ProxyPort);
+            socks.Port = settings::ParseInt32(settings_.ProxyPort);
             socks.Username = settings_.ProxyUser;
             socks.Password = settings_.ProxyPassword;
-            socks.Authentication = settings_.ProxyNeedsAuth ? direct::saUsernamePassword
-                                                            : direct::saNoAuthentication;
+            socks.Authentication = settings_.ProxyNeedsAuth ? net::SocksAuthentication::UsernamePassword
+                                                            : net::SocksAuthentication::None;
             socks.Version = socksVersion(settings_.ProxyType);
         } else {
-            socks.Version = direct::svNoSocks;
+            socks.Version = net::SocksVersion::None;
         }
 
         connect();
@@ -104,7 +90,7 @@ void SessionLifecycle::connect()
     });
 }
 
-void SessionLifecycle::onConnected()
+void SessionLifecycle::OnConnected()
 {
     SessionTabs& tabs = model_.Tabs();
     tabs.ClearNicks(tabs.Find(MainCaption));
@@ -114,17 +100,17 @@ void SessionLifecycle::onConnected()
 
 void SessionLifecycle::onStatusTick()
 {
-    const irc::TIdIRCState state = engine_.State();
+    const irc::ClientState state = engine_.State();
     const std::string* status = nullptr;
     if (engine_.Connected()) {
-        if (state == irc::csConnecting || state == irc::csLoggingOn)
+        if (state == irc::ClientState::Connecting || state == irc::ClientState::LoggingOn)
             status = &StatusConnecting;
-        else if (state == irc::csConnected)
+        else if (state == irc::ClientState::Connected)
             status = &StatusConnected;
     } else {
         // A failed connect leaves the engine in its connecting state: only a connect
         // that is still under way reads as "Connecting".
-        status = state == irc::csConnecting && engine_.ConnectPending() ? &StatusConnecting
+        status = state == irc::ClientState::Connecting && engine_.ConnectPending() ? &StatusConnecting
                                                                          : &StatusDisconnected;
     }
     if (status && model_.StatusPanel(0) != *status)
@@ -133,7 +119,7 @@ void SessionLifecycle::onStatusTick()
         model_.SetStatusPanel(2, model_.CurrentChannel());
 }
 
-void SessionLifecycle::askNewNick(std::string& nick)
+void SessionLifecycle::AskNewNick(std::string& nick)
 {
     nick = prompts_.askText("New Nick", "New Nick", "").value_or("");
 }

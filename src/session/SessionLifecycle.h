@@ -1,10 +1,10 @@
 #pragma once
 
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 #include "platform/UserPrompts.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
-#include "settings/TSSettings.h"
+#include "settings/ServerProfile.h"
 
 #include <functional>
 #include <string>
@@ -23,20 +23,21 @@ public:
     inline static const std::string StatusConnected = "Connected";
     inline static const std::string StatusDisconnected = "Disonnected";
 
-    SessionLifecycle(irc::TIdIRC& engine, SessionModel& model, const settings::AppSettings& settings,
+    SessionLifecycle(irc::Client& engine, SessionModel& model, const settings::AppSettings& settings,
                      platform::UserPrompts& prompts);
 
     // The connect time-out; tests shorten it.
     int ConnectTimeout = ConnectTimeoutMs;
 
-    // Binds OnConnected and the new-nick prompt; handlers bound before (the
-    // presentation's line for a taken nick, say) still run first.
-    void BindEngine();
+    // The connection is up: "Main" loses its nick list and the status shows it.
+    void OnConnected();
+    // The server refused the nick during registration: asks the user for another.
+    void AskNewNick(std::string& nick);
 
     // The creation steps from the profile on: caption, identity, user modes, proxy,
     // connect. An error ends them where it happens and is shown; the window stays,
     // disconnected, and "Reconnect" tries again.
-    void Create(const settings::TSSettings& profile);
+    void Create(const settings::ServerProfile& profile);
 
     // The button captions follow the language as it was at creation.
     bool GermanCaptions() const { return germanCaptions_; }
@@ -63,11 +64,9 @@ public:
 
 private:
     void connect();
-    void onConnected();
-    void askNewNick(std::string& nick);
     void setCloseTimer(bool running);
 
-    irc::TIdIRC& engine_;
+    irc::Client& engine_;
     SessionModel& model_;
     const settings::AppSettings& settings_;
     platform::UserPrompts& prompts_;

@@ -1,6 +1,6 @@
 #include "session/TemplateRun.h"
 
-#include "irc/TIdIRC.h"
+#include "irc/Client.h"
 #include "session/SessionCommands.h"
 #include "settings/LineText.h"
 #include "settings/SettingsError.h"
@@ -9,7 +9,7 @@
 
 namespace pell::session {
 
-TemplateRun::TemplateRun(irc::TIdIRC& irc, SessionCommands& commands, const settings::AppSettings& settings,
+TemplateRun::TemplateRun(irc::Client& irc, SessionCommands& commands, const settings::AppSettings& settings,
                          platform::UserPrompts& prompts)
     : irc_(irc), commands_(commands), settings_(settings), prompts_(prompts)
 {
@@ -21,7 +21,7 @@ void TemplateRun::Run(const settings::TemplateStore& store, const std::string& n
     queue_ = store.body(name).value_or(settings::Lines{});
     index_ = 0;
     try {
-        interval_ = settings::StrToInt(settings_.ScriptDelay);
+        interval_ = settings::ParseInt32(settings_.ScriptDelay);
     } catch (const settings::ConversionError& error) {
         // The old run must not go on with the new lines.
         setRunning(false);

@@ -9,7 +9,7 @@
 #include <string>
 
 namespace pell::irc {
-class TIdIRC;
+class Client;
 }
 
 namespace pell::session {
@@ -21,7 +21,7 @@ class SessionCommands;
 // which interval, and calls the tick.
 class TemplateRun {
 public:
-    TemplateRun(irc::TIdIRC& irc, SessionCommands& commands, const settings::AppSettings& settings,
+    TemplateRun(irc::Client& irc, SessionCommands& commands, const settings::AppSettings& settings,
                 platform::UserPrompts& prompts);
 
     // "Run" with the name chosen in the template box: the first template of that name,
@@ -42,7 +42,7 @@ public:
 private:
     void setRunning(bool running);
 
-    irc::TIdIRC& irc_;
+    irc::Client& irc_;
     SessionCommands& commands_;
     const settings::AppSettings& settings_;
     platform::UserPrompts& prompts_;

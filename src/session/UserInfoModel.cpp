@@ -1,10 +1,10 @@
 #include "session/UserInfoModel.h"
 
-#include "irc/TIdIRCUser.h"
+#include "irc/User.h"
 
 namespace pell::session {
 
-void UserInfoModel::Show(const irc::TIdIRCUser& user)
+void UserInfoModel::Show(const irc::User& user)
 {
     nick_ = user.Nick();
     address_ = user.Address;

@@ -3,7 +3,7 @@
 #include <string>
 
 namespace pell::irc {
-class TIdIRCUser;
+class User;
 }
 
 namespace pell::session {
@@ -28,7 +28,7 @@ public:
     void SetView(UserInfoViewPort* view) { view_ = view; }
 
     // Copies the rows, so the window stays valid after the record is gone.
-    void Show(const irc::TIdIRCUser& user);
+    void Show(const irc::User& user);
     void Close();
 
     bool Visible() const { return visible_; }

@@ -19,6 +19,17 @@ struct FolderRule {
 
 inline constexpr const char* RootFolderWord = "Rootfolder";
 
+// The language of the user interface; Color.dat stores 0 for English and anything else
+// for German.
+enum class Language : std::uint8_t { English, German };
+
+// The proxy the IRC connection goes through; NotChosen (never picked) connects directly.
+enum class ProxyType : std::int8_t { NotChosen = -1, None, Socks4, Socks4A, Socks5 };
+
+// What happens to an offered file that no accept rule takes. NotChosen (nothing picked
+// yet, and the drop-down then shows "ask for download") asks, like Ask.
+enum class DownloadMode : std::int8_t { NotChosen = -1, Ask, Download, IgnoreAll };
+
 // The program-wide options held for the whole run, with their defaults.
 // Colours are red in the lowest byte, then green, then blue.
 struct AppSettings : Identity {
@@ -31,7 +42,7 @@ struct AppSettings : Identity {
     std::int32_t SystemColour = 32768;  // green 128
     std::int32_t ActionColour = 255;    // red 255
     std::string ScriptDelay = "2500";   // milliseconds, as typed
-    std::int32_t Language = 0;          // 0 English, 1 German
+    settings::Language Language = Language::English;
 
     // Proxy.ini
     std::string ProxyHost;
@@ -39,7 +50,7 @@ struct AppSettings : Identity {
     std::string ProxyUser;
     std::string ProxyPassword;
     bool ProxyNeedsAuth = false;
-    std::int32_t ProxyType = -1; // -1 none chosen, 0 NoSocks, 1 Socks4, 2 Socks4A, 3 Socks5
+    settings::ProxyType ProxyType = ProxyType::NotChosen;
 
     // Accept.dat, Disable.dat, Ignore.dat, Folders.dat
     std::vector<std::string> AcceptPatterns{"*.mp3", "*.wav", "*.avi", "*.zip", "*.rar", "*.jpg", "*.jpeg"};
@@ -47,9 +58,8 @@ struct AppSettings : Identity {
     std::vector<std::string> IgnorePatterns{"*.lnk"};
     std::vector<FolderRule> FolderRules{{"*.*", RootFolderWord}};
 
-    // Not persisted: -1 nothing chosen yet, 0 ask for download, 1 download file,
-    // 2 ignore every file.
-    std::int32_t DownloadMode = -1;
+    // Not persisted.
+    settings::DownloadMode DownloadMode = DownloadMode::NotChosen;
 
     bool operator==(const AppSettings&) const = default;
 };

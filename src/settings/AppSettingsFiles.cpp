@@ -29,7 +29,20 @@ public:
     void number(std::size_t index, std::int32_t& field) const
     {
         if (index < lines_.size())
-            field = StrToInt(lines_[index]);
+            field = ParseInt32(lines_[index]);
+    }
+    void language(std::size_t index, Language& field) const
+    {
+        if (index < lines_.size())
+            field = ParseInt32(lines_[index]) == 0 ? Language::English : Language::German;
+    }
+    // A number outside the list reads as never chosen.
+    void proxyType(std::size_t index, ProxyType& field) const
+    {
+        if (index >= lines_.size())
+            return;
+        const std::int32_t value = ParseInt32(lines_[index]);
+        field = value >= 0 && value <= 3 ? static_cast<ProxyType>(value) : ProxyType::NotChosen;
     }
 
 private:
@@ -80,7 +93,7 @@ void applyProxyIni(AppSettings& settings, const Lines& lines)
     in.password(2, settings.ProxyUser);
     in.password(3, settings.ProxyPassword);
     in.flag(4, ProxyIniTrue, settings.ProxyNeedsAuth);
-    in.number(5, settings.ProxyType);
+    in.proxyType(5, settings.ProxyType);
 }
 
 Lines proxyIniLines(const AppSettings& settings)
@@ -91,7 +104,7 @@ Lines proxyIniLines(const AppSettings& settings)
         EncodePassword(settings.ProxyUser),
         EncodePassword(settings.ProxyPassword),
         word(settings.ProxyNeedsAuth, ProxyIniTrue, ProxyIniFalse),
-        IntToStr(settings.ProxyType),
+        FormatInt32(static_cast<int>(settings.ProxyType)),
     };
 }
 
@@ -103,18 +116,18 @@ void applyColorDat(AppSettings& settings, const Lines& lines)
     in.number(2, settings.SystemColour);
     in.number(3, settings.ActionColour);
     in.text(4, settings.ScriptDelay);
-    in.number(5, settings.Language);
+    in.language(5, settings.Language);
 }
 
 Lines colorDatLines(const AppSettings& settings)
 {
     return {
-        IntToStr(settings.OwnColour),
-        IntToStr(settings.OthersColour),
-        IntToStr(settings.SystemColour),
-        IntToStr(settings.ActionColour),
+        FormatInt32(settings.OwnColour),
+        FormatInt32(settings.OthersColour),
+        FormatInt32(settings.SystemColour),
+        FormatInt32(settings.ActionColour),
         settings.ScriptDelay,
-        IntToStr(settings.Language),
+        FormatInt32(static_cast<int>(settings.Language)),
     };
 }
 

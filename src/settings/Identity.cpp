@@ -1,11 +1,11 @@
 #include "settings/Identity.h"
 
 #include "settings/AppSettings.h"
-#include "settings/TSSettings.h"
+#include "settings/ServerProfile.h"
 
 namespace pell::settings {
 
-void applyIdentity(const Identity& identity, TSSettings& profile)
+void applyIdentity(const Identity& identity, ServerProfile& profile)
 {
     static_cast<Identity&>(profile) = identity;
 }

@@ -5,7 +5,7 @@
 namespace pell::settings {
 
 struct AppSettings;
-struct TSSettings;
+struct ServerProfile;
 
 // Who the user is on a server. Held once: the global settings and every connection
 // profile carry it as their base, under the same field names.
@@ -23,7 +23,7 @@ struct Identity {
 };
 
 // Copies the identity into a connection profile; where to connect stays as it is.
-void applyIdentity(const Identity& identity, TSSettings& profile);
+void applyIdentity(const Identity& identity, ServerProfile& profile);
 
 // The global identity of the User tab, and storing one there.
 Identity identityOf(const AppSettings& settings);

@@ -44,7 +44,7 @@ std::string joinLines(const Lines& lines)
     return text;
 }
 
-std::int32_t StrToInt(const std::string& text)
+std::int32_t ParseInt32(const std::string& text)
 {
     std::string_view digits = text;
     bool negative = false;
@@ -64,7 +64,7 @@ std::int32_t StrToInt(const std::string& text)
                                               : static_cast<std::int64_t>(magnitude));
 }
 
-std::string IntToStr(std::int32_t value)
+std::string FormatInt32(std::int32_t value)
 {
     return std::to_string(value);
 }

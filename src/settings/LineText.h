@@ -17,10 +17,10 @@ Lines parseLines(std::string_view text);
 // The file text of the lines: every line, the last one included, followed by CR LF.
 std::string joinLines(const Lines& lines);
 
-// Signed decimal integer in 32 bits: an optional "-" or "+", then digits, nothing
-// else. Anything else throws ConversionError.
-std::int32_t StrToInt(const std::string& text);
-std::string IntToStr(std::int32_t value);
+// A signed decimal integer in 32 bits: an optional "-" or "+", then digits, nothing
+// else. Anything else throws ConversionError, whose message users know.
+std::int32_t ParseInt32(const std::string& text);
+std::string FormatInt32(std::int32_t value);
 
 // The text with every space character (0x20) removed, as Nick lines are written.
 std::string removeSpaces(std::string_view text);

@@ -6,7 +6,7 @@
 
 namespace pell::settings {
 
-bool ServerList::FindProfileByName(const std::string& name, TSSettings& profile) const
+bool ServerList::FindProfileByName(const std::string& name, ServerProfile& profile) const
 {
     for (std::size_t i = 0; i < entryCount(); ++i) {
         if (line(i, NameLine) != name)
@@ -14,7 +14,7 @@ bool ServerList::FindProfileByName(const std::string& name, TSSettings& profile)
         const auto flag = [&](Line l) { return line(i, l) == TrueWord; };
         profile.Name = line(i, NameLine);
         profile.Host = line(i, HostLine);
-        profile.Port = StrToInt(line(i, PortLine));
+        profile.Port = ParseInt32(line(i, PortLine));
         profile.AutoConnect = flag(AutoConnectLine);
         profile.Nick = line(i, NickLine);
         profile.RealName = line(i, RealNameLine);
@@ -29,7 +29,7 @@ bool ServerList::FindProfileByName(const std::string& name, TSSettings& profile)
     return false;
 }
 
-Lines ServerList::entryLines(const TSSettings& profile, const std::string& portText)
+Lines ServerList::entryLines(const ServerProfile& profile, const std::string& portText)
 {
     const auto word = [](bool value) { return value ? TrueWord : FalseWord; };
     return {
@@ -48,9 +48,9 @@ Lines ServerList::entryLines(const TSSettings& profile, const std::string& portT
     };
 }
 
-Lines ServerList::entryLines(const TSSettings& profile)
+Lines ServerList::entryLines(const ServerProfile& profile)
 {
-    return entryLines(profile, IntToStr(profile.Port));
+    return entryLines(profile, FormatInt32(profile.Port));
 }
 
 void ServerList::storeEntry(const Lines& entry)

@@ -2,7 +2,7 @@
 
 #include "settings/LineText.h"
 #include "settings/SettingsFolder.h"
-#include "settings/TSSettings.h"
+#include "settings/ServerProfile.h"
 
 #include <string>
 
@@ -33,12 +33,12 @@ public:
     // Fills the profile from the first entry whose name line equals name exactly and
     // returns true; returns false with the profile untouched when none does. A port line
     // that is not a decimal integer throws ConversionError, after Name and Host were set.
-    bool FindProfileByName(const std::string& name, TSSettings& profile) const;
+    bool FindProfileByName(const std::string& name, ServerProfile& profile) const;
 
     // The twelve lines of an entry as the options dialog's Save writes them: the port
     // text as typed, the nick without spaces, the password scrambled.
-    static Lines entryLines(const TSSettings& profile, const std::string& portText);
-    static Lines entryLines(const TSSettings& profile);
+    static Lines entryLines(const ServerProfile& profile, const std::string& portText);
+    static Lines entryLines(const ServerProfile& profile);
     // Replaces the first entry with the same name line, or appends the entry at the end.
     void storeEntry(const Lines& entry);
     // Removes every entry whose name line equals name exactly.

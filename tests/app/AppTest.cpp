@@ -25,7 +25,7 @@ struct Program : app::SessionWindowFactory {
     std::vector<std::string> trace;
     app::AppCore core{home.folder(), *this, prompts};
 
-    void createSessionWindow(const settings::TSSettings& pending) override { trace.push_back("session " + pending.Name); }
+    void createSessionWindow(const settings::ServerProfile& pending) override { trace.push_back("session " + pending.Name); }
 
     std::vector<std::string> start()
     {

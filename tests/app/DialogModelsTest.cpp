@@ -146,11 +146,11 @@ TEST(OptionsModel, FolderRulesAndLanguageGoStraightIntoTheSettings)
     f.model.FolderRuleSave();
     EXPECT_EQ(f.settings.FolderRules, (std::vector<FolderRule>{{"*.*", "Rootfolder"}, {"*.jpg", "/pics/"}}));
     f.model.LanguageClick(1); // before anything listens
-    std::vector<int> applied;
-    f.model.ApplyLanguage = [&](int language) { applied.push_back(language); };
+    std::vector<pell::settings::Language> applied;
+    f.model.ApplyLanguage = [&](pell::settings::Language language) { applied.push_back(language); };
     f.model.LanguageClick(0);
     f.model.LanguageClick(2);
-    EXPECT_EQ(applied, (std::vector<int>{0, 1}));
+    EXPECT_EQ(applied, (std::vector{pell::settings::Language::English, pell::settings::Language::German}));
 }
 
 TEST(OptionsModel, EveryCloseWritesTheSettingsFilesAndReportsAFailure)
@@ -176,7 +176,7 @@ TEST(QuickConnectModel, OpeningRefreshesTheIdentityOnlyConnectRemovesSpacesAndAB
     QuickConnect f;
     f.model.Open();
     f.model.Closed(); // an empty server still opens a session
-    EXPECT_EQ(f.windows.created.at(0), (TSSettings{{.Nick = "global", .Wallops = true}, "", "", 6667}));
+    EXPECT_EQ(f.windows.created.at(0), (ServerProfile{{.Nick = "global", .Wallops = true}, "", "", 6667}));
     f.model.Name = "Net";
     f.model.Server = "irc.net";
     f.model.Port = "7000";
@@ -185,7 +185,7 @@ TEST(QuickConnectModel, OpeningRefreshesTheIdentityOnlyConnectRemovesSpacesAndAB
     f.model.Closed(); // the window frame
     f.model.ConnectClick();
     f.model.Closed();
-    EXPECT_EQ(f.windows.created.at(1), (TSSettings{{"one off", "", "", "", false, false, false, true}, "Net", "irc.net", 7000, false}));
+    EXPECT_EQ(f.windows.created.at(1), (ServerProfile{{"one off", "", "", "", false, false, false, true}, "Net", "irc.net", 7000, false}));
     EXPECT_EQ(f.windows.created.at(2).Nick, "oneoff");
     f.model.Open();
     EXPECT_EQ(f.model.identity.values.Nick, "global");

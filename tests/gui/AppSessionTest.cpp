@@ -128,7 +128,7 @@ private slots:
 
         // Captions follow the language at a window's creation; a later change labels
         // only windows made after it.
-        shell.core().settings().Language = 0;
+        shell.core().settings().Language = settings::Language::English;
         main->serverMenu()->actions()[1]->trigger();
         sessions = shell.sessions();
         QVERIFY(sessions.size() == 4);

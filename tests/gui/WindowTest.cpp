@@ -23,13 +23,13 @@
 #include "gui/TransferWindow.h"
 #include "gui/UserInfoWindow.h"
 
-#include "direct/TransportError.h"
+#include "net/TransportError.h"
 #include "gui/GuiFakes.h"
 #include "support/CaseFile.h"
 #include "session/AddressList.h"
 #include "session/LineFormatter.h"
-#include "direct/ListenPort.h"
-#include "irc/TIdIRCUser.h"
+#include "dcc/ListenPort.h"
+#include "irc/User.h"
 
 #include <QClipboard>
 #include <QtTest>
@@ -102,9 +102,9 @@ private slots:
         QStringList shown;
         static_cast<gui::PellApplication*>(qApp)->ShowError = [&](const std::string& m) { shown << QString::fromStdString(m); };
         QPushButton button;
-        connect(&button, &QPushButton::clicked, [] { throw direct::TransportError::socket(ENOBUFS); });
+        connect(&button, &QPushButton::clicked, [] { throw net::TransportError::socket(ENOBUFS); });
         click(&button), click(&button);
-        QCOMPARE(shown, QStringList(2, QString::fromStdString(direct::TransportError::socket(ENOBUFS).what())));
+        QCOMPARE(shown, QStringList(2, QString::fromStdString(net::TransportError::socket(ENOBUFS).what())));
     }
 
     void mainWindowWithItsMenusDialogsAddressesAndSplash()
@@ -183,7 +183,7 @@ private slots:
         for (auto [name, shown] : {std::pair{"proxyType", "svNoSocks"}, {"downloadMode", "ask for download"}})
             QVERIFY(box(name)->currentIndex() == -1 && box(name)->placeholderText() == shown);
         QTest::keyClicks(edit("proxyHost"), "proxy.lan"), box("proxyType")->activated(3), named<QRadioButton>(options, "german")->click();
-        QVERIFY(values.ProxyHost == "proxy.lan" && values.ProxyType == 3 && values.Language == 1);
+        QVERIFY(values.ProxyHost == "proxy.lan" && values.ProxyType == settings::ProxyType::Socks5 && values.Language == settings::Language::German);
         // The language relabels every control of the caption table and refills the help;
         // back in English the table's words stay ("Stay on top", not "On Top").
         for (const auto language : {app::Language::German, app::Language::English}) {
@@ -212,7 +212,7 @@ private slots:
         QVERIFY(rows->topLevelItemCount() == 1 && rows->topLevelItem(0)->text(1) == "irc.net"
                 && fs::exists(home.file("SList.dat")) && captions(window->serverMenu()) == QStringList{"Net"});
         // A rebuild of the server views replaces every item of the Server menu and of the list.
-        list.storeEntry(settings::ServerList::entryLines(settings::TSSettings{.Name = "O&ther"}));
+        list.storeEntry(settings::ServerList::entryLines(settings::ServerProfile{.Name = "O&ther"}));
         shell.core().serverViews().RebuildServerViews(list), click(named(options, "serverDelete"));
         // "&" shows as typed ("&&" in a menu) and the click finds the entry as it was stored.
         QVERIFY(rows->topLevelItemCount() == 1 && captions(window->serverMenu()) == QStringList{"O&&ther"});
@@ -297,16 +297,16 @@ private slots:
     {
         TempFolder temp;
         writeBytes(temp.file("f.bin"), std::string(300000, 'f'));
-        direct::NextListenPort() = 20000 + ::getpid() % 20000;
+        dcc::NextListenPort() = 20000 + ::getpid() % 20000;
         gui::QtGuiDispatcher dispatcher;
-        auto send = std::make_unique<direct::DccSend>(dispatcher);
+        auto send = std::make_unique<dcc::DccSend>(dispatcher);
         send->SetSendFile(temp.file("f.bin"));
         QVERIFY(send->OpenListener());
         std::unique_ptr<gui::TransferWindow> sending(gui::TransferWindow::forSend(*send)), receiving;
-        std::unique_ptr<direct::DccDownload> download;
-        const auto start = [&](direct::ReceiveTiming timing) {
-            download = std::make_unique<direct::DccDownload>(dispatcher, direct::DownloadOffer{"127.0.0.1", send->Port, "f.bin", 300000},
-                                                             direct::DownloadRules{{}, temp.file("in")}, timing);
+        std::unique_ptr<dcc::DccDownload> download;
+        const auto start = [&](dcc::ReceiveTiming timing) {
+            download = std::make_unique<dcc::DccDownload>(dispatcher, dcc::DownloadOffer{"127.0.0.1", send->Port, "f.bin", 300000},
+                                                             dcc::DownloadRules{{}, temp.file("in")}, timing);
             receiving.reset(gui::TransferWindow::forDownload(*download)), receiving->show(), sending->show(), download->StartDownload();
         };
         start({300, 0, 1});
@@ -329,10 +329,10 @@ private slots:
     // no links, no drawn carriage return); the listening one closes in two phases.
     void chatWindowsShowPlainLinesAndClose()
     {
-        direct::NextListenPort() = 20100 + ::getpid() % 20000;
+        dcc::NextListenPort() = 20100 + ::getpid() % 20000;
         gui::QtGuiDispatcher dispatcher;
-        direct::DirectChatListener listener(dispatcher);
-        direct::DirectChat chat;
+        dcc::DirectChatListener listener(dispatcher);
+        dcc::DirectChat chat;
         listener.RemoteNick = chat.OwnNick = "amy", listener.OwnNick = chat.RemoteNick = "bob";
         QVERIFY(listener.StartListen());
         chat.Host = "127.0.0.1", chat.Port = listener.Port, chat.Connect();
@@ -357,7 +357,7 @@ private slots:
     {
         session::UserInfoModel model;
         gui::UserInfoWindow window(model);
-        QVERIFY((model.Show(irc::TIdIRCUser{}), window.isVisible()) && window.findChild<QPushButton*>()->text() == "Close");
+        QVERIFY((model.Show(irc::User{}), window.isVisible()) && window.findChild<QPushButton*>()->text() == "Close");
         QVERIFY((click(window.findChild<QPushButton*>()), !window.isVisible() && !model.Visible()));
     }
 

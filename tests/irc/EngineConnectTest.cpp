@@ -1,11 +1,12 @@
 #include "EngineHarness.h"
 
-#include "direct/Resolver.h"
-#include "direct/QueuedWriter.h"
-#include "direct/TransportError.h"
+#include "doubles/ScriptedTransport.h"
+#include "net/QueuedWriter.h"
+#include "net/Resolver.h"
+#include "net/SocketLineTransport.h"
+#include "net/TransportError.h"
 #include "support/FakeServer.h"
 #include "support/Loopback.h"
-#include "support/ScriptedTransport.h"
 #include "support/Ngircd.h"
 
 #include <gtest/gtest.h>
@@ -16,39 +17,90 @@
 #include <unistd.h>
 
 using namespace pell;
-using irc::TIdIRC;
+using irc::Client;
 using test::Events;
 using test::FakeServer;
 
 namespace {
+
+// The connection's own events, each handed to a hook when one is set.
+struct ConnectionEvents : irc::ClientEvents {
+    std::function<void()> stateChanged;
+    std::function<void()> connected;
+    std::function<void()> disconnected;
+    std::function<void(const std::string&)> received;
+    std::function<void(const std::string&)> sent;
+    std::function<void(irc::User*, const std::string&, const std::string&)> error;
+
+    void OnStateChange() override
+    {
+        if (stateChanged)
+            stateChanged();
+    }
+    void OnConnected() override
+    {
+        if (connected)
+            connected();
+    }
+    void OnDisconnect() override
+    {
+        if (disconnected)
+            disconnected();
+    }
+    void OnReceive(const std::string& line) override
+    {
+        if (received)
+            received(line);
+    }
+    void OnSend(const std::string& line) override
+    {
+        if (sent)
+            sent(line);
+    }
+    void OnError(irc::User* user, const std::string& numeric, const std::string& text) override
+    {
+        if (error)
+            error(user, numeric, text);
+    }
+};
+
+std::unique_ptr<net::LineTransport> socketTo(test::EventQueue& gui)
+{
+    return std::make_unique<net::SocketLineTransport>(gui);
+}
 
 // An engine on a scripted server (EngineOnFake: on a FakeServer over a real socket),
 // with what it reports.
 class EngineTest : public ::testing::Test {
 protected:
     explicit EngineTest(bool socket = false)
-        : fake(socket ? std::make_unique<FakeServer>() : nullptr), irc(gui, socket ? nullptr : test::ScriptedTransport::Make(server)) {}
+        : fake(socket ? std::make_unique<FakeServer>() : nullptr),
+          irc(socket ? socketTo(gui) : test::ScriptedTransport::Make(server), events)
+    {
+    }
     void connect(const std::string& password = {})
     {
         irc.Host = server ? "irc.example" : "127.0.0.1";
         irc.Port = server ? 6667 : fake->port();
         irc.BoundIP = "127.0.0.1";
         irc.Password = password;
-        irc.OnStateChange = [this] { states.push_back(irc.State()); };
-        irc.OnReceive = [this](const std::string& line) { received.push_back(line); };
-        irc.OnError = [this](irc::TIdIRCUser* user, auto& numeric, auto& text) {
+        events.stateChanged = [this] { states.push_back(irc.State()); };
+        events.received = [this](const std::string& line) { received.push_back(line); };
+        events.error = [this](irc::User* user, const std::string& numeric, const std::string& text) {
             errors.push_back(test::word(user) + "|" + numeric + "|" + text);
         };
         irc.Connect(3000);
         ASSERT_TRUE(server || fake->waitForReceived("USER "));
     }
-    platform::EventQueue gui;
+    test::EventQueue gui;
     std::unique_ptr<FakeServer> fake;
     test::ScriptedTransport* server = nullptr;
     // Declared before the engine: its destructor still reports into them.
-    std::vector<irc::TIdIRCState> states;
-    Events received, errors;
-    TIdIRC irc;
+    std::vector<irc::ClientState> states;
+    Events received;
+    Events errors;
+    ConnectionEvents events;
+    Client irc;
 };
 
 struct EngineOnFake : EngineTest {
@@ -57,14 +109,14 @@ struct EngineOnFake : EngineTest {
 
 TEST_F(EngineTest, RegistrationLinesAndTheServerNameReusedNextTime)
 {
-    irc.SocksInfo().Version = direct::svSocks5;
+    irc.Socks.Version = net::SocksVersion::Socks5;
     connect("sesame");
     EXPECT_EQ(server->Written(), (Events{"PASS sesame", "NICK Nick", "USER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name"}));
-    const irc::LineEndpoint& to = server->OpenedTo;
-    EXPECT_EQ(to.Host + ":" + std::to_string(to.Port) + " " + to.BoundIP + " " + std::to_string(to.Socks.Version), "irc.example:6667 127.0.0.1 3");
-    EXPECT_EQ(states, (std::vector{irc::csConnecting, irc::csLoggingOn}));
+    const net::LineEndpoint& to = server->OpenedTo;
+    EXPECT_EQ(to.Host + ":" + std::to_string(to.Port) + " " + to.BoundIP + " " + std::to_string(static_cast<int>(to.Socks.Version)), "irc.example:6667 127.0.0.1 3");
+    EXPECT_EQ(states, (std::vector{irc::ClientState::Connecting, irc::ClientState::LoggingOn}));
     server->Say({":srv.example 001 Nick :Welcome"});
-    EXPECT_EQ(states.back(), irc::csConnected);
+    EXPECT_EQ(states.back(), irc::ClientState::Connected);
     EXPECT_EQ(irc.WelcomeServer(), "srv.example");
     server->Say({":Nick!u@h JOIN #c"});
     EXPECT_EQ(server->Written(), Events{"MODE #c "}); // the join asks for the modes
@@ -73,7 +125,7 @@ TEST_F(EngineTest, RegistrationLinesAndTheServerNameReusedNextTime)
     irc.Password.clear();
     irc.BoundIP.clear();
     irc.Connect(3000);
-    EXPECT_EQ(server->Written(), (Events{"NICK Nick", "USER Benutzername " + direct::LocalIPv4Address() + " srv.example :Wirklicher Name"}));
+    EXPECT_EQ(server->Written(), (Events{"NICK Nick", "USER Benutzername " + net::LocalIPv4Address() + " srv.example :Wirklicher Name"}));
     EXPECT_EQ(irc.Users.Count(), 1); // tracking starts again with only the own user
     EXPECT_EQ(irc.Channels.Count(), 0);
 }
@@ -82,13 +134,13 @@ TEST_F(EngineTest, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
 {
     connect();
     server->Written();
-    irc.SetUserMode(irc::umOperator); // ignored while connected
+    irc.SetUserMode(irc::user_mode::Operator); // ignored while connected
     const std::vector<std::pair<std::function<void()>, std::string>> rows = {
         {[&] { irc.Raw("WHOIS bob"); }, "WHOIS bob"}, {[&] { irc.Say("#c", "hi there"); }, "PRIVMSG #c :hi there"},
         {[&] { irc.Notice("bob", "psst"); }, "NOTICE bob :psst"},
-        {[&] { irc.CTCPQuery("t", "version", ""); }, "PRIVMSG t :\x01VERSION \x01"},
-        {[&] { irc.CTCPQuery("t", "ping", "123"); }, "PRIVMSG t :\x01PING 123\x01"},
-        {[&] { irc.CTCPReply("t", "version", "Tarn-IRC"); }, "NOTICE t :\x01version Tarn-IRC\x01"},
+        {[&] { irc.CtcpQuery("t", "version", ""); }, "PRIVMSG t :\x01VERSION \x01"},
+        {[&] { irc.CtcpQuery("t", "ping", "123"); }, "PRIVMSG t :\x01PING 123\x01"},
+        {[&] { irc.CtcpReply("t", "version", "Tarn-IRC"); }, "NOTICE t :\x01version Tarn-IRC\x01"},
         {[&] { irc.Action("#c", "waves"); }, "PRIVMSG #c :\x01" "ACTION waves\x01"},
         {[&] { irc.Join("#c"); }, "JOIN #c"}, {[&] { irc.Join("#c", "key"); }, "JOIN #c key"},
         {[&] { irc.Part("#c"); }, "PART #c"}, {[&] { irc.Part("#c", "bye now"); }, "PART #c :bye now"},
@@ -100,10 +152,10 @@ TEST_F(EngineTest, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
         // A peer's text echoed back cannot smuggle in a second command.
         {[&] { irc.Say("bob", "hello\r\nQUIT :gotcha"); }, "PRIVMSG bob :hello"},
         {[&] { irc.Raw(std::string("PRIVMSG bob :a\0QUIT", 19)); }, "PRIVMSG bob :a"},
-        {[&] { irc.CTCPReply("bob", "PING", "x\nKILL me"); }, "NOTICE bob :\x01PING x"},
+        {[&] { irc.CtcpReply("bob", "PING", "x\nKILL me"); }, "NOTICE bob :\x01PING x"},
     };
     Events reported, lines;
-    irc.OnSend = [&](const std::string& line) { reported.push_back(line); };
+    events.sent = [&](const std::string& line) { reported.push_back(line); };
     for (const auto& [send, line] : rows) {
         send();
         lines.push_back(line);
@@ -116,31 +168,32 @@ TEST_F(EngineTest, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
 
 TEST(EngineOffline, SettingsAreStoredAndARefusedPortThrowsAndStaysConnecting)
 {
-    platform::EventQueue gui;
-    TIdIRC irc(gui);
+    test::EventQueue gui;
+    irc::ClientEvents events;
+    Client irc(socketTo(gui), events);
     irc.SetNick("alice");
-    irc.SetUserMode(irc::umInvisible | irc::umWallops);
+    irc.SetUserMode(irc::user_mode::Invisible | irc::user_mode::Wallops);
     EXPECT_EQ(irc.Nick(), "alice");
-    EXPECT_EQ(irc.UserMode(), irc::umInvisible | irc::umWallops);
+    EXPECT_EQ(irc.UserMode(), irc::user_mode::Invisible | irc::user_mode::Wallops);
     irc.Host = "127.0.0.1";
     irc.Port = test::freePort();
-    EXPECT_THROW(irc.Connect(3000), direct::TransportError);
-    EXPECT_EQ(irc.State(), irc::csConnecting);
+    EXPECT_THROW(irc.Connect(3000), net::TransportError);
+    EXPECT_EQ(irc.State(), irc::ClientState::Connecting);
     EXPECT_FALSE(irc.Connected());
     for (const auto& [name, expected] : {std::pair{"#c", true}, {"&local", true}, {"!safe", true}, {"+modeless", true},
                                          {"", false}, {"bob", false}, {"c#", false}})
-        EXPECT_EQ(TIdIRC::IsChannel(name), expected) << name;
+        EXPECT_EQ(Client::IsChannel(name), expected) << name;
 }
 
 TEST_F(EngineTest, PlainDisconnectIsIgnoredWhileLoggingOn)
 {
     connect();
     irc.Disconnect(false);
-    EXPECT_EQ(irc.State(), irc::csLoggingOn);
+    EXPECT_EQ(irc.State(), irc::ClientState::LoggingOn);
     EXPECT_TRUE(irc.Connected());
     const int closes = server->Closes;
     irc.Disconnect(true);
-    EXPECT_EQ(irc.State(), irc::csDisconnected);
+    EXPECT_EQ(irc.State(), irc::ClientState::Disconnected);
     EXPECT_FALSE(irc.Connected());
     EXPECT_EQ(server->Closes, closes + 1);
     EXPECT_EQ(irc.OwnUser(), nullptr);
@@ -156,13 +209,15 @@ TEST_F(EngineOnFake, ABurstIsHandledInOrderUntilALineDisconnects)
     for (int i = 0; i < 2000; ++i)
         burst += ":srv NOTICE Nick :line " + std::to_string(i) + "\r\n";
     const std::string odd("PRIVMSG Nick :a\0b\x02\x1f\x7f", 20);
-    irc.OnReceive = [&](const std::string& line) {
+    events.received = [&](const std::string& line) {
         received.push_back(line);
-        if (line == "BYE")
-            irc.Quit("bye"), irc.Disconnect(true);
+        if (line != "BYE")
+            return;
+        irc.Quit("bye");
+        irc.Disconnect(true);
     };
     fake->send(burst + odd + "\r\nBYE\r\nTHREE\r\n");
-    ASSERT_TRUE(gui.pumpUntil([&] { return irc.State() == irc::csDisconnected; }));
+    ASSERT_TRUE(gui.pumpUntil([&] { return irc.State() == irc::ClientState::Disconnected; }));
     gui.pump();
     ASSERT_EQ(received.size(), 2002u);
     for (int i = 0; i < 2000; ++i)
@@ -181,7 +236,7 @@ TEST_P(ReaderEnding, EndsTheReaderSilently)
 {
     connect();
     bool disconnectEvent = false;
-    irc.OnDisconnect = [&] { disconnectEvent = true; };
+    events.disconnected = [&] { disconnectEvent = true; };
     if (GetParam() == Ending::CloseMidLine) {
         fake->send(":srv NOTICE Nick :complete\r\n:srv NOTICE Nick :half");
         ASSERT_TRUE(gui.pumpUntil([&] { return received.size() == 1; }));
@@ -194,7 +249,7 @@ TEST_P(ReaderEnding, EndsTheReaderSilently)
     ASSERT_TRUE(gui.pumpUntil([&] { return !irc.Connected(); }));
     gui.pump();
     EXPECT_FALSE(disconnectEvent);
-    EXPECT_EQ(irc.State(), irc::csLoggingOn);
+    EXPECT_EQ(irc.State(), irc::ClientState::LoggingOn);
     EXPECT_EQ(received.size(), GetParam() == Ending::CloseMidLine ? 1u : 0u);
     irc.Raw("PING :x"); // reports the lost connection instead of writing into the void
     EXPECT_EQ(errors.back(), "-||Nicht mit Server verbunden.");
@@ -207,13 +262,14 @@ INSTANTIATE_TEST_SUITE_P(Endings, ReaderEnding, ::testing::Values(Ending::CloseM
 TEST(EngineLifetime, EndingTheEngineWhileItsReaderWaitsForTheGuiThread)
 {
     for (const bool destroy : {true, false}) {
-        platform::EventQueue gui;
+        test::EventQueue gui;
         FakeServer fake;
         int handled = 0;
-        auto irc = std::make_unique<TIdIRC>(gui);
+        ConnectionEvents events;
+        events.received = [&](const std::string&) { ++handled; };
+        auto irc = std::make_unique<Client>(socketTo(gui), events);
         irc->Host = "127.0.0.1";
         irc->Port = fake.port();
-        irc->OnReceive = [&](const std::string&) { ++handled; };
         irc->Connect(3000);
         ASSERT_TRUE(fake.waitForReceived("USER "));
         fake.send(":srv NOTICE Nick :one\r\n");
@@ -226,7 +282,7 @@ TEST(EngineLifetime, EndingTheEngineWhileItsReaderWaitsForTheGuiThread)
             irc->Disconnect(true);
         gui.pump();
         EXPECT_EQ(handled, 0);
-        EXPECT_TRUE(destroy || irc->State() == irc::csDisconnected);
+        EXPECT_TRUE(destroy || irc->State() == irc::ClientState::Disconnected);
     }
 }
 
@@ -238,28 +294,30 @@ TEST(EngineWrites, AServerThatStopsReadingCostsTheBoundNotTheGuiThread)
     for (const bool toTheBound : {true, false}) {
         int port = 0;
         const int listener = test::listenLoopback(1, port);
-        platform::EventQueue gui;
-        auto irc = std::make_unique<TIdIRC>(gui);
-        irc->Host = irc->BoundIP = "127.0.0.1";
+        test::EventQueue gui;
+        ConnectionEvents events;
+        auto irc = std::make_unique<Client>(socketTo(gui), events);
+        irc->Host = "127.0.0.1";
+        irc->BoundIP = "127.0.0.1";
         irc->Port = port;
-        irc->OnConnected = [&] { irc->Raw("PING :early"); }; // queued before the writer starts
+        events.connected = [&] { irc->Raw("PING :early"); }; // queued before the writer starts
         irc->Connect(3000);
         const int peer = test::acceptFor(listener, 5000);
         ASSERT_GE(peer, 0);
         std::string expected = "PING :early\r\nNICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
         try {
-            const std::size_t goal = toTheBound ? 4 * direct::QueuedWriter::DefaultBound : 400000;
+            const std::size_t goal = toTheBound ? 4 * net::QueuedWriter::DefaultBound : 400000;
             for (int i = 0; expected.size() < goal; ++i) {
                 const std::string line = "PRIVMSG #c :" + std::to_string(i) + std::string(400, 'x');
                 irc->Raw(line);
                 expected += line + "\r\n";
             }
-        } catch (const direct::TransportError& e) {
+        } catch (const net::TransportError& e) {
             error = e.what();
         }
-        EXPECT_EQ(error, toTheBound ? direct::TransportError::socket(ENOBUFS).what() : "");
+        EXPECT_EQ(error, toTheBound ? net::TransportError::socket(ENOBUFS).what() : "");
         EXPECT_EQ(irc->Connected(), !toTheBound);
-        EXPECT_GT(expected.size() + 500, toTheBound ? direct::QueuedWriter::DefaultBound : 0); // at the bound, not before
+        EXPECT_GT(expected.size() + 500, toTheBound ? net::QueuedWriter::DefaultBound : 0); // at the bound, not before
         irc.reset();
         std::string got;
         test::readExactly(peer, expected.size() + 1, got, 2000); // all that came, up to our close

@@ -1,5 +1,6 @@
 #include "EngineHarness.h"
 
+#include "net/SocketLineTransport.h"
 #include "support/Ngircd.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,14 @@ namespace {
 
 // Engines as clients of a real ngircd with a server password: what one sends, the
 // other sees, with its events recorded.
-struct Client {
-    Client(test::Ngircd& server, const std::string& nick, const std::string& password = "sesame") : irc(queue)
+struct PeerEvents : test::HarnessEvents {
+    void OnDisconnect() override { Lines.push_back("Disconnect"); }
+};
+
+struct Peer {
+    Peer(test::Ngircd& server, const std::string& nick, const std::string& password = "sesame")
     {
-        test::recordEvents(irc, events);
-        irc.OnDisconnect = [this] { events.push_back("Disconnect"); };
-        irc.OnSend = [this](auto& line) { sent.push_back(line); };
+        listener.sent = &sent;
         irc.SetNick(nick);
         irc.Username = nick;
         irc.Host = "127.0.0.1";
@@ -29,32 +32,34 @@ struct Client {
     }
     int flagsOf(const std::string& nick)
     {
-        const TIdIRCChannel* c = irc.Channels.Get("#t");
+        const Channel* c = irc.Channels.Get("#t");
         const int index = c ? c->Names.IndexOf(nick) : -1;
         return index < 0 ? -1 : c->Names.Flags(index);
     }
-    static inline platform::EventQueue queue;
+    static inline test::EventQueue queue;
     // Before the engine: its destructor still reports into them.
-    test::Events events, sent;
-    TIdIRC irc;
+    PeerEvents listener;
+    test::Events& events = listener.Lines;
+    test::Events sent;
+    Client irc{std::make_unique<net::SocketLineTransport>(queue), listener};
 };
 
 TEST(EngineIntegration, TwoClientsMeetOnARealServer)
 {
     test::Ngircd server(test::Ngircd::Options{"sesame"});
-    Client wrong(server, "wrong", "nope");
-    ASSERT_TRUE(Client::queue.pumpUntil([&] { return !wrong.irc.Connected(); }));
-    EXPECT_NE(wrong.irc.State(), csConnected);
+    Peer wrong(server, "wrong", "nope");
+    ASSERT_TRUE(Peer::queue.pumpUntil([&] { return !wrong.irc.Connected(); }));
+    EXPECT_NE(wrong.irc.State(), ClientState::Connected);
     EXPECT_EQ(wrong.events.back().rfind("Unknown  ERROR ", 0), 0u) << wrong.events.back();
 
-    Client alice(server, "alice"), bob(server, "bob");
+    Peer alice(server, "alice"), bob(server, "bob");
     alice.irc.Replies.Version = "Tarn-IRC";
-    ASSERT_TRUE(Client::queue.pumpUntil([&] { return alice.irc.State() == csConnected && bob.irc.State() == csConnected; }))
+    ASSERT_TRUE(Peer::queue.pumpUntil([&] { return alice.irc.State() == ClientState::Connected && bob.irc.State() == ClientState::Connected; }))
         << server.log();
     EXPECT_EQ(alice.irc.WelcomeServer(), server.name());
     alice.irc.Join("#t");
     alice.expect("Names #t");
-    EXPECT_EQ(alice.flagsOf("alice"), nfOperator); // the first joiner holds op
+    EXPECT_EQ(alice.flagsOf("alice"), member_flag::Operator); // the first joiner holds op
     bob.irc.Join("#t");
     bob.expect("Names #t");
     alice.expect("Join bob #t");
@@ -64,12 +69,12 @@ TEST(EngineIntegration, TwoClientsMeetOnARealServer)
     alice.expect("Notice bob - psst");
     alice.irc.Mode("#t", "+ov", "bob bob");
     bob.expect("Voice alice #t bob");
-    EXPECT_EQ(bob.flagsOf("bob"), nfOperator | nfVoice);
+    EXPECT_EQ(bob.flagsOf("bob"), member_flag::Operator | member_flag::Voice);
     alice.irc.Raw("TOPIC #t :hello world");
     bob.expect("Topic alice #t #t hello world");
     // CTCP answered by the engine itself.
-    bob.irc.CTCPQuery("alice", "VERSION", "");
-    bob.expect("CTCPReply alice - VERSION Tarn-IRC");
+    bob.irc.CtcpQuery("alice", "VERSION", "");
+    bob.expect("CtcpReply alice - VERSION Tarn-IRC");
     bob.irc.SetNick("bobby");
     alice.expect("NickChange bob bobby");
     alice.irc.Kick("#t", "bobby", "out");
@@ -79,12 +84,12 @@ TEST(EngineIntegration, TwoClientsMeetOnARealServer)
     bob.irc.Quit("bye");
     alice.expect("Quit bobby \"bye\""); // ngircd quotes the reason
     // The server closes on QUIT: the reader ends without an event.
-    ASSERT_TRUE(Client::queue.pumpUntil([&] { return !bob.irc.Connected(); }));
+    ASSERT_TRUE(Peer::queue.pumpUntil([&] { return !bob.irc.Connected(); }));
     EXPECT_FALSE(bob.saw("Disconnect"));
 
     // A second connect sends the learned server name in USER; the server takes it.
     alice.irc.Connect(3000);
-    ASSERT_TRUE(Client::queue.pumpUntil([&] { return alice.irc.State() == csConnected; }));
+    ASSERT_TRUE(Peer::queue.pumpUntil([&] { return alice.irc.State() == ClientState::Connected; }));
     EXPECT_NE(alice.sent.back().find(" " + server.name() + " :"), std::string::npos) << alice.sent.back();
 }
 

@@ -1,7 +1,7 @@
 #include "EngineHarness.h"
 
-#include "irc/TIdIRCChannels.h"
-#include "irc/TIdIRCUsers.h"
+#include "irc/Channels.h"
+#include "irc/Users.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +21,11 @@ TEST(Tracking, Transcript)
 
 TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)
 {
-    TIdIRCUsers users;
-    TIdIRCChannels channels(nullptr, &users);
+    Users users;
+    Channels channels(&users);
     for (const char* name : {"#b", "#A", "#c"})
         channels.Add(name);
-    TIdIRCChannel* second = channels.Add("#a"); // replaces "#A", goes to the end
+    Channel* second = channels.Add("#a"); // replaces "#A", goes to the end
     ASSERT_EQ(channels.Count(), 3);
     EXPECT_EQ(channels.Items(0)->Name + channels.Items(1)->Name, "#b#c");
     EXPECT_EQ(channels.Items(2), second);
@@ -37,13 +37,13 @@ TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)
     channels.Add("#[x]"); // only ASCII letters fold
     EXPECT_EQ(channels.Get("#{x}"), nullptr);
 
-    TIdIRCUser* bob = users.Add("bob", "b@h");
+    User* bob = users.Add("bob", "b@h");
     EXPECT_EQ(bob->ID(), 0);
     EXPECT_EQ(users.Add("BOB", "")->Count, 2);
     EXPECT_EQ(bob->Address, "b@h"); // an empty address does not replace
     users.Add("Bob", "b@new");
     EXPECT_EQ(bob->Address, "b@new");
-    TIdIRCUser* carol = users.Add("carol", "");
+    User* carol = users.Add("carol", "");
     users.Remove(bob);
     users.Remove(bob);
     EXPECT_EQ(users.Get("bob"), bob);
@@ -59,7 +59,7 @@ TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)
     users.Clear();
     EXPECT_EQ(users.Add("bob", "")->ID(), 3);
 
-    TIdIRCNames names;
+    ChannelMembers names;
     for (const char* nick : {"a", "b", "c", "d"})
         names.Add(nick, 0);
     names.Delete(1);

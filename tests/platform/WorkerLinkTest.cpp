@@ -1,4 +1,4 @@
-#include "platform/EventQueue.h"
+#include "doubles/EventQueue.h"
 #include "platform/WorkerLink.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ using namespace std::chrono_literals;
 // This test's thread is the GUI thread.
 class WorkerLinkTest : public ::testing::Test {
 protected:
-    EventQueue gui;
+    test::EventQueue gui;
     std::shared_ptr<WorkerLink> link = WorkerLink::create();
 };
 

@@ -1,5 +1,5 @@
 #include "SessionFakes.h"
-#include "direct/ListenPort.h"
+#include "dcc/ListenPort.h"
 #include "session/ChatOffers.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +8,20 @@ namespace pell::session::testing {
 namespace {
 
 struct ChatOffersTest : ::testing::Test, WiredSession {
-    DccOffers files{irc, model, settings, prompts, gui};
-    ChatOffers chats{irc, model, settings, prompts, gui, files};
-    ChatOffersTest() { chats.Bind(), events.Bind(), connect(); }
+    ChatOffers& chats = session->Chats();
+    ChatOffersTest() { connect(); }
 };
 
 TEST_F(ChatOffersTest, RequestsAreAskedAndOffersListenFirst)
 {
-    struct Row { int mode; bool yes; std::string words, line; std::size_t chats, asked; };
+    struct Row {
+        int mode;
+        bool yes;
+        std::string words;
+        std::string line;
+        std::size_t chats;
+        std::size_t asked;
+    };
     const Row rows[] = {
         {0, true, "2130706433 5000", "DCC: bob: (2130706433:5000) ", 1, 1},
         {0, false, "2130706433 5000", "DCC: bob: (2130706433:5000) ", 1, 2},
@@ -25,7 +31,7 @@ TEST_F(ChatOffersTest, RequestsAreAskedAndOffersListenFirst)
         {1, true, "-1062731510 ", "DCC: bob: (-1062731510:) ", 3, 5},
     };
     for (const Row& row : rows) {
-        settings.DownloadMode = row.mode;
+        settings.DownloadMode = static_cast<settings::DownloadMode>(row.mode);
         prompts.yesNoAnswers = {row.yes};
         serverSends({":bob!b@h PRIVMSG me :\x01" "DCC CHAT chat " + row.words + "\x01"});
         EXPECT_EQ(linesOf("Main").back(), "<System>:" + row.line) << row.words;
@@ -37,17 +43,17 @@ TEST_F(ChatOffersTest, RequestsAreAskedAndOffersListenFirst)
     EXPECT_EQ(chats.Chats().at(2)->Host + ":" + std::to_string(chats.Chats().at(2)->Port), "192.168.1.10:59");
 
     // Offering one: listen first, then the notice and the request.
-    direct::NextListenPort() = 20000 + ::getpid() % 20000;
-    chats.OnChannelDCCChat("bob");
+    dcc::NextListenPort() = 20000 + ::getpid() % 20000;
+    chats.OfferChat("bob");
     const int port = chats.Listeners().at(0)->Port;
     EXPECT_EQ(sent(), (std::vector<std::string>{"NOTICE bob :DCC CHAT  (127.0.0.1)",
                                                 "PRIVMSG bob :\x01" "DCC CHAT chat 2130706433 " + std::to_string(port) + "\x01"}));
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat:  bob");
 
-    direct::NextListenPort() = 50001;
-    chats.OnChannelDCCChat("amy");
+    dcc::NextListenPort() = 50001;
+    chats.OfferChat("amy");
     EXPECT_EQ(linesOf("Main").back(), "<System>:DCC chat failed: no free port for amy");
-    direct::NextListenPort() = port + 1;
+    dcc::NextListenPort() = port + 1;
     EXPECT_TRUE(sent().empty());
 }
 

@@ -3,7 +3,7 @@
 // another, the offers travelling as CTCP through the server.
 
 #include "SessionFakes.h"
-#include "direct/ListenPort.h"
+#include "dcc/ListenPort.h"
 #include "session/NickPrefix.h"
 #include "session/Session.h"
 #include "support/Ngircd.h"
@@ -24,12 +24,12 @@ namespace fs = std::filesystem;
 
 // One program instance: its own GUI queue, settings and prompts, and a session.
 struct Instance : SessionFixture {
-    platform::EventQueue gui;
+    test::EventQueue gui;
     UserInfoModel userInfo;
     Session session;
     Instance(int port, const std::string& nick)
         : session(SessionContext{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo},
-                  settings::TSSettings{{.Nick = nick, .RealName = nick, .Username = nick}, nick, "127.0.0.1", port})
+                  settings::ServerProfile{{.Nick = nick, .RealName = nick, .Username = nick}, nick, "127.0.0.1", port})
     {
     }
     // The last entry of #room's nick list, prefix stripped as the nick-list menu does.
@@ -56,7 +56,7 @@ struct OnNgircd : ::testing::Test {
     }
     void SetUp() override
     {
-        direct::NextListenPort() = 20000 + ::getpid() % 20000; // off 59, where a real program may listen
+        dcc::NextListenPort() = 20000 + ::getpid() % 20000; // off 59, where a real program may listen
         fs::create_directories(root);
         ASSERT_TRUE(until([&] { return alice.session.Engine().Connected() && bob.session.Engine().Connected(); })) << server.log();
         alice.session.Engine().Join("#room");
@@ -90,12 +90,12 @@ TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
     std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(7)]() mutable { return static_cast<char>(random()); });
     std::ofstream(root / "my notes.txt", std::ios::binary) << bytes;
     bob.session.Offers().DefaultDownloadFolder = (root / "in").string() + "/";
-    bob.session.Offers().Timing = direct::ReceiveTiming{300, 0, 1};
+    bob.session.Offers().Timing = dcc::ReceiveTiming{300, 0, 1};
     bob.prompts.yesNoAnswers = {true};
-    alice.session.Offers().OnChannelDCCSend(alice.lastEntry(), (root / "my notes.txt").string());
+    alice.session.Offers().OfferFile(alice.lastEntry(), (root / "my notes.txt").string());
     ASSERT_TRUE(until([&] { return !bob.session.Offers().Downloads().empty(); }));
-    const direct::DccDownload& download = *bob.session.Offers().Downloads().front();
-    const direct::DccSend& send = *alice.session.Offers().Sends().front();
+    const dcc::DccDownload& download = *bob.session.Offers().Downloads().front();
+    const dcc::DccSend& send = *alice.session.Offers().Sends().front();
     EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(2130706433)"});
     ASSERT_TRUE(until([&] { return !download.Running() && send.Log().Last() == "Remote CRC = 300000 local = 300000"; }, 20000));
     EXPECT_TRUE(download.Log().Last() == "wrote FINAL checksum" && download.Progress().BytesText == "300000 bytes");
@@ -107,10 +107,10 @@ TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
 TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndClosesOnEachSide)
 {
     bob.prompts.yesNoAnswers = {true};
-    alice.session.Chats().OnChannelDCCChat(alice.lastEntry());
+    alice.session.Chats().OfferChat(alice.lastEntry());
     ASSERT_TRUE(until([&] { return !bob.session.Chats().Chats().empty() && alice.session.Chats().Listeners().front()->Partners() == 1; }));
-    direct::DirectChat& chat = *bob.session.Chats().Chats().front();
-    direct::DirectChatListener& listener = *alice.session.Chats().Listeners().front();
+    dcc::DirectChat& chat = *bob.session.Chats().Chats().front();
+    dcc::DirectChatListener& listener = *alice.session.Chats().Listeners().front();
     chat.Send("hi alice, gr\xC3\xBC\xC3\x9F" "e");
     const auto& heard = listener.Lines().Lines();
     EXPECT_TRUE(until([&] { return heard.size() == 2; }));

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "irc/TIdIRC.h"
+#include "doubles/EventQueue.h"
+#include "doubles/ScriptedTransport.h"
 #include "platform/Desktop.h"
-#include "platform/EventQueue.h"
 #include "platform/UserPrompts.h"
-#include "session/SessionCommands.h"
-#include "session/SessionEvents.h"
-#include "session/SessionModel.h"
-#include "support/ScriptedTransport.h"
+#include "session/Session.h"
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -19,10 +19,18 @@
 namespace pell::session::testing {
 
 // Records each line appended (tab, text and colour) and each change of the input line.
+// A line holding `failOn` fails to show, as a view that breaks would.
 struct RecordingView : SessionViewPort {
     std::vector<std::tuple<TabId, std::string, Rgb>> lines;
     int inputChanges = 0;
-    void lineAppended(TabId id, const FormattedLine& line) override { lines.emplace_back(id, line.PlainText(), line.BaseColour()); }
+    std::string failOn;
+    void lineAppended(TabId id, const FormattedLine& line) override
+    {
+        const std::string text = line.PlainText();
+        if (!failOn.empty() && text.find(failOn) != std::string::npos)
+            throw std::runtime_error("broken");
+        lines.emplace_back(id, text, line.BaseColour());
+    }
     void inputLineChanged() override { ++inputChanges; }
 };
 
@@ -42,28 +50,40 @@ struct FakeDesktop : platform::Desktop {
 };
 
 // Prompts answered from queues; an empty queue cancels (text) or says No. Each prompt
-// shown is recorded as "caption|label|default" or "caption|question".
+// shown is recorded as "caption|label|default" or "caption|question". `whileOpen` runs
+// once while the next prompt is open, as the event loop of a real box would.
 struct FakePrompts : platform::UserPrompts {
-    std::vector<std::string> errors, asked;
+    std::vector<std::string> errors;
+    std::vector<std::string> asked;
     std::deque<std::optional<std::string>> textAnswers;
     std::deque<bool> yesNoAnswers;
+    std::function<void()> whileOpen;
     void showError(const std::string& message) override { errors.push_back(message); }
     std::optional<std::string> askText(const std::string& caption, const std::string& label,
                                        const std::string& defaultText) override
     {
         asked.push_back(caption + "|" + label + "|" + defaultText);
+        runWhileOpen();
         return pop(textAnswers, std::optional<std::string>());
     }
     bool askYesNo(const std::string& caption, const std::string& question) override
     {
         asked.push_back(caption + "|" + question);
+        runWhileOpen();
         return pop(yesNoAnswers, false);
+    }
+    void runWhileOpen()
+    {
+        if (const auto routine = std::exchange(whileOpen, nullptr))
+            routine();
     }
     template <typename T> static T pop(std::deque<T>& queue, T fallback)
     {
-        if (!queue.empty())
-            fallback = std::move(queue.front()), queue.pop_front();
-        return fallback;
+        if (queue.empty())
+            return fallback;
+        T first = std::move(queue.front());
+        queue.pop_front();
+        return first;
     }
 };
 
@@ -78,59 +98,69 @@ struct FakeSaveDialog : platform::SaveFileDialog {
     }
 };
 
-// A session model with recording ports.
-struct SessionFixture {
+// The plain text of every line of the tab with this caption.
+inline std::vector<std::string> linesOf(SessionModel& model, const std::string& caption)
+{
+    std::vector<std::string> lines;
+    const int index = model.Tabs().Find(caption);
+    if (index >= 0 && model.Tabs().At(index).Text)
+        for (const auto& line : model.Tabs().At(index).Text->ToVector())
+            lines.push_back(line.PlainText());
+    return lines;
+}
+
+// The desktop ports of a session, each recording what it was asked.
+struct RecordingPorts {
     settings::AppSettings settings;
     SessionShared shared;
     RecordingView view;
     FakeDesktop desktop;
     FakePrompts prompts;
     FakeSaveDialog saveDialog;
-    SessionModel model{settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
-
-    // The plain text of every line of the tab with this caption.
-    std::vector<std::string> linesOf(const std::string& caption)
-    {
-        std::vector<std::string> lines;
-        const int index = model.Tabs().Find(caption);
-        if (index >= 0 && model.Tabs().At(index).Text)
-            for (const auto& line : model.Tabs().At(index).Text->ToVector())
-                lines.push_back(line.PlainText());
-        return lines;
-    }
+    SessionPorts ports() { return SessionPorts{view, desktop, prompts, saveDialog}; }
 };
 
-// A session model with its events and commands over a real engine on a scripted server:
-// server lines go to the engine as from its reader, and the lines it writes are kept.
-struct WiredSession : SessionFixture {
-    platform::EventQueue gui;
-    test::ScriptedTransport* server = nullptr;
-    irc::TIdIRC irc{gui, test::ScriptedTransport::Make(server)};
-    SessionEvents events{irc, model, settings};
+// A session model with recording ports.
+struct SessionFixture : RecordingPorts {
+    SessionModel model{settings, shared, ports()};
+    std::vector<std::string> linesOf(const std::string& caption) { return testing::linesOf(model, caption); }
+};
+
+// A whole session on a scripted server, made the way the program makes one, reporting to
+// recording ports: server lines go to the engine as from its reader, and the lines it
+// writes are kept. It connects at connect(), registered as "me".
+struct WiredSession : RecordingPorts {
+    test::EventQueue gui;
     UserInfoModel userInfo;
-    SessionCommands commands{irc, model, settings, prompts, userInfo};
-    std::vector<std::string> written;
+    test::ScriptedTransport* server = nullptr;
+    std::unique_ptr<Session> session = open();
+    SessionModel& model = session->Model();
+    irc::Client& irc = session->Engine();
+    SessionCommands& commands = session->Commands();
     std::size_t seen = 0;
 
-    WiredSession()
+    std::unique_ptr<Session> open()
     {
-        irc.SetNick("me");
-        irc.OnSend = [this](const std::string& line) { written.push_back(line); };
+        SessionContext context{gui, settings, shared, ports(), userInfo};
+        context.Transport = [this] { return test::ScriptedTransport::Make(server); };
+        settings::ServerProfile profile;
+        profile.Name = "Net";
+        profile.Nick = "me";
+        return std::make_unique<Session>(context, profile);
     }
-    ~WiredSession() { irc.Disconnect(true); }
-
     void connect()
     {
-        irc.Connect(3000);
-        written.clear(); // the registration
+        server->Finish();
+        server->Written(); // the registration
     }
     // The lines written since the last call, without their line ends.
-    std::vector<std::string> sent() { return std::exchange(written, {}); }
+    std::vector<std::string> sent() { return server->Written(); }
     void serverSends(const std::vector<std::string>& lines)
     {
         for (const auto& line : lines)
             irc.HandleLine(line);
     }
+    std::vector<std::string> linesOf(const std::string& caption) { return testing::linesOf(model, caption); }
     // The lines shown since the last call, in order, as "tab|text|colour".
     std::vector<std::string> newLines()
     {

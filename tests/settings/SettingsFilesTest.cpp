@@ -32,7 +32,7 @@ TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplat
         {"lines", [](const Case& c) { return parseLines(c.one("in")); }},
         {"int", [](const Case& c) {
              try {
-                 return Lines{std::to_string(StrToInt(c.one("in")))};
+                 return Lines{std::to_string(ParseInt32(c.one("in")))};
              } catch (const ConversionError& error) {
                  return Lines{error.what()};
              }
@@ -117,8 +117,8 @@ TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
     EXPECT_TRUE(files.loadColorDat(s));
     AppSettings expected{.FlashOnMessage = true,
         .OwnColour = 16711680, .OthersColour = 1, .SystemColour = 2, .ActionColour = 3, .ScriptDelay = "1500",
-        .Language = 1, .ProxyHost = "proxy.local", .ProxyPort = "1080", .ProxyUser = "bob", .ProxyPassword = "pw",
-        .ProxyNeedsAuth = true, .ProxyType = 3, .AcceptPatterns = {"*.mp3", "*.ogg"}, .DisablePatterns = {"*.exe"},
+        .Language = Language::German, .ProxyHost = "proxy.local", .ProxyPort = "1080", .ProxyUser = "bob", .ProxyPassword = "pw",
+        .ProxyNeedsAuth = true, .ProxyType = ProxyType::Socks5, .AcceptPatterns = {"*.mp3", "*.ogg"}, .DisablePatterns = {"*.exe"},
         .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules replace the default rule,
         .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}}; // so the file never grows
     setIdentity(expected, {"mynick", "Real Name", "user", "abc", true, true, true, true});
@@ -267,9 +267,9 @@ TEST(TemplateStore, AppendSortRemoveAndTheGoldenFileKeepEveryTemplateComplete)
 TEST(ServerList, FindFillsTheProfileFromTheFirstEntryOfExactlyThatName)
 {
     const ServerList list = serverList({serverEntry("a"), serverEntry("b", "7000", "True"), serverEntry("b", "1")});
-    TSSettings profile;
+    ServerProfile profile;
     ASSERT_TRUE(list.FindProfileByName("b", profile));
-    EXPECT_EQ(profile, (TSSettings{{"nick", "Real b", "user", "pw-b", true, false, true, false}, "b", "host.b", 7000, true}));
+    EXPECT_EQ(profile, (ServerProfile{{"nick", "Real b", "user", "pw-b", true, false, true, false}, "b", "host.b", 7000, true}));
     for (const char* miss : {"B", "b ", "", "c"})
         EXPECT_FALSE(list.FindProfileByName(miss, profile)) << miss;
     EXPECT_EQ(profile.Port, 7000); // untouched by a miss

@@ -90,8 +90,8 @@ public:
 // Records the pending profile each new session window would read at its creation.
 class RecordingWindows : public app::SessionWindowFactory {
 public:
-    void createSessionWindow(const settings::TSSettings& pending) override { created.push_back(pending); }
-    std::vector<settings::TSSettings> created;
+    void createSessionWindow(const settings::ServerProfile& pending) override { created.push_back(pending); }
+    std::vector<settings::ServerProfile> created;
 };
 
 } // namespace pell::test

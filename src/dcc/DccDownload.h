@@ -1,0 +1,55 @@
+#pragma once
+
+#include "dcc/DccReceiveWorker.h"
+#include "dcc/TransferLog.h"
+#include "dcc/TransferProgress.h"
+#include "platform/GuiDispatcher.h"
+#include "platform/WorkerLink.h"
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace pell::dcc {
+
+// The model of one download window: the offer, its receive worker, the progress
+// display and the log. Lives on the GUI thread; destroying it stops the worker, and
+// no report reaches it afterwards.
+class DccDownload {
+public:
+    DccDownload(platform::GuiDispatcher& gui, DownloadOffer offer, DownloadRules rules, ReceiveTiming timing = {});
+    ~DccDownload();
+    DccDownload(const DccDownload&) = delete;
+    DccDownload& operator=(const DccDownload&) = delete;
+
+    // Prepares the progress display and starts the worker; once.
+    void StartDownload();
+
+    const DownloadOffer& Offer() const { return offer_; }
+    const TransferProgress& Progress() const { return progress_; }
+    const TransferLog& Log() const { return log_; }
+    bool Running() const { return running_; }
+
+    // View hooks, GUI thread: a status line was added, the display was refreshed, the
+    // worker has ended. Beep sounds when the worker ends.
+    std::function<void(const std::string&)> StatusAdded;
+    std::function<void()> ProgressChanged;
+    std::function<void()> Ended;
+    std::function<void()> Beep;
+
+private:
+    void reportStatus(const std::string& line);
+    void reportProgress(std::uint64_t bytes);
+    void threadTerminated();
+
+    platform::GuiDispatcher& gui_;
+    DownloadOffer offer_;
+    TransferProgress progress_{TransferProgress::Kind::Download};
+    TransferLog log_;
+    std::shared_ptr<platform::WorkerLink> link_ = platform::WorkerLink::create();
+    std::unique_ptr<DccReceiveWorker> worker_;
+    std::thread thread_;
+    bool running_ = false;
+};
+
+} // namespace pell::dcc

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pell::irc {
+
+class User;
+class Users;
+class Channel;
+
+// What a channel record reports about itself when tracking changes it.
+enum class ChannelUpdate { Mode, Topic, User, Names, Nick, Join, Part, Kick, Quit };
+
+// Everything the engine reports, to the one listener it is given. Each event does
+// nothing unless the listener overrides it. Records (user, channel, ...) may be null;
+// listeners treat null as an empty nick or name. Records live at least until the event
+// returns; a listener that keeps one must not use it after the next event.
+class ClientEvents {
+public:
+    virtual ~ClientEvents() = default;
+
+    // The connection.
+    virtual void OnConnected() {} // the TCP (and proxy) connection is up
+    virtual void OnConnect() {}   // registration is complete
+    virtual void OnDisconnect() {}
+    virtual void OnStateChange() {}
+    virtual void OnSend(const std::string& /*line*/) {}
+    virtual void OnReceive(const std::string& /*line*/) {}
+    // The server refused the nick during registration: change it to try another, leave
+    // it as it is to give up.
+    virtual void OnNicksInUse(std::string& /*nick*/) {}
+    // A handler failed on a line (an error other than the connection's own); the line is
+    // dropped and the next one handled. Raised at most a few times in a while.
+    virtual void OnHandlerError(const std::string& /*message*/) {}
+    // Every line before it is dispatched; `suppress` set keeps it from its handler.
+    virtual void OnRaw(User* /*user*/, const std::string& /*command*/, const std::string& /*content*/,
+                       bool& /*suppress*/)
+    {
+    }
+    virtual void OnUnknownCommand(User* /*user*/, const std::string& /*command*/, const std::string& /*content*/) {}
+    virtual void OnPingPong() {}
+
+    // Talk.
+    virtual void OnMessage(User* /*user*/, Channel* /*channel*/, const std::string& /*content*/) {}
+    virtual void OnNotice(User* /*user*/, Channel* /*channel*/, const std::string& /*content*/) {}
+    virtual void OnAction(User* /*user*/, Channel* /*channel*/, const std::string& /*content*/) {}
+    virtual void OnWallops(User* /*user*/, const std::string& /*content*/) {}
+    // A CTCP request other than ACTION; `suppress` set keeps the automatic reply back.
+    virtual void OnCtcpQuery(User* /*user*/, Channel* /*channel*/, const std::string& /*command*/,
+                             const std::string& /*arguments*/, bool& /*suppress*/)
+    {
+    }
+    virtual void OnCtcpReply(User* /*user*/, Channel* /*channel*/, const std::string& /*command*/,
+                             const std::string& /*arguments*/)
+    {
+    }
+
+    // Channels and users.
+    virtual void OnJoin(User* /*user*/, Channel* /*channel*/) {}
+    virtual void OnJoined(Channel* /*channel*/) {}
+    virtual void OnPart(User* /*user*/, Channel* /*channel*/) {}
+    virtual void OnParted(Channel* /*channel*/) {}
+    virtual void OnKick(User* /*kicker*/, User* /*victim*/, Channel* /*channel*/) {}
+    virtual void OnKicked(User* /*kicker*/, Channel* /*channel*/) {}
+    virtual void OnNickChange(User* /*user*/, const std::string& /*newNick*/) {}
+    virtual void OnNickChanged(const std::string& /*oldNick*/) {}
+    virtual void OnQuit(User* /*user*/) {}
+    virtual void OnKill(User* /*killer*/, const std::string& /*victim*/, const std::string& /*reason*/) {}
+    virtual void OnTopic(User* /*user*/, Channel* /*channel*/, const std::string& /*channelName*/,
+                         const std::string& /*topic*/)
+    {
+    }
+    virtual void OnNoTopic(Channel* /*channel*/, const std::string& /*content*/) {}
+    virtual void OnNames(Users& /*users*/, Channel* /*channel*/) {}
+    virtual void OnInvite(User* /*user*/, const std::string& /*channelName*/) {}
+    virtual void OnInviting(const std::string& /*nick*/, const std::string& /*channelName*/) {}
+    virtual void OnAway(User* /*user*/) {}
+    virtual void OnNowAway(const std::string& /*content*/) {}
+    virtual void OnUnAway(const std::string& /*content*/) {}
+    // A channel record changed by tracking; `info` is the position of the member it
+    // concerns, or 0.
+    virtual void OnChannelUpdate(Channel& /*channel*/, ChannelUpdate /*type*/, User* /*user*/, int /*info*/) {}
+
+    // Modes.
+    virtual void OnOp(User* /*user*/, Channel* /*channel*/, User* /*target*/) {}
+    virtual void OnDeop(User* /*user*/, Channel* /*channel*/, User* /*target*/) {}
+    virtual void OnVoice(User* /*user*/, Channel* /*channel*/, User* /*target*/) {}
+    virtual void OnDevoice(User* /*user*/, Channel* /*channel*/, User* /*target*/) {}
+    virtual void OnBan(User* /*user*/, Channel* /*channel*/, const std::string& /*hostmask*/) {}
+    virtual void OnUnban(User* /*user*/, Channel* /*channel*/, const std::string& /*hostmask*/) {}
+    virtual void OnChannelMode(User* /*user*/, Channel* /*channel*/, const std::string& /*channelName*/,
+                               const std::string& /*modes*/)
+    {
+    }
+    virtual void OnUserMode(const std::string& /*modes*/) {}
+    virtual void OnUserModeChanged() {}
+
+    // Numeric replies.
+    virtual void OnSystem(User* /*user*/, int /*numeric*/, const std::string& /*category*/,
+                          const std::string& /*content*/)
+    {
+    }
+    virtual void OnError(User* /*user*/, const std::string& /*numeric*/, const std::string& /*error*/) {}
+    virtual void OnLinks(const std::string& /*mask*/, const std::string& /*server*/, const std::string& /*hopCount*/,
+                         const std::string& /*serverInfo*/)
+    {
+    }
+    // A channel list, reported in batches with the whole list gathered so far: the
+    // entries from `position` on are new.
+    virtual void OnList(const std::vector<std::string>& /*channels*/, int /*position*/, bool /*last*/) {}
+
+    // DCC offers, with their words as the peer sent them.
+    virtual void OnDccChatOffer(const std::string& /*nick*/, const std::string& /*address*/,
+                                const std::string& /*port*/)
+    {
+    }
+    virtual void OnDccSendOffer(const std::string& /*nick*/, const std::string& /*address*/,
+                                const std::string& /*port*/, const std::string& /*fileName*/,
+                                const std::string& /*fileSize*/)
+    {
+    }
+    virtual void OnDccResume(const std::string& /*nick*/, const std::string& /*port*/,
+                             const std::string& /*fileName*/, const std::string& /*position*/)
+    {
+    }
+    virtual void OnDccAccept(const std::string& /*nick*/, const std::string& /*port*/,
+                             const std::string& /*fileName*/, const std::string& /*position*/)
+    {
+    }
+};
+
+} // namespace pell::irc

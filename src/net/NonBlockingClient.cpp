@@ -1,0 +1,149 @@
+#include "net/NonBlockingClient.h"
+
+#include "net/Resolver.h"
+#include "net/TransportError.h"
+
+#include <arpa/inet.h>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pell::net {
+
+NonBlockingClient::~NonBlockingClient()
+{
+    Close();
+}
+
+void NonBlockingClient::SetRemoteHost(const std::string& host)
+{
+    if (host.empty()) {
+        host_ = "0.0.0.0";
+        return;
+    }
+    if (std::isdigit(static_cast<unsigned char>(host[0]))) {
+        in_addr parsed{};
+        host_ = inet_pton(AF_INET, host.c_str(), &parsed) == 1 ? host : std::string();
+        return;
+    }
+    try {
+        host_ = FormatIPv4(ResolveIPv4(host));
+    } catch (const TransportError&) {
+        host_.clear();
+    }
+}
+
+void NonBlockingClient::SetRemotePort(const std::string& port)
+{
+    if (const servent* service = getservbyname(port.c_str(), "tcp")) {
+        port_ = ntohs(static_cast<std::uint16_t>(service->s_port));
+        return;
+    }
+    port_ = std::atoi(port.c_str());
+}
+
+void NonBlockingClient::fail(int errorNumber)
+{
+    if (OnError)
+        OnError(errorNumber);
+}
+
+void NonBlockingClient::Open()
+{
+    Close();
+    socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket_ < 0) {
+        fail(errno);
+        return;
+    }
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(static_cast<std::uint16_t>(port_));
+    if (inet_pton(AF_INET, host_.c_str(), &remote.sin_addr) != 1) {
+        fail(EINVAL);
+        return;
+    }
+    if (::connect(socket_, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 && errno != EINPROGRESS)
+        fail(errno);
+}
+
+bool NonBlockingClient::Established() const
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    return socket_ >= 0 && ::getpeername(socket_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+}
+
+bool NonBlockingClient::SendLine(const std::string& text, const std::string& endOfLine)
+{
+    if (socket_ < 0)
+        return false;
+    const std::string line = text + endOfLine;
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t sent = ::send(socket_, line.data() + done, line.size() - done, MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno); // not connected yet, or gone: the line is lost, silently
+            return false;
+        }
+        done += static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+std::string NonBlockingClient::PollLine(const std::string& endOfLine)
+{
+    if (socket_ < 0)
+        return {};
+    std::vector<char> peek(65536);
+    ssize_t available;
+    do {
+        available = ::recv(socket_, peek.data(), peek.size(), MSG_PEEK);
+    } while (available < 0 && errno == EINTR);
+    if (available <= 0) {
+        if (available < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            fail(errno);
+        return {};
+    }
+    const std::string_view seen(peek.data(), static_cast<std::size_t>(available));
+    std::size_t take = seen.size();
+    bool withEnd = false;
+    if (!endOfLine.empty()) {
+        const std::size_t at = seen.find(endOfLine);
+        if (at != std::string_view::npos) {
+            take = at + endOfLine.size();
+            withEnd = true;
+        }
+    }
+    std::string chunk(take, '\0');
+    const ssize_t got = ::recv(socket_, chunk.data(), take, 0);
+    if (got <= 0) {
+        if (got < 0)
+            fail(errno);
+        return {};
+    }
+    chunk.resize(static_cast<std::size_t>(got));
+    if (OnReceive)
+        OnReceive(chunk.data(), chunk.size());
+    if (withEnd && chunk.size() == take)
+        chunk.resize(take - endOfLine.size());
+    return chunk;
+}
+
+void NonBlockingClient::Close()
+{
+    if (socket_ >= 0) {
+        ::close(socket_);
+        socket_ = -1;
+    }
+}
+
+} // namespace pell::net

@@ -1,0 +1,57 @@
+#include "net/TransportError.h"
+
+#include <cstring>
+
+namespace pell::net {
+
+TransportError TransportError::readTimeout()
+{
+    return {Kind::ReadTimeout, "Zeitüberschreitung beim Lesen"};
+}
+
+TransportError TransportError::connectionClosed()
+{
+    return {Kind::ConnectionClosed, "Die Verbindung wurde erfolgreich geschlossen."};
+}
+
+TransportError TransportError::notConnected()
+{
+    return {Kind::NotConnected, "Nicht verbunden"};
+}
+
+TransportError TransportError::connectTimeout()
+{
+    return {Kind::ConnectTimeout, "Zeitüberschreitung der Verbindung."};
+}
+
+TransportError TransportError::lineTooLong()
+{
+    return {Kind::LineTooLong, "Max. Zeilenlänge überschritten."};
+}
+
+TransportError TransportError::bindFailed()
+{
+    return {Kind::BindFailed,
+            "Socket konnte nicht gebunden werden. Adresse und Port werden bereits benutzt."};
+}
+
+TransportError TransportError::socket(int errorNumber)
+{
+    char buffer[256];
+    // GNU strerror_r may return a static string instead of filling the buffer.
+    const char* text = strerror_r(errorNumber, buffer, sizeof buffer);
+    return socket(errorNumber, text);
+}
+
+TransportError TransportError::socket(int errorNumber, const std::string& systemText)
+{
+    return {Kind::Socket, "Socket-Fehler # " + std::to_string(errorNumber) + "\r\n" + systemText,
+            errorNumber};
+}
+
+TransportError TransportError::socks(const std::string& message)
+{
+    return {Kind::Socks, message};
+}
+
+} // namespace pell::net
