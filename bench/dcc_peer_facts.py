@@ -19,7 +19,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dcc_peers import (Irssi, Ngircd, RawClient, WeeChat, accept, ack_values, chat_read,  # noqa: E402
-                       fetch, ip_number, ip_text, listen, port_of, serve, socket)
+                       fetch, ip_number, ip_text, listen, port_of, private_network, serve,
+                       socket)
 
 LOCAL = ip_number("127.0.0.1")  # 2130706433
 NAMES = {"weechat": "WeeChat 3.8", "irssi": "irssi 1.4"}
@@ -59,6 +60,11 @@ def said(peer, wait=0.0):
     keep = [re.sub(r"^\d\d:\d\d |\s+", " ", line).strip() for line in peer.output().splitlines()
             if re.search(r"xfer|DCC|Warning|=!=", line) and "Option changed" not in line]
     return " | ".join(keep)[:500] or "(nothing)"
+
+
+def not_applicable(kind, *keys):
+    for key in keys:
+        glance.setdefault(key, {}).setdefault(kind, "n/a")
 
 
 def code(text):
@@ -147,6 +153,7 @@ def probe_offers(kind, raw, peer, family):
         text = take_offer(raw, peer, make_file(peer.home / "passive.bin", 5000), passive=True)
     except NotImplementedError as e:
         note(sec, kind, f"passive SEND: not offered ({e})", "passive SEND offer", "none (no option)")
+        not_applicable(kind, "after our passive reply with a port")
         return
     note(sec, kind, f"passive SEND offer: {code(text)}", "passive SEND offer", code(text))
     if text:
@@ -157,7 +164,8 @@ def probe_offers(kind, raw, peer, family):
         conn = accept(listener, 5)
         got = fetch(None, 0, int(size), conn=conn) if conn else None
         note(sec, kind, f"after our reply `{reply}`: "
-             + (f"it connected and sent {got['received']} bytes" if got else "it did not connect"),
+             + (f"it connected and sent {got['received']} bytes, then closed "
+               f"{got['close_after_s']} s after its last byte" if got else "it did not connect"),
              "after our passive reply with a port", "connects and sends" if got else "nothing")
     note(sec, kind, f"printed: {said(peer)}")
 
@@ -172,6 +180,7 @@ def probe_chats(kind, raw, peer, family):
         offer = raw.next_ctcp(timeout=5)
     except NotImplementedError as e:
         note(sec, kind, f"passive CHAT: not offered ({e})", "passive CHAT offer", "none (no option)")
+        not_applicable(kind, "after our reply to its passive CHAT")
         offer = None
     if offer:
         note(sec, kind, f"passive CHAT offer: {code(offer[1])}", "passive CHAT offer", code(offer[1]))
@@ -356,6 +365,8 @@ def probe_resume(kind, raw, peer):
     note(sec, kind, f"passive offer `DCC SEND ppart.bin {LOCAL} 0 100000 99` with a partial "
          f"file: it sends {code(reply and reply[1])}", "same for a passive offer (token 99)",
          code(reply and reply[1]))
+    if not reply:
+        not_applicable(kind, "then after our `DCC ACCEPT ppart.bin 0 40000 99`")
     if reply and reply[1].startswith("DCC RESUME"):
         raw.ctcp(peer.nick, "DCC ACCEPT ppart.bin 0 40000 99")
         second = raw.next_ctcp(timeout=4)
@@ -383,10 +394,12 @@ def probe_resume(kind, raw, peer):
             note(sec, kind, f"then it sent {got['received']} bytes, equal to the tail: {same}")
     src = peer.home / "presume-src.bin"
     src.write_bytes(data)
-    with contextlib.suppress(NotImplementedError):
+    try:
         text = take_offer(raw, peer, src, passive=True)
-        if not text:
-            return
+    except NotImplementedError:
+        text = None
+        not_applicable(kind, "passive sender answers our `DCC RESUME name 0 40000 token` with")
+    if text:
         _, name, (addr, port, size, token) = offer_words(text)
         raw.ctcp(peer.nick, f"DCC RESUME {name} 0 40000 {token}")
         reply = raw.next_ctcp(timeout=4)
@@ -465,6 +478,20 @@ def probe_sender(kind, raw, peer, label):
              f"{got['received']} of {size} bytes; {closed}",
              f"as sender of 8 MiB, receiver {how}" + (f" ({label})" if "off" in label else ""),
              f"{got['received'] / 2**20:g} MiB sent; {closed}")
+    # A receiver that reads at most 4096 bytes at a time and waits 20 ms before each ack.
+    text = take_offer(raw, peer, make_file(peer.home / "two.bin", 2 << 20))
+    if text:
+        _, _, (addr, port, size, *_) = offer_words(text)
+        got = fetch(ip_text(addr), int(port), int(size), read_size=4096, pause=0.02, stall=5)
+        end = ("it reset the connection" if got["reset"] else
+               f"it closed {got['close_after_s']:.2f} s after its last byte"
+               if got["close_after_s"] is not None else "it did not close within 8 s")
+        note(sec, kind, f"sender{' ' + label if label else ''}, slow receiver (reads of 4096 "
+             f"bytes, 20 ms before each ack): got {got['received']} of {size} bytes in "
+             f"{got['seconds']:.1f} s; {end}",
+             "as sender of 2 MiB, slow receiver (4096-byte reads, 20 ms before each ack)"
+             + (f" ({label})" if "off" in label else ""),
+             f"{got['received']} of {size} bytes arrived; {end}")
     note(sec, kind, f"printed: {said(peer, 0.5)}")
 
 
@@ -546,12 +573,7 @@ def main():
     parser.add_argument("--out", default="/work/coord/dcc-peer-facts.md")
     parser.add_argument("--only", choices=list(NAMES))
     args = parser.parse_args()
-    if os.environ.get("DCC_FACTS_NETNS") != "1":
-        # Again, in a network namespace with only the loopback interface.
-        script = 'ip link set lo up && exec "$@"'
-        env = dict(os.environ, DCC_FACTS_NETNS="1")
-        sys.exit(subprocess.call(["unshare", "--net", "sh", "-c", script, "sh",
-                                  sys.executable, *sys.argv], env=env))
+    private_network()
     for kind in [args.only] if args.only else list(NAMES):
         try:
             run(kind)

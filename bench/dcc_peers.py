@@ -1,16 +1,22 @@
 """Real DCC peers on loopback: a private ngircd, WeeChat, irssi and a scripted raw client.
 
-Everything binds or connects to 127.0.0.1 or ::1 only, and every process started here is
-ended when its context closes or, at the latest, when the interpreter exits.
+WeeChat and irssi listen for DCC on every local address and no option narrows that, so
+they start only inside a network namespace that has nothing but the loopback interface:
+a script calls private_network() first, which runs it again inside such a namespace.
+Every socket of this module binds or connects to 127.0.0.1 or ::1, and every process
+started here ends when its context closes or, at the latest, when the interpreter exits.
 
+    private_network()
     with Ngircd(ipv6=True) as server, RawClient(server, "raw") as raw, \\
          WeeChat(server, "wee") as wee:
+        raw.wait_online("wee")
         listener = listen()
         raw.ctcp("wee", f"DCC SEND a.bin {ip_number('127.0.0.1')} {port_of(listener)} 5")
         serve(listener, b"hello")
-        wee.wait_for_file(wee.download_dir / "raw.a.bin", 5)
+        wee.wait_for_file(wee.received_path("raw", "a.bin"), 5)
 
-Needs the Debian packages ngircd, weechat-headless, weechat-plugins (the fifo), irssi, tmux.
+Needs the Debian packages ngircd, weechat-headless, weechat-plugins (the fifo), irssi, tmux
+(and unshare and ip, from util-linux and iproute2).
 """
 import atexit
 import ipaddress
@@ -19,6 +25,7 @@ import re
 import shutil
 import socket
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -46,6 +53,23 @@ def wait_until(check, timeout=10.0, what="condition", step=0.05):
         if time.monotonic() > deadline:
             raise TimeoutError(f"timed out waiting for {what}")
         time.sleep(step)
+
+
+def only_loopback():
+    """Whether this process sees no network interface but the loopback one."""
+    return [name for _, name in socket.if_nameindex()] == ["lo"]
+
+
+def private_network():
+    """Runs this script again inside a new network namespace with only the loopback
+    interface up, unless it is in one already; returns only there."""
+    if only_loopback():
+        return
+    if os.environ.get("DCC_PEERS_NETNS") == "1":
+        raise RuntimeError("no private network namespace could be had")
+    env = dict(os.environ, DCC_PEERS_NETNS="1")
+    sys.exit(subprocess.call(["unshare", "--net", "sh", "-c", 'ip link set lo up && exec "$@"',
+                              "sh", sys.executable, *sys.argv], env=env))
 
 
 def family_of(host):
@@ -190,10 +214,11 @@ def ack_values(raw, width=4):
 
 def serve(listener, data, start=0, timeout=10.0, ack_timeout=5.0, close_wait=3.0, conn=None,
           until=None, chunk=None, pause=0.0):
-    """Sender side: accepts one receiver (or uses conn), sends data[start:] (bytes or a file
-    path; bytes may go in pieces of `chunk` with `pause` s between them), reads acknowledgements until `until` (default: the size) is acknowledged or
-    nothing comes for ack_timeout s, then waits up to close_wait s for the receiver to
-    close. Returns the figures, or None when nobody connected."""
+    """Sender side: accepts one receiver (or uses conn), sends data[start:] (a file path,
+    or bytes, which may go in pieces of `chunk` with `pause` s after each), reads
+    acknowledgements until `until` (default: the size) is acknowledged or nothing comes
+    for ack_timeout s, then waits up to close_wait s for the receiver to close. Returns
+    the figures, or None when nobody connected."""
     conn = conn or accept(listener, timeout)
     if conn is None:
         return None
@@ -225,20 +250,22 @@ def serve(listener, data, start=0, timeout=10.0, ack_timeout=5.0, close_wait=3.0
             "receiver_closed": closed, "closed_after_ack_s": close_after}
 
 
-def fetch(host, port, size, start=0, ack=4, into=None, stall=3.0, close_wait=8.0, conn=None):
+def fetch(host, port, size, start=0, ack=4, into=None, stall=3.0, close_wait=8.0, conn=None,
+          read_size=1 << 18, pause=0.0):
     """Receiver side: connects (or uses conn), reads until size - start bytes arrived or
-    nothing comes for `stall` s, acknowledging every read with the running total as
-    `ack` bytes (4, 8, or 0 for none). Then waits up to close_wait s for the sender to
-    close. Returns the figures; the data itself goes to `into` (a path) when given."""
+    nothing comes for `stall` s, acknowledging every read (of at most read_size bytes,
+    `pause` s before each acknowledgement) with the running total as `ack` bytes (4, 8,
+    or 0 for none). Then waits up to close_wait s for the sender to close. Returns the
+    figures; the data itself goes to `into` (a path) when given."""
     if conn is None:
         conn = socket.create_connection((host, port), 5)
         _cleanups.append(conn.close)
     out = open(into, "wb") if into else None
-    buf = bytearray(1 << 18)
+    buf = bytearray(read_size)
     got, first, last = 0, None, None
     reads = 0
     conn.settimeout(stall)
-    closed = False
+    closed = reset = False
     try:
         while got < size - start:
             try:
@@ -246,7 +273,7 @@ def fetch(host, port, size, start=0, ack=4, into=None, stall=3.0, close_wait=8.0
             except socket.timeout:
                 break
             except ConnectionResetError:
-                n = 0
+                n, reset = 0, True
             if n == 0:
                 closed = True
                 break
@@ -258,7 +285,12 @@ def fetch(host, port, size, start=0, ack=4, into=None, stall=3.0, close_wait=8.0
             if out:
                 out.write(memoryview(buf)[:n])
             if ack:
-                conn.sendall(((start + got) % (1 << (8 * ack))).to_bytes(ack, "big"))
+                time.sleep(pause)
+                try:
+                    conn.sendall(((start + got) % (1 << (8 * ack))).to_bytes(ack, "big"))
+                except (ConnectionResetError, BrokenPipeError):
+                    closed = reset = True
+                    break
         close_after = None
         extra = 0
         if closed:
@@ -277,6 +309,7 @@ def fetch(host, port, size, start=0, ack=4, into=None, stall=3.0, close_wait=8.0
                 pass
             except ConnectionResetError:
                 close_after = time.monotonic() - (last or deadline)
+                reset = True
     finally:
         if out:
             out.close()
@@ -284,7 +317,7 @@ def fetch(host, port, size, start=0, ack=4, into=None, stall=3.0, close_wait=8.0
     seconds = (last - first) if first and last and last > first else 0.0
     return {"received": got, "reads": reads, "seconds": seconds,
             "rate_mib_s": got / 2**20 / seconds if seconds else None,
-            "closed_by_sender": closed or close_after is not None,
+            "closed_by_sender": closed or close_after is not None, "reset": reset,
             "close_after_s": close_after, "extra_after_size": extra}
 
 
@@ -415,6 +448,9 @@ class Peer:
     text the peer printed (read from its logs)."""
 
     def __init__(self, nick, prefix):
+        if not only_loopback():
+            raise RuntimeError("call private_network() first: the peer would listen on "
+                               "every network")
         self.nick = nick
         self.home = Path(tempfile.mkdtemp(prefix=prefix))
         self.download_dir = self.home / "downloads"
