@@ -32,6 +32,8 @@ public:
     const TransferProgress& Progress() const { return progress_; }
     const TransferLog& Log() const { return log_; }
     bool Running() const { return running_; }
+    // The file the worker stores into; read it once the worker has ended.
+    const std::string& FilePath() const { return worker_->FilePath(); }
 
     // The language status lines are shown in, asked as each batch arrives.
     std::function<Language()> LanguageNow = [] { return Language::English; };
