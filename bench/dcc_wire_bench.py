@@ -435,6 +435,10 @@ def part_program(args, work):
     took = time.monotonic() - started
     wee.wait_output(r"big\.zip sent to idler.*OK", 30)
     gap = longest_gap_ms(lateness, started, time.monotonic()) or 0
+    print("      program: timer gaps over 75 ms while it came in:",
+          [line.split()[1] + " ms at +" + str(int(line.split()[0]) - int(started * 1000)) + " ms"
+           for line in lateness.read_text().splitlines() if int(line.split()[0]) >= started * 1000]
+          if lateness.exists() else "none")
     check(digest(stored) == digest(path), f"program: {args.big_mib} MiB from WeeChat stored whole in {took:.1f} s "
           f"({big / 2**20 / took:.0f} MiB/s)")
     check(gap < 100, "program: GUI thread's longest timer gap meanwhile: " + (f"{gap} ms" if gap else "under 75 ms"))

@@ -7,7 +7,7 @@
 #include "doubles/EventQueue.h"
 #include "support/CaseFile.h"
 #include "support/Loopback.h"
-#include "support/ScriptedPeer.h"
+#include "support/FakeServer.h"
 
 #include <gtest/gtest.h>
 
@@ -197,14 +197,10 @@ std::string contentOf(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The acknowledgements a sender reads until one reaches `until`, or the receiver closes
-// or falls silent.
-std::vector<std::uint32_t> readAcks(int socket, int ms, std::uint32_t until = UINT32_MAX)
+std::string ack(std::uint64_t stored)
 {
-    std::vector<std::uint32_t> acks;
-    for (std::string ack; (acks.empty() || acks.back() < until) && test::readExactly(socket, 4, ack, ms); ack.clear())
-        acks.push_back(DecodeAck(reinterpret_cast<const unsigned char*>(ack.data())));
-    return acks;
+    const auto bytes = EncodeAck(stored);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 struct DccTransfer : ::testing::Test {
@@ -245,13 +241,12 @@ TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
 {
     for (const std::string& row : test::readCases("dcc/sizes.cases").front().lines("size")) {
         SCOPED_TRACE(row);
-        const std::size_t size = std::stoul(row);
-        const std::string bytes = randomBytes(size);
+        const std::string bytes = randomBytes(std::stoul(row));
         std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
         DccSend send(queue);
         send.SetSendFile((root / "out" / "f.bin").string());
         ASSERT_TRUE(send.OpenListener());
-        auto d = download(send.Port, static_cast<std::int64_t>(size), fast);
+        auto d = download(send.Port, static_cast<std::int64_t>(bytes.size()), fast);
         finish(*d);
         EXPECT_TRUE(received() == bytes);
         EXPECT_EQ(tail(*d, 2), (Lines{"FINAL checksum: " + row, "wrote FINAL checksum"}));
@@ -259,63 +254,48 @@ TEST_F(DccTransfer, OurSenderToOurReceiverForEachSize)
         EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == acknowledged; })) << send.Log().Last();
         EXPECT_EQ(send.Progress().BytesText, row + " bytes");
         // A file of 0 bytes never reaches the first threshold.
-        EXPECT_EQ(d->Progress().BytesText, size > 0 ? row + " bytes" : "BytesTransferred");
+        EXPECT_EQ(d->Progress().BytesText, bytes.empty() ? "BytesTransferred" : row + " bytes");
         fs::remove(root / "in" / "f.bin");
     }
 }
 
-TEST_F(DccTransfer, SenderWaitingForEachAckOf1024IsNotStalled)
-{
-    const std::string bytes = randomBytes(20 * 1024);
-    test::ScriptedPeer sender([&](int socket) {
-        for (std::size_t sent = 0; sent < bytes.size(); sent += 1024) {
-            test::sendAll(socket, bytes.substr(sent, 1024));
-            std::string ack;
-            while (test::readExactly(socket, 4, ack, 5000) &&
-                   DecodeAck(reinterpret_cast<const unsigned char*>(ack.data() + ack.size() - 4)) < sent + 1024) {
-            }
-        }
-    });
-    // The real waits: a stall would take 10 s per block.
-    auto d = download(sender.port(), static_cast<std::int64_t>(bytes.size()), ReceiveTiming{});
-    finish(*d, 3000);
-    EXPECT_TRUE(received() == bytes);
-}
-
-// Senders that do not keep to the announced size: nothing past it is stored, and a file
-// that ends short says so, in the interface's language.
-TEST_F(DccTransfer, WhatASenderSendsBeyondOrShortOfTheSizeIsSaidPlainly)
+// Senders as they come: one that waits for each acknowledgement, one that sends more than
+// it announced (nothing past the size is stored), ones that close early (the file that
+// ends short says so, in the interface's language). Each closes once acknowledged.
+TEST_F(DccTransfer, WhatSendersSendIsStoredUpToTheSizeAndShortFilesSaySo)
 {
     struct Row {
         std::int64_t announced;
         std::size_t sent;
+        std::size_t piece;
         Language language;
         Lines lastLines;
-        std::size_t stored;
     };
     const Row rows[] = {
-        {10, 100, Language::English,
-         {"after write stream", "More data than announced: 90 bytes after the 10 announced were not stored",
-          "stream size: 10", "FINAL checksum: 10", "wrote FINAL checksum"}, 10},
-        {10000, 5000, Language::English,
-         {"Connection closed gracefully.", "File incomplete: 5000 of 10000 bytes"}, 5000},
-        {10000, 5000, Language::German,
-         {"Die Verbindung wurde erfolgreich geschlossen.", "Datei unvollständig: 5000 von 10000 Bytes"}, 5000},
+        {20480, 20480, 1024, Language::English, {"stream size: 20480", "FINAL checksum: 20480", "wrote FINAL checksum"}},
+        {10, 100, 100, Language::English,
+         {"More data than announced: 90 bytes after the 10 announced were not stored", "stream size: 10",
+          "FINAL checksum: 10", "wrote FINAL checksum"}},
+        {10000, 5000, 5000, Language::English, {"Connection closed gracefully.", "File incomplete: 5000 of 10000 bytes"}},
+        {10000, 5000, 5000, Language::German,
+         {"Die Verbindung wurde erfolgreich geschlossen.", "Datei unvollständig: 5000 von 10000 Bytes"}},
     };
     for (const Row& row : rows) {
-        std::vector<std::uint32_t> acks;
-        // It closes once its data is acknowledged: the close is never a reset.
-        test::ScriptedPeer sender([&](int socket) {
-            test::sendAll(socket, std::string(row.sent, 'x'));
-            acks = readAcks(socket, 3000, static_cast<std::uint32_t>(row.stored));
-        });
+        test::FakeServer sender;
         language = row.language;
-        auto d = download(sender.port(), row.announced, fast);
-        finish(*d);
-        sender.join();
+        const std::string bytes = randomBytes(row.sent);
+        // The real waits: a sender that waits for each acknowledgement must not stall.
+        auto d = download(sender.port(), row.announced, ReceiveTiming{});
+        ASSERT_TRUE(sender.waitForClient());
+        for (std::size_t at = 0; at < row.sent; at += row.piece) {
+            sender.send(bytes.substr(at, row.piece));
+            const std::uint64_t stored = std::min<std::uint64_t>(at + row.piece, row.announced);
+            EXPECT_TRUE(sender.waitForReceived(ack(stored), 3000)) << stored;
+        }
+        sender.closeClient();
+        finish(*d, 3000);
         EXPECT_EQ(tail(*d, row.lastLines.size()), row.lastLines);
-        EXPECT_EQ(received().size(), row.stored);
-        EXPECT_EQ(acks.back(), row.stored);
+        EXPECT_TRUE(received() == bytes.substr(0, static_cast<std::size_t>(row.announced)));
         fs::remove(root / "in" / "f.bin");
     }
 }
@@ -327,11 +307,12 @@ TEST_F(DccTransfer, WhatASenderSendsBeyondOrShortOfTheSizeIsSaidPlainly)
 TEST_F(DccTransfer, ASenderThatNeverWaitsAndClosesSoonStillDeliversEverything)
 {
     const std::string bytes = randomBytes(8 << 20);
-    test::ScriptedPeer sender([&](int socket) {
-        test::sendAll(socket, bytes);
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-    });
+    test::FakeServer sender;
     auto d = download(sender.port(), static_cast<std::int64_t>(bytes.size()), fast);
+    ASSERT_TRUE(sender.waitForClient());
+    sender.send(bytes);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    sender.closeClient();
     finish(*d);
     EXPECT_TRUE(received() == bytes);
     EXPECT_EQ(d->Log().Last(), "wrote FINAL checksum");
@@ -341,22 +322,15 @@ TEST_F(DccTransfer, ASenderThatNeverWaitsAndClosesSoonStillDeliversEverything)
 // the sender is quiet, and one idle time-out later the receiver closes.
 TEST_F(DccTransfer, AnUnknownSizeEndsOneIdleTimeOutAfterTheQuietAcknowledgement)
 {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point acknowledged;
-    Clock::time_point closed;
-    std::vector<std::uint32_t> acks;
-    test::ScriptedPeer sender([&](int socket) {
-        test::sendAll(socket, std::string(5000, 'x'));
-        acks = readAcks(socket, 5000);
-        closed = Clock::now();
-    });
+    test::FakeServer sender;
     auto d = download(sender.port(), 0, ReceiveTiming{1000, 1});
-    ASSERT_TRUE(queue.pumpUntil([&] { return d->Log().Last() == "checksum: 5000"; }));
-    acknowledged = Clock::now();
+    ASSERT_TRUE(sender.waitForClient());
+    sender.send(std::string(5000, 'x'));
+    ASSERT_TRUE(sender.waitForReceived(ack(4096) + ack(5000)));
+    const auto acknowledged = std::chrono::steady_clock::now();
     finish(*d);
-    sender.join();
-    EXPECT_EQ(acks, (std::vector<std::uint32_t>{4096, 5000, 5000}));
-    EXPECT_LT(closed - acknowledged, std::chrono::milliseconds(1700)); // two time-outs would be 2000
+    EXPECT_LT(std::chrono::steady_clock::now() - acknowledged, std::chrono::milliseconds(1700)); // not two time-outs
+    EXPECT_TRUE(sender.waitForReceived(ack(4096) + ack(5000) + ack(5000))); // the final one
 }
 
 TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)
@@ -434,12 +408,10 @@ TEST_F(DccTransfer, ReceiversThatAcknowledgeNothingAreDropped)
 TEST_F(DccTransfer, ClosingWhileWorkersRunDropsTheirReports)
 {
     int reports = 0;
-    test::ScriptedPeer sender([](int socket) {
-        test::sendAll(socket, "abc");
-        std::string rest;
-        test::readExactly(socket, 1, rest, 3000); // held open until the receiver goes
-    });
+    test::FakeServer sender; // sends three bytes of four and holds the connection
     auto d = download(sender.port(), 4, fast);
+    ASSERT_TRUE(sender.waitForClient());
+    sender.send("abc");
     d->LinesAdded = [&](const Lines&) { ++reports; };
     d->Ended = [&] { ++reports; };
     ASSERT_TRUE(queue.pumpUntil([&] { return d->Progress().BytesDone == 3; }));

@@ -28,7 +28,7 @@
 #include "gui/GuiFakes.h"
 #include "support/CaseFile.h"
 #include "support/Loopback.h"
-#include "support/ScriptedPeer.h"
+#include "support/FakeServer.h"
 #include "session/AddressList.h"
 #include "session/LineFormatter.h"
 #include "dcc/ListenPort.h"
@@ -355,11 +355,7 @@ private slots:
         send->SetSendFile(temp.file("f.bin"));
         QVERIFY(send->OpenListener());
         const int stalled = connectLoopback(send->Port); // takes nothing, acknowledges nothing
-        ScriptedPeer sender([](int socket) {
-            sendAll(socket, "abc");
-            std::string rest;
-            readExactly(socket, 1, rest, 5000); // until the receiver goes
-        });
+        FakeServer sender; // sends three bytes of ten and holds the connection
         auto download = std::make_unique<dcc::DccDownload>(
             dispatcher, dcc::DownloadOffer{"127.0.0.1", sender.port(), "f.bin", 10}, dcc::DownloadRules{{}, temp.file("in")});
         std::unique_ptr<gui::TransferWindow> sending(gui::TransferWindow::forSend(*send));
@@ -367,6 +363,8 @@ private slots:
         QObject::connect(receiving.get(), &gui::TransferWindow::closed, [&] { download.reset(); });
         QObject::connect(sending.get(), &gui::TransferWindow::closed, [&] { send.reset(); });
         download->StartDownload();
+        QVERIFY(sender.waitForClient());
+        sender.send("abc");
         QTRY_VERIFY(download->Progress().BytesDone == 3);
         QTRY_COMPARE(send->Receivers(), 1u);
         QVERIFY(receiving->close());
