@@ -184,7 +184,7 @@ void SessionTabPages::tabsChanged()
             found = pages_.emplace(tab.Id, page).first;
         }
         QWidget* widget = found->second.Widget;
-        const QString caption = EscapeMnemonic(DecodeLine(tab.Caption));
+        const QString caption = EscapeMnemonic(ShownText(tab.Caption));
         const int at = indexOf(widget);
         if (at < 0) {
             insertTab(i, widget, caption);

@@ -183,13 +183,13 @@ void SessionWindow::rawLogAppended()
 void SessionWindow::statusPanelChanged(int panel)
 {
     if (model_ && panel >= 0 && panel < static_cast<int>(status_.size()))
-        status_[static_cast<std::size_t>(panel)]->setText(DecodeLine(model_->StatusPanel(panel)));
+        status_[static_cast<std::size_t>(panel)]->setText(ShownText(model_->StatusPanel(panel)));
 }
 
 void SessionWindow::captionChanged()
 {
     if (model_)
-        setWindowTitle(DecodeLine(model_->Caption()));
+        setWindowTitle(ShownText(model_->Caption()));
 }
 
 void SessionWindow::channelBoxChanged()

@@ -43,9 +43,9 @@ UserInfoWindow::~UserInfoWindow()
 
 void UserInfoWindow::userInfoChanged()
 {
-    nick_->setText(DecodeLine(model_.Nick()));
-    address_->setText(DecodeLine(model_.Address()));
-    id_->setText(DecodeLine(model_.Id()));
+    nick_->setText(ShownText(model_.Nick()));
+    address_->setText(ShownText(model_.Address()));
+    id_->setText(ShownText(model_.Id()));
     if (model_.Visible()) {
         if (!isVisible() && parentWidget()) // over the main window, not in a screen corner
             move(parentWidget()->geometry().center() - rect().center());
