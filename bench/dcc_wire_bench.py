@@ -367,6 +367,16 @@ IncludeDir = {work}/include
     return server
 
 
+def rss_range(pid, seconds=10):
+    """The lowest and highest VmRSS (KiB) sampled every half second."""
+    rss = []
+    for _ in range(seconds * 2):
+        with open(f"/proc/{pid}/status") as status:
+            rss += [int(line.split()[1]) for line in status if line.startswith("VmRSS:")]
+        time.sleep(0.5)
+    return min(rss), max(rss)
+
+
 def windows_named(display, name):
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=dict(os.environ, DISPLAY=display),
                            capture_output=True, text=True).stdout.split()
@@ -423,6 +433,9 @@ def part_program(args, work):
     check(windows_named(display, "Confirm") == 1, "program: the next burst opens one box again")
     subprocess.run(["import", "-display", display, "-window", "root", str(ROOT / "build/dcc-question.png")])
 
+    low, high = rss_range(pid)
+    print(f"      program: idle before the big file, VmRSS {low / 1024:.1f} to {high / 1024:.1f} MiB")
+
     # WeeChat sends a big file with an accepted extension: no question.
     wee = peers.WeeChat(server, "wee", fast_send=True)
     raw.wait_online("wee")
@@ -444,12 +457,8 @@ def part_program(args, work):
     check(gap < 100, "program: GUI thread's longest timer gap meanwhile: " + (f"{gap} ms" if gap else "under 75 ms"))
     subprocess.run(["import", "-display", display, "-window", "root", str(ROOT / "build/dcc-big.png")])
     time.sleep(2)
-    rss = []
-    for _ in range(20):
-        with open(f"/proc/{pid}/status") as status:
-            rss += [int(l.split()[1]) for l in status if l.startswith("VmRSS:")]
-        time.sleep(0.5)
-    print(f"      program: idle after it, VmRSS {min(rss) / 1024:.1f} to {max(rss) / 1024:.1f} MiB")
+    low, high = rss_range(pid)
+    print(f"      program: idle after it, VmRSS {low / 1024:.1f} to {high / 1024:.1f} MiB")
     wee.stop()
     raw.stop()
 

@@ -136,7 +136,11 @@ def chat_flood(peer, lines, lateness_log):
     listener.settimeout(30)
     peer.send(f"PRIVMSG idler :\x01DCC CHAT chat 2130706433 {listener.getsockname()[1]}\x01")
     time.sleep(1.5)
-    subprocess.run(["xdotool", "key", "Return"], check=True)  # "Accept Directchat with ..."
+    # "Accept Directchat with ...": the box holds nothing, so it has to be given the focus.
+    box = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Confirm"],
+                         capture_output=True, text=True).stdout.split()[-1]
+    subprocess.run(["xdotool", "windowfocus", "--sync", box], stderr=subprocess.DEVNULL)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
     conn, _ = listener.accept()
     start = time.monotonic()
     conn.sendall(b"".join(f"flood line {i} with some words in it\r\n".encode() for i in range(lines)))

@@ -7,6 +7,7 @@ text of its line and the change, not by a line number, so it survives edits else
 
   python3 tools/seed_faults.py                 # 40 faults, seed 1
   python3 tools/seed_faults.py --seed 7 --count 60
+  python3 tools/seed_faults.py --only src/dcc/,src/session/DccOffers.cpp
   python3 tools/seed_faults.py --list          # only print the sample
   python3 tools/seed_faults.py --recheck build-faults/seed-1.txt
                                                # only the faults that run caught
@@ -54,10 +55,12 @@ def code_part(line):
     return line if cut < 0 else line[:cut] + " " * (len(line) - cut)
 
 
-def candidates():
+def candidates(only=()):
     found = []
     for path in sorted((TREE / "src").rglob("*.cpp")):
         rel = path.relative_to(TREE).as_posix()
+        if only and not rel.startswith(tuple(only)):
+            continue
         for number, line in enumerate(path.read_text(errors="replace").splitlines()):
             if SKIP_LINE.match(line) or "include" in line:
                 continue
@@ -86,8 +89,8 @@ def mutate(line, name, index):
     raise ValueError(name)
 
 
-def sample(seed, count):
-    pool = candidates()
+def sample(seed, count, only=()):
+    pool = candidates(only)
     rng = random.Random(seed)
     rng.shuffle(pool)
     return pool, count
@@ -157,12 +160,14 @@ def main():
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--timeout", type=int, default=300, help="seconds per test program")
     ap.add_argument("--rev", default="HEAD", help="the commit whose sources and tests are used")
+    ap.add_argument("--only", default="", metavar="PATHS",
+                    help="comma-separated beginnings of src paths to draw faults from (src/dcc/,src/net/Tcp)")
     ap.add_argument("--recheck", metavar="FILE",
                     help="a result file of an earlier run: try again only the faults it caught")
     args = ap.parse_args()
 
     sync_tree(args.rev)
-    pool, count = sample(args.seed, args.count)
+    pool, count = sample(args.seed, args.count, [p for p in args.only.split(",") if p])
     if args.recheck:
         # Only a suite that lost a fault matters when comparing against an earlier run.
         wanted = {line.rstrip("\n").split("\t", 2)[2] for line in open(args.recheck, encoding="utf-8", errors="surrogateescape")
