@@ -1,3 +1,4 @@
+#include "net/LocalAddress.h"
 #include "net/NonBlockingClient.h"
 #include "net/TcpClient.h"
 #include "net/TcpConnection.h"
@@ -326,6 +327,18 @@ TEST(TcpServer, TakenPortGivesTheBindError)
     second.DefaultPort = free;
     second.Start();
     EXPECT_EQ(second.BoundPort(), free);
+}
+
+// Through a local bouncer or an SSH forward the IRC socket sits on loopback, which no
+// peer can reach: offers then name the machine's own address, as behind a proxy.
+TEST(LocalAddress, AnIrcSocketOnLoopbackIsNotTheOfferedAddress)
+{
+    if (LocalAddressOf(-1, true) == "127.0.0.1")
+        GTEST_SKIP() << "this machine has no address but loopback";
+    const auto [ours, peer] = test::connectedPair();
+    EXPECT_NE(LocalAddressOf(ours, false), "127.0.0.1");
+    ::close(ours);
+    ::close(peer);
 }
 
 TEST(NonBlockingClient, HostAndPortRules)
