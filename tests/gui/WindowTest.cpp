@@ -429,10 +429,10 @@ private slots:
         QAbstractItemModel* nicks = view->model();
         QSignalSpy resets(nicks, &QAbstractItemModel::modelReset);
         tabs.RefillNickList("#a", {"bob", "amy", "cy"}, {1, 2, 0});
-        QVERIFY(resets.size() == 1 && rowsOf(nicks) == QStringList({"+amy", "@bob", "cy"}));
+        QVERIFY(resets.size() == 1 && rowsOf(nicks) == QStringList({"@bob", "+amy", "cy"}));
         QSignalSpy actions(&w, &gui::SessionWindow::nickActionTriggered);
         QVERIFY((w.triggerNickAction(Nick::Kick), actions.isEmpty()));
-        view->setCurrentIndex(nicks->index(1, 0)), w.triggerNickAction(Nick::Kick);
+        view->setCurrentIndex(nicks->index(0, 0)), w.triggerNickAction(Nick::Kick);
         QVERIFY(actions.size() == 1 && actions.at(0).at(0).value<Nick>() == Nick::Kick && actions.at(0).at(1).toByteArray() == "@bob");
         const QList<QAction*> dcc = w.nickMenu()->actions().at(1)->menu()->actions();
         QVERIFY(dcc.size() == 2 && dcc.at(0)->isEnabled() && dcc.at(1)->isEnabled());
@@ -444,7 +444,7 @@ private slots:
         // Item views want the press before the double-click, as a real mouse sends it.
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first);
-        QVERIFY(opened.size() == 1 && opened.at(0).at(0).toByteArray() == "+amy");
+        QVERIFY(opened.size() == 1 && opened.at(0).at(0).toByteArray() == "@bob");
 
         // The ignore list deletes the selected entry by key and by its menu.
         QObject::connect(&w, &gui::SessionWindow::ignoreEntrySelected, &w, [&](int row) { model.SelectIgnoreEntry(row); });

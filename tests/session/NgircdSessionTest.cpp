@@ -99,7 +99,7 @@ TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
     EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(2130706433)"});
     ASSERT_TRUE(until([&] { return !download.Running() && send.Log().Last() == "Remote CRC = 300000 local = 300000"; }, 20000));
     EXPECT_TRUE(download.Log().Last() == "wrote FINAL checksum" && download.Progress().BytesText == "300000 bytes");
-    EXPECT_TRUE(bob.shows("<alice>:DCC Send my notes.txt (127.0.0.1)") && alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
+    EXPECT_TRUE(bob.shows("-alice- DCC Send my notes.txt (127.0.0.1)") && alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
     std::ifstream in(root / "in" / "my_notes.txt", std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes);
 }

@@ -198,9 +198,9 @@ TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
     irc.Users.Add("bob", "b@example.org");
     s.model.Tabs().NewChannel("#a");
     s.model.Tabs().RefillNickList("#a", {"Bob", "zed", "bob", "me"}, {0, 0, 2, 1});
-    ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"+bob", "@me", "Bob", "zed"}));
+    ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"@me", "+bob", "Bob", "zed"}));
     for (const auto& [row, shown] : std::vector<std::pair<int, std::string>>{
-             {2, ""}, {3, ""}, {0, "bob|b@example.org|1"}, {1, "me|m@host|0"}}) {
+             {2, ""}, {3, ""}, {0, "me|m@host|0"}, {1, "bob|b@example.org|1"}}) {
         commands.Info(row);
         EXPECT_EQ(userInfo.Visible() ? userInfo.Nick() + "|" + userInfo.Address() + "|" + userInfo.Id() : "", shown);
         userInfo.Close();
@@ -250,7 +250,7 @@ struct EventsHarness : WiredSession {
     {
         connect();
         serverSends({":srv 001 me :Welcome"});
-        EXPECT_EQ(newLines(), Lines{"Main|<me>: :Welcome|system"});
+        EXPECT_EQ(newLines(), Lines{"Main|<srv>:Welcome|system"});
     }
 };
 
@@ -283,7 +283,7 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             h.serverSends(c.lines("in"));
             EXPECT_EQ(h.newLines(), c.lines(german ? "de" : "out"));
             EXPECT_EQ(h.nicksOf("#a") + "|" + h.nicksOf("#b") + "|" + h.nicksOf("#c"),
-                      c.one("nicks", "+amy @bob cy me|amy bob me|"));
+                      c.one("nicks", "@bob +amy cy me|amy bob me|"));
             EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "#b"));
             EXPECT_EQ(h.shared.Addresses.ToVector(), c.lines("address"));
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
@@ -318,7 +318,7 @@ TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
     h.serverSends({":srv 372 me :- still here"});
     const Lines shown = h.newLines();
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "Main|<System>:A line from the server could not be handled: broken|system"), 5);
-    EXPECT_EQ(shown.back(), "Main|<->: still here|system");
+    EXPECT_EQ(shown.back(), "Main|<srv>:- still here|system");
 }
 
 // Every received line is logged and selected.
