@@ -1,5 +1,6 @@
 #include "support/ChildProcess.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pell::test {
@@ -97,13 +99,48 @@ LocalServer::~LocalServer()
     [[maybe_unused]] const int rc = std::system(command.c_str());
 }
 
-void LocalServer::launch(const std::vector<std::string>& argv, int milliseconds)
+void LocalServer::launch(const std::vector<std::string>& argv, int milliseconds, const std::string& readyText)
 {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     process_.start(argv, dir_ + "/" + program_ + ".log");
-    if (!waitForPort(port_, milliseconds)) {
+    bool ready = waitForPort(port_, milliseconds);
+    while (ready && !readyText.empty() && process_.log().find(readyText) == std::string::npos) {
+        ready = std::chrono::steady_clock::now() < deadline;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ready) {
         process_.stop();
         throw std::runtime_error(program_ + " did not start: " + process_.log());
     }
+}
+
+void LocalServer::writeConfig(const std::string& templateName, const std::string& target,
+                              const std::vector<std::pair<std::string, std::string>>& values) const
+{
+    std::ifstream in(std::string(PELL_TEST_DATA) + "/servers/" + templateName);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string config = text.str();
+    if (config.empty())
+        throw std::runtime_error("no template " + templateName);
+    for (const auto& [key, value] : values)
+        for (auto at = config.find(key); at != std::string::npos; at = config.find(key, at + value.size()))
+            config.replace(at, key.size(), value);
+    std::ofstream(target) << config;
+}
+
+std::vector<std::string> LocalServer::asUser(const std::string& user, std::vector<std::string> argv)
+{
+    if (geteuid() == 0)
+        argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=" + user, "--regid=" + user, "--init-groups", "--"});
+    return argv;
+}
+
+void LocalServer::giveFolderTo(const std::string& user) const
+{
+    const std::string command = "chown -R '" + user + "' '" + dir_ + "'";
+    if (geteuid() == 0 && std::system(command.c_str()) != 0)
+        throw std::runtime_error("cannot hand " + dir_ + " to " + user);
 }
 
 } // namespace pell::test

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace pell::test {
@@ -44,8 +45,17 @@ protected:
     // A port of 0 picks a free one.
     explicit LocalServer(const std::string& program, int port = 0);
     ~LocalServer();
-    // Starts the program and waits until it accepts; throws with its output if it does not.
-    void launch(const std::vector<std::string>& argv, int milliseconds = 5000);
+    // Starts the program and waits until it accepts (and, when readyText is given, until
+    // its output shows that text); throws with its output if it does not.
+    void launch(const std::vector<std::string>& argv, int milliseconds = 5000,
+                const std::string& readyText = {});
+    // Copies a configuration template from tests/data, replacing each "@KEY@" by its value.
+    void writeConfig(const std::string& templateName, const std::string& target,
+                     const std::vector<std::pair<std::string, std::string>>& values) const;
+    // The command line that runs argv as that user when the test runs as root.
+    static std::vector<std::string> asUser(const std::string& user, std::vector<std::string> argv);
+    // Hands the folder to a server that must not run as root (irc, say).
+    void giveFolderTo(const std::string& user) const;
 
     std::string program_;
     std::string dir_;

@@ -13,7 +13,7 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
          << "Name = " << name_ << "\n"
          << "Info = Pell-IRC test server\n"
          << "AdminInfo1 = test\nAdminInfo2 = test\nAdminEMail = test@localhost\n"
-         << "Listen = 127.0.0.1\n"
+         << "Listen = " << (options.ipv6 ? "127.0.0.1,::1" : "127.0.0.1") << "\n"
          << "Ports = " << port_ << "\n"
          << "MotdPhrase = Hello from the test server\n";
     if (!options.password.empty())
@@ -21,6 +21,13 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
     conf << "[Limits]\nMaxPenaltyTime = 0\nMaxConnectionsIP = 0\nMaxJoins = 0\nMaxNickLength = 30\n"
          << "[Options]\nPAM = no\nIdent = no\nDNS = no\nScrubCTCP = no\n"
          << "IncludeDir = " << dir_ << "/conf.d\n";
+    if (!options.certFile.empty()) {
+        tlsPort_ = freePort();
+        conf << "[SSL]\nCertFile = " << options.certFile << "\nKeyFile = " << options.keyFile << "\n"
+             << "Ports = " << tlsPort_ << "\n";
+        if (!options.dhFile.empty())
+            conf << "DHFile = " << options.dhFile << "\n";
+    }
     conf.close();
     chmod((dir_ + "/ngircd.conf").c_str(), 0644);
     launch({PELL_NGIRCD, "-n", "-f", dir_ + "/ngircd.conf"});

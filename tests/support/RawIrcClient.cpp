@@ -9,13 +9,15 @@
 
 namespace pell::test {
 
-RawIrcClient::RawIrcClient(int port, const std::string& nick)
+RawIrcClient::RawIrcClient(int port, const std::string& nick, const std::vector<std::string>& first)
 {
     socket_ = connectLoopback(port);
     if (socket_ < 0)
         throw std::runtime_error("cannot connect to 127.0.0.1:" + std::to_string(port));
     // Connected while blocking; from now on reads must not stall the caller's event loop.
     ::fcntl(socket_, F_SETFL, ::fcntl(socket_, F_GETFL) | O_NONBLOCK);
+    for (const std::string& line : first)
+        send(line);
     send("NICK " + nick);
     send("USER " + nick + " 0 * :" + nick);
 }

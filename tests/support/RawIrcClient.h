@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pell::test {
 
@@ -8,8 +9,8 @@ namespace pell::test {
 // never blocks, it reads whatever has arrived whenever it is asked, and answers PING.
 class RawIrcClient {
 public:
-    // Connects and registers with NICK and USER.
-    RawIrcClient(int port, const std::string& nick);
+    // Connects, sends the first lines (PASS, CAP REQ, ...) and registers with NICK and USER.
+    RawIrcClient(int port, const std::string& nick, const std::vector<std::string>& first = {});
     ~RawIrcClient();
     RawIrcClient(const RawIrcClient&) = delete;
     RawIrcClient& operator=(const RawIrcClient&) = delete;
