@@ -193,7 +193,7 @@ void SessionController::showChat(DirectChatWindow* window)
 void SessionController::chatWith(const QByteArray& entry)
 {
     if (rowOfActiveEntry(entry) >= 0)
-        session_->Chats().OfferChat(session::StripNickPrefix(bytesOf(entry)));
+        session_->Chats().OfferChat(session::StripNickPrefix(bytesOf(entry), session_->Model().Tabs().PrefixSymbols()));
 }
 
 void SessionController::showTransfer(QWidget* window, std::function<void()> closeModel)
@@ -213,7 +213,8 @@ void SessionController::sendFileTo(const QByteArray& entry)
     const QString path = QFileDialog::getOpenFileName(window_, QStringLiteral("Open"), QString(),
                                                       QStringLiteral("All Files (*)"));
     if (!path.isEmpty())
-        session_->Offers().OfferFile(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
+        session_->Offers().OfferFile(session::StripNickPrefix(bytesOf(entry), session_->Model().Tabs().PrefixSymbols()),
+                                     toBytes(path));
 }
 
 int SessionController::rowOfActiveEntry(const QByteArray& entry) const

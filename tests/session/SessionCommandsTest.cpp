@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <cstdlib>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -289,6 +290,51 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
             EXPECT_EQ(h.model.ChannelBox().Items(), c.lines("box"));
             EXPECT_EQ(h.model.Caption() + "|" + h.model.CurrentChannel(), c.one("caption", "Net [#b]|#b"));
+        }
+    }
+}
+
+// One line of tests/data/session/servers.txt's "in": a recorded server line, or what the
+// user does or checks between them (the table's head says which).
+void play(WiredSession& h, const std::string& line)
+{
+    const std::size_t start = line.find(' ') + 1;
+    const std::size_t blank = line.find(' ', start);
+    if (line == "!seen") {
+        h.newLines();
+        h.sent();
+    } else if (line == "!hangup") {
+        h.server->Hangup();
+        h.session->Lifecycle().onStatusTick();
+    } else if (line.starts_with("!type ")) {
+        h.model.UserSelectsTab(h.model.Tabs().Find(line.substr(start, blank - start)));
+        h.commands.SetInputLine(line.substr(blank + 1));
+        h.commands.Enter();
+    } else if (line.starts_with("!nicks ")) {
+        EXPECT_EQ(h.nicksOf(line.substr(start, blank - start)), line.substr(blank + 1)) << line;
+    } else {
+        h.serverSends({line});
+    }
+}
+
+TEST(SessionEvents, RecordedServerLinesShowTheWayTheyHappened)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    for (const bool german : {false, true}) {
+        for (const auto& c : test::readCases("session/servers.txt")) {
+            if (german && !c.has("de"))
+                continue;
+            SCOPED_TRACE(c.name + (german ? " (German)" : ""));
+            WiredSession h("pell");
+            h.settings.Language = german ? settings::Language::German : settings::Language::English;
+            h.connect();
+            for (const std::string& line : c.lines("in"))
+                play(h, line);
+            EXPECT_EQ(h.newLines(), c.lines(german ? "de" : "out"));
+            EXPECT_EQ(h.sent(), c.lines("wire"));
+            EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "Main"));
+            EXPECT_EQ(h.model.StatusPanel(1), c.one("status", "pell"));
         }
     }
 }
