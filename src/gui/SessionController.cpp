@@ -228,13 +228,15 @@ int SessionController::rowOfActiveEntry(const QByteArray& entry) const
     return found == entries.end() ? -1 : static_cast<int>(found - entries.begin());
 }
 
+// Every close request stops a template run, also one that is refused while QUIT goes
+// out: no template line may follow the QUIT.
 void SessionController::closeRequested(bool* allowed)
 {
+    session_->Templates().Stop();
     *allowed = session_->Lifecycle().CloseRequest();
     if (!*allowed)
         return;
     session_->Lifecycle().Closed();
-    session_->Templates().Stop();
     // Not from inside this call chain: a close timer tick or a model may still be on
     // the stack.
     deleteLater();

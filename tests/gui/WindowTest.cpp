@@ -49,7 +49,7 @@ namespace {
 QString shownCaption(QObject* control)
 {
     if (auto* menu = qobject_cast<QMenu*>(control))
-        return menu->title();
+        return QString(menu->title()).remove(QLatin1Char('&')); // the mnemonic's mark
     if (auto* action = qobject_cast<QAction*>(control))
         return action->text();
     if (auto* label = qobject_cast<QLabel*>(control))
@@ -195,10 +195,12 @@ private slots:
                 for (QObject* control : controls)
                     QCOMPARE(shownCaption(control), QString::fromUtf8(row.text(language).data(), qsizetype(row.text(language).size())));
             }
+            // Each menu keeps its keyboard mnemonic on its first letter.
+            QCOMPARE(window->fileMenu()->title(), language == app::Language::German ? "&Datei" : "&File");
             QCOMPARE(help->text()->toPlainText().split('\n').size(), 144);
             QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
         }
-        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on topInfo");
+        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on top&Info");
         QTest::keyClicks(edit("extensionField0"), "X"), click(named(options, "extensionSave0"));
         QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
         named<QTabWidget>(options, "tabs")->setCurrentIndex(1); // the server list, Save in view
