@@ -35,6 +35,9 @@ void scanRuns(std::string_view line, Rgb baseColour, Emit emit)
     };
 
     for (std::size_t i = 0; i < line.size(); ++i) {
+        // Nearly every byte is text: one comparison passes it.
+        if (static_cast<unsigned char>(line[i]) > static_cast<unsigned char>(UnderlineCode))
+            continue;
         switch (line[i]) {
         case BoldCode: flush(i); bold = !bold; break;
         case UnderlineCode: flush(i); underline = !underline; break;

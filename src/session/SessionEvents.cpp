@@ -251,11 +251,11 @@ void SessionEvents::OnHandlerError(const std::string& message)
 // (not for an ignored nick, whose line is dropped anyway).
 void SessionEvents::OnMessage(irc::User* user, irc::Channel* channel, const std::string& content)
 {
-    const Route route = routeOf(user, channel);
-    const std::string sender = senderOf(user);
+    Route route = routeOf(user, channel);
+    std::string sender = senderOf(user);
     if (route.kind == Route::Private && !model_.Ignores().IsIgnored(sender))
         model_.Tabs().OpenInBackground(route.tab);
-    model_.AddText(route.tab, sender, content, colour(settings_.OthersColour));
+    model_.AddText(std::move(route.tab), std::move(sender), content, colour(settings_.OthersColour));
     // Also for an ignored nick: the addresses and the flash do not depend on the line.
     model_.CollectUrls(content);
     model_.FlashOnMessage();
