@@ -10,6 +10,7 @@
 #include "settings/AppSettings.h"
 
 #include <array>
+#include <map>
 #include <string>
 
 namespace pell::session {
@@ -52,6 +53,10 @@ public:
 
     // Routes one line to its tab, dropping it when the nick is ignored.
     void AddText(std::string channel, std::string nick, std::string text, Rgb colour);
+    // A private notice, "-nick- text", into the active text tab or "Main"; dropped when
+    // the nick is ignored. No channel is taken from its text.
+    void AddNotice(const std::string& nick, const std::string& text, Rgb colour);
+
     // Appends one line with its in-text codes to a text tab; other tabs are left alone.
     void WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour);
     void CollectUrls(const std::string& text);
@@ -64,6 +69,16 @@ public:
     void SelectIgnoreEntry(int index) { ignores_.Select(index); }
     void DeleteSelectedIgnore();
     void AppendRaw(std::string entry, bool select);
+
+    // Whether the user is in a channel: joined by the own JOIN, left by the own PART or
+    // KICK or a lost connection. A left channel's tabs keep their text and lose their
+    // nick lists; nothing typed there is sent. Names compare without regard to case.
+    void ChannelJoined(const std::string& channel);
+    void ChannelLeft(const std::string& channel);
+    bool IsLeftChannel(const std::string& caption) const;
+    // The connection ended: the line goes into every text tab, every channel the user
+    // was in counts as left and every nick list is emptied.
+    void ConnectionEnded(const std::string& text, Rgb colour);
 
     // The "Clear" and "Save" buttons; both act on the active tab when it is a text tab.
     void ClearActive();
@@ -85,6 +100,7 @@ private:
     std::string caption_ = "Channel";
     ChannelNameBox channelBox_;
     std::array<std::string, 3> status_;
+    std::map<std::string, bool> joined_; // by folded channel name: true joined, false left
 };
 
 } // namespace pell::session
