@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     irc::Client irc(test::ScriptedTransport::Make(server), events);
     session::DccOffers offers(irc, model, settings, prompts, queue);
     offers.OnSendOffer("peer", ip, port, file, announced);
-    offers.OnResume("peer", port, file);
+    offers.OnResume("peer", port, file, announced);
+    offers.OnAccept("peer", port, file, announced);
     queue.pump();
     if (!offers.Downloads().empty())
         std::abort();

@@ -20,6 +20,15 @@ DccDownload::~DccDownload()
         thread_.join();
 }
 
+bool DccDownload::ResumeAccepted()
+{
+    if (offer_.ResumeFrom == 0 || resumeAccepted_)
+        return false;
+    resumeAccepted_ = true;
+    worker_->ResumeAccepted();
+    return true;
+}
+
 void DccDownload::StartDownload()
 {
     if (thread_.joinable())

@@ -27,6 +27,9 @@ public:
 
     // Prepares the progress display and starts the worker; once.
     void StartDownload();
+    // The sender agreed to resume (DCC ACCEPT): the worker goes on. False when this
+    // download asked for no resume or had its answer already.
+    bool ResumeAccepted();
 
     const DownloadOffer& Offer() const { return offer_; }
     const TransferProgress& Progress() const { return progress_; }
@@ -58,6 +61,7 @@ private:
     std::unique_ptr<DccReceiveWorker> worker_;
     std::thread thread_;
     bool running_ = false;
+    bool resumeAccepted_ = false;
 };
 
 } // namespace pell::dcc

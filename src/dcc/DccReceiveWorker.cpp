@@ -51,8 +51,25 @@ void DccReceiveWorker::Run()
 void DccReceiveWorker::Abort()
 {
     std::lock_guard lock(closing_);
+    aborted_ = true;
+    answered_.notify_all();
     if (!closed_)
         client_.Abort();
+}
+
+void DccReceiveWorker::ResumeAccepted()
+{
+    std::lock_guard lock(closing_);
+    resumeAccepted_ = true;
+    answered_.notify_all();
+}
+
+bool DccReceiveWorker::waitForResumeAnswer()
+{
+    std::unique_lock lock(closing_);
+    return answered_.wait_for(lock, std::chrono::milliseconds(timing_.PeerWaitMs),
+                              [this] { return resumeAccepted_ || aborted_; }) &&
+           !aborted_;
 }
 
 void DccReceiveWorker::disconnect()
@@ -64,16 +81,25 @@ void DccReceiveWorker::disconnect()
 
 void DccReceiveWorker::receive()
 {
+    const std::uint64_t from = offer_.ResumeFrom;
+    if (from > 0 && !waitForResumeAnswer()) {
+        status(Both(DccMessage::NoResumeAnswer, {std::to_string(from)}));
+        return;
+    }
+    received_ = from;
+    progress();
     client_.Host = offer_.Host;
     client_.Port = offer_.Port;
-    progress();
     client_.Connect();
     if (!client_.Connected())
         return;
-    file_ = CreateDownloadFile(DownloadFolderFor(offer_.FileName, rules_), SafeFileName(offer_.FileName), path_);
+    const std::string folder = DownloadFolderFor(offer_.FileName, rules_);
+    file_ = from > 0 ? OpenForResume(folder, SafeFileName(offer_.FileName), from, path_)
+                     : CreateDownloadFile(folder, SafeFileName(offer_.FileName), path_);
     status(Same(path_));
+    if (from > 0)
+        status(Both(DccMessage::ResumingAt, {std::to_string(from)}));
     unacked_ = 0;
-    received_ = 0;
     const auto announced = static_cast<std::uint64_t>(std::max<std::int64_t>(offer_.FileSize, 0));
     // The first wait ends like the later ones, so a sender that sends nothing (a file
     // of 0 bytes) does not hold the worker for ever.

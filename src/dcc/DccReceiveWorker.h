@@ -5,6 +5,7 @@
 #include "net/TcpClient.h"
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <stdexcept>
@@ -18,14 +19,18 @@ struct DownloadOffer {
     int Port = 0;
     std::string FileName; // as offered
     std::int64_t FileSize = 0;
+    std::uint64_t ResumeFrom = 0; // continue the file already here, once the sender agrees
+    std::string Nick;             // the sender, whose answers count
 };
 
 // The protocol waits of the receiving side; tests shorten them.
 struct ReceiveTiming {
     static constexpr int IdleTimeout = 10000; // ms without data before acknowledging/ending
     static constexpr int QuietAck = 1;        // ms of silence before a partial acknowledgement
+    static constexpr int PeerWait = 60000;    // ms for the sender's answer to a resume
     int IdleTimeoutMs = IdleTimeout;
     int QuietAckMs = QuietAck;
+    int PeerWaitMs = PeerWait;
 };
 
 // Thrown out of a report whose owner has gone: the worker stops without a word.
@@ -45,12 +50,15 @@ public:
     void Run();
     // From any thread: makes a connect or wait under way fail soon.
     void Abort();
+    // From any thread: the sender agreed to resume; the worker connects now.
+    void ResumeAccepted();
 
     const std::string& FilePath() const { return path_; }
     std::uint64_t BytesReceived() const { return received_; }
 
 private:
     void receive();
+    bool waitForResumeAnswer();
     std::size_t nextWait();
     bool waitFor(int ms);
     bool poll(int ms);
@@ -68,6 +76,9 @@ private:
     net::TcpClient client_;
     std::mutex closing_; // Abort must not shut down a socket number already closed and reused
     bool closed_ = false;
+    std::condition_variable answered_;
+    bool resumeAccepted_ = false;
+    bool aborted_ = false;
     int file_ = -1;
     std::string path_;
     std::uint64_t received_ = 0;

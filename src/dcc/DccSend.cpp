@@ -60,7 +60,8 @@ void DccSend::serve(net::TcpServerWorker& worker)
         return link->runAndWait(gui_, [this] { progress_.StartTick = TickCount(); });
     };
     try {
-        ServeFile(worker.Connection(), FileName, static_cast<std::uint64_t>(FileSize), timing_, reports_, startClock);
+        ServeFile(worker.Connection(), FileName, static_cast<std::uint64_t>(FileSize), resumeAt_.exchange(0), timing_,
+                  reports_, startClock);
     } catch (...) {
         reports_.Flush(); // what it said last still reaches the window
         throw;

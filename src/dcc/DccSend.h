@@ -8,6 +8,7 @@
 #include "platform/GuiDispatcher.h"
 #include "platform/WorkerLink.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,10 +32,13 @@ public:
     void SetSendFile(const std::string& path);
     // Listens on the next free port (see OpenListener in ListenPort.h); false when none.
     bool OpenListener();
+    // The receiver asked to resume at the position: the next connection starts there.
+    void ResumeAt(std::uint64_t position) { resumeAt_ = position; }
 
     std::string FileName;
     int Port = 0;
     std::int64_t FileSize = 0;
+    std::string RemoteNick; // whom the file was offered to
 
     const TransferProgress& Progress() const { return progress_; }
     const TransferLog& Log() const { return log_; }
@@ -57,6 +61,7 @@ private:
     TransferLog log_;
     std::shared_ptr<platform::WorkerLink> link_ = platform::WorkerLink::create();
     TransferReports reports_; // before the server: its workers report here until they stop
+    std::atomic<std::uint64_t> resumeAt_{0};
     net::TcpServer server_;
 };
 

@@ -169,14 +169,15 @@ private:
 
 } // namespace
 
-void ServeFile(net::TcpConnection& connection, const std::string& path, std::uint64_t size, SendTiming timing,
-               TransferReports& reports, const std::function<bool()>& startClock)
+void ServeFile(net::TcpConnection& connection, const std::string& path, std::uint64_t size, std::uint64_t from,
+               SendTiming timing, TransferReports& reports, const std::function<bool()>& startClock)
 {
     const ReadOnlyFile file(path);
     std::array<char, 8192> block{};
     check(startClock());
     Serving serving(connection, timing, reports);
-    check(reports.Progress(0));
+    serving.sent = std::min(from, size);
+    check(reports.Progress(serving.sent));
     try {
         for (;;) {
             if (serving.sent < size) {

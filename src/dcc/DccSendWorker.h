@@ -25,7 +25,8 @@ struct SendTiming {
 // or stopped reading) is dropped, so it cannot hold a place meant for the real one.
 // `startClock` runs once on the GUI thread; it and the reports return false once the
 // owner has gone (the call then ends).
-void ServeFile(net::TcpConnection& connection, const std::string& path, std::uint64_t size, SendTiming timing,
-               TransferReports& reports, const std::function<bool()>& startClock);
+// `from` is where a resumed transfer starts (0 for the whole file).
+void ServeFile(net::TcpConnection& connection, const std::string& path, std::uint64_t size, std::uint64_t from,
+               SendTiming timing, TransferReports& reports, const std::function<bool()>& startClock);
 
 } // namespace pell::dcc

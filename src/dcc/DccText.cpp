@@ -13,7 +13,7 @@ struct Row {
 };
 
 // In the order of DccMessage.
-constexpr std::array<Row, 18> rows{{
+constexpr std::array<Row, 26> rows{{
     {"DCC dropped: from {0}", "DCC verworfen: von {0}"},
     {"DCC refused: from {0}: the address {1} reaches nobody", "DCC abgelehnt: von {0}: die Adresse {1} erreicht niemanden"},
     {"DCC refused: from {0}: {1} is no port to connect to", "DCC abgelehnt: von {0}: {1} ist kein Port zum Verbinden"},
@@ -35,6 +35,15 @@ constexpr std::array<Row, 18> rows{{
     {"Disconnected: the partner does not take what is sent", "Getrennt: der Partner nimmt nichts mehr an"},
     {"{0} closed the chat", "{0} hat den Chat beendet"},
     {"No connection to {0}: {1}", "Keine Verbindung zu {0}: {1}"},
+    {"Resume {0}({1}) from {2}({3}) after the {4} bytes already here?",
+     "{0}({1}) von {2}({3}) nach den schon vorhandenen {4} Bytes fortsetzen?"},
+    {"DCC resume refused: {0}: ({1}) {2}", "DCC-Fortsetzen abgelehnt: {0}: ({1}) {2}"},
+    {"no offer of ours is on that port", "kein Angebot von uns auf diesem Port"},
+    {"it was offered to {0}", "es wurde {0} angeboten"},
+    {"position {0} is beyond the {1} bytes of the file", "Position {0} liegt hinter den {1} Bytes der Datei"},
+    {"DCC accept ignored: {0}: ({1}) no resume was asked for there", "DCC-Accept ignoriert: {0}: ({1}) dort wurde kein Fortsetzen erbeten"},
+    {"Resuming after {0} bytes", "Fortsetzen nach {0} Bytes"},
+    {"No answer to the request to resume after {0} bytes", "Keine Antwort auf die Bitte, nach {0} Bytes fortzusetzen"},
 }};
 
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> args)

@@ -31,6 +31,14 @@ enum class DccMessage : std::uint8_t {
     ChatNotTaking,
     ChatClosed,        // {0}: nick
     ChatFailed,        // {0}: nick, {1}: the system's text
+    ResumeQuestion,    // {0}: file, {1}: size, {2}: nick, {3}: address, {4}: the bytes already stored
+    ResumeRefused,     // {0}: nick, {1}: port word, {2}: the reason (one of the three below)
+    NoOfferOnPort,     // {0}: port word
+    OfferedToOther,    // {0}: the nick it was offered to
+    BeyondTheSize,     // {0}: position, {1}: size
+    AcceptIgnored,     // {0}: nick, {1}: port word
+    ResumingAt,        // {0}: the bytes already stored
+    NoResumeAnswer,    // {0}: the bytes already stored
 };
 
 std::string DccText(Language language, DccMessage message, std::initializer_list<std::string_view> args = {});

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace pell::dcc {
 
@@ -82,6 +84,32 @@ std::string CountedName(std::string_view name, int counter)
     if (dot == std::string_view::npos)
         return std::string(name) + number;
     return std::string(name.substr(0, dot)) + number + std::string(name.substr(dot));
+}
+
+std::optional<std::uint64_t> ResumableSize(const std::string& folder, const std::string& safeName,
+                                           std::uint64_t offered)
+{
+    struct stat info {};
+    if (::lstat((folder + safeName).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size == 0 || size >= offered)
+        return std::nullopt;
+    return size;
+}
+
+int OpenForResume(const std::string& folder, const std::string& safeName, std::uint64_t size, std::string& path)
+{
+    path = folder + safeName;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        throw std::system_error(errno, std::generic_category(), path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_size) != size) {
+        ::close(fd);
+        throw std::system_error(ESTALE, std::generic_category(), path);
+    }
+    return fd;
 }
 
 int CreateDownloadFile(const std::string& folder, const std::string& safeName, std::string& path)

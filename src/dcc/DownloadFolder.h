@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +34,15 @@ std::string SafeFileName(std::string_view offered);
 
 // The name with a counter just before its extension: song.mp3 -> song0.mp3.
 std::string CountedName(std::string_view name, int counter);
+
+// The size of a file the offer could continue: the regular file (not a link) the name
+// would be stored as, when it holds more than 0 and fewer than `offered` bytes.
+std::optional<std::uint64_t> ResumableSize(const std::string& folder, const std::string& safeName,
+                                           std::uint64_t offered);
+
+// Opens that file to append to it; throws std::system_error when it is no longer the
+// regular file of `size` bytes it was.
+int OpenForResume(const std::string& folder, const std::string& safeName, std::uint64_t size, std::string& path);
 
 // Creates a new file in the folder that cannot follow a link or replace anything,
 // counting on (a.txt, a0.txt, a1.txt) while a name is taken. Returns the open

@@ -149,10 +149,12 @@ void Client::dccOffer(std::string_view args)
         events_.OnDccSendOffer(nick, word(2), word(3), word(1), word(4));
     } else if (type == "CHAT") {
         events_.OnDccChatOffer(nick, word(2), word(3));
-    } else if (type == "RESUME") {
-        events_.OnDccResume(nick, word(2), word(1), word(3));
-    } else if (type == "ACCEPT") {
-        events_.OnDccAccept(nick, word(2), word(1), word(3));
+    } else if (type == "RESUME" || type == "ACCEPT") {
+        words = JoinQuotedDccName(std::move(words));
+        if (type == "RESUME")
+            events_.OnDccResume(nick, word(2), word(1), word(3));
+        else
+            events_.OnDccAccept(nick, word(2), word(1), word(3));
     }
 }
 

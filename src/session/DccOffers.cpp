@@ -19,6 +19,18 @@ std::string lower(std::string text)
     return text;
 }
 
+// Nicks compare without case.
+bool sameNick(const std::string& a, const std::string& b)
+{
+    return lower(a) == lower(b);
+}
+
+// A name with blanks goes in quotes, as offers with such names come.
+std::string quotedName(const std::string& name)
+{
+    return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
+
 bool matches(const std::vector<std::string>& patterns, const std::string& pattern)
 {
     return std::any_of(patterns.begin(), patterns.end(),
@@ -99,16 +111,21 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
             return system(dcc::DccMessage::OfferBadPort, {tail, port});
         if (downloads_.size() >= MaxDownloads)
             return system(dcc::DccMessage::OfferDropped, {tail});
+        const std::uint64_t from = resumableSize(fileName, fileSize);
         const settings::DownloadMode mode = settings_.DownloadMode;
         if (accepted(pattern) || (mode != settings::DownloadMode::Ask && mode != settings::DownloadMode::NotChosen))
-            return openDownload(tail, *host, *number, fileName, fileSize);
-        const std::string question = "Download " + fileName + "(" + fileSize + ") from " + nick + "(" + address + ")";
-        const bool asked = question_.Ask(question, [this, tail, host = *host, port = *number, fileName, fileSize](bool yes) {
+            return openDownload(nick, tail, *host, *number, fileName, fileSize, from);
+        const std::string question =
+            from > 0 ? dcc::DccText(DccLanguage(settings_.Language), dcc::DccMessage::ResumeQuestion,
+                                    {fileName, fileSize, nick, address, std::to_string(from)})
+                     : "Download " + fileName + "(" + fileSize + ") from " + nick + "(" + address + ")";
+        const bool asked = question_.Ask(question, [this, nick, tail, host = *host, port = *number, fileName, fileSize,
+                                                    from](bool yes) {
             // The mode may have changed while the box was open.
             if (!yes || settings_.DownloadMode == settings::DownloadMode::IgnoreAll)
                 return;
             try {
-                openDownload(tail, host, port, fileName, fileSize);
+                openDownload(nick, tail, host, port, fileName, fileSize, from);
             } catch (const std::exception&) {
             }
         });
@@ -118,8 +135,19 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
     }
 }
 
-void DccOffers::openDownload(const std::string& tail, const std::string& host, int port, const std::string& fileName,
-                             const std::string& fileSize)
+std::uint64_t DccOffers::resumableSize(const std::string& fileName, const std::string& fileSize) const
+{
+    try {
+        const auto size = dcc::ResumableSize(dcc::DownloadFolderFor(fileName, rulesNow()), dcc::SafeFileName(fileName),
+                                             dcc::ReadOfferSize(fileSize));
+        return size.value_or(0);
+    } catch (const std::exception&) {
+        return 0; // a folder that cannot be made: the download says so
+    }
+}
+
+void DccOffers::openDownload(const std::string& nick, const std::string& tail, const std::string& host, int port,
+                             const std::string& fileName, const std::string& fileSize, std::uint64_t resumeFrom)
 {
     if (downloads_.size() >= MaxDownloads)
         return system(dcc::DccMessage::OfferDropped, {tail});
@@ -127,6 +155,8 @@ void DccOffers::openDownload(const std::string& tail, const std::string& host, i
     offer.Host = host;
     offer.Port = port;
     offer.FileName = fileName;
+    offer.Nick = nick;
+    offer.ResumeFrom = resumeFrom;
     const std::uint64_t size = dcc::ReadOfferSize(fileSize);
     offer.FileSize = size > static_cast<std::uint64_t>(INT64_MAX) ? 0 : static_cast<std::int64_t>(size);
     auto& download = downloads_.emplace_back(std::make_unique<dcc::DccDownload>(gui_, offer, rulesNow(), Timing));
@@ -136,6 +166,9 @@ void DccOffers::openDownload(const std::string& tail, const std::string& host, i
     download->StartDownload();
     if (DownloadOpened)
         DownloadOpened(*download);
+    if (resumeFrom > 0)
+        irc_.CtcpQuery(nick, "DCC", "RESUME " + quotedName(fileName) + " " + std::to_string(port) + " " +
+                                         std::to_string(resumeFrom));
 }
 
 dcc::DownloadRules DccOffers::rulesNow() const
@@ -148,20 +181,48 @@ dcc::DownloadRules DccOffers::rulesNow() const
     return rules;
 }
 
-void DccOffers::OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName)
+void DccOffers::OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName,
+                         const std::string& position)
 {
     system("DCC Resume: " + nick + ": (" + offeredPort + ") " + fileName);
+    const dcc::Language language = DccLanguage(settings_.Language);
+    const auto refuse = [&](dcc::DccMessage reason, std::initializer_list<std::string_view> args) {
+        system(dcc::DccMessage::ResumeRefused, {nick, offeredPort, dcc::DccText(language, reason, args)});
+    };
+    const auto port = dcc::ReadOfferPort(offeredPort);
+    const auto found = std::find_if(sends_.begin(), sends_.end(), [&](const auto& s) { return port && s->Port == *port; });
+    if (found == sends_.end())
+        return refuse(dcc::DccMessage::NoOfferOnPort, {offeredPort});
+    dcc::DccSend& send = **found;
+    if (!sameNick(send.RemoteNick, nick))
+        return refuse(dcc::DccMessage::OfferedToOther, {send.RemoteNick});
+    const std::uint64_t at = dcc::ReadOfferSize(position);
+    if (at > static_cast<std::uint64_t>(send.FileSize))
+        return refuse(dcc::DccMessage::BeyondTheSize, {position, std::to_string(send.FileSize)});
+    send.ResumeAt(at);
+    irc_.CtcpQuery(nick, "DCC", "ACCEPT " + quotedName(fileName) + " " + offeredPort + " " + std::to_string(at));
 }
 
-void DccOffers::OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName)
+void DccOffers::OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName,
+                         const std::string& position)
 {
     system("DCC Accept: " + nick + ": (" + offeredPort + ") " + fileName);
+    const auto port = dcc::ReadOfferPort(offeredPort);
+    const std::uint64_t at = dcc::ReadOfferSize(position);
+    for (const auto& download : downloads_) {
+        const dcc::DownloadOffer& offer = download->Offer();
+        if (port && offer.Port == *port && sameNick(offer.Nick, nick) && offer.ResumeFrom == at &&
+            download->ResumeAccepted())
+            return;
+    }
+    system(dcc::DccMessage::AcceptIgnored, {nick, offeredPort});
 }
 
 void DccOffers::OfferFile(const std::string& nick, const std::string& path)
 {
     system("DCC send:  " + nick + ":" + path);
     auto& send = sends_.emplace_back(std::make_unique<dcc::DccSend>(gui_, SendTiming));
+    send->RemoteNick = nick;
     const settings::AppSettings& settings = settings_;
     send->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
     bool listening = false;

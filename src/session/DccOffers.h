@@ -37,11 +37,18 @@ public:
     DccOffers(const DccOffers&) = delete;
     DccOffers& operator=(const DccOffers&) = delete;
 
-    // DCC SEND file.txt 3232235786 5000 1234
+    // DCC SEND file.txt 3232235786 5000 1234. A file already stored under that name with
+    // fewer bytes than offered is continued: asked like a download (or taken by the same
+    // lists), then DCC RESUME, and the transfer waits for the sender's DCC ACCEPT.
     void OnSendOffer(const std::string& nick, const std::string& address, const std::string& offeredPort,
                        const std::string& fileName, const std::string& fileSize);
-    void OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName);
-    void OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName);
+    // DCC RESUME file.txt 5000 40000: one of our send offers, to that nick, on that port,
+    // is served from the position on once we have answered DCC ACCEPT; else refused.
+    void OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName,
+                  const std::string& position);
+    // DCC ACCEPT file.txt 5000 40000: the sender agreed to the resume we asked for.
+    void OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName,
+                  const std::string& position);
     // Offers the file at path to the nick: a send window that listens, then a notice
     // and the CTCP offer.
     void OfferFile(const std::string& nick, const std::string& path);
@@ -73,8 +80,9 @@ private:
     void system(dcc::DccMessage message, std::initializer_list<std::string_view> args);
     bool blocked(const std::string& pattern) const;
     bool accepted(const std::string& pattern) const;
-    void openDownload(const std::string& tail, const std::string& host, int port, const std::string& fileName,
-                      const std::string& fileSize);
+    void openDownload(const std::string& nick, const std::string& tail, const std::string& host, int port,
+                      const std::string& fileName, const std::string& fileSize, std::uint64_t resumeFrom);
+    std::uint64_t resumableSize(const std::string& fileName, const std::string& fileSize) const;
     dcc::DownloadRules rulesNow() const;
 
     irc::Client& irc_;

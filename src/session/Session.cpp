@@ -52,15 +52,15 @@ public:
     }
 
     void OnDccResume(const std::string& nick, const std::string& port, const std::string& fileName,
-                     const std::string&) override
+                     const std::string& position) override
     {
-        session_.offers_.OnResume(nick, port, fileName);
+        session_.offers_.OnResume(nick, port, fileName, position);
     }
 
     void OnDccAccept(const std::string& nick, const std::string& port, const std::string& fileName,
-                     const std::string&) override
+                     const std::string& position) override
     {
-        session_.offers_.OnAccept(nick, port, fileName);
+        session_.offers_.OnAccept(nick, port, fileName, position);
     }
 
     void OnDccChatOffer(const std::string& nick, const std::string& address, const std::string& port) override

@@ -333,6 +333,32 @@ TEST_F(DccTransfer, AnUnknownSizeEndsOneIdleTimeOutAfterTheQuietAcknowledgement)
     EXPECT_TRUE(sender.waitForReceived(ack(4096) + ack(5000) + ack(5000))); // the final one
 }
 
+// A download that continues a stored part: it waits for the sender's agreement, then
+// appends what our sender serves from there and acknowledges the whole position. Without
+// the agreement it ends with its reason and leaves the part alone.
+TEST_F(DccTransfer, AResumedDownloadAppendsFromThePositionOnceAgreed)
+{
+    const std::string bytes = randomBytes(100000);
+    std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
+    DccSend send(queue);
+    send.SetSendFile((root / "out" / "f.bin").string());
+    ASSERT_TRUE(send.OpenListener());
+    fs::create_directories(root / "in");
+    for (const bool agreed : {false, true}) {
+        std::ofstream(root / "in" / "f.bin", std::ios::binary) << bytes.substr(0, 40000);
+        DccDownload d(queue, {"127.0.0.1", send.Port, "f.bin", 100000, 40000, "bob"}, {{}, (root / "in").string()},
+                      {300, 1, 300});
+        d.StartDownload();
+        send.ResumeAt(40000);
+        if (agreed)
+            EXPECT_TRUE(d.ResumeAccepted());
+        finish(d);
+        EXPECT_TRUE(received() == bytes.substr(0, agreed ? 100000 : 40000));
+        EXPECT_EQ(d.Log().Last(), agreed ? "wrote FINAL checksum" : "No answer to the request to resume after 40000 bytes");
+    }
+    EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = 100000 local = 100000"; }));
+}
+
 TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)
 {
     const int port = test::freePort();
