@@ -350,8 +350,9 @@ TEST_F(DccTransfer, AResumedDownloadAppendsFromThePositionOnceAgreed)
                       {300, 1, 300});
         d.StartDownload();
         send.ResumeAt(40000);
-        if (agreed)
+        if (agreed) {
             EXPECT_TRUE(d.ResumeAccepted());
+        }
         finish(d);
         EXPECT_TRUE(received() == bytes.substr(0, agreed ? 100000 : 40000));
         EXPECT_EQ(d.Log().Last(), agreed ? "wrote FINAL checksum" : "No answer to the request to resume after 40000 bytes");
