@@ -430,8 +430,9 @@ TEST_F(DccOffersTest, RequestsAreJudgedByListsModeAndWhatCanBeReached)
         };
         EXPECT_EQ(burst(withPort(c.lines("words"))), withPort(c.lines("line")));
         EXPECT_EQ(server->Written(), withPort(c.lines("sent")));
-        if (c.has("question"))
+        if (c.has("question")) {
             EXPECT_EQ(prompts.asked.back(), c.one("question"));
+        }
         if (c.has("downloads"))
             EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
         if (c.has("chats"))
