@@ -77,6 +77,7 @@ void OptionsModel::Create()
         UseStandardSettingsChanged(server_.identity.useStandard);
         views_.RebuildServerViews(servers_);
         files_.loadProxyIni(settings_);
+        files_.loadExtrasDat(settings_);
         files_.folder().reportReadErrors();
     });
 }

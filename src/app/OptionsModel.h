@@ -56,7 +56,7 @@ public:
 
     // The creation step at start-up: load Folders.dat, Accept.dat, Disable.dat,
     // Ignore.dat and settings.ini, run the "Use standard settings" handler, rebuild the
-    // server views, load Proxy.ini. An error is shown and ends the step there.
+    // server views, load Proxy.ini, then Extras.dat. An error is shown and ends the step there.
     void Create();
 
     // The server tab's "Use standard settings" box changed.

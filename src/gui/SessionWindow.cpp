@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace pell::gui {
@@ -210,6 +211,12 @@ void SessionWindow::inputLineChanged(std::string_view text)
     input_->end(false);
 }
 
+void SessionWindow::inputLineCompleted(std::string_view text, std::size_t cursor)
+{
+    input_->setText(DecodeLine(text));
+    input_->setCursorPosition(static_cast<int>(DecodeLine(text.substr(0, std::min(cursor, text.size()))).size()));
+}
+
 QString SessionWindow::channelBoxText() const
 {
     return channelBox_->currentText();
@@ -268,6 +275,14 @@ bool SessionWindow::eventFilter(QObject* watched, QEvent* event)
         case Qt::Key_Down: emit historyDown(); return true;
         case Qt::Key_Return:
         case Qt::Key_Enter: emit inputEntered(); return true;
+        // Tab completes and keeps the keyboard here, whether or not there was a match.
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: {
+            const auto before = toBytes(input_->text().left(input_->cursorPosition()));
+            emit completeRequested(static_cast<int>(before.size()),
+                                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backtab);
+            return true;
+        }
         default: break;
         }
     }

@@ -53,6 +53,7 @@ public:
     void captionChanged() override;
     void channelBoxChanged() override;
     void inputLineChanged(std::string_view text) override;
+    void inputLineCompleted(std::string_view text, std::size_t cursor) override;
 
     // Set by the models that own these values.
     QString channelBoxText() const;
@@ -97,6 +98,8 @@ signals:
     void inputEntered();
     void historyUp();
     void historyDown();
+    // Tab (or Shift+Tab, backwards) with the cursor at this UTF-8 byte offset.
+    void completeRequested(int cursorBytes, bool backwards);
     // From the tab pages.
     void tabActivated(int index);
     void tabCloseRequested(session::TabId tab);

@@ -13,7 +13,7 @@ struct EventSentence {
     std::string_view German;
 };
 
-constexpr std::array<EventSentence, 9> Sentences{{
+constexpr std::array<EventSentence, 12> Sentences{{
     {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
     {EventKind::Join, "{a} joined", "{a} tritt ein"},
     {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
@@ -25,6 +25,9 @@ constexpr std::array<EventSentence, 9> Sentences{{
      "Normaler Text kann vom Tab {a} nicht gesendet werden: hier gehen nur /Befehle"},
     {EventKind::HandlerError, "A line from the server could not be handled: {a}",
      "Eine Zeile vom Server konnte nicht verarbeitet werden: {a}"},
+    {EventKind::CommandUsage, "Usage: {a}", "Aufruf: {a}"},
+    {EventKind::MentionTitle, "{a} in {b}", "{a} in {b}"},
+    {EventKind::PrivateMessageTitle, "Private message from {a}", "Private Nachricht von {a}"},
 }};
 
 } // namespace

@@ -19,6 +19,11 @@ enum class EventKind {
     // {a}: the caption of the tab the text was typed on.
     PlainTextRefused = 8,
     HandlerError = 9,
+    // {a}: the syntax of a client command typed without what it needs.
+    CommandUsage = 10,
+    // Desktop notifications: {a} the nick, {b} the channel.
+    MentionTitle = 11,
+    PrivateMessageTitle = 12,
 };
 
 // One sentence in the language given. The arguments

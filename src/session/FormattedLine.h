@@ -44,6 +44,10 @@ public:
     FormattedLine() = default;
 
     Rgb BaseColour() const { return base_; }
+    // When the line was shown, or the server's time for it: seconds since 1970 (UTC);
+    // 0 when nothing set it.
+    std::int64_t Time() const { return time_; }
+    void SetTime(std::int64_t seconds) { time_ = static_cast<std::uint32_t>(seconds); }
     std::size_t RunCount() const { return runCount_; }
     TextRunView RunAt(std::size_t index) const;
     // Owning copies of the runs, for the rarer readers (saving, tests).
@@ -66,6 +70,7 @@ private:
     std::string data_;
     Rgb base_ = 0;
     std::uint32_t runCount_ = 0;
+    std::uint32_t time_ = 0; // unsigned: good until 2106
 };
 
 // Fills a line in two passes over the same pieces: first CountRun each, then Allocate,

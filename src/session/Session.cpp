@@ -16,6 +16,24 @@ public:
 
     void OnConnected() override { session_.lifecycle_.OnConnected(); }
 
+    // Each server line starts with its arrival as the time of what it shows.
+    void OnReceive(const std::string&) override { session_.model_.NewServerLine(); }
+
+    // :srv 005 me CASEMAPPING=ascii ... :are supported by this server
+    void OnRaw(irc::User* user, const std::string& command, const std::string& content, bool& suppress) override
+    {
+        SessionEvents::OnRaw(user, command, content, suppress);
+        if (command != "005")
+            return;
+        const auto at = content.find("CASEMAPPING=");
+        if (at == std::string::npos)
+            return;
+        const std::string_view rest = std::string_view(content).substr(at + 12);
+        const CaseMapping mapping = CaseMappingNamed(rest.substr(0, rest.find(' ')));
+        session_.model_.Mapping = mapping;
+        session_.commands_.Completion().Mapping = mapping;
+    }
+
     void OnNicksInUse(std::string& nick) override
     {
         SessionEvents::OnNicksInUse(nick);
@@ -71,6 +89,7 @@ Session::Session(SessionContext context, const settings::ServerProfile& pendingP
       offers_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui),
       chats_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui, offers_)
 {
+    model_.OwnNick = [this] { return engine_.Nick(); };
     if (attachView)
         attachView(model_);
     lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;

@@ -47,7 +47,13 @@ void SessionEvents::OnNotice(irc::User* user, irc::Channel* channel, const std::
 
 void SessionEvents::OnAction(irc::User* user, irc::Channel* channel, const std::string& content)
 {
-    model_.AddText(nameOf(channel), "Action", nickOf(user) + " " + content, colour(settings_.ActionColour));
+    const std::string nick = nickOf(user);
+    model_.Speakers().Spoke(channel ? channel->Name : nick, nick);
+    const bool mention = model_.IsMention(nick, content, !channel);
+    const TabId shown = model_.AddText(nameOf(channel), "Action", nick + " " + content,
+                                       mention ? model_.MessageColour(true) : colour(settings_.ActionColour));
+    if (mention)
+        model_.NoteMention(shown, nick, nameOf(channel), content);
 }
 
 void SessionEvents::OnTopic(irc::User*, irc::Channel*, const std::string& channelName, const std::string& topic)
@@ -170,7 +176,13 @@ void SessionEvents::OnHandlerError(const std::string& message)
 // :bob!b@h PRIVMSG #a :hello
 void SessionEvents::OnMessage(irc::User* user, irc::Channel* channel, const std::string& content)
 {
-    model_.AddText(nameOf(channel), nickOf(user), content, colour(settings_.OthersColour));
+    const std::string nick = nickOf(user);
+    model_.Speakers().Spoke(channel ? channel->Name : nick, nick);
+    // A line that names the own nick, or a private one, stands out and marks its tab.
+    const bool mention = model_.IsMention(nick, content, !channel);
+    const TabId shown = model_.AddText(nameOf(channel), nick, content, model_.MessageColour(mention));
+    if (mention)
+        model_.NoteMention(shown, nick, nameOf(channel), content);
     // Also for an ignored nick: the addresses and the flash do not depend on the line.
     model_.CollectUrls(content);
     model_.FlashOnMessage();

@@ -13,7 +13,7 @@
 
 namespace pell::settings {
 
-// The nine settings files.
+// The settings files: the nine of old, then Extras.dat with the options added since.
 enum class SettingsFile {
     SettingsIni,
     SList,
@@ -24,6 +24,7 @@ enum class SettingsFile {
     Ignore,
     Color,
     Template,
+    Extras,
 };
 
 // The exact file name ("settings.ini", "SList.dat", ...).

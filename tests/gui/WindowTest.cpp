@@ -195,7 +195,7 @@ private slots:
                 for (QObject* control : controls)
                     QCOMPARE(shownCaption(control), QString::fromUtf8(row.text(language).data(), qsizetype(row.text(language).size())));
             }
-            QCOMPARE(help->text()->toPlainText().split('\n').size(), 144);
+            QCOMPARE(help->text()->toPlainText().split('\n').size(), 199);
             QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
         }
         QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on topInfo");

@@ -5,6 +5,7 @@
 #include "session/IgnoreList.h"
 #include "session/InputHistory.h"
 #include "session/LineFormatter.h"
+#include "session/Mentions.h"
 #include "session/NickPrefix.h"
 #include "session/RtfFile.h"
 #include "session/RtfWriter.h"
@@ -372,3 +373,35 @@ TEST(IgnoreList, ComparesWithoutCaseKeepsOrderAndTheSelectionFollowsItsEntry)
 }
 
 } // namespace
+
+// Table: tests/data/session/mentions.txt.
+TEST(Mentions, AWholeWordNamesTheUserAsTheTableSays)
+{
+    for (const auto& c : pell::test::readCases("session/mentions.txt")) {
+        SCOPED_TRACE(c.name);
+        const CaseMapping mapping = CaseMappingNamed(c.one("mapping", "rfc1459"));
+        EXPECT_EQ(NamesMe(c.one("text"), c.one("nick"), c.one("words"), mapping), c.one("names") == "yes");
+    }
+}
+
+// A tab that is not active collects new lines, then a mention; looking at it clears both.
+TEST(Mentions, TabsShowWhatIsNewUntilTheyAreLookedAt)
+{
+    SessionFixture s;
+    s.model.Tabs().NewChannel("#a");
+    s.model.Tabs().NewChannel("#b");
+    const auto activity = [&](const char* caption) { return s.model.Tabs().At(s.model.Tabs().Find(caption)).Activity; };
+    const TabId a = s.model.AddText("#a", "bob", "hi", 0);
+    EXPECT_EQ(activity("#a"), TabActivity::NewLines);
+    s.model.NoteMention(a, "bob", "#a", "me?");
+    s.model.AddText("#a", "bob", "later", 0);
+    EXPECT_EQ(activity("#a"), TabActivity::Mention);
+    s.model.AddText("#b", "bob", "here", 0);
+    EXPECT_EQ(activity("#b"), TabActivity::None);
+    s.model.UserSelectsTab(s.model.Tabs().Find("#a"));
+    EXPECT_EQ(activity("#a"), TabActivity::None);
+    s.model.SetReplayed(true);
+    s.model.NoteMention(s.model.AddText("#b", "bob", "old me", 0), "bob", "#b", "old me");
+    EXPECT_EQ(activity("#b"), TabActivity::NewLines);
+    EXPECT_EQ(s.desktop.notified, (std::vector<std::string>{"bob in #a|me?"}));
+}
