@@ -65,6 +65,7 @@ std::int32_t& OptionsModel::colour(ColourSlot slot)
     case ColourSlot::Own: return settings_.OwnColour;
     case ColourSlot::Others: return settings_.OthersColour;
     case ColourSlot::System: return settings_.SystemColour;
+    case ColourSlot::Mention: return settings_.MentionColour;
     case ColourSlot::Action: break;
     }
     return settings_.ActionColour;

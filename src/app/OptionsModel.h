@@ -25,7 +25,7 @@ struct ServerEditor {
 };
 
 enum class ExtensionList { Accept, Disable, Ignore };
-enum class ColourSlot { Own, Others, System, Action };
+enum class ColourSlot { Own, Others, System, Action, Mention };
 
 // The options dialog without its widgets. AppSettings is edited in place, so every
 // other window sees a change at once; the files are written on close (the settings)

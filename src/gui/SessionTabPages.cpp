@@ -5,6 +5,7 @@
 #include "gui/TextDecoding.h"
 #include "gui/TextView.h"
 
+#include <QColor>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QListView>
@@ -17,6 +18,8 @@ namespace pell::gui {
 namespace {
 
 constexpr int NickListWidth = 123;
+const QColor NewLinesColour(0, 0, 200);
+const QColor MentionColour(210, 0, 0);
 
 QByteArray entryBytes(const std::string& entry)
 {
@@ -195,6 +198,7 @@ void SessionTabPages::tabsChanged()
         }
     }
     setCurrentIndex(tabs.ActiveIndex());
+    showActivity();
 }
 
 void SessionTabPages::activeTabChanged()
@@ -203,6 +207,21 @@ void SessionTabPages::activeTabChanged()
         return;
     const QSignalBlocker block(this);
     setCurrentIndex(model_->Tabs().ActiveIndex());
+    showActivity();
+}
+
+// What a tab holds unseen shows in its caption's colour: blue for new lines, red for a
+// mention.
+void SessionTabPages::showActivity()
+{
+    const session::SessionTabs& tabs = model_->Tabs();
+    for (int i = 0; i < tabs.Count() && i < count(); ++i) {
+        switch (tabs.At(i).Activity) {
+        case session::TabActivity::None: tabBar()->setTabTextColor(i, QColor()); break;
+        case session::TabActivity::NewLines: tabBar()->setTabTextColor(i, NewLinesColour); break;
+        case session::TabActivity::Mention: tabBar()->setTabTextColor(i, MentionColour); break;
+        }
+    }
 }
 
 void SessionTabPages::lineAppended(session::TabId tab)
