@@ -24,6 +24,14 @@ enum class EventKind {
     // Desktop notifications: {a} the nick, {b} the channel.
     MentionTitle = 11,
     PrivateMessageTitle = 12,
+    // Staying connected: {a} seconds and {b} the try; {a} the try; {a} why; {a} tries;
+    // {a} the server's ERROR text; {a} seconds of silence.
+    ReconnectWaiting = 13,
+    ReconnectTrying = 14,
+    ReconnectFailed = 15,
+    ReconnectGivenUp = 16,
+    ReconnectRefused = 17,
+    PingTimeout = 18,
 };
 
 // One sentence in the language given. The arguments

@@ -17,12 +17,29 @@ public:
     void OnConnected() override { session_.lifecycle_.OnConnected(); }
 
     // Each server line starts with its arrival as the time of what it shows.
-    void OnReceive(const std::string&) override { session_.model_.NewServerLine(); }
+    void OnReceive(const std::string&) override
+    {
+        session_.model_.NewServerLine();
+        session_.lifecycle_.Reconnects().LineReceived();
+    }
+
+    void OnSend(const std::string& line) override { session_.lifecycle_.Reconnects().Sent(line); }
+
+    void OnStateChange() override
+    {
+        if (session_.engine_.State() == irc::ClientState::Connected)
+            session_.lifecycle_.Reconnects().Registered();
+    }
 
     // :srv 005 me CASEMAPPING=ascii ... :are supported by this server
     void OnRaw(irc::User* user, const std::string& command, const std::string& content, bool& suppress) override
     {
         SessionEvents::OnRaw(user, command, content, suppress);
+        // The answer to the keep-alive PING is for the connection, not for the user.
+        if (command == "PONG" && content.find("pell-keepalive") != std::string::npos)
+            suppress = true;
+        if (command == "ERROR")
+            session_.lifecycle_.Reconnects().ServerError(content);
         if (command != "005")
             return;
         const auto at = content.find("CASEMAPPING=");
