@@ -2,8 +2,12 @@
 // again, the user's QUIT, a ban, too many tries and the ping time-out.
 
 #include "SessionFakes.h"
+#include "support/Ngircd.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace pell::session::testing {
 namespace {
@@ -140,6 +144,47 @@ TEST_F(StayConnected, ASilentServerIsPingedAndDroppedWhenItStaysSilent)
     EXPECT_FALSE(irc.Connected());
     EXPECT_EQ(newLines(), (Lines{"Main|<System>:The server has sent nothing for 300 s, not even an answer to a "
                                  "PING: the connection counts as lost.|system"}));
+}
+
+} // namespace
+} // namespace pell::session::testing
+
+namespace pell::session::testing {
+namespace {
+
+// A real ngircd killed under a joined session and started again on the same port.
+TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsersQuitStaysQuit)
+{
+    auto server = std::make_unique<test::Ngircd>();
+    const int port = server->port();
+    RecordingPorts ports;
+    ports.settings.AutoReconnect = true;
+    test::EventQueue gui;
+    UserInfoModel userInfo;
+    Session session(SessionContext{gui, ports.settings, ports.shared, ports.ports(), userInfo},
+                    settings::ServerProfile{{.Nick = "amy", .RealName = "amy", .Username = "amy"}, "net", "127.0.0.1", port});
+    irc::Client& engine = session.Engine();
+    session.Lifecycle().Reconnects().Times.FirstWaitMs = 100;
+    const auto until = [&](const std::function<bool()>& condition, int ms = 15000) {
+        for (int waited = 0; waited < ms && !condition(); waited += 5) {
+            gui.pump();
+            session.Lifecycle().onStatusTick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return condition();
+    };
+    const auto inRoom = [&] { return engine.State() == irc::ClientState::Connected && engine.Channels.Count() == 1; };
+    ASSERT_TRUE(until([&] { return engine.State() == irc::ClientState::Connected; })) << server->log();
+    engine.Join("#room");
+    ASSERT_TRUE(until(inRoom));
+    server.reset();
+    ASSERT_TRUE(until([&] { return !engine.Connected(); }));
+    server = std::make_unique<test::Ngircd>(test::Ngircd::Options{.port = port});
+    EXPECT_TRUE(until([&] { return engine.Connected() && inRoom(); })) << server->log();
+    session.Lifecycle().Reconnect(); // connected: the user quits
+    EXPECT_TRUE(until([&] { return !engine.Connected(); }));
+    // Ten times the first wait passes without a try.
+    EXPECT_FALSE(until([&] { return engine.ConnectPending() || engine.Connected(); }, 1000));
 }
 
 } // namespace
