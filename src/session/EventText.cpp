@@ -13,7 +13,7 @@ struct EventSentence {
     std::string_view German;
 };
 
-constexpr std::array<EventSentence, 18> Sentences{{
+constexpr std::array<EventSentence, 19> Sentences{{
     {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
     {EventKind::Join, "{a} joined", "{a} tritt ein"},
     {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
@@ -38,6 +38,8 @@ constexpr std::array<EventSentence, 18> Sentences{{
      "Der Server hat uns abgewiesen ({a}): kein automatisches Neuverbinden. Mit Reconnect neu versuchen."},
     {EventKind::PingTimeout, "The server has sent nothing for {a} s, not even an answer to a PING: the connection counts as lost.",
      "Der Server hat seit {a} s nichts geschickt, auch keine Antwort auf ein PING: die Verbindung gilt als verloren."},
+    {EventKind::LogFailed, "Cannot write the log \"{a}\": {b}. Its lines are not kept.",
+     "Das Log \"{a}\" kann nicht geschrieben werden: {b}. Seine Zeilen gehen verloren."},
 }};
 
 } // namespace

@@ -32,6 +32,8 @@ enum class EventKind {
     ReconnectGivenUp = 16,
     ReconnectRefused = 17,
     PingTimeout = 18,
+    // {a} the log file, {b} why it cannot be written.
+    LogFailed = 19,
 };
 
 // One sentence in the language given. The arguments

@@ -129,6 +129,7 @@ void SessionLifecycle::onStatusTick()
     if (model_.StatusPanel(2) != model_.CurrentChannel())
         model_.SetStatusPanel(2, model_.CurrentChannel());
     reconnects_.Tick();
+    model_.ReportLogErrors();
 }
 
 void SessionLifecycle::AskNewNick(std::string& nick)

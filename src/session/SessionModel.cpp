@@ -98,8 +98,24 @@ TabId SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rg
     formatted.SetTime(time);
     tab.Text->Append(formatted);
     ports_.View.lineAppended(tab.Id, formatted);
-    tabs_.MarkActivity(tab.Id, TabActivity::NewLines);
-    return tab.Id;
+    if (settings_.WriteLogs && tab.Caption != "Channels") {
+        if (!logs_)
+            logs_ = std::make_unique<LogWriter>(LogFolder);
+        logs_->Write(serverName_, tab.Caption, LogTime(time) + " " + WithoutFormatting(line));
+    }
+    // Marking may redraw the tab bar; the caption above stays valid until then.
+    const TabId id = tab.Id;
+    tabs_.MarkActivity(id, TabActivity::NewLines);
+    return id;
+}
+
+void SessionModel::ReportLogErrors()
+{
+    if (!logs_)
+        return;
+    for (const LogWriter::Failure& failure : logs_->TakeErrors())
+        AddText(MainCaption, "System", EventText(settings_.Language, EventKind::LogFailed, failure.Path, failure.Reason),
+                static_cast<Rgb>(settings_.SystemColour));
 }
 
 void SessionModel::NewServerLine()

@@ -4,6 +4,7 @@
 #include "platform/UserPrompts.h"
 #include "session/ChannelNameBox.h"
 #include "session/IgnoreList.h"
+#include "session/LogWriter.h"
 #include "session/NickCompletion.h"
 #include "session/RawLog.h"
 #include "session/SessionShared.h"
@@ -85,6 +86,13 @@ public:
     void NoteMention(TabId tab, const std::string& nick, const std::string& where, const std::string& text);
     // The colour of a message: the mention colour or the others' colour.
     Rgb MessageColour(bool mention) const;
+
+    // With logs on, each line shown (but the channel list's) is also appended, with its
+    // date and time, to LogFolder/<network>/<tab>.log by a writer thread.
+    std::string LogFolder = DefaultLogFolder();
+    LogWriter* Logs() { return logs_.get(); }
+    // Says in "Main" which log files could not be written since the last call.
+    void ReportLogErrors();
     void CollectUrls(const std::string& text);
     // After a message: flash when the main window is not in front and flashing is on.
     void FlashOnMessage();
@@ -119,6 +127,7 @@ private:
     RecentSpeakers speakers_;
     std::optional<std::int64_t> lineTime_;
     bool replayed_ = false;
+    std::unique_ptr<LogWriter> logs_;
 };
 
 } // namespace pell::session

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace pell::session::testing {
@@ -152,19 +154,23 @@ TEST_F(StayConnected, ASilentServerIsPingedAndDroppedWhenItStaysSilent)
 namespace pell::session::testing {
 namespace {
 
-// A real ngircd killed under a joined session and started again on the same port.
+// A real ngircd killed under a joined session and started again on the same port. The
+// channel's name climbs folders: its log stays in the log folder.
 TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsersQuitStaysQuit)
 {
     auto server = std::make_unique<test::Ngircd>();
     const int port = server->port();
     RecordingPorts ports;
     ports.settings.AutoReconnect = true;
+    ports.settings.WriteLogs = true;
+    const std::filesystem::path logs = std::filesystem::temp_directory_path() / ("ngircd-logs-" + std::to_string(::getpid()));
     test::EventQueue gui;
     UserInfoModel userInfo;
     Session session(SessionContext{gui, ports.settings, ports.shared, ports.ports(), userInfo},
                     settings::ServerProfile{{.Nick = "amy", .RealName = "amy", .Username = "amy"}, "net", "127.0.0.1", port});
     irc::Client& engine = session.Engine();
     session.Lifecycle().Reconnects().Times.FirstWaitMs = 100;
+    session.Model().LogFolder = logs.string() + "/";
     const auto until = [&](const std::function<bool()>& condition, int ms = 15000) {
         for (int waited = 0; waited < ms && !condition(); waited += 5) {
             gui.pump();
@@ -175,7 +181,7 @@ TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsers
     };
     const auto inRoom = [&] { return engine.State() == irc::ClientState::Connected && engine.Channels.Count() == 1; };
     ASSERT_TRUE(until([&] { return engine.State() == irc::ClientState::Connected; })) << server->log();
-    engine.Join("#room");
+    engine.Join("#../../X");
     ASSERT_TRUE(until(inRoom));
     server.reset();
     ASSERT_TRUE(until([&] { return !engine.Connected(); }));
@@ -185,6 +191,12 @@ TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsers
     EXPECT_TRUE(until([&] { return !engine.Connected(); }));
     // Ten times the first wait passes without a try.
     EXPECT_FALSE(until([&] { return engine.ConnectPending() || engine.Connected(); }, 1000));
+    session.Model().Logs()->Flush();
+    std::ifstream log(logs / "net" / "#.._.._x.log");
+    const std::string logged(std::istreambuf_iterator<char>(log), {});
+    // The channel mode reply of each join: before the kill and after the rejoin.
+    EXPECT_NE(logged.find("<System>:Channelmode: +"), logged.rfind("<System>:Channelmode: +")) << logged;
+    std::filesystem::remove_all(logs);
 }
 
 } // namespace
