@@ -68,6 +68,14 @@ FormattedLine FormattedLine::Unpack(std::string_view packed)
     return line;
 }
 
+std::string_view FormattedLine::ShownTextOfPacked(std::string_view packed)
+{
+    if (packed.size() < HeaderBytes)
+        return {};
+    const std::size_t table = std::size_t{load(packed.data() + 4)} * RunBytes;
+    return table > packed.size() - HeaderBytes ? std::string_view() : packed.substr(HeaderBytes + table);
+}
+
 bool FormattedLineBuilder::continues(Rgb colour, bool bold, bool underline)
 {
     const auto flags = static_cast<std::uint8_t>((bold ? 1 : 0) | (underline ? 2 : 0));

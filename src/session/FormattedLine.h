@@ -60,6 +60,7 @@ public:
     // its input: it reads only what Pack wrote.
     void PackInto(std::string& out) const;
     static FormattedLine Unpack(std::string_view packed);
+    static std::string_view ShownTextOfPacked(std::string_view packed);
 
     bool operator==(const FormattedLine&) const = default;
 

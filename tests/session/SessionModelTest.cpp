@@ -13,6 +13,7 @@
 #include "session/RtfWriter.h"
 #include "session/SessionTabs.h"
 #include "session/StringList.h"
+#include "session/TextFind.h"
 #include "session/WebLinks.h"
 #include "support/CaseFile.h"
 
@@ -469,4 +470,25 @@ TEST(LineTimes, EachLineKeepsItsTimeAndShowsItWhenAsked)
                                                            "[22:13] <bob>:arrived"}));
     EXPECT_EQ(s.model.Tabs().At(0).Text->back().Time(), 1700000000);
     EXPECT_EQ(LogTime(1700003600), "2023-11-14 23:13:20");
+}
+
+// Table: tests/data/session/find.txt.
+TEST(Find, TypingPreviousAndNextMoveAsTheTableSays)
+{
+    FormattedText text;
+    for (const char* line : {"<bob>:Hello there", "<bob>:nothing here", "<bob>:hello HELLO", "<bob>:Gr\xc3\xbc\xc3\x9f" "e",
+                             "<bob>:the \x02" "end"})
+        text.Append(FormatLine(line, 0));
+    for (const auto& c : pell::test::readCases("session/find.txt")) {
+        SCOPED_TRACE(c.name);
+        TextFind find;
+        std::vector<std::string> seen;
+        const auto note = [&](const std::optional<TextMatch>& at) {
+            seen.push_back(at ? std::to_string(at->Line) + ":" + std::to_string(at->Begin) : "none");
+        };
+        note(find.Search(text, c.one("find")));
+        for (const std::string& key : c.lines("keys"))
+            note(key == "Next" ? find.Next(text) : find.Previous(text));
+        EXPECT_EQ(seen, c.lines("at"));
+    }
 }
