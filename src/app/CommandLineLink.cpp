@@ -17,12 +17,22 @@ char lower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A host name of at most 253 bytes, without blanks, controls or the characters that
+// would make it more than a name ("@", "#", "?", "%"). An IPv6 literal in brackets is
+// refused as a host too, with the colons inside it.
 bool usableHost(std::string_view host)
 {
-    return !host.empty() && std::none_of(host.begin(), host.end(), [](char c) {
+    return !host.empty() && host.size() <= 253 && std::none_of(host.begin(), host.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return byte <= ' ' || byte == 0x7f || c == '@';
+        return byte <= ' ' || byte == 0x7f || std::string_view("@#?%[]:").find(c) != std::string_view::npos;
     });
+}
+
+// Shown in a message: a host too long to read is cut.
+std::string shownHost(std::string_view host)
+{
+    constexpr std::size_t Shown = 100;
+    return host.size() <= Shown ? std::string(host) : std::string(host.substr(0, Shown)) + "...";
 }
 
 // The port as a number from 1 to 65535, or nothing.
@@ -77,7 +87,9 @@ std::optional<LinkTarget> ParseLink(std::string_view link)
     std::string_view rest = link.substr(std::min(link.size(), Scheme.size()));
     rest = rest.substr(0, rest.find('/'));
     LinkTarget target;
-    const auto colon = rest.find(':');
+    // "[::1]:6667": the colons of an IPv6 literal belong to the host.
+    const std::size_t close = rest.starts_with('[') ? rest.find(']') : std::string_view::npos;
+    const auto colon = rest.find(':', close == std::string_view::npos ? 0 : close);
     target.colon = colon != std::string_view::npos;
     target.host = rest.substr(0, colon);
     target.port = target.colon ? std::string(rest.substr(colon + 1)) : std::string();
@@ -93,7 +105,7 @@ void CommandLineLink::Handle(std::span<const std::string> arguments)
         return;
     const Language language = settings_.Language;
     if (!usableHost(target->host)) {
-        prompts_.showError(refusal(language, true, target->host));
+        prompts_.showError(refusal(language, true, shownHost(target->host)));
         return;
     }
     const auto port = usablePort(target->port);

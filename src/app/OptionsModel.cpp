@@ -79,7 +79,7 @@ void OptionsModel::Create()
         views_.RebuildServerViews(servers_);
         files_.loadProxyIni(settings_);
         files_.loadExtrasDat(settings_);
-        files_.folder().reportReadErrors();
+        files_.folder().reportReadErrors(settings_.Language);
     });
 }
 

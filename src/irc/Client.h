@@ -4,6 +4,7 @@
 #include "irc/ClientEvents.h"
 #include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
+#include "irc/ServerSupport.h"
 #include "irc/Users.h"
 #include "net/LineTransport.h"
 #include "net/SocksSettings.h"
@@ -76,6 +77,8 @@ public:
     const std::string& WelcomeServer() const { return welcomeServer_; }
     bool IsAway() const { return isAway_; }
     User* OwnUser() const { return ownUser_; }
+    // The member prefixes and channel modes of the server, as its 005 replies say.
+    const ServerSupport& Support() const { return support_; }
     irc::Users Users;
     irc::Channels Channels;
     const IrcMessage& Message() const { return message_; }
@@ -108,6 +111,9 @@ public:
     void Mode(std::string_view target, std::string_view modes, std::string_view parameters = {});
 
     static bool IsChannel(std::string_view name);
+    // True for the numeric replies whose OnSystem text is their parameters as received
+    // (the welcome, trace, stats and admin replies, 329), false for those with a format.
+    static bool ReportsParametersAsSent(int numeric);
 
     // Caps the automatic CTCP replies, so a flood of requests cannot get us dropped
     // for excess flood. Its clock can be replaced (tests).
@@ -153,13 +159,14 @@ private:
     void commandWallops(User* user);
     void commandTopic(User* user);
     void parseChannelModes(int channelToken);
-    void memberMode(bool op, bool adding, User* setter, Channel* channel, User* target);
+    void memberMode(char letter, bool adding, User* setter, Channel* channel, const std::string& nick);
     bool parseUserModes(std::string_view modes);
 
     // Numeric replies (IrcNumerics.cpp).
     static const NumericRow* numericRow(int numeric);
     void HandleNumeric(int numeric, User* user);
     void numericWelcome(int numeric, User* user);
+    void numericSupport(int numeric, User* user);
     void numericMotdStart(int numeric, User* user);
     void numericAway(int numeric, User* user);
     void numericUnAway(int numeric, User* user);
@@ -192,6 +199,7 @@ private:
     std::string welcomeServer_;
     bool isAway_ = false;
     User* ownUser_ = nullptr;
+    ServerSupport support_;
     IrcMessage message_;
     std::set<std::string> refusedNicks_; // nicks the server refused during this logon
     std::uint64_t generation_ = 0;       // rises with every Connect

@@ -19,21 +19,31 @@ enum class EventKind {
     // {a}: the caption of the tab the text was typed on.
     PlainTextRefused = 8,
     HandlerError = 9,
+    // {a}: the caption of a channel tab the user is no longer in.
+    NotInChannel = 10,
+    // {a}: the server's ERROR text.
+    ServerError = 11,
+    // The connection ended; {a}: the reason the server gave.
+    ConnectionEnded = 12,
+    ConnectionEndedBecause = 13,
+    // {a}: who set the topic, {b}: when. {a}: when the channel was made.
+    TopicSetBy = 14,
+    ChannelCreated = 15,
     // {a}: the syntax of a client command typed without what it needs.
-    CommandUsage = 10,
+    CommandUsage = 16,
     // Desktop notifications: {a} the nick, {b} the channel.
-    MentionTitle = 11,
-    PrivateMessageTitle = 12,
+    MentionTitle = 17,
+    PrivateMessageTitle = 18,
     // Staying connected: {a} seconds and {b} the try; {a} the try; {a} why; {a} tries;
     // {a} the server's ERROR text; {a} seconds of silence.
-    ReconnectWaiting = 13,
-    ReconnectTrying = 14,
-    ReconnectFailed = 15,
-    ReconnectGivenUp = 16,
-    ReconnectRefused = 17,
-    PingTimeout = 18,
+    ReconnectWaiting = 19,
+    ReconnectTrying = 20,
+    ReconnectFailed = 21,
+    ReconnectGivenUp = 22,
+    ReconnectRefused = 23,
+    PingTimeout = 24,
     // {a} the log file, {b} why it cannot be written.
-    LogFailed = 19,
+    LogFailed = 25,
 };
 
 // One sentence in the language given. The arguments

@@ -1,6 +1,7 @@
 #include "session/Session.h"
 
 #include "net/SocketLineTransport.h"
+#include "session/ServerText.h"
 
 namespace pell::session {
 
@@ -49,6 +50,28 @@ public:
         const CaseMapping mapping = CaseMappingNamed(rest.substr(0, rest.find(' ')));
         session_.model_.Mapping = mapping;
         session_.commands_.Completion().Mapping = mapping;
+    }
+
+    // The nick in use: after the welcome (it may be the fallback) and after every change.
+    void OnSystem(irc::User* user, int numeric, const std::string& category, const std::string& content) override
+    {
+        SessionEvents::OnSystem(user, numeric, category, content);
+        if (numeric == 1)
+            session_.lifecycle_.ShowOwnNick();
+    }
+
+    void OnNickChanged(const std::string& oldNick) override
+    {
+        SessionEvents::OnNickChanged(oldNick);
+        session_.lifecycle_.ShowOwnNick();
+    }
+
+    // The server says why it closes the connection; the end is shown with it.
+    void OnUnknownCommand(irc::User* user, const std::string& command, const std::string& content) override
+    {
+        SessionEvents::OnUnknownCommand(user, command, content);
+        if (command == "ERROR")
+            session_.lifecycle_.ServerClosing(ServerText(content, 0));
     }
 
     void OnNicksInUse(std::string& nick) override
@@ -107,6 +130,7 @@ Session::Session(SessionContext context, const settings::ServerProfile& pendingP
       chats_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui, offers_)
 {
     model_.OwnNick = [this] { return engine_.Nick(); };
+    listener_->SetEngine(&engine_);
     if (attachView)
         attachView(model_);
     lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;

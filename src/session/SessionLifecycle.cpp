@@ -1,5 +1,6 @@
 #include "session/SessionLifecycle.h"
 
+#include "session/EventText.h"
 #include "settings/LineText.h"
 
 namespace pell::session {
@@ -107,10 +108,30 @@ void SessionLifecycle::OnConnected()
     tabs.ClearNicks(tabs.Find(MainCaption));
     model_.SetStatusPanel(0, StatusConnected);
     model_.SetStatusPanel(1, engine_.Nick());
+    connectionUp_ = true;
+    closingReason_.clear();
+}
+
+void SessionLifecycle::ShowOwnNick()
+{
+    if (model_.StatusPanel(1) != engine_.Nick())
+        model_.SetStatusPanel(1, engine_.Nick());
+}
+
+void SessionLifecycle::noticeConnectionEnd()
+{
+    if (!connectionUp_ || engine_.Connected())
+        return;
+    connectionUp_ = false;
+    const std::string text = closingReason_.empty()
+                                 ? EventText(settings_.Language, EventKind::ConnectionEnded, "")
+                                 : EventText(settings_.Language, EventKind::ConnectionEndedBecause, closingReason_);
+    model_.ConnectionEnded(text, static_cast<Rgb>(settings_.SystemColour));
 }
 
 void SessionLifecycle::onStatusTick()
 {
+    noticeConnectionEnd();
     const irc::ClientState state = engine_.State();
     const std::string* status = nullptr;
     if (engine_.Connected()) {
@@ -142,10 +163,12 @@ void SessionLifecycle::Reconnect()
     if (engine_.ConnectPending())
         return;
     reconnects_.UserReconnect();
-    if (engine_.Connected())
+    if (engine_.Connected()) {
         engine_.Quit("");
-    else
+    } else {
+        noticeConnectionEnd();
         platform::runReported(prompts_, [&] { connect(); });
+    }
 }
 
 bool SessionLifecycle::CloseRequest()

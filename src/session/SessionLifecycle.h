@@ -34,6 +34,10 @@ public:
     void OnConnected();
     // The server refused the nick during registration: asks the user for another.
     void AskNewNick(std::string& nick);
+    // Status panel 1 shows the nick in use.
+    void ShowOwnNick();
+    // The server's reason for closing the connection (its ERROR line), shown with the end.
+    void ServerClosing(std::string reason) { closingReason_ = std::move(reason); }
 
     // The creation steps from the profile on: caption, identity, user modes, proxy,
     // connect. An error ends them where it happens and is shown; the window stays,
@@ -43,6 +47,7 @@ public:
     // The button captions follow the language as it was at creation.
     bool GermanCaptions() const { return germanCaptions_; }
 
+    // Also notices a connection that ended: a line in every tab says so.
     void onStatusTick();
     // "Reconnect": connects when there is no connection, quits when there is one. While
     // a connect is under way it does nothing: one connect at a time.
@@ -69,6 +74,7 @@ public:
 private:
     void connect();
     void setCloseTimer(bool running);
+    void noticeConnectionEnd();
 
     irc::Client& engine_;
     SessionModel& model_;
@@ -78,6 +84,8 @@ private:
     bool statusTimer_ = true;
     bool closeTimer_ = false;
     AutoReconnect reconnects_;
+    bool connectionUp_ = false; // from OnConnected until its end has been shown
+    std::string closingReason_;
 };
 
 } // namespace pell::session

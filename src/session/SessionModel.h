@@ -13,8 +13,9 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace pell::session {
@@ -60,6 +61,10 @@ public:
     // Routes one line to its tab, dropping it when the nick is ignored. The tab written
     // to, or 0 when the line was dropped.
     TabId AddText(std::string channel, std::string nick, std::string text, Rgb colour);
+    // A private notice, "-nick- text", into the active text tab or "Main"; dropped when
+    // the nick is ignored. No channel is taken from its text.
+    void AddNotice(const std::string& nick, const std::string& text, Rgb colour);
+
     // Appends one line with its in-text codes to a text tab; other tabs are left alone.
     // The line gets its time (and, with time stamps on, "[HH:MM] " in front), and a tab
     // that is not active is marked as holding new lines.
@@ -104,6 +109,16 @@ public:
     void DeleteSelectedIgnore();
     void AppendRaw(std::string entry, bool select);
 
+    // Whether the user is in a channel: joined by the own JOIN, left by the own PART or
+    // KICK or a lost connection. A left channel's tabs keep their text and lose their
+    // nick lists; nothing typed there is sent. Names compare without regard to case.
+    void ChannelJoined(const std::string& channel);
+    void ChannelLeft(const std::string& channel);
+    bool IsLeftChannel(const std::string& caption) const;
+    // The connection ended: the line goes into every text tab, every channel the user
+    // was in counts as left and every nick list is emptied.
+    void ConnectionEnded(const std::string& text, Rgb colour);
+
     // The "Clear" and "Save" buttons; both act on the active tab when it is a text tab.
     void ClearActive();
     // True when a file was written.
@@ -128,6 +143,7 @@ private:
     std::optional<std::int64_t> lineTime_;
     bool replayed_ = false;
     std::unique_ptr<LogWriter> logs_;
+    std::map<std::string, bool> joined_; // by folded channel name: true joined, false left
 };
 
 } // namespace pell::session

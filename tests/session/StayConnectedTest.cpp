@@ -49,7 +49,8 @@ TEST_F(StayConnected, EachTryWaitsLongerAndTheChannelsAreJoinedAgainWithTheirKey
     serverSends({":me!m@h JOIN :#a", ":me!m@h JOIN :#b"});
     server->Hangup();
     tick(1000);
-    EXPECT_EQ(newLines(), Lines{"Main|<System>:Not connected. Reconnecting in 5 s (try 1).|system"});
+    EXPECT_EQ(newLines(), (Lines{"Main|<System>:Connection closed|system",
+                                 "Main|<System>:Not connected. Reconnecting in 5 s (try 1).|system"}));
     tick(4999);
     EXPECT_FALSE(irc.ConnectPending());
     tick(1);
@@ -89,7 +90,7 @@ TEST_F(StayConnected, TheUsersQuitABanOrTooManyTriesStopIt)
     session->Lifecycle().Reconnect(); // connected: it quits
     server->Hangup();
     tick(60000);
-    EXPECT_EQ(newLines(), Lines{});
+    EXPECT_EQ(newLines(), Lines{"Main|<System>:Connection closed|system"});
     session->Lifecycle().Reconnect();
     connect();
     serverSends({":srv 001 me :Welcome"});
