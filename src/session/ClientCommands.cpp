@@ -110,6 +110,12 @@ bool ClientCommands::toActiveTab(std::string_view text, const std::string& activ
                        static_cast<Rgb>(settings_.SystemColour));
         return false;
     }
+    // A channel left (parted, kicked, connection lost) would only bring a server error.
+    if (model_.IsLeftChannel(active)) {
+        model_.AddText(active, "System", EventText(settings_.Language, EventKind::NotInChannel, active),
+                       static_cast<Rgb>(settings_.SystemColour));
+        return false;
+    }
     if (action) {
         model_.AddText(active, "Action", irc_.Nick() + ": " + std::string(text),
                        static_cast<Rgb>(settings_.ActionColour));

@@ -169,7 +169,7 @@ TEST(ShellRegistration, NeverReplacesWhatItCannotReadNorRegistersAPartialPath)
     EXPECT_FALSE(std::filesystem::exists(folders.dataHome + "/applications/pell-irc.desktop"));
 }
 
-TEST(HelpText, EachLanguageHas199LinesInTheLayoutOfTheReference)
+TEST(HelpText, EachLanguageHas199LinesInTheirFixedLayout)
 {
     for (const auto& lines : {app::HelpLines(app::Language::English), app::HelpLines(app::Language::German),
                               app::BuiltInHelpLines()}) {

@@ -656,6 +656,8 @@ TEST_F(Commands, TheClientsOwnCommandsSendAndShowWhatTheTableSays)
         s.settings.Language = c.one("language") == "1" ? settings::Language::German : settings::Language::English;
         const std::string typed = c.one("typed");
         s.model.Tabs().NewChannel(c.one("tab"));
+        if (c.has("left"))
+            s.model.ChannelLeft(c.one("tab"));
         newLines();
         commands.SetInputLine(typed);
         commands.Enter();
