@@ -19,7 +19,7 @@ struct HelpEntry {
 
 // The commands in the order the help shows them; texts exactly as they have always read,
 // slips included. The client's own commands follow the server's.
-constexpr std::array<HelpEntry, 39> entries{{
+constexpr std::array<HelpEntry, 41> entries{{
     {"WHOIS ", "Syntax:", "/Whois [Nick] ", "/Whois [Nick] ", {"Shows informations about the nickname"}, {"Zeigt Informationen über den jeweiligen Nickname an"}},
     {"NICK", "Syntax :", "/nick [Nick] ", "/nick [Nick] ", {"Changes own Nickname:"}, {"Ändert den eigenen Nickname:"}},
     {"WHO", "Syntax: ", "/who [Nick]", "/who [Nick]", {"Shows more information about the nicknaem"}, {"Zeigt weiteres Infos an"}},
@@ -59,6 +59,8 @@ constexpr std::array<HelpEntry, 39> entries{{
     {"CLEAR", "Syntax: ", "/clear", "/clear", {"Empties the active tab"}, {"Leert den aktiven Tab"}},
     {"CLOSE", "Syntax: ", "/close", "/close", {"Leaves the active channel and closes its tab, or closes a private tab"}, {"Verlässt den aktiven Channel und schließt seinen Tab, oder schließt einen privaten Tab"}},
     {"HELP", "Syntax: ", "/help", "/help", {"Opens this help"}, {"Öffnet diese Hilfe"}},
+    {"TAB", "Syntax: ", "Tab, Shift+Tab", "Tab, Umschalt+Tab", {"Completes the nick or #channel before the cursor; Tab again for the next match, Shift+Tab for the one before"}, {"Ergänzt den Nick oder #Channel vor dem Cursor; noch einmal Tab für den nächsten Treffer, Umschalt+Tab für den vorigen"}},
+    {"FIND", "Syntax: ", "Ctrl+F", "Strg+F", {"Opens the find bar over the active tab: Enter finds older lines, Escape closes it"}, {"Öffnet die Suchleiste über dem aktiven Tab: Enter sucht ältere Zeilen, Escape schließt sie"}},
 }};
 
 // The built-in text words these German descriptions differently.

@@ -207,6 +207,9 @@ void TextView::setFindHighlight(const QString& needle)
 void TextView::showMatch(int line, int column, int length)
 {
     match_ = Match{line, column, length};
+    // Nothing found leaves the view where it was.
+    if (line < 0)
+        return viewport()->update();
     const int rows = std::max(1, viewport()->height() / lineHeight_);
     if (line < firstVisibleLine() || line >= firstVisibleLine() + rows) {
         pinned_ = false;

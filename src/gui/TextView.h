@@ -47,7 +47,7 @@ public:
     int lineHeight() const { return lineHeight_; }
     int firstVisibleLine() const;
     // The find bar: every match of the text in the lines shown is marked, and the current
-    // match (characters of a line) stands out and is scrolled into view.
+    // match (characters of a line; line -1 for none) stands out and is scrolled into view.
     void setFindHighlight(const QString& needle);
     void showMatch(int line, int column, int length);
     void clearFind();

@@ -205,7 +205,7 @@ private slots:
             }
             // Each menu keeps its keyboard mnemonic on its first letter.
             QCOMPARE(window->fileMenu()->title(), language == app::Language::German ? "&Datei" : "&File");
-            QCOMPARE(help->text()->toPlainText().split('\n').size(), 199);
+            QCOMPARE(help->text()->toPlainText().split('\n').size(), 209);
             QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
         }
         QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on top&Info");
@@ -516,6 +516,9 @@ private slots:
         view->flushAppends();
         QTest::keyClick(w.inputLine(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(w.findBar()->isVisible());
+        QTest::keyClicks(w.findField(), "qq");
+        QVERIFY(view->isPinnedToBottom());
+        w.findField()->clear();
         QTest::keyClicks(w.findField(), "NEEDLE");
         QVERIFY(view->firstVisibleLine() <= 12);
         QVERIFY(!view->isPinnedToBottom());
