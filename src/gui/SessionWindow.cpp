@@ -305,12 +305,14 @@ QString SessionWindow::channelBoxText() const
 }
 
 // No name is chosen until the user picks one: "Run" must not send a template nobody chose.
+// A picked name stays chosen while the store still holds it.
 void SessionWindow::setTemplateNames(const std::vector<std::string>& names)
 {
+    const QString chosen = templateBox_->currentText();
     templateBox_->clear();
     for (const auto& name : names)
         templateBox_->addItem(DecodeLine(name));
-    templateBox_->setCurrentIndex(-1);
+    templateBox_->setCurrentIndex(chosen.isEmpty() ? -1 : templateBox_->findText(chosen));
 }
 
 void SessionWindow::setStatusTimerRunning(bool running)

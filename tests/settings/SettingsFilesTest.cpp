@@ -76,6 +76,10 @@ TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOld
     EXPECT_THROW(SettingsFolder(temp.folder() + "no/such/").write(SettingsFile::Color, {"1"}), FileWriteError);
     const std::string path = folder.pathOf(SettingsFile::SList), old = "Libera\r\nirc.libera.chat\r\n";
     writeBytes(path, old);
+    // Never read in this run: what is in memory did not come from it.
+    EXPECT_THROW(folder.write(SettingsFile::SList, {"x"}), FileWriteError);
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(folder.read(SettingsFile::SList), (Lines{"Libera", "irc.libera.chat"}));
     hook::afterWriteChunk = [](std::size_t written) { return written < 3 * hook::WriteChunkSize; }; // disk full
     EXPECT_THROW(folder.write(SettingsFile::SList, Lines(5000, "a line long enough for several chunks")),
                  FileWriteError);
