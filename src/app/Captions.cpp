@@ -9,7 +9,7 @@ namespace {
 
 using C = Caption;
 
-constexpr std::array<CaptionRow, 76> rows{{
+constexpr std::array<CaptionRow, 84> rows{{
     {C::FileMenu, "File", "Datei"},
     {C::ExitItem, "Exit", "Beenden"},
     {C::ServerMenu, "Server", "Server"},
@@ -86,6 +86,17 @@ constexpr std::array<CaptionRow, 76> rows{{
     {C::ScriptSave, "Save", "Speichern"},
     {C::ScriptDelete, "Delete", "Löschen"},
     {C::FolderChooserWindow, "Folder", "Ordner"},
+    {C::OptionsChatTab, "Chat", "Chat"},
+    {C::HighlightMentionsBox, "Make lines that name me stand out and mark their tab",
+     "Zeilen, die mich nennen, hervorheben und ihren Tab markieren"},
+    {C::NotifyMentionsBox, "Desktop notification when I am named while the program is in the background",
+     "Desktop-Benachrichtigung, wenn ich genannt werde und das Programm im Hintergrund ist"},
+    {C::MentionWordsLabel, "Other words that count as naming me:", "Weitere Wörter, die mich nennen:"},
+    {C::MentionColourLabel, "Lines that name me:", "Zeilen, die mich nennen:"},
+    {C::AutoReconnectBox, "Reconnect automatically", "Automatisch neu verbinden"},
+    {C::TimeStampsBox, "Time stamps in front of every line", "Uhrzeit vor jeder Zeile"},
+    {C::WriteLogsBox, "Write logs (one file per network and channel)",
+     "Logs schreiben (eine Datei pro Netzwerk und Channel)"},
 }};
 
 } // namespace

@@ -32,6 +32,8 @@ enum class Caption : std::uint8_t {
     QuickUseStandardBox, QuickUserSettingsLabel,
     ScriptEditorWindow, ScriptChooseLabel, ScriptNameLabel, ScriptSave, ScriptDelete,
     FolderChooserWindow,
+    OptionsChatTab, HighlightMentionsBox, NotifyMentionsBox, MentionWordsLabel, MentionColourLabel,
+    AutoReconnectBox, TimeStampsBox, WriteLogsBox,
 };
 
 // The offset of a control within an identity panel: nickname, full name, user name and
@@ -46,7 +48,7 @@ struct CaptionRow {
     std::string_view text(Language language) const { return language == Language::English ? english : german; }
 };
 
-// The 76 rows, in the order ApplyLanguage assigns them.
+// The 84 rows, in the order ApplyLanguage assigns them.
 std::span<const CaptionRow> CaptionTable();
 
 } // namespace pell::app

@@ -17,9 +17,9 @@ struct HelpEntry {
     std::array<std::string_view, 2> german;
 };
 
-// The commands in the order the help shows them; texts exactly as the reference has
-// always read, slips included.
-constexpr std::array<HelpEntry, 28> entries{{
+// The commands in the order the help shows them; texts exactly as they have always read,
+// slips included. The client's own commands follow the server's.
+constexpr std::array<HelpEntry, 41> entries{{
     {"WHOIS ", "Syntax:", "/Whois [Nick] ", "/Whois [Nick] ", {"Shows informations about the nickname"}, {"Zeigt Informationen über den jeweiligen Nickname an"}},
     {"NICK", "Syntax :", "/nick [Nick] ", "/nick [Nick] ", {"Changes own Nickname:"}, {"Ändert den eigenen Nickname:"}},
     {"WHO", "Syntax: ", "/who [Nick]", "/who [Nick]", {"Shows more information about the nicknaem"}, {"Zeigt weiteres Infos an"}},
@@ -48,6 +48,19 @@ constexpr std::array<HelpEntry, 28> entries{{
     {"VHOST ", "Syntax: ", "/vhost USERNAME PASSWORT", "/vhost USERNAME PASSWORT", {"Changes the vhost"}, {"Verändert den vhost"}},
     {"MODE ", "Syntax: ", "/mode EIGENER_NICK FLAG(mode)", "/mode EIGENER_NICK FLAG(mode)", {"Change with mode Channel or User settings (User-Modes IRCOP-Modes)"}, {"Mit Mode lassen sich die einzelnen Channels oder Usereigenschaften einstellen (User-Modes IRCOP-Modes)."}},
     {"SILENCE", "Syntax: ", "/silence Nick or Host", "/silence Nick oder Host", {"Ignores nick or host (like /ignore)"}, {"Selbe Kommando wie /ignore Nick , ignoriert einen gewissen Nick bzw Host"}},
+    {"ME", "Syntax: ", "/me Text", "/me Text", {"Sends an action to the active tab, as the Action button does"}, {"Schickt eine Aktion an den aktiven Tab, wie der Knopf Aktion"}},
+    {"MSG", "Syntax: ", "/msg Nick Message", "/msg Nick Nachricht", {"Sends a message to a nick or a channel"}, {"Schickt eine Nachricht an einen Nick oder einen Channel"}},
+    {"QUERY", "Syntax: ", "/query Nick [Message]", "/query Nick [Nachricht]", {"Opens a tab for a private chat, and sends the message if one is given"}, {"Öffnet einen Tab für einen privaten Chat und schickt die Nachricht, falls angegeben"}},
+    {"NOTICE", "Syntax: ", "/notice Nick Message", "/notice Nick Nachricht", {"Sends a notice to a nick or a channel"}, {"Schickt eine Notice an einen Nick oder einen Channel"}},
+    {"CTCP", "Syntax: ", "/ctcp Nick Request [Text]", "/ctcp Nick Anfrage [Text]", {"Sends a CTCP request such as VERSION, PING or TIME"}, {"Schickt eine CTCP-Anfrage wie VERSION, PING oder TIME"}},
+    {"SAY", "Syntax: ", "/say Text", "/say Text", {"Sends the text as a message to the active tab, also when it starts with /"}, {"Schickt den Text als Nachricht an den aktiven Tab, auch wenn er mit / beginnt"}},
+    {"QUOTE", "Syntax: ", "/quote Line", "/quote Zeile", {"Sends the rest of the line to the server unchanged"}, {"Schickt den Rest der Zeile unverändert an den Server"}},
+    {"RAW", "Syntax: ", "/raw Line", "/raw Zeile", {"Same as /quote"}, {"Wie /quote"}},
+    {"CLEAR", "Syntax: ", "/clear", "/clear", {"Empties the active tab"}, {"Leert den aktiven Tab"}},
+    {"CLOSE", "Syntax: ", "/close", "/close", {"Leaves the active channel and closes its tab, or closes a private tab"}, {"Verlässt den aktiven Channel und schließt seinen Tab, oder schließt einen privaten Tab"}},
+    {"HELP", "Syntax: ", "/help", "/help", {"Opens this help"}, {"Öffnet diese Hilfe"}},
+    {"TAB", "Syntax: ", "Tab, Shift+Tab", "Tab, Umschalt+Tab", {"Completes the nick or #channel before the cursor; Tab again for the next match, Shift+Tab for the one before"}, {"Ergänzt den Nick oder #Channel vor dem Cursor; noch einmal Tab für den nächsten Treffer, Umschalt+Tab für den vorigen"}},
+    {"FIND", "Syntax: ", "Ctrl+F", "Strg+F", {"Opens the find bar over the active tab: Enter finds older lines, Escape closes it"}, {"Öffnet die Suchleiste über dem aktiven Tab: Enter sucht ältere Zeilen, Escape schließt sie"}},
 }};
 
 // The built-in text words these German descriptions differently.

@@ -65,6 +65,7 @@ std::int32_t& OptionsModel::colour(ColourSlot slot)
     case ColourSlot::Own: return settings_.OwnColour;
     case ColourSlot::Others: return settings_.OthersColour;
     case ColourSlot::System: return settings_.SystemColour;
+    case ColourSlot::Mention: return settings_.MentionColour;
     case ColourSlot::Action: break;
     }
     return settings_.ActionColour;
@@ -77,6 +78,7 @@ void OptionsModel::Create()
         UseStandardSettingsChanged(server_.identity.useStandard);
         views_.RebuildServerViews(servers_);
         files_.loadProxyIni(settings_);
+        files_.loadExtrasDat(settings_);
         files_.folder().reportReadErrors(settings_.Language);
     });
 }

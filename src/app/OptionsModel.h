@@ -25,7 +25,7 @@ struct ServerEditor {
 };
 
 enum class ExtensionList { Accept, Disable, Ignore };
-enum class ColourSlot { Own, Others, System, Action };
+enum class ColourSlot { Own, Others, System, Action, Mention };
 
 // The options dialog without its widgets. AppSettings is edited in place, so every
 // other window sees a change at once; the files are written on close (the settings)
@@ -56,7 +56,7 @@ public:
 
     // The creation step at start-up: load Folders.dat, Accept.dat, Disable.dat,
     // Ignore.dat and settings.ini, run the "Use standard settings" handler, rebuild the
-    // server views, load Proxy.ini. An error is shown and ends the step there.
+    // server views, load Proxy.ini, then Extras.dat. An error is shown and ends the step there.
     void Create();
 
     // The server tab's "Use standard settings" box changed.

@@ -6,6 +6,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 namespace pell::gui {
 
 const DisplayLine::Link* DisplayLine::LinkAt(int position) const
@@ -46,6 +48,12 @@ std::vector<int> charPositions(std::string_view bytes)
 }
 
 } // namespace
+
+int CharPositionOf(const session::FormattedLine& line, std::size_t byte)
+{
+    const std::vector<int> at = charPositions(line.Text());
+    return at[std::min(byte, at.size() - 1)];
+}
 
 DisplayLine BuildDisplayLine(const session::FormattedLine& line)
 {

@@ -33,5 +33,7 @@ QColor ToQColor(session::Rgb colour);
 // The characters of a line only (selection and copy need no formats).
 QString DisplayText(const session::FormattedLine& line);
 DisplayLine BuildDisplayLine(const session::FormattedLine& line);
+// The character position in the shown line of a byte of its stored text.
+int CharPositionOf(const session::FormattedLine& line, std::size_t byte);
 
 } // namespace pell::gui

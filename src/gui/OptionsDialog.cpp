@@ -33,8 +33,9 @@ OptionsDialog::OptionsDialog(QWidget* parent, app::OptionsModel& model, FolderCh
     const std::pair<QWidget*, Caption> pages[] = {
         {userTab(), Caption::OptionsUserTab},           {serverTab(), Caption::OptionsServerTab},
         {firewallTab(), Caption::OptionsFirewallTab},   {downloadPathTab(), Caption::OptionsDownloadPathTab},
-        {downloadsTab(), Caption::OptionsDownloadsTab}, {miscTab(), Caption::OptionsMiscTab}};
-    for (const char* caption : {"User", "Serverlist", "Firewall", "Downloadpath", "Downloads", "Misc"}) {
+        {downloadsTab(), Caption::OptionsDownloadsTab}, {miscTab(), Caption::OptionsMiscTab},
+        {chatTab(), Caption::OptionsChatTab}};
+    for (const char* caption : {"User", "Serverlist", "Firewall", "Downloadpath", "Downloads", "Misc", "Chat"}) {
         const auto& [page, tag] = pages[tabs->count()];
         tabs->addTab(page, caption);
         tagCaption(page, tag);
@@ -193,6 +194,7 @@ void OptionsDialog::showModel()
     scriptDelay_->setText(DecodeLine(s.ScriptDelay));
     flash_->setChecked(s.FlashOnMessage);
     language_->button(s.Language == settings::Language::English ? 0 : 1)->setChecked(true);
+    showChatOptions();
 }
 
 void OptionsDialog::showServerPanel()

@@ -53,6 +53,9 @@ private:
     QWidget* downloadPathTab();
     QWidget* downloadsTab();
     QWidget* miscTab();
+    // Mentions, notifications, reconnecting, time stamps and logs (OptionsChatTab.cpp).
+    QWidget* chatTab();
+    void showChatOptions();
     QWidget* extensionColumn(ExtensionColumn& column, const QString& caption);
     void showServerPanel();
     void showServerRows();
@@ -90,13 +93,21 @@ private:
                                                 {app::ExtensionList::Disable},
                                                 {app::ExtensionList::Ignore}}};
 
-    std::array<ColourRow, 4> colours_{{{app::ColourSlot::Own},
+    std::array<ColourRow, 5> colours_{{{app::ColourSlot::Own},
                                        {app::ColourSlot::Others},
                                        {app::ColourSlot::System},
-                                       {app::ColourSlot::Action}}};
+                                       {app::ColourSlot::Action},
+                                       {app::ColourSlot::Mention}}};
     QLineEdit* scriptDelay_ = nullptr;
     QCheckBox* flash_ = nullptr;
     QButtonGroup* language_ = nullptr;
+
+    QCheckBox* highlightMentions_ = nullptr;
+    QCheckBox* notifyMentions_ = nullptr;
+    QLineEdit* mentionWords_ = nullptr;
+    QCheckBox* autoReconnect_ = nullptr;
+    QCheckBox* timeStamps_ = nullptr;
+    QCheckBox* writeLogs_ = nullptr;
 };
 
 } // namespace pell::gui

@@ -2,7 +2,11 @@
 
 #include "app/LinkPolicy.h"
 
+#include "gui/TextDecoding.h"
+
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFile>
 #include <QUrl>
@@ -31,6 +35,24 @@ void QtDesktop::openUrl(const std::string& url)
                        QUrl::StrictMode);
     if (address.isValid())
         QDesktopServices::openUrl(address);
+}
+
+// Fire and forget: with no service (or no bus) the call fails quietly and nothing shows.
+// The body is the peer's text: escaped, since many services read a little markup.
+void QtDesktop::notify(const std::string& title, const std::string& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("pell-irc"));
+    hints.insert(QStringLiteral("category"), QStringLiteral("im.received"));
+    call << QStringLiteral("Pell-IRC") << 0u << QStringLiteral("pell-irc") << DecodeLine(title)
+         << DecodeLine(body).toHtmlEscaped() << QStringList() << hints << -1;
+    bus.send(call);
 }
 
 void QtDesktop::openFolder(const std::string& folder)

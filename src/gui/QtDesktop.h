@@ -19,6 +19,8 @@ public:
     bool isMainWindowInFront() const override;
     void flashWindow() override;
     void openUrl(const std::string& url) override;
+    // Through the freedesktop notification service on the session bus, when there is one.
+    void notify(const std::string& title, const std::string& body) override;
 
     // Opens a local folder in the file manager; a failure shows nothing.
     static void openFolder(const std::string& folder);

@@ -50,6 +50,10 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
     window_->setTemplateNames(templateNames_);
     wireTransfers();
     wireChats();
+    session_->Commands().OwnCommands().ShowHelp = [this] {
+        if (auto* main = qobject_cast<MainWindow*>(area_->window()))
+            emit main->helpRequested();
+    };
 
     session::SessionLifecycle& lifecycle = session_->Lifecycle();
     lifecycle.TimersChanged = [this] {
@@ -104,6 +108,9 @@ void SessionController::wireWindow()
     connect(w, &SessionWindow::actionClicked, this, [this] { session_->Commands().Action(); });
     connect(w, &SessionWindow::historyUp, this, [this] { session_->Commands().HistoryUp(); });
     connect(w, &SessionWindow::historyDown, this, [this] { session_->Commands().HistoryDown(); });
+    connect(w, &SessionWindow::completeRequested, this, [this](int cursor, bool backwards) {
+        session_->Commands().Complete(static_cast<std::size_t>(cursor), backwards);
+    });
     connect(w, &SessionWindow::tabActivated, this, [this](int index) { session_->Model().UserSelectsTab(index); });
     connect(w, &SessionWindow::tabCloseRequested, this, [this](session::TabId) { session_->Commands().CloseTab(); });
     connect(w, &SessionWindow::linkClicked, this, [this](const QString& url) { session_->Model().OpenLink(toBytes(url)); });

@@ -5,6 +5,7 @@
 #include "gui/TextDecoding.h"
 #include "gui/TextView.h"
 
+#include <QColor>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QListView>
@@ -17,6 +18,8 @@ namespace pell::gui {
 namespace {
 
 constexpr int NickListWidth = 123;
+const QColor NewLinesColour(0, 0, 200);
+const QColor MentionColour(210, 0, 0);
 
 QByteArray entryBytes(const std::string& entry)
 {
@@ -199,6 +202,7 @@ void SessionTabPages::tabsChanged()
         tabBar()->setTabTextColor(i, left ? palette().color(QPalette::Disabled, QPalette::WindowText) : QColor());
     }
     setCurrentIndex(tabs.ActiveIndex());
+    showActivity();
 }
 
 void SessionTabPages::activeTabChanged()
@@ -207,6 +211,21 @@ void SessionTabPages::activeTabChanged()
         return;
     const QSignalBlocker block(this);
     setCurrentIndex(model_->Tabs().ActiveIndex());
+    showActivity();
+}
+
+// What a tab holds unseen shows in its caption's colour: blue for new lines, red for a
+// mention.
+void SessionTabPages::showActivity()
+{
+    const session::SessionTabs& tabs = model_->Tabs();
+    for (int i = 0; i < tabs.Count() && i < count(); ++i) {
+        switch (tabs.At(i).Activity) {
+        case session::TabActivity::None: tabBar()->setTabTextColor(i, QColor()); break;
+        case session::TabActivity::NewLines: tabBar()->setTabTextColor(i, NewLinesColour); break;
+        case session::TabActivity::Mention: tabBar()->setTabTextColor(i, MentionColour); break;
+        }
+    }
 }
 
 void SessionTabPages::lineAppended(session::TabId tab)

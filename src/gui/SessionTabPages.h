@@ -75,6 +75,7 @@ private:
     QWidget* makeIgnorePage();
     void dropPage(Page& page);
     void syncIgnoreSelection();
+    void showActivity();
 
     session::SessionModel* model_ = nullptr;
     std::map<session::TabId, Page> pages_;

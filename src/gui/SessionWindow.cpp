@@ -1,7 +1,9 @@
 #include "gui/SessionWindow.h"
 
 #include "gui/ChannelBoxModel.h"
+#include "gui/DisplayLine.h"
 #include "gui/RawLogPanel.h"
+#include "gui/TextView.h"
 #include "gui/TextDecoding.h"
 
 #include <QCheckBox>
@@ -13,9 +15,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace pell::gui {
@@ -46,6 +51,7 @@ SessionWindow::SessionWindow(const session::ButtonCaptions& captions, QWidget* p
     pages_ = new SessionTabPages;
     forwardPageSignals();
     layout->addWidget(pages_, 1);
+    layout->addWidget(buildFindBar(captions));
     rawLog_ = new RawLogPanel;
     layout->addWidget(rawLog_);
     layout->addWidget(buildInputBar(captions));
@@ -125,6 +131,81 @@ QWidget* SessionWindow::buildInputBar(const session::ButtonCaptions& captions)
     return bar;
 }
 
+QWidget* SessionWindow::buildFindBar(const session::ButtonCaptions& captions)
+{
+    const auto text = [](std::string_view caption) {
+        return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    };
+    findBar_ = new QWidget;
+    auto* row = new QHBoxLayout(findBar_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(text(captions.Find)));
+    findField_ = new QLineEdit;
+    findField_->setObjectName("findField");
+    findField_->installEventFilter(this);
+    connect(findField_, &QLineEdit::textEdited, this, [this] { find(FindStep::Search); });
+    row->addWidget(findField_, 1);
+    const auto button = [&](std::string_view caption, FindStep step) {
+        auto* made = new QToolButton;
+        made->setText(text(caption));
+        connect(made, &QToolButton::clicked, this, [this, step] { find(step); });
+        row->addWidget(made);
+    };
+    button(captions.FindPrevious, FindStep::Previous);
+    button(captions.FindNext, FindStep::Next);
+    findStatus_ = new QLabel;
+    notFound_ = text(captions.NotFound);
+    row->addWidget(findStatus_);
+    auto* close = new QToolButton;
+    close->setText(QStringLiteral("\u2715"));
+    connect(close, &QToolButton::clicked, this, &SessionWindow::closeFind);
+    row->addWidget(close);
+    findBar_->hide();
+    auto* shortcut = new QShortcut(QKeySequence::Find, this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, &SessionWindow::openFind);
+    return findBar_;
+}
+
+void SessionWindow::openFind()
+{
+    findBar_->show();
+    findField_->setFocus();
+    findField_->selectAll();
+}
+
+void SessionWindow::closeFind()
+{
+    findBar_->hide();
+    find_.Clear();
+    for (int i = 0; model_ && i < model_->Tabs().Count(); ++i)
+        if (TextView* view = textViewOf(model_->Tabs().At(i).Id))
+            view->clearFind();
+    input_->setFocus();
+}
+
+// Searches the active tab's stored lines and shows the match in its view.
+void SessionWindow::find(FindStep step)
+{
+    if (!model_)
+        return;
+    const session::SessionTab& tab = model_->Tabs().Active();
+    TextView* view = textViewOf(tab.Id);
+    if (!tab.Text || !view)
+        return;
+    const session::FormattedText& text = *tab.Text;
+    const std::optional<session::TextMatch> found = step == FindStep::Search ? find_.Search(text, toBytes(findField_->text()))
+                                                    : step == FindStep::Previous ? find_.Previous(text)
+                                                                                 : find_.Next(text);
+    view->setFindHighlight(findField_->text());
+    findStatus_->setText(found || findField_->text().isEmpty() ? QString() : notFound_);
+    if (!found)
+        return view->showMatch(-1, 0, 0);
+    const session::FormattedLine line = text[found->Line];
+    const int begin = CharPositionOf(line, found->Begin);
+    view->showMatch(static_cast<int>(found->Line), begin, CharPositionOf(line, found->Begin + found->Length) - begin);
+}
+
 QWidget* SessionWindow::buildStatusBar()
 {
     auto* bar = new QStatusBar;
@@ -144,6 +225,8 @@ void SessionWindow::forwardPageSignals()
 {
     connect(pages_, &SessionTabPages::tabActivated, this, [this](int index) {
         emit tabActivated(index);
+        if (findBar_->isVisible())
+            find(FindStep::Search);
         // What the user types next is meant for the tab just chosen.
         if (input_ && isActiveWindow())
             input_->setFocus();
@@ -210,18 +293,26 @@ void SessionWindow::inputLineChanged(std::string_view text)
     input_->end(false);
 }
 
+void SessionWindow::inputLineCompleted(std::string_view text, std::size_t cursor)
+{
+    input_->setText(DecodeLine(text));
+    input_->setCursorPosition(static_cast<int>(DecodeLine(text.substr(0, std::min(cursor, text.size()))).size()));
+}
+
 QString SessionWindow::channelBoxText() const
 {
     return channelBox_->currentText();
 }
 
 // No name is chosen until the user picks one: "Run" must not send a template nobody chose.
+// A picked name stays chosen while the store still holds it.
 void SessionWindow::setTemplateNames(const std::vector<std::string>& names)
 {
+    const QString chosen = templateBox_->currentText();
     templateBox_->clear();
     for (const auto& name : names)
         templateBox_->addItem(DecodeLine(name));
-    templateBox_->setCurrentIndex(-1);
+    templateBox_->setCurrentIndex(chosen.isEmpty() ? -1 : templateBox_->findText(chosen));
 }
 
 void SessionWindow::setStatusTimerRunning(bool running)
@@ -264,12 +355,31 @@ void SessionWindow::closeEvent(QCloseEvent* event)
 
 bool SessionWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == findField_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            closeFind();
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            find(key->modifiers() & Qt::ShiftModifier ? FindStep::Next : FindStep::Previous);
+            return true;
+        }
+    }
     if (watched == input_ && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
         case Qt::Key_Up: emit historyUp(); return true;
         case Qt::Key_Down: emit historyDown(); return true;
         case Qt::Key_Return:
         case Qt::Key_Enter: emit inputEntered(); return true;
+        // Tab completes and keeps the keyboard here, whether or not there was a match.
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: {
+            const auto before = toBytes(input_->text().left(input_->cursorPosition()));
+            emit completeRequested(static_cast<int>(before.size()),
+                                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backtab);
+            return true;
+        }
         default: break;
         }
     }

@@ -4,6 +4,7 @@
 #include "session/ButtonCaptions.h"
 #include "session/SessionModel.h"
 #include "session/SessionViewPort.h"
+#include "session/TextFind.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -53,6 +54,7 @@ public:
     void captionChanged() override;
     void channelBoxChanged() override;
     void inputLineChanged(std::string_view text) override;
+    void inputLineCompleted(std::string_view text, std::size_t cursor) override;
 
     // Set by the models that own these values.
     QString channelBoxText() const;
@@ -71,6 +73,10 @@ public:
     TextView* textViewOf(session::TabId tab) const { return pages_->textViewOf(tab); }
     QListView* nickViewOf(session::TabId tab) const { return pages_->nickViewOf(tab); }
     QLineEdit* inputLine() const { return input_; }
+    // The find bar (Ctrl+F) over the active tab's text.
+    QWidget* findBar() const { return findBar_; }
+    QLineEdit* findField() const { return findField_; }
+    void openFind();
     QListView* ignoreView() const { return pages_->ignoreView(); }
     UniformListView* rawLogView() const;
     QLabel* statusLabel(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
@@ -97,6 +103,8 @@ signals:
     void inputEntered();
     void historyUp();
     void historyDown();
+    // Tab (or Shift+Tab, backwards) with the cursor at this UTF-8 byte offset.
+    void completeRequested(int cursorBytes, bool backwards);
     // From the tab pages.
     void tabActivated(int index);
     void tabCloseRequested(session::TabId tab);
@@ -120,6 +128,10 @@ private:
     QWidget* buildTopBar(const session::ButtonCaptions& captions);
     QWidget* buildInputBar(const session::ButtonCaptions& captions);
     QWidget* buildStatusBar();
+    QWidget* buildFindBar(const session::ButtonCaptions& captions);
+    enum class FindStep { Search, Previous, Next };
+    void find(FindStep step);
+    void closeFind();
     void forwardPageSignals();
 
     session::SessionModel* model_ = nullptr;
@@ -131,6 +143,11 @@ private:
     QCheckBox* away_ = nullptr;
     QLineEdit* input_ = nullptr;
     std::vector<QLabel*> status_;
+    QWidget* findBar_ = nullptr;
+    QLineEdit* findField_ = nullptr;
+    QLabel* findStatus_ = nullptr;
+    QString notFound_;
+    session::TextFind find_;
     QTimer statusTimer_;
     QTimer closeTimer_;
     QTimer sendTimer_;

@@ -69,6 +69,7 @@ void TextView::linesCleared()
     anchor_ = cursor_ = {};
     selecting_ = false;
     pressedLink_.reset();
+    match_ = Match{};
     pinned_ = true;
     measureNewLines();
     updateScrollBars();
@@ -179,8 +180,12 @@ void TextView::paintEvent(QPaintEvent*)
                 selection.append(range);
             }
         }
+        // Later ranges win: the selection over the current match over the other matches.
+        QList<QTextLayout::FormatRange> ranges;
+        addFindRanges(i, laid.Line.Text, ranges);
+        ranges += selection;
         const QPointF origin(left, (i - first) * lineHeight_);
-        laid.Layout.draw(&painter, origin, selection);
+        laid.Layout.draw(&painter, origin, ranges);
         if (laid.Layout.lineCount() > 0) {
             const int width = static_cast<int>(std::ceil(laid.Layout.lineAt(0).naturalTextWidth()));
             if (width > widest_) {
@@ -191,6 +196,51 @@ void TextView::paintEvent(QPaintEvent*)
     }
     if (wider)
         QMetaObject::invokeMethod(this, &TextView::updateScrollBars, Qt::QueuedConnection);
+}
+
+void TextView::setFindHighlight(const QString& needle)
+{
+    findNeedle_ = needle;
+    viewport()->update();
+}
+
+void TextView::showMatch(int line, int column, int length)
+{
+    match_ = Match{line, column, length};
+    // Nothing found leaves the view where it was.
+    if (line < 0)
+        return viewport()->update();
+    const int rows = std::max(1, viewport()->height() / lineHeight_);
+    if (line < firstVisibleLine() || line >= firstVisibleLine() + rows) {
+        pinned_ = false;
+        verticalScrollBar()->setValue(std::max(0, line - rows / 2));
+    }
+    viewport()->update();
+}
+
+void TextView::clearFind()
+{
+    findNeedle_.clear();
+    match_ = Match{};
+    viewport()->update();
+}
+
+// Yellow behind every match of the line, orange behind the current one.
+void TextView::addFindRanges(int line, const QString& text, QList<QTextLayout::FormatRange>& ranges) const
+{
+    const auto mark = [&ranges](int start, int length, const QColor& colour) {
+        QTextLayout::FormatRange range;
+        range.start = start;
+        range.length = length;
+        range.format.setBackground(colour);
+        ranges.append(range);
+    };
+    if (!findNeedle_.isEmpty())
+        for (qsizetype at = text.indexOf(findNeedle_, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(findNeedle_, at + findNeedle_.size(), Qt::CaseInsensitive))
+            mark(static_cast<int>(at), static_cast<int>(findNeedle_.size()), QColor(255, 240, 120));
+    if (line == match_.Line)
+        mark(match_.Column, match_.Length, QColor(255, 160, 60));
 }
 
 void TextView::resizeEvent(QResizeEvent* event)

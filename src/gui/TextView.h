@@ -46,6 +46,12 @@ public:
     bool isPinnedToBottom() const { return pinned_; }
     int lineHeight() const { return lineHeight_; }
     int firstVisibleLine() const;
+    // The find bar: every match of the text in the lines shown is marked, and the current
+    // match (characters of a line; line -1 for none) stands out and is scrolled into view.
+    void setFindHighlight(const QString& needle);
+    void showMatch(int line, int column, int length);
+    void clearFind();
+
     // The link under a point of the viewport, if any.
     std::optional<QUrl> linkAt(QPoint viewportPoint) const;
 
@@ -75,6 +81,7 @@ private:
     void measureNewLines();
     void updateMetrics();
     bool hasSelection() const { return anchor_ != cursor_; }
+    void addFindRanges(int line, const QString& text, QList<QTextLayout::FormatRange>& ranges) const;
 
     const session::FormattedText* lines_ = nullptr;
     // A laid-out line costs a few kilobytes: keep about two screens of them.
@@ -94,6 +101,12 @@ private:
     bool selecting_ = false;
     std::optional<QUrl> pressedLink_;
     QPoint pressPoint_;
+    QString findNeedle_;
+    struct Match {
+        int Line = -1;
+        int Column = 0;
+        int Length = 0;
+    } match_;
 };
 
 } // namespace pell::gui

@@ -16,6 +16,9 @@ public:
     virtual void flashWindow() = 0;
     // Opens a web address in the user's browser; the outcome is not reported.
     virtual void openUrl(const std::string& url) = 0;
+    // A desktop notification (UTF-8 title and plain text); nothing happens where the
+    // desktop has no notification service.
+    virtual void notify(const std::string& /*title*/, const std::string& /*body*/) {}
 };
 
 // The file-save dialog with one filter ("Text", "*.rtf"); nothing when cancelled.

@@ -20,15 +20,22 @@ struct ButtonCaptions {
     std::string_view Close;
     std::string_view Action;
     std::string_view Save;
+    // The find bar.
+    std::string_view Find;
+    std::string_view FindPrevious;
+    std::string_view FindNext;
+    std::string_view NotFound;
 };
 
 inline constexpr ButtonCaptions EnglishButtonCaptions{
     "Join", "Leave", "Change Nick", "Show Channels", "Run", "Userlist", "Clear", "Reconnect", "Close", "Action", "Save",
+    "Find:", "Previous", "Next", "Not found",
 };
 
 inline constexpr ButtonCaptions GermanButtonCaptions{
     "Beitreten", "Verlassen", "Ändere Nick", "Zeige Channels", "Ausführen", "Userliste",
     "Löschen",   "Reconnect", "Schließen",   "Aktion",         "Speichern",
+    "Suchen:",   "Zurück",    "Weiter",      "Nicht gefunden",
 };
 
 const ButtonCaptions& ButtonCaptionsFor(settings::Language language);

@@ -13,7 +13,7 @@ struct EventSentence {
     std::string_view German;
 };
 
-constexpr std::array<EventSentence, 15> Sentences{{
+constexpr std::array<EventSentence, 25> Sentences{{
     {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
     {EventKind::Join, "{a} joined", "{a} tritt ein"},
     {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
@@ -31,6 +31,21 @@ constexpr std::array<EventSentence, 15> Sentences{{
     {EventKind::ConnectionEndedBecause, "Connection closed: {a}", "Verbindung beendet: {a}"},
     {EventKind::TopicSetBy, "Topic set by {a} on {b}", "Topic gesetzt von {a} am {b}"},
     {EventKind::ChannelCreated, "Channel created on {a}", "Channel erstellt am {a}"},
+    {EventKind::CommandUsage, "Usage: {a}", "Aufruf: {a}"},
+    {EventKind::MentionTitle, "{a} in {b}", "{a} in {b}"},
+    {EventKind::PrivateMessageTitle, "Private message from {a}", "Private Nachricht von {a}"},
+    {EventKind::ReconnectWaiting, "Not connected. Reconnecting in {a} s (try {b}).",
+     "Nicht verbunden. Neuer Versuch in {a} s (Versuch {b})."},
+    {EventKind::ReconnectTrying, "Reconnecting (try {a}) ...", "Verbinde neu (Versuch {a}) ..."},
+    {EventKind::ReconnectFailed, "Reconnecting failed: {a}", "Neu verbinden fehlgeschlagen: {a}"},
+    {EventKind::ReconnectGivenUp, "No more automatic reconnects after {a} failed tries. Press Reconnect to try again.",
+     "Keine automatischen Versuche mehr nach {a} Fehlschlägen. Mit Reconnect neu versuchen."},
+    {EventKind::ReconnectRefused, "The server turned us away ({a}): no automatic reconnects. Press Reconnect to try again.",
+     "Der Server hat uns abgewiesen ({a}): kein automatisches Neuverbinden. Mit Reconnect neu versuchen."},
+    {EventKind::PingTimeout, "The server has sent nothing for {a} s, not even an answer to a PING: the connection counts as lost.",
+     "Der Server hat seit {a} s nichts geschickt, auch keine Antwort auf ein PING: die Verbindung gilt als verloren."},
+    {EventKind::LogFailed, "Cannot write the log \"{a}\": {b}. Its lines are not kept.",
+     "Das Log \"{a}\" kann nicht geschrieben werden: {b}. Seine Zeilen gehen verloren."},
 }};
 
 } // namespace

@@ -29,6 +29,21 @@ enum class EventKind {
     // {a}: who set the topic, {b}: when. {a}: when the channel was made.
     TopicSetBy = 14,
     ChannelCreated = 15,
+    // {a}: the syntax of a client command typed without what it needs.
+    CommandUsage = 16,
+    // Desktop notifications: {a} the nick, {b} the channel.
+    MentionTitle = 17,
+    PrivateMessageTitle = 18,
+    // Staying connected: {a} seconds and {b} the try; {a} the try; {a} why; {a} tries;
+    // {a} the server's ERROR text; {a} seconds of silence.
+    ReconnectWaiting = 19,
+    ReconnectTrying = 20,
+    ReconnectFailed = 21,
+    ReconnectGivenUp = 22,
+    ReconnectRefused = 23,
+    PingTimeout = 24,
+    // {a} the log file, {b} why it cannot be written.
+    LogFailed = 25,
 };
 
 // One sentence in the language given. The arguments

@@ -11,6 +11,8 @@ constexpr std::uint32_t ItalicBit = 1u << 29;
 constexpr std::uint32_t BoldBit = 1u << 30;
 constexpr std::uint32_t UnderlineBit = 1u << 31;
 constexpr std::uint32_t OffsetMask = ItalicBit - 1;
+// Packed: base colour, run count, time, each 4 bytes, then the run table and the text.
+constexpr std::size_t HeaderBytes = 12;
 
 // The attribute bits of a run's end word.
 std::uint32_t styleBits(bool bold, bool underline, bool italic)
@@ -54,21 +56,31 @@ std::vector<TextRun> FormattedLine::Runs() const
 
 void FormattedLine::PackInto(std::string& out) const
 {
-    out.resize(2 * sizeof(std::uint32_t));
+    out.resize(HeaderBytes);
     store(out.data(), base_);
     store(out.data() + 4, runCount_);
+    store(out.data() + 8, time_);
     out += data_;
 }
 
 FormattedLine FormattedLine::Unpack(std::string_view packed)
 {
     FormattedLine line;
-    if (packed.size() < 2 * sizeof(std::uint32_t))
+    if (packed.size() < HeaderBytes)
         return line;
     line.base_ = load(packed.data());
     line.runCount_ = load(packed.data() + 4);
-    line.data_.assign(packed.substr(8));
+    line.time_ = load(packed.data() + 8);
+    line.data_.assign(packed.substr(HeaderBytes));
     return line;
+}
+
+std::string_view FormattedLine::ShownTextOfPacked(std::string_view packed)
+{
+    if (packed.size() < HeaderBytes)
+        return {};
+    const std::size_t table = std::size_t{load(packed.data() + 4)} * RunBytes;
+    return table > packed.size() - HeaderBytes ? std::string_view() : packed.substr(HeaderBytes + table);
 }
 
 bool FormattedLineBuilder::continues(Rgb colour, std::uint8_t flags)

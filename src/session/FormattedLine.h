@@ -47,6 +47,10 @@ public:
     FormattedLine() = default;
 
     Rgb BaseColour() const { return base_; }
+    // When the line was shown, or the server's time for it: seconds since 1970 (UTC);
+    // 0 when nothing set it.
+    std::int64_t Time() const { return time_; }
+    void SetTime(std::int64_t seconds) { time_ = static_cast<std::uint32_t>(seconds); }
     std::size_t RunCount() const { return runCount_; }
     TextRunView RunAt(std::size_t index) const;
     // Owning copies of the runs, for the rarer readers (saving, tests).
@@ -59,6 +63,7 @@ public:
     // its input: it reads only what Pack wrote.
     void PackInto(std::string& out) const;
     static FormattedLine Unpack(std::string_view packed);
+    static std::string_view ShownTextOfPacked(std::string_view packed);
 
     bool operator==(const FormattedLine&) const = default;
 
@@ -69,6 +74,7 @@ private:
     std::string data_;
     Rgb base_ = 0;
     std::uint32_t runCount_ = 0;
+    std::uint32_t time_ = 0; // unsigned: good until 2106
 };
 
 // Fills a line in two passes over the same pieces: first CountRun each, then Allocate,

@@ -21,6 +21,8 @@ public:
     bool empty() const { return lines_.empty(); }
     FormattedLine operator[](std::size_t index) const { return FormattedLine::Unpack(lines_[index]); }
     FormattedLine back() const { return (*this)[size() - 1]; }
+    // The shown bytes of a line without unpacking it; valid until the next read.
+    std::string_view ShownText(std::size_t index) const { return FormattedLine::ShownTextOfPacked(lines_[index]); }
     std::vector<FormattedLine> ToVector() const;
     // Bytes of the longest line's text.
     std::size_t WidestText() const { return widest_; }

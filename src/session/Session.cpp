@@ -17,6 +17,41 @@ public:
 
     void OnConnected() override { session_.lifecycle_.OnConnected(); }
 
+    // Each server line starts with its arrival as the time of what it shows.
+    void OnReceive(const std::string&) override
+    {
+        session_.model_.NewServerLine();
+        session_.lifecycle_.Reconnects().LineReceived();
+    }
+
+    void OnSend(const std::string& line) override { session_.lifecycle_.Reconnects().Sent(line); }
+
+    void OnStateChange() override
+    {
+        if (session_.engine_.State() == irc::ClientState::Connected)
+            session_.lifecycle_.Reconnects().Registered();
+    }
+
+    // :srv 005 me CASEMAPPING=ascii ... :are supported by this server
+    void OnRaw(irc::User* user, const std::string& command, const std::string& content, bool& suppress) override
+    {
+        SessionEvents::OnRaw(user, command, content, suppress);
+        // The answer to the keep-alive PING is for the connection, not for the user.
+        if (command == "PONG" && content.find("pell-keepalive") != std::string::npos)
+            suppress = true;
+        if (command == "ERROR")
+            session_.lifecycle_.Reconnects().ServerError(content);
+        if (command != "005")
+            return;
+        const auto at = content.find("CASEMAPPING=");
+        if (at == std::string::npos)
+            return;
+        const std::string_view rest = std::string_view(content).substr(at + 12);
+        const CaseMapping mapping = CaseMappingNamed(rest.substr(0, rest.find(' ')));
+        session_.model_.Mapping = mapping;
+        session_.commands_.Completion().Mapping = mapping;
+    }
+
     // The nick in use: after the welcome (it may be the fallback) and after every change.
     void OnSystem(irc::User* user, int numeric, const std::string& category, const std::string& content) override
     {
@@ -94,6 +129,7 @@ Session::Session(SessionContext context, const settings::ServerProfile& pendingP
       offers_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui),
       chats_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui, offers_)
 {
+    model_.OwnNick = [this] { return engine_.Nick(); };
     listener_->SetEngine(&engine_);
     if (attachView)
         attachView(model_);

@@ -4,6 +4,8 @@
 #include "session/EventText.h"
 #include "session/NickPrefix.h"
 
+#include <algorithm>
+
 namespace pell::session {
 
 namespace {
@@ -16,7 +18,8 @@ constexpr const char* SystemNick = "System";
 
 SessionCommands::SessionCommands(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
                                  platform::UserPrompts& prompts, UserInfoModel& userInfo)
-    : irc_(irc), model_(model), settings_(settings), prompts_(prompts), userInfo_(userInfo)
+    : irc_(irc), model_(model), settings_(settings), prompts_(prompts), userInfo_(userInfo),
+      client_(irc, model, settings)
 {
 }
 
@@ -26,6 +29,12 @@ void SessionCommands::Enter()
     const std::string text = input_;
     history_.Add(text);
     model_.CollectUrls(text);
+    // The client's own commands: /clear, /help and the like work offline too.
+    if (ClientCommands::Handles(text)) {
+        if (client_.Run(text, activeCaption()))
+            setInputLine({});
+        return;
+    }
     if (!irc_.Connected())
         return;
     // The target is fixed before the echo: a channel named in the text may open a tab.
@@ -53,6 +62,42 @@ void SessionCommands::HistoryDown()
     if (auto line = history_.Forward())
         input_ = std::move(*line);
     model_.View().inputLineChanged(input_);
+}
+
+void SessionCommands::Complete(std::size_t cursor, bool backwards)
+{
+    const auto done = completion_.Complete(input_, cursor, backwards,
+                                           [this](bool channels) { return completionCandidates(channels); });
+    if (!done)
+        return;
+    input_ = done->Text;
+    model_.View().inputLineCompleted(input_, done->Cursor);
+}
+
+// Nicks: the recent speakers still listed, then the whole list in its order; a query
+// tab offers its partner. Channels: the channel tabs in tab order.
+std::vector<std::string> SessionCommands::completionCandidates(bool channels)
+{
+    std::vector<std::string> out;
+    SessionTabs& tabs = model_.Tabs();
+    if (channels) {
+        for (int i = 0; i < tabs.Count(); ++i)
+            if (irc::Client::IsChannel(tabs.At(i).Caption))
+                out.push_back(tabs.At(i).Caption);
+        return out;
+    }
+    const SessionTab& tab = tabs.Active();
+    std::vector<std::string> listed;
+    if (tab.Nicks)
+        for (const std::string& entry : tab.Nicks->Entries())
+            listed.push_back(StripNickPrefix(entry));
+    for (const std::string& nick : model_.Speakers().In(tab.Caption))
+        if (std::find(listed.begin(), listed.end(), nick) != listed.end())
+            out.push_back(nick);
+    out.insert(out.end(), listed.begin(), listed.end());
+    if (tab.IsText() && !tabs.IsFixed(tabs.ActiveIndex()) && !irc::Client::IsChannel(tab.Caption))
+        out.push_back(tab.Caption);
+    return out;
 }
 
 void SessionCommands::Action()
@@ -209,6 +254,10 @@ void SessionCommands::SendTemplateLine(const std::string& line)
     if (line.empty())
         return;
     const std::string target = activeCaption();
+    if (ClientCommands::Handles(line)) {
+        client_.Run(line, target);
+        return;
+    }
     if (!line.starts_with('#') && !line.starts_with('/') && (refusePlainText(target) || refuseLeftChannel(target)))
         return;
     model_.AddText(target, irc_.Nick(), line, static_cast<Rgb>(settings_.OwnColour));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/ClientCommands.h"
 #include "session/InputHistory.h"
 #include "session/SessionModel.h"
 #include "session/UserInfoModel.h"
@@ -14,9 +15,10 @@ class Client;
 namespace pell::session {
 
 // What the user does in a session window, and the lines each action sends through the
-// window's engine. There is no command interpreter: a line starting with "/" goes to
-// the server as it stands, without the slash. Nick-list actions take the selected row
-// of the active tab's nick list (-1 for none) and do nothing without one.
+// window's engine. A line starting with "/" goes to the server as it stands, without the
+// slash, unless it is one of the client's own commands (ClientCommands). Nick-list
+// actions take the selected row of the active tab's nick list (-1 for none) and do
+// nothing without one.
 class SessionCommands {
 public:
     SessionCommands(irc::Client& irc, SessionModel& model, const settings::AppSettings& settings,
@@ -24,13 +26,23 @@ public:
 
     // The input line, as the user edits it.
     const std::string& InputLine() const { return input_; }
-    void SetInputLine(std::string text) { input_ = std::move(text); }
+    void SetInputLine(std::string text)
+    {
+        input_ = std::move(text);
+        completion_.Reset();
+    }
     const InputHistory& History() const { return history_; }
+    ClientCommands& OwnCommands() { return client_; }
 
     // Input line keys.
     void Enter();
     void HistoryUp();
     void HistoryDown();
+    // Tab and Shift+Tab with the cursor at this byte offset: completes the word before it
+    // from the active tab's nicks (recent speakers first) or, after "#", from the channel
+    // tabs. Nothing to complete changes nothing.
+    void Complete(std::size_t cursor, bool backwards);
+    NickCompletion& Completion() { return completion_; }
 
     // Buttons and the tab bar's menu.
     void Action();
@@ -77,6 +89,7 @@ private:
     std::string ask(const std::string& caption, const std::string& label, const std::string& defaultText);
     void mode(int row, const char* change);
     void setInputLine(std::string text);
+    std::vector<std::string> completionCandidates(bool channels);
 
     irc::Client& irc_;
     SessionModel& model_;
@@ -85,6 +98,8 @@ private:
     UserInfoModel& userInfo_;
     InputHistory history_;
     std::string input_;
+    ClientCommands client_;
+    NickCompletion completion_;
 };
 
 } // namespace pell::session

@@ -87,9 +87,16 @@ void SessionEvents::OnNotice(irc::User* user, irc::Channel* channel, const std::
 void SessionEvents::OnAction(irc::User* user, irc::Channel* channel, const std::string& content)
 {
     const Route route = routeOf(user, channel);
-    if (route.kind == Route::Private)
+    const bool privately = route.kind == Route::Private;
+    if (privately)
         model_.Tabs().OpenInBackground(route.tab);
-    model_.AddText(route.tab, "Action", nickOf(user) + " " + content, colour(settings_.ActionColour));
+    const std::string nick = nickOf(user);
+    model_.Speakers().Spoke(route.tab, nick);
+    const bool mention = model_.IsMention(nick, content, privately);
+    const TabId shown = model_.AddText(route.tab, "Action", nick + " " + content,
+                                       mention ? model_.MessageColour(true) : colour(settings_.ActionColour));
+    if (mention)
+        model_.NoteMention(shown, nick, privately ? std::string() : route.tab, content);
 }
 
 void SessionEvents::OnTopic(irc::User*, irc::Channel*, const std::string& channelName, const std::string& topic)
@@ -253,9 +260,16 @@ void SessionEvents::OnMessage(irc::User* user, irc::Channel* channel, const std:
 {
     Route route = routeOf(user, channel);
     std::string sender = senderOf(user);
-    if (route.kind == Route::Private && !model_.Ignores().IsIgnored(sender))
+    const bool privately = route.kind == Route::Private;
+    if (privately && !model_.Ignores().IsIgnored(sender))
         model_.Tabs().OpenInBackground(route.tab);
-    model_.AddText(std::move(route.tab), std::move(sender), content, colour(settings_.OthersColour));
+    model_.Speakers().Spoke(route.tab, sender);
+    // A line that names the own nick, or a private one, stands out and marks its tab.
+    const bool mention = model_.IsMention(sender, content, privately);
+    const std::string where = privately ? std::string() : route.tab;
+    const TabId shown = model_.AddText(std::move(route.tab), sender, content, model_.MessageColour(mention));
+    if (mention)
+        model_.NoteMention(shown, sender, where, content);
     // Also for an ignored nick: the addresses and the flash do not depend on the line.
     model_.CollectUrls(content);
     model_.FlashOnMessage();

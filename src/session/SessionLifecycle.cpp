@@ -31,8 +31,9 @@ net::SocksVersion socksVersion(settings::ProxyType proxyType)
 
 SessionLifecycle::SessionLifecycle(irc::Client& engine, SessionModel& model,
                                    const settings::AppSettings& settings, platform::UserPrompts& prompts)
-    : engine_(engine), model_(model), settings_(settings), prompts_(prompts)
+    : engine_(engine), model_(model), settings_(settings), prompts_(prompts), reconnects_(engine, model, settings)
 {
+    reconnects_.Connect = [this] { connect(); };
 }
 
 void SessionLifecycle::Create(const settings::ServerProfile& profile)
@@ -86,7 +87,17 @@ void SessionLifecycle::Create(const settings::ServerProfile& profile)
 void SessionLifecycle::connect()
 {
     engine_.ConnectAsync(ConnectTimeout, [this](std::exception_ptr error) {
-        if (error)
+        if (!error)
+            return;
+        // A failed automatic try is a line in "Main", not a box for each try.
+        std::string why = "unknown error";
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& failure) {
+            why = failure.what();
+        } catch (...) {
+        }
+        if (!reconnects_.ConnectFailed(why))
             platform::runReported(prompts_, [&] { std::rethrow_exception(error); });
     });
 }
@@ -138,6 +149,8 @@ void SessionLifecycle::onStatusTick()
         model_.SetStatusPanel(0, *status);
     if (model_.StatusPanel(2) != model_.CurrentChannel())
         model_.SetStatusPanel(2, model_.CurrentChannel());
+    reconnects_.Tick();
+    model_.ReportLogErrors();
 }
 
 void SessionLifecycle::AskNewNick(std::string& nick)
@@ -149,6 +162,7 @@ void SessionLifecycle::Reconnect()
 {
     if (engine_.ConnectPending())
         return;
+    reconnects_.UserReconnect();
     if (engine_.Connected()) {
         engine_.Quit("");
     } else {
@@ -185,6 +199,7 @@ void SessionLifecycle::onCloseTimer()
 
 void SessionLifecycle::Closed()
 {
+    reconnects_.Stop();
     statusTimer_ = false;
     setCloseTimer(false);
     if (TimersChanged)

@@ -2,6 +2,7 @@
 
 #include "irc/Client.h"
 #include "platform/UserPrompts.h"
+#include "session/AutoReconnect.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
 #include "settings/ServerProfile.h"
@@ -62,6 +63,9 @@ public:
     // The window is closing: the status timer stops.
     void Closed();
 
+    // Staying connected: the ping time-out and, when asked for, automatic reconnects.
+    AutoReconnect& Reconnects() { return reconnects_; }
+
     bool StatusTimerRunning() const { return statusTimer_; }
     bool CloseTimerRunning() const { return closeTimer_; }
     // The view re-reads both timers when this fires.
@@ -79,6 +83,7 @@ private:
     bool germanCaptions_ = false;
     bool statusTimer_ = true;
     bool closeTimer_ = false;
+    AutoReconnect reconnects_;
     bool connectionUp_ = false; // from OnConnected until its end has been shown
     std::string closingReason_;
 };

@@ -2,15 +2,33 @@
 
 #include "irc/CaseFold.h"
 #include "session/ChannelInText.h"
+#include "session/EventText.h"
+#include "session/LineTime.h"
+#include "session/Mentions.h"
 #include "session/LineFormatter.h"
 #include "session/NickPrefix.h"
 #include "session/RtfFile.h"
 #include "session/RtfWriter.h"
 
+#include <chrono>
+
 namespace pell::session {
 
+namespace {
+
+// A notification shows a glimpse, not a wall of text.
+constexpr std::size_t NotificationBodyBytes = 300;
+
+std::int64_t wallClock()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
 SessionModel::SessionModel(const settings::AppSettings& settings, SessionShared& shared, SessionPorts ports)
-    : settings_(settings), shared_(shared), ports_(ports), tabs_(ports.View, lineArena_), raw_(lineArena_)
+    : Clock(wallClock), settings_(settings), shared_(shared), ports_(ports), tabs_(ports.View, lineArena_),
+      raw_(lineArena_)
 {
 }
 
@@ -40,7 +58,7 @@ void SessionModel::UserSelectsTab(int index)
     currentChannel_ = tabs_.At(index).Caption;
 }
 
-void SessionModel::AddText(std::string channel, std::string nick, std::string text, Rgb colour)
+TabId SessionModel::AddText(std::string channel, std::string nick, std::string text, Rgb colour)
 {
     const bool mayNameChannel = channel.empty() || channel == MainCaption;
     if (mayNameChannel)
@@ -52,29 +70,23 @@ void SessionModel::AddText(std::string channel, std::string nick, std::string te
     }
     nick = StripNickPrefix(nick, tabs_.PrefixSymbols());
     if (ignores_.IsIgnored(nick))
-        return;
+        return 0;
     // The nick has been taken off, so a channel may now stand second.
     if (mayNameChannel)
         TakeChannelFromText(channel, text);
     const std::string line = "<" + nick + ">:" + text;
 
-    if (channel.empty() && tabs_.Active().IsText()) {
-        WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
-        return;
-    }
-    for (int i = 0; i < tabs_.Count(); ++i) {
-        if (tabs_.At(i).Caption == channel && tabs_.At(i).IsText()) {
-            WriteFormattedLine(line, i, colour);
-            return;
-        }
-    }
+    if (channel.empty() && tabs_.Active().IsText())
+        return WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
+    for (int i = 0; i < tabs_.Count(); ++i)
+        if (tabs_.At(i).Caption == channel && tabs_.At(i).IsText())
+            return WriteFormattedLine(line, i, colour);
     if (channel.empty())
         channel = MainCaption;
     tabs_.NewChannel(channel);
     if (tabs_.Active().IsText())
-        WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
-    else if (tabs_.At(0).IsText())
-        WriteFormattedLine(line, 0, colour);
+        return WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
+    return WriteFormattedLine(line, 0, colour);
 }
 
 void SessionModel::AddNotice(const std::string& nick, const std::string& text, Rgb colour)
@@ -121,14 +133,70 @@ void SessionModel::ConnectionEnded(const std::string& text, Rgb colour)
     ports_.View.tabsChanged();
 }
 
-void SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour)
+TabId SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour)
 {
     if (tabIndex < 0 || tabIndex >= tabs_.Count() || !tabs_.At(tabIndex).IsText())
-        return;
+        return 0;
     SessionTab& tab = tabs_.At(tabIndex);
-    const FormattedLine formatted = FormatLine(line, colour);
+    const std::int64_t time = lineTime_ ? *lineTime_ : Clock();
+    FormattedLine formatted = FormatLine(settings_.TimeStamps ? TimeStamp(time) + line : line, colour);
+    formatted.SetTime(time);
     tab.Text->Append(formatted);
     ports_.View.lineAppended(tab.Id, formatted);
+    if (settings_.WriteLogs && tab.Caption != "Channels") {
+        if (!logs_)
+            logs_ = std::make_unique<LogWriter>(LogFolder);
+        logs_->Write(serverName_, tab.Caption, LogTime(time) + " " + WithoutFormatting(line));
+    }
+    // Marking may redraw the tab bar; the caption above stays valid until then.
+    const TabId id = tab.Id;
+    tabs_.MarkActivity(id, TabActivity::NewLines);
+    return id;
+}
+
+void SessionModel::ReportLogErrors()
+{
+    if (!logs_)
+        return;
+    for (const LogWriter::Failure& failure : logs_->TakeErrors())
+        AddText(MainCaption, "System", EventText(settings_.Language, EventKind::LogFailed, failure.Path, failure.Reason),
+                static_cast<Rgb>(settings_.SystemColour));
+}
+
+void SessionModel::NewServerLine()
+{
+    lineTime_.reset();
+    replayed_ = false;
+}
+
+bool SessionModel::IsMention(const std::string& nick, const std::string& text, bool privately) const
+{
+    if (!settings_.HighlightMentions)
+        return false;
+    const std::string own = OwnNick ? OwnNick() : std::string();
+    if (FoldWith(Mapping, nick) == FoldWith(Mapping, own))
+        return false;
+    return privately || NamesMe(text, own, settings_.MentionWords, Mapping);
+}
+
+Rgb SessionModel::MessageColour(bool mention) const
+{
+    return static_cast<Rgb>(mention ? settings_.MentionColour : settings_.OthersColour);
+}
+
+// History played back on connecting is old news: it marks nothing and tells no one.
+void SessionModel::NoteMention(TabId tab, const std::string& nick, const std::string& where, const std::string& text)
+{
+    if (tab == 0 || replayed_)
+        return;
+    tabs_.MarkActivity(tab, TabActivity::Mention);
+    if (!settings_.NotifyMentions || ports_.Desktop.isMainWindowInFront())
+        return;
+    const EventKind kind = where.empty() ? EventKind::PrivateMessageTitle : EventKind::MentionTitle;
+    std::string body = WithoutFormatting(text);
+    if (body.size() > NotificationBodyBytes)
+        body = body.substr(0, NotificationBodyBytes) + "...";
+    ports_.Desktop.notify(EventText(settings_.Language, kind, nick, where), body);
 }
 
 void SessionModel::CollectUrls(const std::string& text)

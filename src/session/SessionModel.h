@@ -4,13 +4,18 @@
 #include "platform/UserPrompts.h"
 #include "session/ChannelNameBox.h"
 #include "session/IgnoreList.h"
+#include "session/LogWriter.h"
+#include "session/NickCompletion.h"
 #include "session/RawLog.h"
 #include "session/SessionShared.h"
 #include "session/SessionTabs.h"
 #include "settings/AppSettings.h"
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace pell::session {
@@ -34,6 +39,8 @@ public:
     const RawLog& Raw() const { return raw_; }
     SessionShared& Shared() { return shared_; }
     SessionViewPort& View() { return ports_.View; }
+    // Who spoke last in each channel and query, for nick completion.
+    RecentSpeakers& Speakers() { return speakers_; }
 
     const std::string& CurrentChannel() const { return currentChannel_; }
     void SetCurrentChannel(std::string channel) { currentChannel_ = std::move(channel); }
@@ -51,14 +58,46 @@ public:
     // The user clicked a tab: it becomes active and its caption the current channel.
     void UserSelectsTab(int index);
 
-    // Routes one line to its tab, dropping it when the nick is ignored.
-    void AddText(std::string channel, std::string nick, std::string text, Rgb colour);
+    // Routes one line to its tab, dropping it when the nick is ignored. The tab written
+    // to, or 0 when the line was dropped.
+    TabId AddText(std::string channel, std::string nick, std::string text, Rgb colour);
     // A private notice, "-nick- text", into the active text tab or "Main"; dropped when
     // the nick is ignored. No channel is taken from its text.
     void AddNotice(const std::string& nick, const std::string& text, Rgb colour);
 
     // Appends one line with its in-text codes to a text tab; other tabs are left alone.
-    void WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour);
+    // The line gets its time (and, with time stamps on, "[HH:MM] " in front), and a tab
+    // that is not active is marked as holding new lines.
+    TabId WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour);
+
+    // The time of the lines shown for the server line being handled: its arrival unless
+    // the server sent one (server-time). Replayed history counts as no new mention. Both
+    // hold until the next server line (NewServerLine) and apply to lines shown meanwhile.
+    void NewServerLine();
+    void SetLineTime(std::int64_t unixSeconds) { lineTime_ = unixSeconds; }
+    void SetReplayed(bool replayed) { replayed_ = replayed; }
+    // The wall clock, in seconds since 1970; tests replace it.
+    std::function<std::int64_t()> Clock;
+    // The own nick, for telling mentions; set by whoever owns the engine.
+    std::function<std::string()> OwnNick;
+    CaseMapping Mapping = CaseMapping::Rfc1459;
+
+    // Whether a message (or action) from this nick should stand out: it names the own nick
+    // or one of the extra words, or it came privately. Never for the own lines, never with
+    // mentions switched off.
+    bool IsMention(const std::string& nick, const std::string& text, bool privately) const;
+    // A mention was shown in this tab: the tab is marked and, with the window in the
+    // background, the desktop is told. `where` is the channel, empty for a private line.
+    void NoteMention(TabId tab, const std::string& nick, const std::string& where, const std::string& text);
+    // The colour of a message: the mention colour or the others' colour.
+    Rgb MessageColour(bool mention) const;
+
+    // With logs on, each line shown (but the channel list's) is also appended, with its
+    // date and time, to LogFolder/<network>/<tab>.log by a writer thread.
+    std::string LogFolder = DefaultLogFolder();
+    LogWriter* Logs() { return logs_.get(); }
+    // Says in "Main" which log files could not be written since the last call.
+    void ReportLogErrors();
     void CollectUrls(const std::string& text);
     // After a message: flash when the main window is not in front and flashing is on.
     void FlashOnMessage();
@@ -100,6 +139,10 @@ private:
     std::string caption_ = "Channel";
     ChannelNameBox channelBox_;
     std::array<std::string, 3> status_;
+    RecentSpeakers speakers_;
+    std::optional<std::int64_t> lineTime_;
+    bool replayed_ = false;
+    std::unique_ptr<LogWriter> logs_;
     std::map<std::string, bool> joined_; // by folded channel name: true joined, false left
 };
 

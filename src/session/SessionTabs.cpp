@@ -50,11 +50,7 @@ void SessionTabs::NewChannel(const std::string& name)
     for (int i = 0; i < Count(); ++i)
         if (At(i).Caption == name)
             last = i;
-    if (last >= 0) {
-        activeId_ = At(last).Id;
-    } else {
-        activeId_ = addTab(name, TabKind::Text).Id;
-    }
+    setActive(last >= 0 ? At(last).Id : addTab(name, TabKind::Text).Id);
     keepIgnoreTabLast();
     view_.tabsChanged();
     view_.activeTabChanged();
@@ -89,7 +85,7 @@ bool SessionTabs::CloseTab(int index)
     tabs_.erase(tabs_.begin() + index);
     if (wasActive) {
         // The right-hand neighbour takes over; the ignore tab is always there to the right.
-        activeId_ = At(std::min(index, Count() - 1)).Id;
+        setActive(At(std::min(index, Count() - 1)).Id);
     }
     view_.tabsChanged();
     if (wasActive)
@@ -101,8 +97,24 @@ void SessionTabs::Activate(int index)
 {
     if (index < 0 || index >= Count() || At(index).Id == activeId_)
         return;
-    activeId_ = At(index).Id;
+    setActive(At(index).Id);
     view_.activeTabChanged();
+}
+
+void SessionTabs::setActive(TabId id)
+{
+    activeId_ = id;
+    if (const int index = IndexOfId(id); index >= 0)
+        At(index).Activity = TabActivity::None;
+}
+
+void SessionTabs::MarkActivity(TabId id, TabActivity activity)
+{
+    const int index = IndexOfId(id);
+    if (index < 0 || id == activeId_ || At(index).Activity >= activity)
+        return;
+    At(index).Activity = activity;
+    view_.tabsChanged();
 }
 
 void SessionTabs::SetCaption(int index, std::string caption)

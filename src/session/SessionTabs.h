@@ -40,6 +40,9 @@ public:
     bool IsFixed(int index) const;
     void Activate(int index);
     void SetCaption(int index, std::string caption);
+    // Raises what a tab that is not active has to show (new lines, then a mention); the
+    // tab bar is told when that changes.
+    void MarkActivity(TabId id, TabActivity activity);
 
     void AddUserTo(std::string_view channel, std::string_view nick);
     void DelUser(std::string_view nick);
@@ -60,6 +63,8 @@ public:
 
 private:
     SessionTab& addTab(std::string caption, TabKind kind);
+    // The tab becomes active, and what it had to show counts as seen.
+    void setActive(TabId id);
     void keepIgnoreTabLast();
 
     SessionViewPort& view_;

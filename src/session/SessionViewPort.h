@@ -2,6 +2,7 @@
 
 #include "session/FormattedLine.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace pell::session {
@@ -27,6 +28,8 @@ public:
     virtual void channelBoxChanged() {}
     // The model replaced the input line's text: show it with the cursor at its end.
     virtual void inputLineChanged(std::string_view /*text*/) {}
+    // A completion replaced the text: show it with the cursor at the byte offset given.
+    virtual void inputLineCompleted(std::string_view text, std::size_t /*cursor*/) { inputLineChanged(text); }
 };
 
 } // namespace pell::session

@@ -58,6 +58,15 @@ struct AppSettings : Identity {
     std::vector<std::string> IgnorePatterns{"*.lnk"};
     std::vector<FolderRule> FolderRules{{"*.*", RootFolderWord}};
 
+    // Extras.dat: the everyday options added later, kept out of the older files.
+    bool HighlightMentions = true;       // lines naming the own nick stand out, tabs are marked
+    bool NotifyMentions = true;          // and a desktop notification tells while in the background
+    std::int32_t MentionColour = 21964;  // dark orange (204, 85, 0)
+    std::string MentionWords;            // more words that count as a mention, blank- or comma-separated
+    bool AutoReconnect = false;
+    bool TimeStamps = false;
+    bool WriteLogs = false;
+
     // Not persisted.
     settings::DownloadMode DownloadMode = DownloadMode::NotChosen;
 

@@ -131,6 +131,31 @@ Lines colorDatLines(const AppSettings& settings)
     };
 }
 
+void applyExtrasDat(AppSettings& settings, const Lines& lines)
+{
+    const LineReader in(lines);
+    in.flag(0, SettingsIniTrue, settings.HighlightMentions);
+    in.flag(1, SettingsIniTrue, settings.NotifyMentions);
+    in.number(2, settings.MentionColour);
+    in.text(3, settings.MentionWords);
+    in.flag(4, SettingsIniTrue, settings.AutoReconnect);
+    in.flag(5, SettingsIniTrue, settings.TimeStamps);
+    in.flag(6, SettingsIniTrue, settings.WriteLogs);
+}
+
+Lines extrasDatLines(const AppSettings& settings)
+{
+    return {
+        word(settings.HighlightMentions, SettingsIniTrue, SettingsIniFalse),
+        word(settings.NotifyMentions, SettingsIniTrue, SettingsIniFalse),
+        FormatInt32(settings.MentionColour),
+        settings.MentionWords,
+        word(settings.AutoReconnect, SettingsIniTrue, SettingsIniFalse),
+        word(settings.TimeStamps, SettingsIniTrue, SettingsIniFalse),
+        word(settings.WriteLogs, SettingsIniTrue, SettingsIniFalse),
+    };
+}
+
 void applyFoldersDat(AppSettings& settings, const Lines& lines)
 {
     // The file's rules replace the default one; added in front at every start, the
@@ -183,6 +208,14 @@ bool AppSettingsFiles::loadFoldersDat(AppSettings& settings) const
     const auto lines = folder_.read(SettingsFile::Folders);
     if (lines)
         applyFoldersDat(settings, *lines);
+    return lines.has_value();
+}
+
+bool AppSettingsFiles::loadExtrasDat(AppSettings& settings) const
+{
+    const auto lines = folder_.read(SettingsFile::Extras);
+    if (lines)
+        applyExtrasDat(settings, *lines);
     return lines.has_value();
 }
 
@@ -244,6 +277,11 @@ void AppSettingsFiles::saveIgnoreDat(const AppSettings& settings) const
     folder_.write(SettingsFile::Ignore, settings.IgnorePatterns);
 }
 
+void AppSettingsFiles::saveExtrasDat(const AppSettings& settings) const
+{
+    folder_.write(SettingsFile::Extras, extrasDatLines(settings));
+}
+
 void AppSettingsFiles::loadOptionsFiles(AppSettings& settings) const
 {
     loadFoldersDat(settings);
@@ -263,6 +301,7 @@ void AppSettingsFiles::saveOnOptionsClose(AppSettings& settings) const
     saveColorDat(settings);
     saveSettingsIni(settings);
     saveProxyIni(settings);
+    saveExtrasDat(settings);
 }
 
 } // namespace pell::settings

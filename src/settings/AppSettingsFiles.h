@@ -31,6 +31,11 @@ Lines colorDatLines(const AppSettings& settings);
 void applyFoldersDat(AppSettings& settings, const Lines& lines);
 Lines foldersDatLines(const AppSettings& settings);
 
+// Extras.dat: highlight mentions, notify mentions, mention colour, mention words,
+// reconnect automatically, time stamps, write logs; booleans "True" / "false".
+void applyExtrasDat(AppSettings& settings, const Lines& lines);
+Lines extrasDatLines(const AppSettings& settings);
+
 // The boolean words of the three files that have booleans.
 inline constexpr const char* SettingsIniTrue = "True";
 inline constexpr const char* SettingsIniFalse = "false";
@@ -54,6 +59,7 @@ public:
     bool loadAcceptDat(AppSettings& settings) const;
     bool loadDisableDat(AppSettings& settings) const;
     bool loadIgnoreDat(AppSettings& settings) const;
+    bool loadExtrasDat(AppSettings& settings) const;
 
     void saveSettingsIni(const AppSettings& settings) const;
     void saveProxyIni(const AppSettings& settings) const;
@@ -62,6 +68,7 @@ public:
     void saveAcceptDat(const AppSettings& settings) const;
     void saveDisableDat(const AppSettings& settings) const;
     void saveIgnoreDat(const AppSettings& settings) const;
+    void saveExtrasDat(const AppSettings& settings) const;
 
     // The options dialog's creation step loads, in this order: Folders.dat, Accept.dat,
     // Disable.dat, Ignore.dat, settings.ini (Proxy.ini comes later in that step, after
@@ -70,7 +77,7 @@ public:
 
     // The save sequence when the options dialog closes: remove every space from Nick;
     // Accept.dat, Disable.dat, Ignore.dat, Folders.dat, Color.dat, settings.ini,
-    // Proxy.ini. The first file that cannot be written throws; later files are not
+    // Proxy.ini, then Extras.dat. The first file that cannot be written throws; later files are not
     // written, earlier ones stay written.
     void saveOnOptionsClose(AppSettings& settings) const;
 

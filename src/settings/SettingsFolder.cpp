@@ -28,7 +28,7 @@ struct FileInfo {
     bool passwords;
 };
 
-constexpr std::array<FileInfo, 9> Files{{
+constexpr std::array<FileInfo, 10> Files{{
     {SettingsFile::SettingsIni, "settings.ini", true},
     {SettingsFile::SList, "SList.dat", true},
     {SettingsFile::Proxy, "Proxy.ini", true},
@@ -38,6 +38,7 @@ constexpr std::array<FileInfo, 9> Files{{
     {SettingsFile::Ignore, "Ignore.dat", false},
     {SettingsFile::Color, "Color.dat", false},
     {SettingsFile::Template, "Template.dat", false},
+    {SettingsFile::Extras, "Extras.dat", false},
 }};
 
 const FileInfo& info(SettingsFile file)
@@ -137,6 +138,7 @@ std::string SettingsFolder::pathOf(SettingsFile file) const
 std::optional<Lines> SettingsFolder::read(SettingsFile file) const
 {
     const std::string path = pathOf(file);
+    failures_->known.insert(file);
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 && errno == ENOENT)
         return std::nullopt;
@@ -186,6 +188,9 @@ void SettingsFolder::write(SettingsFile file, const Lines& lines) const
 {
     if (failures_->reasons.count(file))
         return;
+    struct stat status {};
+    if (!failures_->known.count(file) && ::lstat(pathOf(file).c_str(), &status) == 0)
+        throw FileWriteError(pathOf(file), "It was not read in this run and is left as it is");
     for (const auto& line : lines)
         if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
             throw SettingsError("Cannot save \"" + pathOf(file) +
@@ -193,6 +198,7 @@ void SettingsFolder::write(SettingsFile file, const Lines& lines) const
                                 "line of the file. Remove it and save again.");
     const unsigned mode = holdsPasswords(file) ? 0600 : 0644;
     writeFileAtomically(pathOf(file), joinLines(lines), mode);
+    failures_->known.insert(file);
 }
 
 } // namespace pell::settings

@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <map>
+#include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 #include <string>
@@ -15,7 +16,7 @@
 
 namespace pell::settings {
 
-// The nine settings files.
+// The settings files: the nine of old, then Extras.dat with the options added since.
 enum class SettingsFile {
     SettingsIni,
     SList,
@@ -26,6 +27,7 @@ enum class SettingsFile {
     Ignore,
     Color,
     Template,
+    Extras,
 };
 
 // The exact file name ("settings.ini", "SList.dat", ...).
@@ -54,7 +56,8 @@ public:
     // Writes the file from the lines (CR LF after each); throws FileWriteError, and
     // SettingsError for a line holding CR, LF or NUL, which would shift every later
     // line. A file that could not be read is not written: saving defaults over it
-    // would lose what it holds.
+    // would lose what it holds. A file on disk that this run has neither read nor
+    // written throws FileWriteError: what is in memory was never loaded from it.
     void write(SettingsFile file, const Lines& lines) const;
     // Throws one SettingsError with the read errors not yet reported, each once, in the
     // language given: called at the end of a loading step, so every other file is still
@@ -69,6 +72,7 @@ private:
     struct ReadFailures {
         std::map<SettingsFile, std::string> reasons;
         std::vector<std::pair<std::string, std::string>> unreported; // English, German
+        std::set<SettingsFile> known; // read or written in this run
     };
     std::shared_ptr<ReadFailures> failures_ = std::make_shared<ReadFailures>();
 };

@@ -169,15 +169,19 @@ TEST(ShellRegistration, NeverReplacesWhatItCannotReadNorRegistersAPartialPath)
     EXPECT_FALSE(std::filesystem::exists(folders.dataHome + "/applications/pell-irc.desktop"));
 }
 
-TEST(HelpText, EachLanguageHas144LinesInTheLayoutOfTheReference)
+TEST(HelpText, EachLanguageHas209LinesInTheirFixedLayout)
 {
     for (const auto& lines : {app::HelpLines(app::Language::English), app::HelpLines(app::Language::German),
                               app::BuiltInHelpLines()}) {
-        ASSERT_EQ(lines.size(), 144u);
+        ASSERT_EQ(lines.size(), 209u);
         EXPECT_EQ(lines[1] + "|" + lines[3] + "|" + lines[4] + "|" + lines[5] + "|" + lines[6], "|WHOIS |Syntax:|/Whois [Nick] |");
         const auto quit = std::find(lines.begin(), lines.end(), "QUIT") - lines.begin();
         EXPECT_EQ(lines.at(quit + 3) + lines.at(quit + 4) + lines.at(quit + 5), lines.at(quit + 5)) << "QUIT, then two empty lines";
         EXPECT_EQ(lines[142].substr(0, 9) + "|" + lines[143], "/silence |");
+        // The client's own commands follow, /me first and /help last, then the keys.
+        EXPECT_EQ(lines[145] + "|" + lines[147], "ME|/me Text");
+        EXPECT_EQ(lines[195] + "|" + lines[197], "HELP|/help");
+        EXPECT_EQ(lines[205], "FIND");
     }
     EXPECT_NE(app::BuiltInHelpLines(), app::HelpLines(app::Language::German));
 }

@@ -12,9 +12,12 @@
 #include "support/Ngircd.h"
 #include "support/RawIrcClient.h"
 
+#include <QDBusConnection>
 #include <QtTest>
 #include <QtWidgets>
 #include <regex>
+
+#include <signal.h>
 
 using namespace pell;
 using namespace pell::test;
@@ -67,7 +70,75 @@ bool quitWith(RawIrcClient& client, const std::string& nick, const std::string& 
     return std::regex_search(client.received(), std::regex(":" + nick + "![^\r]* QUIT :\"" + reason + "\"\r\n"));
 }
 
+// A session bus of the test's own (dbus-daemon), stopped by its process id.
+struct SessionBus {
+    QString address;
+    qint64 pid = 0;
+    SessionBus()
+    {
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--fork", "--print-address=1", "--print-pid=1"});
+        daemon.waitForFinished(5000);
+        const QStringList out = QString(daemon.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        if (out.size() == 2) {
+            address = out[0];
+            pid = out[1].toLongLong();
+        }
+    }
+    ~SessionBus()
+    {
+        if (pid > 0)
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+    }
+};
+
 } // namespace
+
+// The desktop's notification service as far as the program sees it: it records each
+// notification as "summary|body".
+class NotificationRecorder : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList seen;
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int)
+    {
+        seen << summary + "|" + body;
+        return 1;
+    }
+};
+
+// dave in #pell with bob: Tab completes bob's nick and keeps the keyboard; a line naming
+// dave while the program is in the background marks the tab and reaches the desktop.
+void completesAndNotifies(SessionController* dave, RawIrcClient& bob, const NotificationRecorder& notifications)
+{
+    gui::SessionWindow* window = dave->window();
+    // Tab completes bob's nick, the keyboard stays in the input line.
+    window->inputLine()->setFocus();
+    QTest::keyClicks(window->inputLine(), "bo");
+    QTest::keyClick(window->inputLine(), Qt::Key_Tab);
+    QCOMPARE(window->inputLine()->text(), "bob: ");
+    QCOMPARE(window->focusWidget(), window->inputLine());
+    QTest::keyClicks(window->inputLine(), "hi");
+    QTest::keyClick(window->inputLine(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(bob.saw(" PRIVMSG #pell :bob: hi\r\n"), kWaitMs);
+
+    // With the program in the background and another tab in front, a line naming dave
+    // stands out, turns its tab red and reaches the desktop.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+    QTest::keyClicks(window->inputLine(), "/query carol");
+    QTest::keyClick(window->inputLine(), Qt::Key_Return);
+    bob.send("PRIVMSG #pell :dave: are you there?");
+    QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave, "#pell", "<bob>:dave: are you there?"), 21964, kWaitMs);
+    QTabBar* tabBar = window->tabWidget()->tabBar();
+    QCOMPARE(tabBar->tabTextColor(dave->session().Model().Tabs().Find("#pell")), QColor(210, 0, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(notifications.seen, QStringList{"bob in #pell|dave: are you there?"}, kWaitMs);
+}
 
 class AppSessionTest : public QObject {
     Q_OBJECT
@@ -77,6 +148,14 @@ private slots:
 
     void wholeProgramOnNgircd()
     {
+        // Before anything reaches for the session bus: the test's own, with a recorder.
+        SessionBus bus;
+        QVERIFY2(bus.pid > 0, "dbus-daemon did not start");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
+        QDBusConnection recorderBus = QDBusConnection::connectToBus(bus.address, "recorder");
+        NotificationRecorder notifications;
+        QVERIFY(recorderBus.registerService("org.freedesktop.Notifications"));
+        QVERIFY(recorderBus.registerObject("/org/freedesktop/Notifications", &notifications, QDBusConnection::ExportAllSlots));
         Ngircd server;
         TempFolder home;
         const int port = server.port();
@@ -156,6 +235,10 @@ private slots:
         QTest::keyClicks(window->inputLine(), "hello bob"), QTest::keyClick(window->inputLine(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(bob.saw(":dave!") && bob.saw(" PRIVMSG #pell :hello bob\r\n"), kWaitMs);
         QVERIFY(colourOf(dave, "#pell", "<dave>:hello bob") == own && window->inputLine()->text().isEmpty());
+
+        completesAndNotifies(dave, bob, notifications);
+        if (QTest::currentTestFailed())
+            return;
 
         // The first close of the main window asks for the reason once, quits every
         // session and is refused.

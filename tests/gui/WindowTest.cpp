@@ -226,7 +226,7 @@ private slots:
             }
             // Each menu keeps its keyboard mnemonic on its first letter.
             QCOMPARE(window->fileMenu()->title(), language == app::Language::German ? "&Datei" : "&File");
-            QCOMPARE(help->text()->toPlainText().split('\n').size(), 144);
+            QCOMPARE(help->text()->toPlainText().split('\n').size(), 209);
             QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
         }
         QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on top&Info");
@@ -564,6 +564,41 @@ private slots:
         QObject::connect(&w, &gui::SessionWindow::closeRequested, &w, [&](bool* allowed) { *allowed = !refuse; });
         QVERIFY(!w.close() && w.isVisible() && !(refuse = false));
         QVERIFY(w.close() && !w.isStatusTimerRunning() && (w.attach(nullptr), true));
+    }
+
+    // Ctrl+F over 300,000 stored lines: typing finds the one old match and scrolls to
+    // it, a missing text says so, Escape closes the bar and gives the keyboard back.
+    void findBarSearchesEveryStoredLine()
+    {
+        settings::AppSettings values;
+        session::SessionShared shared;
+        RecordingDesktop desktop;
+        RecordingPrompts prompts;
+        CancelledSave saveDialog;
+        gui::SessionWindow w;
+        session::SessionModel model{values, shared, session::SessionPorts{w, desktop, prompts, saveDialog}};
+        w.attach(&model);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (int i = 0; i < 300000; ++i)
+            model.AddText("Main", "bob", i == 12 ? "the Needle is here" : "line " + std::to_string(i), 0);
+        gui::TextView* view = w.textViewOf(model.Tabs().At(0).Id);
+        view->flushAppends();
+        QTest::keyClick(w.inputLine(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(w.findBar()->isVisible());
+        QTest::keyClicks(w.findField(), "qq");
+        QVERIFY(view->isPinnedToBottom());
+        w.findField()->clear();
+        QTest::keyClicks(w.findField(), "NEEDLE");
+        QVERIFY(view->firstVisibleLine() <= 12);
+        QVERIFY(!view->isPinnedToBottom());
+        QTest::keyClicks(w.findField(), "x");
+        QCOMPARE(w.findBar()->findChildren<QLabel*>().last()->text(), "Not found");
+        QTest::keyClick(w.findField(), Qt::Key_Escape);
+        QVERIFY(!w.findBar()->isVisible());
+        QCOMPARE(w.focusWidget(), w.inputLine());
+        w.attach(nullptr);
     }
 
     void textDecodesPaintsSelectsOpensAllowedLinksAndStaysPinned()

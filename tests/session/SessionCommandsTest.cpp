@@ -290,6 +290,12 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
             EXPECT_EQ(h.model.ChannelBox().Items(), c.lines("box"));
             EXPECT_EQ(h.model.Caption() + "|" + h.model.CurrentChannel(), c.one("caption", "Net [#b]|#b"));
+            EXPECT_EQ(h.desktop.notified, c.lines(german && c.has("notifies-de") ? "notifies-de" : "notifies"));
+            std::string mentioned;
+            for (int i = 0; i < h.model.Tabs().Count(); ++i)
+                if (h.model.Tabs().At(i).Activity == TabActivity::Mention)
+                    mentioned += h.model.Tabs().At(i).Caption;
+            EXPECT_EQ(mentioned, c.one("mentions"));
         }
     }
 }
@@ -696,3 +702,90 @@ TEST(LifecycleWaiting, AFailedConnectIsShownAndReadsDisconnected)
 }
 
 } // namespace
+
+// Table: tests/data/session/client-commands.txt.
+TEST_F(Commands, TheClientsOwnCommandsSendAndShowWhatTheTableSays)
+{
+    connect();
+    for (const auto& c : test::readCases("session/client-commands.txt")) {
+        SCOPED_TRACE(c.name);
+        s.settings.Language = c.one("language") == "1" ? settings::Language::German : settings::Language::English;
+        const std::string typed = c.one("typed");
+        s.model.Tabs().NewChannel(c.one("tab"));
+        if (c.has("left"))
+            s.model.ChannelLeft(c.one("tab"));
+        newLines();
+        commands.SetInputLine(typed);
+        commands.Enter();
+        EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(active(), c.one("active", c.one("tab")));
+        EXPECT_EQ(commands.InputLine(), c.has("kept") ? typed : "");
+        EXPECT_EQ(s.model.Tabs().Find(c.one("tab")) < 0, c.has("closed"));
+        const Lines shown = newLines();
+        if (c.has("line")) {
+            ASSERT_FALSE(shown.empty());
+            EXPECT_EQ(shown.back(), c.one("shows") + "|" + c.one("line") + "|" + c.one("colour"));
+        }
+    }
+}
+
+// /clear, /help, /query and /close need no server; /msg offline keeps its text.
+TEST_F(Commands, WindowCommandsWorkOfflineAndMessagesWait)
+{
+    int helps = 0;
+    commands.OwnCommands().ShowHelp = [&] { ++helps; };
+    s.model.Tabs().NewChannel("#a");
+    s.model.AddText("#a", "bob", "hi", 0);
+    for (const char* typed : {"/clear", "/help", "/query dave", "/msg bob hi"}) {
+        commands.SetInputLine(typed);
+        commands.Enter();
+    }
+    EXPECT_EQ(s.linesOf("#a"), Lines{});
+    EXPECT_EQ(helps, 1);
+    EXPECT_EQ(active(), "dave");
+    EXPECT_EQ(commands.InputLine(), "/msg bob hi");
+    commands.SetInputLine("/close");
+    commands.Enter();
+    EXPECT_EQ(s.model.Tabs().Find("dave"), -1);
+    EXPECT_EQ(sent(), Lines{});
+    EXPECT_EQ(refusals(), 0);
+}
+
+// A template line runs the client's commands as the input line does.
+TEST_F(Commands, ATemplateLineCanBeAnAction)
+{
+    connect();
+    s.model.Tabs().NewChannel("#a");
+    commands.SendTemplateLine("/me waves");
+    EXPECT_EQ(sent(), Lines{"PRIVMSG #a :\x01" "ACTION waves\x01"});
+}
+
+// Table: tests/data/session/completion.txt.
+TEST_F(Commands, TabCompletesNicksAndChannelsAsTheTableSays)
+{
+    s.model.Tabs().NewChannel("#a");
+    s.model.Tabs().NewChannel("#b");
+    for (const auto& c : test::readCases("session/completion.txt")) {
+        SCOPED_TRACE(c.name);
+        onChannelWithBob();
+        s.model.Tabs().RefillNickList("#a", {"alice", "bob", "Bobby", "carol", "[away]"}, {1, 0, 0, 0, 0});
+        s.model.Speakers().Forget();
+        for (const std::string& nick : c.lines("spoke"))
+            s.model.Speakers().Spoke("#a", nick);
+        commands.Completion().Mapping = CaseMappingNamed(c.one("mapping", "rfc1459"));
+        const std::string typed = c.one("typed");
+        std::size_t cursor = typed.find('|');
+        commands.SetInputLine(typed.substr(0, cursor) + typed.substr(cursor + 1));
+        const Lines keys = c.lines("keys");
+        const Lines shows = c.lines("shows");
+        ASSERT_EQ(keys.size(), shows.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            commands.Complete(cursor, keys[i] == "Shift+Tab");
+            if (s.view.inputShown.size() > 0 && s.view.inputShown.back() == commands.InputLine())
+                cursor = s.view.inputCursor;
+            std::string shown = commands.InputLine();
+            EXPECT_EQ(shown.insert(cursor, "|"), shows[i]);
+        }
+        s.view.inputShown.clear();
+    }
+}

@@ -23,6 +23,7 @@ namespace pell::session::testing {
 struct RecordingView : SessionViewPort {
     std::vector<std::tuple<TabId, std::string, Rgb>> lines;
     std::vector<std::string> inputShown; // each text the model put into the input line
+    std::size_t inputCursor = 0;         // where the last completion left the cursor
     std::string failOn;
     void lineAppended(TabId id, const FormattedLine& line) override
     {
@@ -32,6 +33,11 @@ struct RecordingView : SessionViewPort {
         lines.emplace_back(id, text, line.BaseColour());
     }
     void inputLineChanged(std::string_view text) override { inputShown.emplace_back(text); }
+    void inputLineCompleted(std::string_view text, std::size_t cursor) override
+    {
+        inputShown.emplace_back(text);
+        inputCursor = cursor;
+    }
 };
 
 struct FakeDesktop : platform::Desktop {
@@ -39,8 +45,10 @@ struct FakeDesktop : platform::Desktop {
     int flashes = 0;
     std::vector<std::string> opened;
     bool throwOnOpen = false;
+    std::vector<std::string> notified; // "title|body"
     bool isMainWindowInFront() const override { return inFront; }
     void flashWindow() override { ++flashes; }
+    void notify(const std::string& title, const std::string& body) override { notified.push_back(title + "|" + body); }
     void openUrl(const std::string& url) override
     {
         opened.push_back(url);
@@ -187,6 +195,7 @@ struct WiredSession : RecordingPorts {
             const char* word = colour == Rgb(settings.OwnColour)      ? "own"
                                : colour == Rgb(settings.OthersColour) ? "others"
                                : colour == Rgb(settings.ActionColour) ? "action"
+                               : colour == Rgb(settings.MentionColour) ? "mention"
                                                                       : "system";
             out.push_back((index < 0 ? "?" : model.Tabs().At(index).Caption) + "|" + text + "|" + word);
         }

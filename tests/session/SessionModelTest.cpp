@@ -5,11 +5,15 @@
 #include "session/IgnoreList.h"
 #include "session/InputHistory.h"
 #include "session/LineFormatter.h"
+#include "session/LineTime.h"
+#include "session/LogWriter.h"
+#include "session/Mentions.h"
 #include "session/NickPrefix.h"
 #include "session/RtfFile.h"
 #include "session/RtfWriter.h"
 #include "session/SessionTabs.h"
 #include "session/StringList.h"
+#include "session/TextFind.h"
 #include "session/WebLinks.h"
 #include "support/CaseFile.h"
 
@@ -379,3 +383,119 @@ TEST(IgnoreList, ComparesWithoutCaseKeepsOrderAndTheSelectionFollowsItsEntry)
 }
 
 } // namespace
+
+// Table: tests/data/session/mentions.txt.
+TEST(Mentions, AWholeWordNamesTheUserAsTheTableSays)
+{
+    for (const auto& c : pell::test::readCases("session/mentions.txt")) {
+        SCOPED_TRACE(c.name);
+        const CaseMapping mapping = CaseMappingNamed(c.one("mapping", "rfc1459"));
+        EXPECT_EQ(NamesMe(c.one("text"), c.one("nick"), c.one("words"), mapping), c.one("names") == "yes");
+    }
+}
+
+// A tab that is not active collects new lines, then a mention; looking at it clears both.
+TEST(Mentions, TabsShowWhatIsNewUntilTheyAreLookedAt)
+{
+    SessionFixture s;
+    s.model.Tabs().NewChannel("#a");
+    s.model.Tabs().NewChannel("#b");
+    const auto activity = [&](const char* caption) { return s.model.Tabs().At(s.model.Tabs().Find(caption)).Activity; };
+    const TabId a = s.model.AddText("#a", "bob", "hi", 0);
+    EXPECT_EQ(activity("#a"), TabActivity::NewLines);
+    s.model.NoteMention(a, "bob", "#a", "me?");
+    s.model.AddText("#a", "bob", "later", 0);
+    EXPECT_EQ(activity("#a"), TabActivity::Mention);
+    s.model.AddText("#b", "bob", "here", 0);
+    EXPECT_EQ(activity("#b"), TabActivity::None);
+    s.model.UserSelectsTab(s.model.Tabs().Find("#a"));
+    EXPECT_EQ(activity("#a"), TabActivity::None);
+    s.model.SetReplayed(true);
+    s.model.NoteMention(s.model.AddText("#b", "bob", "old me", 0), "bob", "#b", "old me");
+    EXPECT_EQ(activity("#b"), TabActivity::NewLines);
+    EXPECT_EQ(s.desktop.notified, (std::vector<std::string>{"bob in #a|me?"}));
+}
+
+// Table: tests/data/session/log-names.txt.
+TEST(Logs, NamesFromTheServerAreMadeSafeAsTheTableSays)
+{
+    for (const auto& c : pell::test::readCases("session/log-names.txt"))
+        EXPECT_EQ(SafeLogName(c.one("name")), c.one("safe")) << c.name;
+}
+
+// Each line goes, with its date and time, to a private file inside the log folder,
+// whatever the network and channel are called; a folder that cannot be made is said.
+TEST(Logs, LinesLandInPrivateFilesInsideTheFolderWithTheirTime)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / ("logs-" + std::to_string(::getpid()));
+    SessionFixture s;
+    s.settings.WriteLogs = true;
+    s.model.LogFolder = root.string() + "/";
+    s.model.SetServerName("../Net");
+    s.model.Clock = [] { return std::int64_t{1700000000}; };
+    for (const char* channel : {"#Room", "../../x", "#a/b"})
+        s.model.AddText(channel, "bob", "\x02hi\x02 there", 0);
+    s.model.Logs()->Flush();
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files.push_back(entry.path().lexically_relative(root).string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"_.._net/#a_b.log", "_.._net/#room.log", "_.._net/_.._.._x.log"}));
+    std::ifstream in(root / "_.._net" / "#room.log");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "2023-11-14 22:13:20 <bob>:hi there\n");
+    EXPECT_EQ(std::filesystem::status(root / "_.._net" / "#room.log").permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(std::filesystem::status(root / "_.._net").permissions(), std::filesystem::perms(0700));
+    std::filesystem::remove_all(root);
+    SessionFixture t;
+    t.settings.WriteLogs = true;
+    t.model.LogFolder = "/proc/no/";
+    t.model.AddText("#a", "bob", "hi", 0);
+    t.model.Logs()->Flush();
+    t.model.ReportLogErrors();
+    EXPECT_EQ(t.linesOf("Main"), (std::vector<std::string>{
+        "<System>:Cannot write the log \"/proc/no/_/#a.log\": No such file or directory. Its lines are not kept."}));
+}
+
+// A line keeps its time: the arrival, or what the server said; with time stamps on it
+// shows it in front.
+TEST(LineTimes, EachLineKeepsItsTimeAndShowsItWhenAsked)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    SessionFixture s;
+    s.model.Clock = [] { return std::int64_t{1700000000}; };
+    s.model.AddText("Main", "bob", "plain", 0);
+    s.settings.TimeStamps = true;
+    s.model.SetLineTime(1700003600);
+    s.model.AddText("Main", "bob", "as the server says", 0);
+    s.model.NewServerLine();
+    s.model.AddText("Main", "bob", "arrived", 0);
+    EXPECT_EQ(s.linesOf("Main"), (std::vector<std::string>{"<bob>:plain", "[23:13] <bob>:as the server says",
+                                                           "[22:13] <bob>:arrived"}));
+    EXPECT_EQ(s.model.Tabs().At(0).Text->back().Time(), 1700000000);
+    EXPECT_EQ(LogTime(1700003600), "2023-11-14 23:13:20");
+}
+
+// Table: tests/data/session/find.txt.
+TEST(Find, TypingPreviousAndNextMoveAsTheTableSays)
+{
+    FormattedText text;
+    for (const char* line : {"<bob>:Hello there", "<bob>:nothing here", "<bob>:hello HELLO", "<bob>:Gr\xc3\xbc\xc3\x9f" "e",
+                             "<bob>:the \x02" "end"})
+        text.Append(FormatLine(line, 0));
+    for (const auto& c : pell::test::readCases("session/find.txt")) {
+        SCOPED_TRACE(c.name);
+        TextFind find;
+        std::vector<std::string> seen;
+        const auto note = [&](const std::optional<TextMatch>& at) {
+            seen.push_back(at ? std::to_string(at->Line) + ":" + std::to_string(at->Begin) : "none");
+        };
+        note(find.Search(text, c.one("find")));
+        for (const std::string& key : c.lines("keys"))
+            note(key == "Next" ? find.Next(text) : find.Previous(text));
+        EXPECT_EQ(seen, c.lines("at"));
+    }
+}

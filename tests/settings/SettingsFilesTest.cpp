@@ -76,6 +76,10 @@ TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOld
     EXPECT_THROW(SettingsFolder(temp.folder() + "no/such/").write(SettingsFile::Color, {"1"}), FileWriteError);
     const std::string path = folder.pathOf(SettingsFile::SList), old = "Libera\r\nirc.libera.chat\r\n";
     writeBytes(path, old);
+    // Never read in this run: what is in memory did not come from it.
+    EXPECT_THROW(folder.write(SettingsFile::SList, {"x"}), FileWriteError);
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(folder.read(SettingsFile::SList), (Lines{"Libera", "irc.libera.chat"}));
     hook::afterWriteChunk = [](std::size_t written) { return written < 3 * hook::WriteChunkSize; }; // disk full
     EXPECT_THROW(folder.write(SettingsFile::SList, Lines(5000, "a line long enough for several chunks")),
                  FileWriteError);
@@ -85,7 +89,7 @@ TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOld
 }
 
 const char* const OptionsFiles[] = {"Accept.dat", "Disable.dat", "Ignore.dat", "Folders.dat",
-                                    "Color.dat",  "settings.ini", "Proxy.ini"};
+                                    "Color.dat",  "settings.ini", "Proxy.ini", "Extras.dat"};
 
 // Files with passwords are private, also when an older file was not.
 void expectGoldens(const TempFolder& temp, const std::string& set)
@@ -103,7 +107,7 @@ TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
     AppSettings defaults;
     AppSettingsFiles(SettingsFolder(fresh.folder())).saveOnOptionsClose(defaults);
     expectGoldens(fresh, "defaults");
-    EXPECT_EQ(entriesIn(fresh.path()), 7u);
+    EXPECT_EQ(entriesIn(fresh.path()), 8u);
 
     TempFolder temp;
     for (const auto& entry : fs::directory_iterator(std::string(PELL_TEST_DATA) + "/settings/sample")) {
@@ -115,12 +119,15 @@ TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
     files.loadOptionsFiles(s);
     EXPECT_TRUE(files.loadProxyIni(s));
     EXPECT_TRUE(files.loadColorDat(s));
+    EXPECT_TRUE(files.loadExtrasDat(s));
     AppSettings expected{.FlashOnMessage = true,
         .OwnColour = 16711680, .OthersColour = 1, .SystemColour = 2, .ActionColour = 3, .ScriptDelay = "1500",
         .Language = Language::German, .ProxyHost = "proxy.local", .ProxyPort = "1080", .ProxyUser = "bob", .ProxyPassword = "pw",
         .ProxyNeedsAuth = true, .ProxyType = ProxyType::Socks5, .AcceptPatterns = {"*.mp3", "*.ogg"}, .DisablePatterns = {"*.exe"},
         .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules replace the default rule,
-        .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}}; // so the file never grows
+        .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}, // so the file never grows
+        .HighlightMentions = false, .NotifyMentions = false, .MentionColour = 255, .MentionWords = "pell, coffee",
+        .AutoReconnect = true, .TimeStamps = true, .WriteLogs = true};
     setIdentity(expected, {"mynick", "Real Name", "user", "abc", true, true, true, true});
     EXPECT_EQ(s, expected);
 
