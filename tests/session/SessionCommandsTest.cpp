@@ -467,7 +467,7 @@ TEST_F(DccOffersTest, AnOpenQuestionHoldsNeitherTheBurstNorTheSession)
                                                             "<System>:DCC dropped: from bob(2130706433:1):b.txt:1|system"}));
     server->Say({"PING :second", ":bob!b@h PRIVMSG me :still there?"});
     EXPECT_EQ(server->Written(), Lines{"PONG :second"});
-    EXPECT_EQ(newLines().back(), "bob|<bob>:still there?|others");
+    EXPECT_EQ(newLines().back(), "bob|<bob>:still there?|mention");
     prompts.answer(true);
     EXPECT_EQ(offers.Downloads().size(), 1u);
     burst({"SEND c.txt 2130706433 1 1"}); // the next offer is asked again
