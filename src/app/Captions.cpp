@@ -9,7 +9,7 @@ namespace {
 
 using C = Caption;
 
-constexpr std::array<CaptionRow, 76> rows{{
+constexpr std::array<CaptionRow, 78> rows{{
     {C::FileMenu, "File", "Datei"},
     {C::ExitItem, "Exit", "Beenden"},
     {C::ServerMenu, "Server", "Server"},
@@ -86,6 +86,8 @@ constexpr std::array<CaptionRow, 76> rows{{
     {C::ScriptSave, "Save", "Speichern"},
     {C::ScriptDelete, "Delete", "Löschen"},
     {C::FolderChooserWindow, "Folder", "Ordner"},
+    {C::ServerTlsBox, "TLS", "TLS"},
+    {C::QuickTlsBox, "TLS", "TLS"},
 }};
 
 } // namespace

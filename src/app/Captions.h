@@ -32,6 +32,8 @@ enum class Caption : std::uint8_t {
     QuickUseStandardBox, QuickUserSettingsLabel,
     ScriptEditorWindow, ScriptChooseLabel, ScriptNameLabel, ScriptSave, ScriptDelete,
     FolderChooserWindow,
+    // Added beside the rest: the "+" of a port line.
+    ServerTlsBox, QuickTlsBox,
 };
 
 // The offset of a control within an identity panel: nickname, full name, user name and
@@ -46,7 +48,7 @@ struct CaptionRow {
     std::string_view text(Language language) const { return language == Language::English ? english : german; }
 };
 
-// The 76 rows, in the order ApplyLanguage assigns them.
+// The rows, in the order ApplyLanguage assigns them.
 std::span<const CaptionRow> CaptionTable();
 
 } // namespace pell::app

@@ -11,6 +11,7 @@ namespace pell::app {
 namespace {
 
 constexpr std::string_view Scheme = "irc://";
+constexpr std::string_view TlsScheme = "ircs://";
 
 char lower(char c)
 {
@@ -21,7 +22,7 @@ bool usableHost(std::string_view host)
 {
     return !host.empty() && std::none_of(host.begin(), host.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return byte <= ' ' || byte == 0x7f || c == '@';
+        return byte <= ' ' || byte == 0x7f || c == '@' || c == '[' || c == ']';
     });
 }
 
@@ -61,7 +62,7 @@ std::string CollectLink(std::span<const std::string> arguments)
 {
     std::string link;
     for (const std::string& argument : arguments) {
-        if (!ContainsNoCase(Scheme, argument))
+        if (!ContainsNoCase(Scheme, argument) && !ContainsNoCase(TlsScheme, argument))
             continue;
         if (!link.empty())
             link += ' ';
@@ -72,17 +73,31 @@ std::string CollectLink(std::span<const std::string> arguments)
 
 std::optional<LinkTarget> ParseLink(std::string_view link)
 {
-    if (!ContainsNoCase(Scheme, link))
+    if (!ContainsNoCase(Scheme, link) && !ContainsNoCase(TlsScheme, link))
         return std::nullopt;
-    std::string_view rest = link.substr(std::min(link.size(), Scheme.size()));
-    rest = rest.substr(0, rest.find('/'));
     LinkTarget target;
-    const auto colon = rest.find(':');
+    target.tls = link.size() >= TlsScheme.size() && ContainsNoCase(TlsScheme, link.substr(0, TlsScheme.size()));
+    std::string_view rest = link.substr(std::min(link.size(), (target.tls ? TlsScheme : Scheme).size()));
+    rest = rest.substr(0, rest.find('/'));
+    // An IPv6 address comes in brackets, its own colons inside them.
+    std::size_t hostEnd = 0;
+    if (rest.starts_with('[') && rest.find(']') != std::string_view::npos) {
+        hostEnd = rest.find(']') + 1;
+        target.host = rest.substr(1, hostEnd - 2);
+    }
+    const auto colon = rest.find(':', hostEnd);
     target.colon = colon != std::string_view::npos;
-    target.host = rest.substr(0, colon);
+    if (hostEnd == 0 && rest.starts_with('['))
+        target.host = rest; // no closing bracket: not a host
+    else if (hostEnd == 0)
+        target.host = rest.substr(0, colon);
+    else if (target.colon ? colon != hostEnd : hostEnd != rest.size())
+        target.host = rest; // something between the bracket and the port: not a host
     target.port = target.colon ? std::string(rest.substr(colon + 1)) : std::string();
+    if (target.port.starts_with('+'))
+        target.tls = true;
     if (target.port.empty())
-        target.port = "6667";
+        target.port = target.tls ? "6697" : "6667";
     return target;
 }
 
@@ -103,12 +118,16 @@ void CommandLineLink::Handle(std::span<const std::string> arguments)
     }
     if (target->colon)
         prompts_.showMessage(target->host);
-    if (!prompts_.askYesNo("Confirm", "Connect to " + target->host + ":" + target->port))
+    const bool ipv6 = target->host.find(':') != std::string::npos;
+    const std::string host = ipv6 ? "[" + target->host + "]" : target->host;
+    const std::string portText = target->port.starts_with('+') ? target->port.substr(1) : target->port;
+    if (!prompts_.askYesNo("Confirm", "Connect to " + host + ":" + portText + (target->tls ? " (TLS)" : "")))
         return;
     settings::ServerProfile profile;
     profile.Name = target->host;
     profile.Host = target->host;
     profile.Port = *port;
+    profile.Tls = target->tls;
     settings::applyIdentity(settings::identityOf(settings_), profile);
     launcher_.StartSession(profile);
 }

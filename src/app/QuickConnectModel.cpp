@@ -28,6 +28,7 @@ void QuickConnectModel::Closed()
         profile.Name = Name;
         profile.Host = Server;
         profile.Port = settings::ParseInt32(Port);
+        profile.Tls = Tls || Port.starts_with('+');
         settings::applyIdentity(id, profile);
         launcher_.StartSession(profile);
     });

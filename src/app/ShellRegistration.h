@@ -24,11 +24,11 @@ inline constexpr std::string_view DesktopFileName = "pell-irc.desktop";
 // Throws when the path cannot be written into an entry (it holds a line break).
 std::string DesktopEntry(const std::string& programPath, const std::string& iconPath);
 
-// mimeapps.list text with our entry as the default handler of irc:// links; every
-// other line stays as it was.
+// mimeapps.list text with our entry as the default handler of irc:// and ircs:// links;
+// every other line stays as it was.
 std::string WithIrcHandler(std::string_view mimeapps);
 
-// Makes the program the desktop's handler of irc:// links: its icon, its desktop entry
+// Makes the program the desktop's handler of irc:// and ircs:// links: its icon, its desktop entry
 // and the default in mimeapps.list, each file written whole or not at all. Desktop
 // databases are refreshed where the tools exist. Throws a runtime_error with a message
 // for the user on the first failure.

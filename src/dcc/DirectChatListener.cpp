@@ -16,11 +16,15 @@ namespace {
 
 std::string peerOf(int socket)
 {
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return "?";
-    return net::FormatIPv4(ntohl(address.sin_addr.s_addr)) + ":" + std::to_string(ntohs(address.sin_port));
+    const auto* any = reinterpret_cast<const sockaddr*>(&address);
+    // Both families share the port's place.
+    const int port = ntohs(reinterpret_cast<const sockaddr_in*>(any)->sin_port);
+    const std::string host = net::FormatAddress(any);
+    return (host.find(':') == std::string::npos ? host : "[" + host + "]") + ":" + std::to_string(port);
 }
 
 struct OwnerGone : std::runtime_error {

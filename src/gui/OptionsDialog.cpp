@@ -99,6 +99,8 @@ QWidget* OptionsDialog::serverTab()
     serverHost_ = boundEdit("serverHost", [&panel]() -> std::string& { return panel.Host; });
     serverPort_ = boundEdit("serverPort", [&panel]() -> std::string& { return panel.Port; });
     autoConnect_ = boundBox("Auto-Connect at startup", "autoConnect", [&panel]() -> bool& { return panel.AutoConnect; });
+    serverTls_ = boundBox("TLS", "serverTls", [&panel]() -> bool& { return panel.Tls; });
+    tagCaption(serverTls_, app::Caption::ServerTlsBox);
     useStandard_ = new QCheckBox("Use standard settings");
     useStandard_->setObjectName("useStandard");
     tagCaption(autoConnect_, app::Caption::AutoConnectBox);
@@ -147,7 +149,10 @@ QWidget* OptionsDialog::serverTab()
     auto* where = new QFormLayout;
     where->addRow("Name:", serverName_);
     where->addRow("Server:", serverHost_);
-    where->addRow("Port:", serverPort_);
+    auto* port = new QHBoxLayout;
+    port->addWidget(serverPort_);
+    port->addWidget(serverTls_);
+    where->addRow("Port:", port);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save);
     buttons->addWidget(remove);
@@ -202,6 +207,7 @@ void OptionsDialog::showServerPanel()
     serverHost_->setText(DecodeLine(panel.Host));
     serverPort_->setText(DecodeLine(panel.Port));
     autoConnect_->setChecked(panel.AutoConnect);
+    serverTls_->setChecked(panel.Tls);
     useStandard_->setChecked(panel.identity.useStandard);
     serverIdentity_->display(panel.identity.values);
     serverIdentity_->setGreyed(!panel.identity.enabled());

@@ -70,6 +70,7 @@ private:
     QLineEdit* serverHost_ = nullptr;
     QLineEdit* serverPort_ = nullptr;
     QCheckBox* autoConnect_ = nullptr;
+    QCheckBox* serverTls_ = nullptr;
     QCheckBox* useStandard_ = nullptr;
     IdentityFields* serverIdentity_ = nullptr;
     QTreeWidget* serverRows_ = nullptr;

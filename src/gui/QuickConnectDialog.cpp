@@ -18,7 +18,8 @@ namespace pell::gui {
 
 QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& model)
     : QDialog(parent), model_(model), name_(new QLineEdit), server_(new QLineEdit), port_(new QLineEdit),
-      useStandard_(new QCheckBox("Use standard settings")), identity_(new IdentityFields)
+      tls_(new QCheckBox("TLS")), useStandard_(new QCheckBox("Use standard settings")),
+      identity_(new IdentityFields)
 {
     setWindowTitle("Quick connect");
     setModal(true);
@@ -27,6 +28,8 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& 
     server_->setObjectName("server");
     port_->setObjectName("port");
     useStandard_->setObjectName("useStandard");
+    tls_->setObjectName("tls");
+    tagCaption(tls_, app::Caption::QuickTlsBox);
     tagCaption(this, app::Caption::QuickConnectWindow);
     tagCaption(useStandard_, app::Caption::QuickUseStandardBox);
     identity_->tagCaptions(app::Caption::QuickNick);
@@ -34,7 +37,10 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& 
     auto* where = new QFormLayout;
     where->addRow("Name:", name_);
     where->addRow("Server:", server_);
-    where->addRow("Port:", port_);
+    auto* port = new QHBoxLayout;
+    port->addWidget(port_);
+    port->addWidget(tls_);
+    where->addRow("Port:", port);
     auto* connectButton = new QPushButton("Connect");
     connectButton->setObjectName("connect");
     auto* buttons = new QHBoxLayout;
@@ -56,6 +62,7 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& 
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Name = toBytes(WithoutLineBreaks(t)); });
     connect(server_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Server = toBytes(WithoutLineBreaks(t)); });
     connect(port_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Port = toBytes(WithoutLineBreaks(t)); });
+    connect(tls_, &QCheckBox::clicked, this, [this](bool set) { model_.Tls = set; });
     connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
         model_.UseStandardSettingsChanged(set);
         showModel();
@@ -83,6 +90,7 @@ void QuickConnectDialog::showModel()
     name_->setText(DecodeLine(model_.Name));
     server_->setText(DecodeLine(model_.Server));
     port_->setText(DecodeLine(model_.Port));
+    tls_->setChecked(model_.Tls);
     useStandard_->setChecked(model_.identity.useStandard);
     identity_->display(model_.identity.values);
     identity_->setGreyed(!model_.identity.enabled());

@@ -29,6 +29,7 @@ private:
     QLineEdit* name_;
     QLineEdit* server_;
     QLineEdit* port_;
+    QCheckBox* tls_;
     QCheckBox* useStandard_;
     IdentityFields* identity_;
 };

@@ -82,7 +82,7 @@ void Client::beginConnect()
 void Client::Connect(int timeoutMs)
 {
     beginConnect();
-    transport_->Open(net::LineEndpoint{Host, Port, BoundIP, Socks}, timeoutMs);
+    transport_->Open(net::LineEndpoint{Host, Port, BoundIP, Socks, Tls}, timeoutMs);
     events_.OnConnected();
     logOn();
 }
@@ -91,7 +91,7 @@ void Client::ConnectAsync(int timeoutMs, ConnectDone done)
 {
     beginConnect();
     pendingDone_ = std::move(done);
-    transport_->OpenAsync(net::LineEndpoint{Host, Port, BoundIP, Socks}, timeoutMs,
+    transport_->OpenAsync(net::LineEndpoint{Host, Port, BoundIP, Socks, Tls}, timeoutMs,
                           [this](std::exception_ptr error) { connectEnded(error); });
 }
 

@@ -59,6 +59,7 @@ public:
     std::string Host;
     std::string BoundIP;
     net::SocksSettings Socks; // the proxy to connect through; none by default
+    net::TlsSettings Tls;     // plain TCP by default
 
     // The nick in use while connected, the stored one otherwise.
     std::string Nick() const;
@@ -69,6 +70,9 @@ public:
 
     // The address a peer can reach us at, for DCC offers.
     std::string LocalAddress() const { return transport_->LocalAddress(); }
+    // How the connection is encrypted ("TLSv1.3, TLS_AES_256_GCM_SHA384"); empty for
+    // plain TCP.
+    std::string Encryption() const { return transport_->Encryption(); }
 
     // State.
     ClientState State() const { return state_; }

@@ -11,11 +11,13 @@ namespace pell::net {
 std::string LocalAddressOf(int ircSocket, bool throughProxy)
 {
     if (!throughProxy && ircSocket >= 0) {
-        sockaddr_in address{};
+        sockaddr_storage address{};
         socklen_t length = sizeof address;
-        if (::getsockname(ircSocket, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-            address.sin_family == AF_INET && address.sin_addr.s_addr != htonl(INADDR_ANY))
-            return FormatIPv4(ntohl(address.sin_addr.s_addr));
+        if (::getsockname(ircSocket, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            const std::string text = FormatAddress(reinterpret_cast<const sockaddr*>(&address));
+            if (!text.empty() && text != "0.0.0.0" && text != "::")
+                return text;
+        }
     }
     return LocalIPv4Address();
 }
@@ -26,6 +28,13 @@ std::optional<std::uint32_t> OfferNumberOf(const std::string& dotted)
     if (::inet_pton(AF_INET, dotted.c_str(), &address) != 1)
         return std::nullopt;
     return ntohl(address.s_addr);
+}
+
+std::string OfferAddressOf(const std::string& address)
+{
+    if (IsIPv6Address(address))
+        return WithoutBrackets(address);
+    return std::to_string(OfferNumberOf(address).value_or(0x7f000001u));
 }
 
 } // namespace pell::net

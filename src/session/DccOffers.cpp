@@ -70,7 +70,7 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
 {
     try {
         const std::string port = offeredPort.empty() ? "59" : offeredPort;
-        const auto host = dcc::DottedFromOffer(address);
+        const auto host = dcc::HostFromOffer(address);
         if (!host)
             return;
         const std::string tail = nick + "(" + address + ":" + port + "):" + fileName + ":" + fileSize;
@@ -168,8 +168,7 @@ void DccOffers::OfferFile(const std::string& nick, const std::string& path)
         system("DCC send failed: no free port for " + path);
         return;
     }
-    const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);
-    irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + std::to_string(number) + " " +
+    irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + net::OfferAddressOf(local) + " " +
                                      std::to_string(send->Port) + " " + std::to_string(send->FileSize));
 }
 

@@ -1,6 +1,9 @@
 #include "session/SessionLifecycle.h"
 
+#include "net/TlsCertificate.h"
+#include "session/ConnectionText.h"
 #include "settings/LineText.h"
+#include "settings/SettingsError.h"
 
 namespace pell::session {
 
@@ -34,6 +37,11 @@ SessionLifecycle::SessionLifecycle(irc::Client& engine, SessionModel& model,
 {
 }
 
+SessionLifecycle::~SessionLifecycle()
+{
+    *alive_ = false;
+}
+
 void SessionLifecycle::Create(const settings::ServerProfile& profile)
 {
     model_.SetCurrentChannel(MainCaption);
@@ -48,6 +56,7 @@ void SessionLifecycle::Create(const settings::ServerProfile& profile)
         engine_.Password = profile.Password;
         engine_.Host = profile.Host;
         engine_.Port = profile.Port;
+        engine_.Tls.Enabled = profile.Tls;
         engine_.AltNick = kAltNick;
         engine_.Replies.Version = kClientText;
         engine_.Replies.ClientInfo = kClientText;
@@ -84,10 +93,54 @@ void SessionLifecycle::Create(const settings::ServerProfile& profile)
 
 void SessionLifecycle::connect()
 {
+    engine_.Tls.TrustedSha256 =
+        engine_.Tls.Enabled ? model_.Shared().Certificates.Find(engine_.Host, engine_.Port) : std::string();
+    connectTrusted();
+}
+
+void SessionLifecycle::connectTrusted()
+{
     engine_.ConnectAsync(ConnectTimeout, [this](std::exception_ptr error) {
         if (error)
-            platform::runReported(prompts_, [&] { std::rethrow_exception(error); });
+            connectFailed(error);
     });
+}
+
+void SessionLifecycle::connectFailed(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const net::CertificateError& untrusted) {
+        askTrust(untrusted.Report());
+    } catch (const std::exception& failed) {
+        prompts_.showError(ConnectFailure(settings_.Language, failed));
+    }
+}
+
+void SessionLifecycle::askTrust(const net::CertificateReport& report)
+{
+    const settings::Language language = settings_.Language;
+    const auto alive = alive_;
+    const bool trust = prompts_.askYesNo(ConnectionText(language, ConnectionTextKind::CertificateCaption),
+                                         CertificateQuestion(language, report));
+    if (!*alive)
+        return; // the window went while the box was open
+    if (!trust) {
+        system(ConnectionText(language, ConnectionTextKind::CertificateRefused, HostAndPort(report.Host, report.Port)));
+        return;
+    }
+    try {
+        model_.Shared().Certificates.Trust(engine_.Host, engine_.Port, report.Sha256);
+    } catch (const settings::SettingsError& unsaved) {
+        system(ConnectionText(language, ConnectionTextKind::CertificateUnsaved, unsaved.what()));
+    }
+    engine_.Tls.TrustedSha256 = report.Sha256;
+    platform::runReported(prompts_, [&] { connectTrusted(); });
+}
+
+void SessionLifecycle::system(const std::string& text)
+{
+    model_.AddText(MainCaption, "System", text, static_cast<Rgb>(settings_.SystemColour));
 }
 
 void SessionLifecycle::OnConnected()
@@ -96,6 +149,9 @@ void SessionLifecycle::OnConnected()
     tabs.ClearNicks(tabs.Find(MainCaption));
     model_.SetStatusPanel(0, StatusConnected);
     model_.SetStatusPanel(1, engine_.Nick());
+    const std::string encryption = engine_.Encryption();
+    if (!encryption.empty())
+        system(ConnectionText(settings_.Language, ConnectionTextKind::Encrypted, encryption));
 }
 
 void SessionLifecycle::onStatusTick()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "irc/Client.h"
+#include "net/TlsCertificate.h"
 #include "platform/UserPrompts.h"
 #include "session/SessionModel.h"
 #include "settings/AppSettings.h"
 #include "settings/ServerProfile.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace pell::session {
@@ -25,18 +27,22 @@ public:
 
     SessionLifecycle(irc::Client& engine, SessionModel& model, const settings::AppSettings& settings,
                      platform::UserPrompts& prompts);
+    ~SessionLifecycle();
 
     // The connect time-out; tests shorten it.
     int ConnectTimeout = ConnectTimeoutMs;
 
-    // The connection is up: "Main" loses its nick list and the status shows it.
+    // The connection is up: "Main" loses its nick list and the status shows it; over
+    // TLS, "Main" says how it is encrypted.
     void OnConnected();
     // The server refused the nick during registration: asks the user for another.
     void AskNewNick(std::string& nick);
 
     // The creation steps from the profile on: caption, identity, user modes, proxy,
     // connect. An error ends them where it happens and is shown; the window stays,
-    // disconnected, and "Reconnect" tries again.
+    // disconnected, and "Reconnect" tries again. A server certificate that cannot be
+    // verified is shown and the user asked whether to trust it: Yes stores the choice
+    // and connects again, No leaves the window disconnected with a line in "Main".
     void Create(const settings::ServerProfile& profile);
 
     // The button captions follow the language as it was at creation.
@@ -64,6 +70,10 @@ public:
 
 private:
     void connect();
+    void connectTrusted();
+    void connectFailed(std::exception_ptr error);
+    void askTrust(const net::CertificateReport& report);
+    void system(const std::string& text);
     void setCloseTimer(bool running);
 
     irc::Client& engine_;
@@ -73,6 +83,7 @@ private:
     bool germanCaptions_ = false;
     bool statusTimer_ = true;
     bool closeTimer_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace pell::session

@@ -15,6 +15,7 @@ bool ServerList::FindProfileByName(const std::string& name, ServerProfile& profi
         profile.Name = line(i, NameLine);
         profile.Host = line(i, HostLine);
         profile.Port = ParseInt32(line(i, PortLine));
+        profile.Tls = line(i, PortLine).starts_with('+');
         profile.AutoConnect = flag(AutoConnectLine);
         profile.Nick = line(i, NickLine);
         profile.RealName = line(i, RealNameLine);
@@ -35,7 +36,7 @@ Lines ServerList::entryLines(const ServerProfile& profile, const std::string& po
     return {
         profile.Name,
         profile.Host,
-        portText,
+        portLine(portText, profile.Tls),
         word(profile.AutoConnect),
         removeSpaces(profile.Nick),
         profile.RealName,
@@ -51,6 +52,11 @@ Lines ServerList::entryLines(const ServerProfile& profile, const std::string& po
 Lines ServerList::entryLines(const ServerProfile& profile)
 {
     return entryLines(profile, FormatInt32(profile.Port));
+}
+
+std::string ServerList::portLine(const std::string& portText, bool tls)
+{
+    return tls && !portText.starts_with('+') ? "+" + portText : portText;
 }
 
 void ServerList::storeEntry(const Lines& entry)

@@ -32,11 +32,13 @@ public:
 
     // Fills the profile from the first entry whose name line equals name exactly and
     // returns true; returns false with the profile untouched when none does. A port line
-    // that is not a decimal integer throws ConversionError, after Name and Host were set.
+    // that is not a decimal integer throws ConversionError, after Name and Host were set;
+    // one that starts with "+" asks for TLS.
     bool FindProfileByName(const std::string& name, ServerProfile& profile) const;
 
     // The twelve lines of an entry as the options dialog's Save writes them: the port
-    // text as typed, the nick without spaces, the password scrambled.
+    // text as typed (with a "+" put before it for TLS), the nick without spaces, the
+    // password scrambled.
     static Lines entryLines(const ServerProfile& profile, const std::string& portText);
     static Lines entryLines(const ServerProfile& profile);
     // Replaces the first entry with the same name line, or appends the entry at the end.
@@ -48,6 +50,9 @@ public:
     // unchanged). save writes SList.dat from the list; throws FileWriteError.
     bool load(const SettingsFolder& folder);
     void save(const SettingsFolder& folder) const;
+
+    // The port line of a port text: a "+" before it when TLS is asked for and it has none.
+    static std::string portLine(const std::string& portText, bool tls);
 
 private:
     Lines lines_;

@@ -14,6 +14,9 @@ struct ServerProfile : Identity {
     std::string Host;
     std::int32_t Port = 0;
     bool AutoConnect = false;
+    // Connect with TLS. Stored as a "+" before the port ("+6697"), the way other
+    // clients write it, so SList.dat keeps its twelve lines.
+    bool Tls = false;
 
     bool operator==(const ServerProfile&) const = default;
 };

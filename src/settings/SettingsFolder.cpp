@@ -28,7 +28,7 @@ struct FileInfo {
     bool passwords;
 };
 
-constexpr std::array<FileInfo, 9> Files{{
+constexpr std::array<FileInfo, 10> Files{{
     {SettingsFile::SettingsIni, "settings.ini", true},
     {SettingsFile::SList, "SList.dat", true},
     {SettingsFile::Proxy, "Proxy.ini", true},
@@ -38,6 +38,7 @@ constexpr std::array<FileInfo, 9> Files{{
     {SettingsFile::Ignore, "Ignore.dat", false},
     {SettingsFile::Color, "Color.dat", false},
     {SettingsFile::Template, "Template.dat", false},
+    {SettingsFile::TrustedCerts, "TrustedCerts.dat", true},
 }};
 
 const FileInfo& info(SettingsFile file)

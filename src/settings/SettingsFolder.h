@@ -13,7 +13,7 @@
 
 namespace pell::settings {
 
-// The nine settings files.
+// The nine settings files, and those added beside them later.
 enum class SettingsFile {
     SettingsIni,
     SList,
@@ -24,12 +24,13 @@ enum class SettingsFile {
     Ignore,
     Color,
     Template,
+    TrustedCerts, // certificates the user chose to trust (TrustedCertificates.h)
 };
 
 // The exact file name ("settings.ini", "SList.dat", ...).
 std::string_view fileName(SettingsFile file);
 // True for the files that hold scrambled passwords (settings.ini, SList.dat,
-// Proxy.ini): they are written with mode 0600.
+// Proxy.ini) or other secrets (TrustedCerts.dat): they are written with mode 0600.
 bool holdsPasswords(SettingsFile file);
 
 // Reads and writes whole settings files in the program folder. A file is read whole

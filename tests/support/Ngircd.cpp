@@ -22,7 +22,7 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
          << "[Options]\nPAM = no\nIdent = no\nDNS = no\nScrubCTCP = no\n"
          << "IncludeDir = " << dir_ << "/conf.d\n";
     if (!options.certFile.empty()) {
-        tlsPort_ = freePort();
+        tlsPort_ = options.tlsPort ? options.tlsPort : freePort();
         conf << "[SSL]\nCertFile = " << options.certFile << "\nKeyFile = " << options.keyFile << "\n"
              << "Ports = " << tlsPort_ << "\n";
         if (!options.dhFile.empty())
