@@ -43,7 +43,7 @@ struct Window {
     QuietDesktop desktop;
     QuietPrompts prompts;
     NoSaveDialog saveDialog;
-    gui::SessionWindow window{gui::SessionCaptions{}};
+    gui::SessionWindow window;
     session::SessionModel model{settings, shared, session::SessionPorts{window, desktop, prompts, saveDialog}};
 
     Window()

@@ -16,29 +16,6 @@ namespace pell::gui {
 
 namespace {
 
-QString shown(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-SessionCaptions captionsFor(settings::Language language)
-{
-    const session::ButtonCaptions& c = session::ButtonCaptionsFor(language);
-    SessionCaptions captions;
-    captions.Join = shown(c.Join);
-    captions.Leave = shown(c.Leave);
-    captions.ChangeNick = shown(c.ChangeNick);
-    captions.ShowChannels = shown(c.ShowChannels);
-    captions.Run = shown(c.Run);
-    captions.Userlist = shown(c.Userlist);
-    captions.Clear = shown(c.Clear);
-    captions.Reconnect = shown(c.Reconnect);
-    captions.Close = shown(c.Close);
-    captions.Action = shown(c.Action);
-    captions.Save = shown(c.Save);
-    return captions;
-}
-
 std::string bytesOf(const QByteArray& bytes)
 {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -50,7 +27,7 @@ SessionController::SessionController(const SessionEnvironment& environment, QMdi
                                      const settings::ServerProfile& profile)
     : environment_(environment), area_(area)
 {
-    window_ = new SessionWindow(captionsFor(environment_.Settings.Language));
+    window_ = new SessionWindow(session::ButtonCaptionsFor(environment_.Settings.Language));
     frame_ = area->addSubWindow(window_);
     // This controller deletes the frame, after the models that still report into it.
     frame_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -121,26 +98,12 @@ void SessionController::wireWindow()
         if (frame_)
             frame_->close();
     });
-    connect(w, &SessionWindow::inputEntered, this, [this](const QString& text) {
-        session_->Commands().SetInputLine(toBytes(text));
-        session_->Commands().Enter();
-        showInput();
-    });
-    connect(w, &SessionWindow::actionClicked, this, [this](const QString& text) {
-        session_->Commands().SetInputLine(toBytes(text));
-        session_->Commands().Action();
-        showInput();
-    });
-    connect(w, &SessionWindow::historyUp, this, [this] {
-        session_->Commands().SetInputLine(toBytes(window_->inputText()));
-        session_->Commands().HistoryUp();
-        showInput();
-    });
-    connect(w, &SessionWindow::historyDown, this, [this] {
-        session_->Commands().SetInputLine(toBytes(window_->inputText()));
-        session_->Commands().HistoryDown();
-        showInput();
-    });
+    connect(w, &SessionWindow::inputEdited, this,
+            [this](const QString& text) { session_->Commands().SetInputLine(toBytes(text)); });
+    connect(w, &SessionWindow::inputEntered, this, [this] { session_->Commands().Enter(); });
+    connect(w, &SessionWindow::actionClicked, this, [this] { session_->Commands().Action(); });
+    connect(w, &SessionWindow::historyUp, this, [this] { session_->Commands().HistoryUp(); });
+    connect(w, &SessionWindow::historyDown, this, [this] { session_->Commands().HistoryDown(); });
     connect(w, &SessionWindow::tabActivated, this, [this](int index) { session_->Model().UserSelectsTab(index); });
     connect(w, &SessionWindow::tabCloseRequested, this, [this](session::TabId) { session_->Commands().CloseTab(); });
     connect(w, &SessionWindow::linkClicked, this, [this](const QString& url) { session_->Model().OpenLink(toBytes(url)); });
@@ -251,11 +214,6 @@ void SessionController::sendFileTo(const QByteArray& entry)
                                                       QStringLiteral("All Files (*)"));
     if (!path.isEmpty())
         session_->Offers().OfferFile(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
-}
-
-void SessionController::showInput()
-{
-    window_->setInputText(session_->Commands().InputLine());
 }
 
 int SessionController::rowOfActiveEntry(const QByteArray& entry) const

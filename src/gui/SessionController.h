@@ -47,7 +47,6 @@ public:
 private:
     void wireWindow();
     void wireNickActions();
-    void showInput();
     int rowOfActiveEntry(const QByteArray& entry) const;
     void closeRequested(bool* allowed);
     void wireTransfers();

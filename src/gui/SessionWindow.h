@@ -1,15 +1,13 @@
 #pragma once
 
-#include "gui/UniformListView.h"
+#include "gui/SessionTabPages.h"
+#include "session/ButtonCaptions.h"
 #include "session/SessionModel.h"
 #include "session/SessionViewPort.h"
 
-#include <QByteArray>
-#include <QStringListModel>
 #include <QTimer>
 #include <QWidget>
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,40 +16,25 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListView;
-class QMenu;
-class QTabWidget;
 
 namespace pell::gui {
 
-class EntryListModel;
-class NickListModel;
-class TextView;
+class ChannelBoxModel;
+class RawLogPanel;
+class UniformListView;
 
-// The button captions of one language, read once when the window is made.
-struct SessionCaptions {
-    QString Join = QStringLiteral("Join");
-    QString Leave = QStringLiteral("Leave");
-    QString ChangeNick = QStringLiteral("Change Nick");
-    QString ShowChannels = QStringLiteral("Show Channels");
-    QString Run = QStringLiteral("Run");
-    QString Userlist = QStringLiteral("Userlist");
-    QString Clear = QStringLiteral("Clear");
-    QString Reconnect = QStringLiteral("Reconnect");
-    QString Close = QStringLiteral("Close");
-    QString Action = QStringLiteral("Action");
-    QString Save = QStringLiteral("Save");
-};
-
-enum class NickAction { Invite, SendFile, Chat, Voice, DeVoice, Op, DeOp, Ignore, Ban, Kick, Info, Unignore };
-
-// The session window: draws a SessionModel and forwards every click, key and timer tick
-// as a signal. Entries picked from lists travel as the bytes the model holds; typed
-// text as QString (sent as UTF-8).
+// The session window: its frame and bars (channel box, buttons, template box, input line,
+// status bar) around the tab pages (SessionTabPages) and the raw log (RawLogPanel). It
+// draws a SessionModel and forwards every click, key and timer tick as a signal. Entries
+// picked from lists travel as the bytes the model holds; typed text as QString (sent as
+// UTF-8). The input line's text belongs to the model: edits go out as they happen, and
+// the model's changes come back through inputLineChanged.
 class SessionWindow : public QWidget, public session::SessionViewPort {
     Q_OBJECT
 public:
-    explicit SessionWindow(const SessionCaptions& captions, QWidget* parent = nullptr);
+    // The buttons' captions are read once, here.
+    explicit SessionWindow(const session::ButtonCaptions& captions = session::EnglishButtonCaptions,
+                           QWidget* parent = nullptr);
     ~SessionWindow() override;
 
     // Shows this model from now on; the model must outlive the window or be detached
@@ -59,20 +42,19 @@ public:
     void attach(session::SessionModel* model);
 
     // What the model's view port reports.
-    void tabsChanged() override;
-    void activeTabChanged() override;
-    void lineAppended(session::TabId tab, const session::FormattedLine& line) override;
-    void textCleared(session::TabId tab) override;
-    void nickListChanged(session::TabId tab) override;
-    void ignoreListChanged() override;
+    void tabsChanged() override { pages_->tabsChanged(); }
+    void activeTabChanged() override { pages_->activeTabChanged(); }
+    void lineAppended(session::TabId tab, const session::FormattedLine&) override { pages_->lineAppended(tab); }
+    void textCleared(session::TabId tab) override { pages_->textCleared(tab); }
+    void nickListChanged(session::TabId tab) override { pages_->nickListChanged(tab); }
+    void ignoreListChanged() override { pages_->ignoreListChanged(); }
     void rawLogAppended() override;
     void statusPanelChanged(int panel) override;
     void captionChanged() override;
     void channelBoxChanged() override;
+    void inputLineChanged(std::string_view text) override;
 
     // Set by the models that own these values.
-    void setInputText(std::string_view text);
-    QString inputText() const;
     QString channelBoxText() const;
     void setTemplateNames(const std::vector<std::string>& names);
     void setStatusTimerRunning(bool running);
@@ -84,19 +66,18 @@ public:
     bool isSendTimerRunning() const { return sendTimer_.isActive(); }
     QComboBox* templateBox() const { return templateBox_; }
 
-    // For tests and tools: the widgets of a tab, nullptr for an unknown or ignore tab.
-    QTabWidget* tabWidget() const { return tabs_; }
-    TextView* textViewOf(session::TabId tab) const;
-    QListView* nickViewOf(session::TabId tab) const;
+    // For tests and tools: the parts of the window.
+    SessionTabPages* tabWidget() const { return pages_; }
+    TextView* textViewOf(session::TabId tab) const { return pages_->textViewOf(tab); }
+    QListView* nickViewOf(session::TabId tab) const { return pages_->nickViewOf(tab); }
     QLineEdit* inputLine() const { return input_; }
-    QListView* ignoreView() const { return ignoreView_; }
-    UniformListView* rawLogView() const { return rawView_; }
+    QListView* ignoreView() const { return pages_->ignoreView(); }
+    UniformListView* rawLogView() const;
     QLabel* statusLabel(int panel) const { return status_.at(static_cast<std::size_t>(panel)); }
-    QMenu* nickMenu() const { return nickMenu_; }
-    QMenu* tabMenu() const { return tabMenu_; }
-    QMenu* ignoreMenu() const { return ignoreMenu_; }
-    // Runs a nick-list menu item on the active tab's selection, as the menu does.
-    void triggerNickAction(NickAction action);
+    QMenu* nickMenu() const { return pages_->nickMenu(); }
+    QMenu* tabMenu() const { return pages_->tabMenu(); }
+    QMenu* ignoreMenu() const { return pages_->ignoreMenu(); }
+    void triggerNickAction(NickAction action) { pages_->triggerNickAction(action); }
 
 signals:
     void joinClicked(const QString& channel);
@@ -110,13 +91,14 @@ signals:
     void reconnectClicked();
     void closeClicked();
     void saveClicked();
-    void actionClicked(const QString& text);
-    void inputEntered(const QString& text);
+    // The user changed the input line's text.
+    void inputEdited(const QString& text);
+    void actionClicked();
+    void inputEntered();
     void historyUp();
     void historyDown();
-    // The user clicked a tab; the model decides what becomes active.
+    // From the tab pages.
     void tabActivated(int index);
-    // The tab bar's "Close": always the active tab, not the one under the mouse.
     void tabCloseRequested(session::TabId tab);
     void linkClicked(const QString& url);
     void nickActionTriggered(pell::gui::NickAction action, const QByteArray& entry);
@@ -135,41 +117,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Page {
-        QWidget* Widget = nullptr;
-        TextView* Text = nullptr;
-        QListView* NickView = nullptr;
-        NickListModel* Nicks = nullptr;
-    };
-
-    QWidget* buildTopBar(const SessionCaptions& captions);
-    QWidget* buildInputBar(const SessionCaptions& captions);
-    Page makeTextPage(const session::SessionTab& tab);
-    QWidget* makeIgnorePage();
-    void buildMenus();
-    void syncIgnoreSelection();
-    void flushRawLog();
+    QWidget* buildTopBar(const session::ButtonCaptions& captions);
+    QWidget* buildInputBar(const session::ButtonCaptions& captions);
+    QWidget* buildStatusBar();
+    void forwardPageSignals();
 
     session::SessionModel* model_ = nullptr;
-    QTabWidget* tabs_ = nullptr;
-    std::map<session::TabId, Page> pages_;
+    SessionTabPages* pages_ = nullptr;
+    RawLogPanel* rawLog_ = nullptr;
     QComboBox* channelBox_ = nullptr;
-    QStringListModel* channelNames_ = nullptr;
+    ChannelBoxModel* channelNames_ = nullptr;
     QComboBox* templateBox_ = nullptr;
     QCheckBox* away_ = nullptr;
     QLineEdit* input_ = nullptr;
-    QListView* ignoreView_ = nullptr;
-    EntryListModel* ignoreModel_ = nullptr;
-    UniformListView* rawView_ = nullptr;
-    EntryListModel* rawModel_ = nullptr;
-    QMenu* nickMenu_ = nullptr;
-    QMenu* tabMenu_ = nullptr;
-    QMenu* ignoreMenu_ = nullptr;
     std::vector<QLabel*> status_;
     QTimer statusTimer_;
     QTimer closeTimer_;
     QTimer sendTimer_;
-    QTimer rawFlush_;
 };
 
 } // namespace pell::gui

@@ -45,14 +45,14 @@ void SessionCommands::HistoryUp()
 {
     if (auto line = history_.Back())
         input_ = std::move(*line);
-    model_.View().inputLineChanged();
+    model_.View().inputLineChanged(input_);
 }
 
 void SessionCommands::HistoryDown()
 {
     if (auto line = history_.Forward())
         input_ = std::move(*line);
-    model_.View().inputLineChanged();
+    model_.View().inputLineChanged(input_);
 }
 
 void SessionCommands::Action()
@@ -263,7 +263,7 @@ void SessionCommands::mode(int row, const char* change)
 void SessionCommands::setInputLine(std::string text)
 {
     input_ = std::move(text);
-    model_.View().inputLineChanged();
+    model_.View().inputLineChanged(input_);
 }
 
 } // namespace pell::session

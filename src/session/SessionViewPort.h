@@ -2,6 +2,8 @@
 
 #include "session/FormattedLine.h"
 
+#include <string_view>
+
 namespace pell::session {
 
 using TabId = int;
@@ -23,9 +25,8 @@ public:
     virtual void statusPanelChanged(int /*panel*/) {}
     virtual void captionChanged() {}
     virtual void channelBoxChanged() {}
-    // The input line's text was replaced (or only its cursor moved): re-read it and put
-    // the cursor at its end.
-    virtual void inputLineChanged() {}
+    // The model replaced the input line's text: show it with the cursor at its end.
+    virtual void inputLineChanged(std::string_view /*text*/) {}
 };
 
 } // namespace pell::session

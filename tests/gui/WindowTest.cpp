@@ -369,7 +369,7 @@ private slots:
         RecordingDesktop desktop;
         RecordingPrompts prompts;
         CancelledSave saveDialog;
-        gui::SessionWindow w{gui::SessionCaptions{}};
+        gui::SessionWindow w;
         session::SessionModel model{values, shared, session::SessionPorts{w, desktop, prompts, saveDialog}};
         w.attach(&model), w.show();
         session::SessionTabs& tabs = model.Tabs();
@@ -461,15 +461,23 @@ private slots:
         QCOMPARE(model.Ignores().Entries(), std::vector<std::string>{"cy"});
 
         // The input line: history keys, Action with the typed text, a recalled line.
-        QSignalSpy up(&w, &gui::SessionWindow::historyUp), down(&w, &gui::SessionWindow::historyDown), action(&w, &gui::SessionWindow::actionClicked);
-        w.inputLine()->insert(QString::fromUtf8("grüß <b>"));
+        QSignalSpy up(&w, &gui::SessionWindow::historyUp);
+        QSignalSpy down(&w, &gui::SessionWindow::historyDown);
+        QSignalSpy action(&w, &gui::SessionWindow::actionClicked);
+        QSignalSpy edited(&w, &gui::SessionWindow::inputEdited);
+        QTest::keyClicks(w.inputLine(), QStringLiteral("hi <b>"));
         for (const auto key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Down})
             QTest::keyClick(w.inputLine(), key);
         for (auto* button : w.findChildren<QPushButton*>())
             if (button->text() == "Action")
                 button->click();
-        QVERIFY(up.size() == 1 && down.size() == 2 && action.at(0).at(0).toString() == QString::fromUtf8("grüß <b>"));
-        QVERIFY((w.setInputText("older line"), w.inputLine()->text()) == "older line" && w.inputLine()->cursorPosition() == 10);
+        QCOMPARE(up.size(), 1);
+        QCOMPARE(down.size(), 2);
+        QCOMPARE(action.size(), 1);
+        QCOMPARE(edited.last().at(0).toString(), QStringLiteral("hi <b>"));
+        w.inputLineChanged("older line"); // the model recalls a line
+        QCOMPARE(w.inputLine()->text(), QString("older line"));
+        QCOMPARE(w.inputLine()->cursorPosition(), 10);
 
         bool refuse = true;
         QObject::connect(&w, &gui::SessionWindow::closeRequested, &w, [&](bool* allowed) { *allowed = !refuse; });

@@ -131,7 +131,7 @@ TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
     EXPECT_EQ(commands.InputLine(), "see www.example.org");
     commands.HistoryDown();
     EXPECT_EQ(commands.InputLine(), "a");
-    EXPECT_EQ(s.view.inputChanges, 3);
+    EXPECT_EQ(s.view.inputShown, (Lines{"a", "see www.example.org", "a"}));
     commands.SetInputLine("waves");
     commands.Action();
     EXPECT_EQ(commands.InputLine(), "waves");

@@ -22,7 +22,7 @@ namespace pell::session::testing {
 // A line holding `failOn` fails to show, as a view that breaks would.
 struct RecordingView : SessionViewPort {
     std::vector<std::tuple<TabId, std::string, Rgb>> lines;
-    int inputChanges = 0;
+    std::vector<std::string> inputShown; // each text the model put into the input line
     std::string failOn;
     void lineAppended(TabId id, const FormattedLine& line) override
     {
@@ -31,7 +31,7 @@ struct RecordingView : SessionViewPort {
             throw std::runtime_error("broken");
         lines.emplace_back(id, text, line.BaseColour());
     }
-    void inputLineChanged() override { ++inputChanges; }
+    void inputLineChanged(std::string_view text) override { inputShown.emplace_back(text); }
 };
 
 struct FakeDesktop : platform::Desktop {

@@ -2,11 +2,9 @@
 
 #include "support/Loopback.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace pell::test {
@@ -34,13 +32,6 @@ void RawIrcClient::send(const std::string& line)
 {
     // A few short lines always fit in the socket buffer, so a non-blocking send suffices.
     sendAll(socket_, line + "\r\n");
-}
-
-bool RawIrcClient::waitFor(const std::string& text, int milliseconds)
-{
-    for (int waited = 0; waited < milliseconds && !saw(text); waited += 10)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return saw(text);
 }
 
 const std::string& RawIrcClient::received()

@@ -20,8 +20,6 @@ public:
     // Everything received so far.
     const std::string& received();
     bool saw(const std::string& text) { return received().find(text) != std::string::npos; }
-    // For tests without an event loop: waits until the text has arrived.
-    bool waitFor(const std::string& text, int milliseconds = 5000);
 
 private:
     int socket_ = -1;
