@@ -347,16 +347,27 @@ ssize_t TlsStream::Read(char* out, std::size_t size, int timeoutMs)
     const auto deadline =
         timeoutMs > 0 ? Clock::now() + std::chrono::milliseconds(timeoutMs) : Clock::time_point::max();
     for (;;) {
-        int error;
-        int systemError;
+        int error = SSL_ERROR_NONE;
+        int systemError = 0;
         {
+            // Takes what has arrived, record after record, as a plain read takes all that
+            // waits: a burst then reaches the reader in the same few large pieces.
             std::lock_guard lock(mutex_);
-            ERR_clear_error();
-            const int got = SSL_read(ssl_, out, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
-            if (got > 0)
-                return got;
-            systemError = errno;
-            error = SSL_get_error(ssl_, got);
+            std::size_t total = 0;
+            for (;;) {
+                ERR_clear_error();
+                const int got = SSL_read(ssl_, out + total, static_cast<int>(std::min<std::size_t>(size - total, INT_MAX)));
+                if (got <= 0) {
+                    systemError = errno;
+                    error = SSL_get_error(ssl_, got);
+                    break;
+                }
+                total += static_cast<std::size_t>(got);
+                if (total == size)
+                    break;
+            }
+            if (total > 0)
+                return static_cast<ssize_t>(total); // an error or the end shows on the next read
         }
         switch (error) {
         case SSL_ERROR_WANT_READ:
