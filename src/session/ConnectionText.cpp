@@ -16,8 +16,8 @@ struct Row {
 };
 
 constexpr std::array<Row, 4> Rows{{
-    {ConnectionTextKind::Encrypted, "\xF0\x9F\x94\x92 Encrypted connection (TLS): {a}",
-     "\xF0\x9F\x94\x92 Verschl\xC3\xBCsselte Verbindung (TLS): {a}"},
+    {ConnectionTextKind::Encrypted, "Encrypted connection (TLS): {a}",
+     "Verschl\xC3\xBCsselte Verbindung (TLS): {a}"},
     {ConnectionTextKind::CertificateCaption, "Certificate", "Zertifikat"},
     {ConnectionTextKind::CertificateRefused, "Not connected: the certificate of {a} was not trusted.",
      "Nicht verbunden: dem Zertifikat von {a} wurde nicht vertraut."},
