@@ -129,11 +129,10 @@ TEST(Tls, ServersThatBreakTheHandshakeEndTheConnectWithAMessage)
     for (const auto& [act, message] : rows) {
         test::FakeServer server;
         TcpClient client;
-        client.Host = "127.0.0.1";
-        client.Port = server.port();
-        client.Tls.Enabled = true;
-        auto connect = std::async(std::launch::async, [&] { return tlsConnect(client, "127.0.0.1", server.port()); });
+        client.Resolve = [&](const std::string&, int) { return ResolveAll("127.0.0.1", server.port()); };
+        auto connect = std::async(std::launch::async, [&] { return tlsConnect(client, "irc.pell.example", 6697); });
         ASSERT_TRUE(server.waitForReceived(std::string("\x16\x03", 2))) << act;
+        EXPECT_TRUE(server.waitForReceived("irc.pell.example")) << "the name goes out in the greeting (SNI)";
         if (act == "garbage")
             server.send(":irc.example NOTICE * :*** Looking up your hostname\r\n");
         else if (act != "silence")
