@@ -9,7 +9,7 @@ namespace {
 
 using C = Caption;
 
-constexpr std::array<CaptionRow, 78> rows{{
+constexpr std::array<CaptionRow, 88> rows{{
     {C::FileMenu, "File", "Datei"},
     {C::ExitItem, "Exit", "Beenden"},
     {C::ServerMenu, "Server", "Server"},
@@ -88,6 +88,16 @@ constexpr std::array<CaptionRow, 78> rows{{
     {C::FolderChooserWindow, "Folder", "Ordner"},
     {C::ServerTlsBox, "TLS", "TLS"},
     {C::QuickTlsBox, "TLS", "TLS"},
+    {C::ServerLoginLabel, "Login (SASL):", "Anmeldung (SASL):"},
+    {C::ServerAccountLabel, "Account:", "Konto:"},
+    {C::ServerLoginPasswordLabel, "Password:", "Passwort:"},
+    {C::ServerCertificateLabel, "Certificate:", "Zertifikat:"},
+    {C::ServerLoginRequiredBox, "Require login", "Anmeldung verlangen"},
+    {C::QuickLoginLabel, "Login (SASL):", "Anmeldung (SASL):"},
+    {C::QuickAccountLabel, "Account:", "Konto:"},
+    {C::QuickLoginPasswordLabel, "Password:", "Passwort:"},
+    {C::QuickCertificateLabel, "Certificate:", "Zertifikat:"},
+    {C::QuickLoginRequiredBox, "Require login", "Anmeldung verlangen"},
 }};
 
 } // namespace

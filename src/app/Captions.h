@@ -34,6 +34,9 @@ enum class Caption : std::uint8_t {
     FolderChooserWindow,
     // Added beside the rest: the "+" of a port line.
     ServerTlsBox, QuickTlsBox,
+    // The login of a server entry and of quick connect, in this order for each.
+    ServerLoginLabel, ServerAccountLabel, ServerLoginPasswordLabel, ServerCertificateLabel, ServerLoginRequiredBox,
+    QuickLoginLabel, QuickAccountLabel, QuickLoginPasswordLabel, QuickCertificateLabel, QuickLoginRequiredBox,
 };
 
 // The offset of a control within an identity panel: nickname, full name, user name and

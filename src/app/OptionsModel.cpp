@@ -108,6 +108,7 @@ void OptionsModel::ServerListClick(const std::string& name)
         id.Operator = flag(settings::ServerList::OperatorLine);
         id.ServerNotice = flag(settings::ServerList::ServerNoticeLine);
         id.Wallops = flag(settings::ServerList::WallopsLine);
+        server_.Login = servers_.login(name);
         return;
     }
 }
@@ -116,6 +117,7 @@ void OptionsModel::ServerSave()
 {
     server_.identity.values.Nick = settings::removeSpaces(server_.identity.values.Nick);
     servers_.storeEntry(settings::ServerList::entryLines(profileOf(server_), server_.Port));
+    servers_.storeLogin(server_.Name, server_.Login);
     writeServerList();
 }
 

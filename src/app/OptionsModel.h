@@ -22,6 +22,7 @@ struct ServerEditor {
     std::string Port = "6667"; // as typed, without the "+" of TLS
     bool Tls = false;          // stored as a "+" before the port
     bool AutoConnect = false;
+    settings::ServerLogin Login; // kept in Logins.dat
     IdentityPanel identity;
 };
 

@@ -29,6 +29,7 @@ void QuickConnectModel::Closed()
         profile.Host = Server;
         profile.Port = settings::ParseInt32(Port);
         profile.Tls = Tls || Port.starts_with('+');
+        profile.Login = Login;
         settings::applyIdentity(id, profile);
         launcher_.StartSession(profile);
     });

@@ -23,6 +23,7 @@ public:
     std::string Server;
     std::string Port = "6667"; // as typed; "+6697" asks for TLS as the box does
     bool Tls = false;
+    settings::ServerLogin Login; // for this session only
     IdentityPanel identity;
 
     // Before the dialog is shown: clear and set "Use standard settings" again, so the

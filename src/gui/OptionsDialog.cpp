@@ -4,6 +4,7 @@
 #include "gui/DialogPlacement.h"
 #include "gui/FieldBinding.h"
 #include "gui/IdentityFields.h"
+#include "gui/LoginFields.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -107,6 +108,10 @@ QWidget* OptionsDialog::serverTab()
     tagCaption(useStandard_, app::Caption::UseStandardBox);
     serverIdentity_ = new IdentityFields;
     serverIdentity_->tagCaptions(app::Caption::ServerNick);
+    serverLogin_ = new LoginFields;
+    serverLogin_->setObjectName("serverLogin");
+    serverLogin_->tagCaptions(app::Caption::ServerLoginLabel);
+    serverLogin_->OnEdited = [&panel](const settings::ServerLogin& login) { panel.Login = login; };
     serverIdentity_->setObjectName("serverIdentity");
     serverIdentity_->OnEdited = [&panel](const settings::Identity& id) { panel.identity.values = id; };
     connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
@@ -169,7 +174,11 @@ QWidget* OptionsDialog::serverTab()
 
     auto* layout = new QHBoxLayout(tab);
     layout->addLayout(editing, 0);
-    layout->addWidget(serverRows_, 1);
+    // The login sits under the list, so the tab keeps its height.
+    auto* listSide = new QVBoxLayout;
+    listSide->addWidget(serverRows_, 1);
+    listSide->addWidget(serverLogin_);
+    layout->addLayout(listSide, 1);
     return tab;
 }
 
@@ -211,6 +220,7 @@ void OptionsDialog::showServerPanel()
     useStandard_->setChecked(panel.identity.useStandard);
     serverIdentity_->display(panel.identity.values);
     serverIdentity_->setGreyed(!panel.identity.enabled());
+    serverLogin_->display(panel.Login);
 }
 
 void OptionsDialog::showServerRows()

@@ -4,6 +4,7 @@
 #include "gui/FieldBinding.h"
 #include "gui/DialogPlacement.h"
 #include "gui/IdentityFields.h"
+#include "gui/LoginFields.h"
 #include "gui/Captions.h"
 
 #include <QCheckBox>
@@ -19,7 +20,7 @@ namespace pell::gui {
 QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& model)
     : QDialog(parent), model_(model), name_(new QLineEdit), server_(new QLineEdit), port_(new QLineEdit),
       tls_(new QCheckBox("TLS")), useStandard_(new QCheckBox("Use standard settings")),
-      identity_(new IdentityFields)
+      identity_(new IdentityFields), login_(new LoginFields)
 {
     setWindowTitle("Quick connect");
     setModal(true);
@@ -33,6 +34,7 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& 
     tagCaption(this, app::Caption::QuickConnectWindow);
     tagCaption(useStandard_, app::Caption::QuickUseStandardBox);
     identity_->tagCaptions(app::Caption::QuickNick);
+    login_->tagCaptions(app::Caption::QuickLoginLabel);
 
     auto* where = new QFormLayout;
     where->addRow("Name:", name_);
@@ -54,6 +56,7 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& 
     layout->addWidget(userSettings);
     layout->addWidget(useStandard_);
     layout->addWidget(identity_);
+    layout->addWidget(login_);
     layout->addStretch();
     layout->addLayout(buttons);
 
@@ -68,6 +71,7 @@ QuickConnectDialog::QuickConnectDialog(QWidget* parent, app::QuickConnectModel& 
         showModel();
     });
     identity_->OnEdited = [this](const settings::Identity& id) { model_.identity.values = id; };
+    login_->OnEdited = [this](const settings::ServerLogin& login) { model_.Login = login; };
     connect(connectButton, &QPushButton::clicked, this, [this] {
         model_.ConnectClick();
         showModel();
@@ -94,6 +98,7 @@ void QuickConnectDialog::showModel()
     useStandard_->setChecked(model_.identity.useStandard);
     identity_->display(model_.identity.values);
     identity_->setGreyed(!model_.identity.enabled());
+    login_->display(model_.Login);
 }
 
 } // namespace pell::gui

@@ -15,10 +15,17 @@ int Channel::indexOf(const User* user) const
     return user ? Names.IndexOf(user->Nick()) : -1;
 }
 
-User* Channel::AddUser(std::string_view entry, std::string_view address)
+User* Channel::AddUser(std::string_view entry, std::string_view address, bool multiPrefix)
 {
     int flags = 0;
-    if (!entry.empty() && entry.front() == '@') {
+    if (multiPrefix) {
+        // multi-prefix: every status the member has, highest first ("@+nick", "~@%nick");
+        // the highest is kept, op and voice are known. Others are dropped from the nick.
+        while (!entry.empty() && std::string_view("~&@%+").find(entry.front()) != std::string_view::npos) {
+            flags |= entry.front() == '+' ? member_flag::Voice : entry.front() == '%' ? 0 : member_flag::Operator;
+            entry.remove_prefix(1);
+        }
+    } else if (!entry.empty() && entry.front() == '@') {
         flags = member_flag::Operator;
         entry.remove_prefix(1);
         // "@nick+" is op and voice; in "@+nick" the "+" belongs to the nick.

@@ -45,7 +45,7 @@ public:
 
     // One entry of a names reply ("@op", "+voice", "@op+", "nick"). The membership holds
     // one reference to the user; returns null when the nick is already listed.
-    User* AddUser(std::string_view entry, std::string_view address);
+    User* AddUser(std::string_view entry, std::string_view address, bool multiPrefix = false);
     void Joined(User* user);
     void Parted(User* user);
     void Kicked(User* user);

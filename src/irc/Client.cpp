@@ -126,6 +126,7 @@ void Client::logOn()
             transport_->StartReading([this](const std::string& line) { HandleLine(line); });
         const std::string local = BoundIP.empty() ? net::LocalIPv4Address() : BoundIP;
         const std::string& server = welcomeServer_.empty() ? local : welcomeServer_;
+        startNegotiation();
         if (!Password.empty())
             Raw(concat({"PASS ", Password}));
         Raw(concat({"NICK ", nick_}));
@@ -159,6 +160,18 @@ void Client::HandleLine(const std::string& line)
     try {
         events_.OnReceive(line);
         message_.Tokenize(line);
+        if (message_.Command.empty() && line.front() == '@')
+            return; // tags and nothing else
+        const auto said = LineTime();
+        if (!said) {
+            Dispatch();
+            return;
+        }
+        events_.OnLineTime(said);
+        struct LineTimeEnd {
+            ClientEvents& events;
+            ~LineTimeEnd() { events.OnLineTime(std::nullopt); }
+        } end{events_};
         Dispatch();
     } catch (const net::TransportError&) {
         // A reply that cannot be written means the connection is gone; the reader

@@ -15,7 +15,7 @@ struct Row {
     std::string_view German;
 };
 
-constexpr std::array<Row, 4> Rows{{
+constexpr std::array<Row, 13> Rows{{
     {ConnectionTextKind::Encrypted, "Encrypted connection (TLS): {a}",
      "Verschl\xC3\xBCsselte Verbindung (TLS): {a}"},
     {ConnectionTextKind::CertificateCaption, "Certificate", "Zertifikat"},
@@ -23,6 +23,23 @@ constexpr std::array<Row, 4> Rows{{
      "Nicht verbunden: dem Zertifikat von {a} wurde nicht vertraut."},
     {ConnectionTextKind::CertificateUnsaved, "The trusted certificate could not be saved, it holds for this connection only: {a}",
      "Das Zertifikat konnte nicht gespeichert werden und gilt nur f\xC3\xBCr diese Verbindung: {a}"},
+    {ConnectionTextKind::LoggedIn, "You are now logged in as {a}.", "Sie sind jetzt angemeldet als {a}."},
+    {ConnectionTextKind::LoginRejected, "Login failed: the server refused it ({a}).",
+     "Anmeldung fehlgeschlagen: der Server hat sie abgelehnt ({a})."},
+    {ConnectionTextKind::LoginAborted, "Login failed: the server broke it off ({a}).",
+     "Anmeldung fehlgeschlagen: der Server hat sie abgebrochen ({a})."},
+    {ConnectionTextKind::LoginNotOffered, "Login failed: the server does not offer SASL {a}.",
+     "Anmeldung fehlgeschlagen: der Server bietet SASL {a} nicht an."},
+    {ConnectionTextKind::LoginNotEncrypted,
+     "Login not sent: SASL PLAIN goes only over TLS (or to 127.0.0.1 and ::1), and this connection is not encrypted.",
+     "Anmeldung nicht gesendet: SASL PLAIN geht nur \xC3\xBC" "ber TLS (oder an 127.0.0.1 und ::1), und diese Verbindung ist nicht verschl\xC3\xBCsselt."},
+    {ConnectionTextKind::LoginNoAnswer, "Login failed: the server did not answer.",
+     "Anmeldung fehlgeschlagen: der Server hat nicht geantwortet."},
+    {ConnectionTextKind::LoginGoesOn, "The connection goes on without login.",
+     "Die Verbindung geht ohne Anmeldung weiter."},
+    {ConnectionTextKind::LoginRequired, "Disconnected: this server entry requires a login.",
+     "Getrennt: dieser Servereintrag verlangt eine Anmeldung."},
+    {ConnectionTextKind::InviteNotify, "{a} invited {b} to {c}", "{a} hat {b} nach {c} eingeladen"},
 }};
 
 struct ProblemRow {
@@ -50,15 +67,24 @@ std::string problemText(Language language, CertificateProblem problem, const std
 
 } // namespace
 
-std::string ConnectionText(Language language, ConnectionTextKind kind, std::string_view a)
+std::string ConnectionText(Language language, ConnectionTextKind kind, std::string_view a, std::string_view b,
+                           std::string_view c)
 {
     std::string_view pattern;
     for (const auto& row : Rows)
         if (row.Kind == kind)
             pattern = language == Language::German ? row.German : row.English;
-    std::string text(pattern);
-    if (const auto mark = text.find("{a}"); mark != std::string::npos)
-        text.replace(mark, 3, a);
+    // One pass over the pattern, so nothing in an argument is read as a mark.
+    std::string text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const bool mark = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}';
+        if (mark && (pattern[i + 1] == 'a' || pattern[i + 1] == 'b' || pattern[i + 1] == 'c')) {
+            text += pattern[i + 1] == 'a' ? a : pattern[i + 1] == 'b' ? b : c;
+            i += 2;
+        } else {
+            text += pattern[i];
+        }
+    }
     return text;
 }
 

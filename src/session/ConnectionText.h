@@ -14,9 +14,19 @@ enum class ConnectionTextKind {
     CertificateCaption, // the question box's caption
     CertificateRefused, // {a}: host:port
     CertificateUnsaved, // {a}: the file error
+    LoggedIn,           // {a}: the account
+    LoginRejected,      // {a}: the server's words
+    LoginAborted,       // {a}: the server's words
+    LoginNotOffered,    // {a}: the mechanism
+    LoginNotEncrypted,
+    LoginNoAnswer,
+    LoginGoesOn,        // after a failure when the login is not required
+    LoginRequired,      // after a failure when it is: the connection ends
+    InviteNotify,       // {a} invited {b} to {c}
 };
 
-std::string ConnectionText(settings::Language language, ConnectionTextKind kind, std::string_view a = {});
+std::string ConnectionText(settings::Language language, ConnectionTextKind kind, std::string_view a = {},
+                           std::string_view b = {}, std::string_view c = {});
 
 // "host:port", an IPv6 address in brackets.
 std::string HostAndPort(const std::string& host, int port);

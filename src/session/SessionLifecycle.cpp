@@ -29,6 +29,19 @@ net::SocksVersion socksVersion(settings::ProxyType proxyType)
     return net::SocksVersion::None;
 }
 
+irc::LoginSettings loginOf(const settings::ServerLogin& login)
+{
+    irc::LoginSettings settings;
+    if (login.Mechanism == "PLAIN")
+        settings.Mechanism = irc::LoginMechanism::Plain;
+    else if (login.Mechanism == "EXTERNAL")
+        settings.Mechanism = irc::LoginMechanism::External;
+    settings.Account = login.Account;
+    settings.Password = login.Password;
+    settings.Required = login.Required && settings.Mechanism != irc::LoginMechanism::None;
+    return settings;
+}
+
 } // namespace
 
 SessionLifecycle::SessionLifecycle(irc::Client& engine, SessionModel& model,
@@ -57,6 +70,8 @@ void SessionLifecycle::Create(const settings::ServerProfile& profile)
         engine_.Host = profile.Host;
         engine_.Port = profile.Port;
         engine_.Tls.Enabled = profile.Tls;
+        engine_.Tls.ClientCertificate = profile.Login.Certificate;
+        engine_.Login = loginOf(profile.Login);
         engine_.AltNick = kAltNick;
         engine_.Replies.Version = kClientText;
         engine_.Replies.ClientInfo = kClientText;
@@ -147,6 +162,7 @@ void SessionLifecycle::OnConnected()
 {
     SessionTabs& tabs = model_.Tabs();
     tabs.ClearNicks(tabs.Find(MainCaption));
+    model_.Members().Clear();
     model_.SetStatusPanel(0, StatusConnected);
     model_.SetStatusPanel(1, engine_.Nick());
     const std::string encryption = engine_.Encryption();
@@ -154,8 +170,41 @@ void SessionLifecycle::OnConnected()
         system(ConnectionText(settings_.Language, ConnectionTextKind::Encrypted, encryption));
 }
 
+void SessionLifecycle::OnLoggedIn(const std::string& account)
+{
+    system(ConnectionText(settings_.Language, ConnectionTextKind::LoggedIn, account));
+}
+
+void SessionLifecycle::OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting)
+{
+    const settings::Language language = settings_.Language;
+    ConnectionTextKind kind = ConnectionTextKind::LoginRejected;
+    std::string detail = serverText;
+    switch (why) {
+    case irc::LoginFailure::Rejected: kind = ConnectionTextKind::LoginRejected; break;
+    case irc::LoginFailure::Aborted: kind = ConnectionTextKind::LoginAborted; break;
+    case irc::LoginFailure::NotEncrypted: kind = ConnectionTextKind::LoginNotEncrypted; break;
+    case irc::LoginFailure::NoAnswer: kind = ConnectionTextKind::LoginNoAnswer; break;
+    case irc::LoginFailure::NotOffered:
+        kind = ConnectionTextKind::LoginNotOffered;
+        detail = engine_.Login.Mechanism == irc::LoginMechanism::External ? "EXTERNAL" : "PLAIN";
+        break;
+    }
+    system(ConnectionText(language, kind, detail) + " " +
+           ConnectionText(language, disconnecting ? ConnectionTextKind::LoginRequired : ConnectionTextKind::LoginGoesOn));
+}
+
+void SessionLifecycle::OnInviteNotify(const std::string& inviter, const std::string& invitee,
+                                      const std::string& channelName)
+{
+    model_.AddText(channelName, "System", ConnectionText(settings_.Language, ConnectionTextKind::InviteNotify, inviter,
+                                                         invitee, channelName),
+                   static_cast<Rgb>(settings_.SystemColour));
+}
+
 void SessionLifecycle::onStatusTick()
 {
+    engine_.Tick(std::chrono::steady_clock::now());
     const irc::ClientState state = engine_.State();
     const std::string* status = nullptr;
     if (engine_.Connected()) {

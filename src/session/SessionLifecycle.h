@@ -37,6 +37,11 @@ public:
     void OnConnected();
     // The server refused the nick during registration: asks the user for another.
     void AskNewNick(std::string& nick);
+    // The login while connecting: a line in "Main" says how it went.
+    void OnLoggedIn(const std::string& account);
+    void OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting);
+    // invite-notify: a line in the channel's tab (or "Main").
+    void OnInviteNotify(const std::string& inviter, const std::string& invitee, const std::string& channelName);
 
     // The creation steps from the profile on: caption, identity, user modes, proxy,
     // connect. An error ends them where it happens and is shown; the window stays,

@@ -6,6 +6,8 @@
 #include "session/RtfFile.h"
 #include "session/RtfWriter.h"
 
+#include <ctime>
+
 namespace pell::session {
 
 SessionModel::SessionModel(const settings::AppSettings& settings, SessionShared& shared, SessionPorts ports)
@@ -52,6 +54,8 @@ void SessionModel::AddText(std::string channel, std::string nick, std::string te
     nick = StripNickPrefix(nick);
     if (ignores_.IsIgnored(nick))
         return;
+    if (!replayStamp_.empty())
+        text.insert(0, replayStamp_);
     // The nick has been taken off, so a channel may now stand second.
     if (mayNameChannel)
         TakeChannelFromText(channel, text);
@@ -93,8 +97,33 @@ void SessionModel::CollectUrls(const std::string& text)
 
 void SessionModel::FlashOnMessage()
 {
-    if (settings_.FlashOnMessage && !ports_.Desktop.isMainWindowInFront())
+    if (settings_.FlashOnMessage && replayStamp_.empty() && !ports_.Desktop.isMainWindowInFront())
         ports_.Desktop.flashWindow();
+}
+
+void SessionModel::SetLineTime(const std::optional<std::chrono::system_clock::time_point>& said,
+                               std::chrono::system_clock::time_point now)
+{
+    replayStamp_.clear();
+    if (!said || now - *said < ReplayAge)
+        return;
+    const std::time_t when = std::chrono::system_clock::to_time_t(*said);
+    const std::time_t today = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    std::tm current{};
+    localtime_r(&when, &local);
+    localtime_r(&today, &current);
+    const bool sameDay = local.tm_year == current.tm_year && local.tm_yday == current.tm_yday;
+    char stamp[40];
+    std::strftime(stamp, sizeof stamp, sameDay ? "[%H:%M:%S] " : "[%Y-%m-%d %H:%M:%S] ", &local);
+    replayStamp_ = stamp;
+}
+
+void SessionModel::MembersChanged()
+{
+    for (int i = 0; i < tabs_.Count(); ++i)
+        if (tabs_.At(i).IsText())
+            ports_.View.nickListChanged(tabs_.At(i).Id);
 }
 
 void SessionModel::OpenLink(const std::string& url)

@@ -4,12 +4,15 @@
 #include "platform/UserPrompts.h"
 #include "session/ChannelNameBox.h"
 #include "session/IgnoreList.h"
+#include "session/MemberStatus.h"
 #include "session/RawLog.h"
 #include "session/SessionShared.h"
 #include "session/SessionTabs.h"
 #include "settings/AppSettings.h"
 
 #include <array>
+#include <chrono>
+#include <optional>
 #include <string>
 
 namespace pell::session {
@@ -59,6 +62,19 @@ public:
     void FlashOnMessage();
     void OpenLink(const std::string& url);
 
+    // The time the server says the line being handled was said (server-time); nothing
+    // between lines. A line said a while ago (a bouncer replaying what was missed) shows
+    // that time before its text, "[12:01:05] " or "[2026-12-06 23:59:01] " for another
+    // day, and flashes nothing.
+    void SetLineTime(const std::optional<std::chrono::system_clock::time_point>& said,
+                     std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+    static constexpr std::chrono::seconds ReplayAge{60};
+    // Away and account of other users, for the nick lists; every text tab's nick list is
+    // redrawn after a change.
+    const MemberStatus& Members() const { return members_; }
+    MemberStatus& Members() { return members_; }
+    void MembersChanged();
+
     void IgnoreNick(const std::string& nick);
     void UnignoreNick(const std::string& nick);
     void SelectIgnoreEntry(int index) { ignores_.Select(index); }
@@ -85,6 +101,8 @@ private:
     std::string caption_ = "Channel";
     ChannelNameBox channelBox_;
     std::array<std::string, 3> status_;
+    MemberStatus members_{settings_};
+    std::string replayStamp_; // "[12:01:05] " while a replayed line is handled
 };
 
 } // namespace pell::session

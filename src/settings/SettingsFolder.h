@@ -25,12 +25,14 @@ enum class SettingsFile {
     Color,
     Template,
     TrustedCerts, // certificates the user chose to trust (TrustedCertificates.h)
+    Logins,       // the server entries' logins (ServerList.h)
 };
 
 // The exact file name ("settings.ini", "SList.dat", ...).
 std::string_view fileName(SettingsFile file);
 // True for the files that hold scrambled passwords (settings.ini, SList.dat,
-// Proxy.ini) or other secrets (TrustedCerts.dat): they are written with mode 0600.
+// Proxy.ini, Logins.dat) or other secrets (TrustedCerts.dat): they are written with
+// mode 0600.
 bool holdsPasswords(SettingsFile file);
 
 // Reads and writes whole settings files in the program folder. A file is read whole

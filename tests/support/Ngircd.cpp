@@ -22,7 +22,9 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
          << "[Options]\nPAM = no\nIdent = no\nDNS = no\nScrubCTCP = no\n"
          << "IncludeDir = " << dir_ << "/conf.d\n";
     if (!options.certFile.empty()) {
-        tlsPort_ = options.tlsPort ? options.tlsPort : freePort();
+        tlsPort_ = options.tlsPort;
+        while (tlsPort_ == 0 || tlsPort_ == port_) // a free port asked twice may come twice
+            tlsPort_ = freePort();
         conf << "[SSL]\nCertFile = " << options.certFile << "\nKeyFile = " << options.keyFile << "\n"
              << "Ports = " << tlsPort_ << "\n";
         if (!options.dhFile.empty())
