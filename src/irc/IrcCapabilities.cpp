@@ -74,16 +74,16 @@ bool loopback(const std::string& host)
     return address == "127.0.0.1" || address == "::1";
 }
 
-// The number in text[at, at + count), or -1 when those are not all digits.
+// The number in text[at, at + count) (the caller has checked the length), or -1 when
+// those are not all digits.
 int digitsAt(std::string_view text, std::size_t at, std::size_t count)
 {
-    if (at + count > text.size())
-        return -1;
     int value = 0;
     for (std::size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
+        const unsigned digit = static_cast<unsigned char>(text[i]) - static_cast<unsigned>('0');
+        if (digit > 9)
             return -1;
-        value = value * 10 + (text[i] - '0');
+        value = value * 10 + static_cast<int>(digit);
     }
     return value;
 }
@@ -103,13 +103,15 @@ long long daysFromCivil(int year, int month, int day)
 // nothing when the text is not one. Read by hand: it runs for every line.
 std::optional<std::chrono::system_clock::time_point> isoTime(std::string_view text)
 {
+    if (text.size() < 20)
+        return std::nullopt;
     const int year = digitsAt(text, 0, 4);
     const int month = digitsAt(text, 5, 2);
     const int day = digitsAt(text, 8, 2);
     const int hour = digitsAt(text, 11, 2);
     const int minute = digitsAt(text, 14, 2);
     const int second = digitsAt(text, 17, 2);
-    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
+    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':' ||
         year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
         minute > 59 || second < 0 || second > 60)
         return std::nullopt;

@@ -14,7 +14,8 @@ std::string_view cut(std::string_view remainder)
 
 bool keyCharacter(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '/';
+    const char lower = static_cast<char>(c | 0x20);
+    return (lower >= 'a' && lower <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '/';
 }
 
 // The raw value of the first item whose key is `key`.
@@ -35,30 +36,33 @@ std::optional<std::string_view> valueIn(std::string_view tags, std::string_view 
 
 bool IrcMessage::ValidTags(std::string_view tags)
 {
+    // One pass over the bytes: this runs for every tagged line.
     bool inKey = true;
-    std::size_t keyLength = 0;
-    for (std::size_t i = 0; i <= tags.size(); ++i) {
-        const char c = i < tags.size() ? tags[i] : ';';
+    std::size_t keyLength = 0; // key characters so far, a leading "+" not counted
+    bool plus = false;         // the key began with "+"
+    for (const char c : tags) {
         if (c == ';') {
-            // An empty item (";;", a trailing ";") names nothing and is let pass.
-            if (inKey && keyLength == 0 && i > 0 && tags[i - 1] == '+')
-                return false;
+            if (inKey && plus && keyLength == 0)
+                return false; // a "+" alone; an empty item (";;", a trailing ";") is let pass
             inKey = true;
             keyLength = 0;
-        } else if (c == '\0' || c == ' ') {
-            return false;
-        } else if (inKey && c == '=') {
+            plus = false;
+        } else if (!inKey) {
+            if (c == '\0')
+                return false;
+        } else if (c == '=') {
             if (keyLength == 0)
                 return false;
             inKey = false;
-        } else if (inKey) {
-            if (!(keyCharacter(c) || (c == '+' && keyLength == 0 && (i == 0 || tags[i - 1] == ';'))))
-                return false;
-            if (c != '+')
-                ++keyLength;
+        } else if (keyCharacter(c)) {
+            ++keyLength;
+        } else if (c != '+' || keyLength != 0 || plus) {
+            return false;
+        } else {
+            plus = true;
         }
     }
-    return true;
+    return !(inKey && plus && keyLength == 0);
 }
 
 bool IrcMessage::HasTag(std::string_view key) const
