@@ -9,8 +9,10 @@ longest gap between two ticks of the client's 50 ms lateness probe during the fl
 Only 127.0.0.1 is used.
 
 Modes: "mixed" (the old load: every tenth line coloured, every 25th with a link, one
-repeated sentence), "links" (varied chat, a unique link in every line), "plain" (the same
-chat without links), "list" (a channel list: 321, N times 322, 323).
+repeated sentence), "colours" (the same with colour codes in every line as clients send
+them: two digits, backgrounds, reset, italic, reverse), "links" (varied chat, a unique link
+in every line), "plain" (the same chat without links), "list" (a channel list: 321, N times
+322, 323).
 
 With --tls the client connects with TLS (its server entry's port reads "+PORT") to a
 server whose certificate is made with the openssl command and trusted through
@@ -51,11 +53,14 @@ def tls_context(home):
     return context, cert
 
 
-def flood_lines(count):
+def flood_lines(count, colours=False):
     out = []
     for i in range(count):
         text = f"line {i} of the flood, talking about nothing in particular here"
-        if i % 10 == 0:
+        if colours:
+            text = (f"\x0304,01red on black\x0f and \x0312blue\x03 \x1ditalic\x1d {i} "
+                    f"\x16reversed\x16 \x02bold\x02 with \x0309,12colour\x03 all over")
+        elif i % 10 == 0:
             text = f"\x034red\x03 and \x02bold\x02 line {i} with some colour codes in it"
         if i % 25 == 0:
             text = f"see http://example.org/page/{i} for line {i} of the flood"
@@ -107,7 +112,7 @@ def payload_for(mode, count):
         return list_lines(count)
     if mode in ("links", "plain"):
         return chat_lines(count, mode == "links")
-    return flood_lines(count)
+    return flood_lines(count, mode == "colours")
 
 
 def longest_gap_ms(log_path, start, end):
@@ -172,7 +177,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", default="build/src/gui/pell-irc")
     parser.add_argument("--lines", type=int, default=100000)
-    parser.add_argument("--mode", choices=["mixed", "links", "plain", "list"], default="mixed")
+    parser.add_argument("--mode", choices=["mixed", "colours", "links", "plain", "list"], default="mixed")
     parser.add_argument("--xvfb", action="store_true", help="run under Xvfb instead of offscreen")
     parser.add_argument("--tls", action="store_true", help="connect with TLS")
     args = parser.parse_args()

@@ -1,5 +1,7 @@
 #include "app/AppCore.h"
 
+#include "app/ShellRegistration.h"
+
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -28,7 +30,7 @@ AppCore::AppCore(std::string programFolder, SessionWindowFactory& windows, platf
       launcher_(servers_, windows, prompts),
       scriptEditor_(templates_, files_.folder(), prompts),
       options_(settings_, servers_, serverViews_, files_, prompts, homeFolder()),
-      quickConnect_(settings_, launcher_, prompts), link_(settings_, launcher_, prompts)
+      quickConnect_(settings_, launcher_, prompts), link_(settings_, launcher_, prompts), prompts_(prompts)
 {
     shared_.Certificates = settings::TrustedCertificates(files_.folder());
     options_.ApplyLanguage = [this](Language language) {
@@ -41,7 +43,7 @@ void AppCore::createMainWindowData()
 {
     uptime_ = Uptime();
     servers_.load(files_.folder());
-    files_.folder().reportReadErrors();
+    files_.folder().reportReadErrors(settings_.Language);
 }
 
 void AppCore::loadOptions()
@@ -56,17 +58,24 @@ void AppCore::loadTemplates()
 
 void AppCore::runStartUpWork()
 {
-    if (WriteShellAssociations)
-        WriteShellAssociations();
+    std::optional<RegistrationError> registration;
+    try {
+        if (WriteShellAssociations)
+            WriteShellAssociations();
+    } catch (const RegistrationError& error) {
+        registration = error;
+    }
     if (files_.loadColorDat(settings_) && ApplyLanguage) {
         // The stored choice is selected after German, so English relabels twice.
         ApplyLanguage(Language::German);
         if (settings_.Language == Language::English)
             ApplyLanguage(Language::English);
     }
+    if (registration)
+        prompts_.showError(registration->Message(settings_.Language));
     launcher_.AutoConnect();
     link_.Handle(arguments_);
-    files_.folder().reportReadErrors();
+    files_.folder().reportReadErrors(settings_.Language);
 }
 
 } // namespace pell::app

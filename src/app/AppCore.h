@@ -40,7 +40,9 @@ public:
     void loadTemplates();
     // The about box's creation step, in this order: the shell associations, Color.dat
     // (colours, script delay, language), auto-connect, the link from the command line.
-    // An error ends the step where it is raised, so the later parts do not run.
+    // A failed registration is shown once, in the language just read, and the rest goes
+    // on: the user's colours, language, auto-connect and link do not depend on it. Any
+    // other error ends the step where it is raised.
     void runStartUpWork();
 
     // The arguments after the program's name; an irc:// link among them is opened at
@@ -81,6 +83,7 @@ private:
     Uptime uptime_;
     std::vector<std::string> arguments_;
     CommandLineLink link_;
+    platform::UserPrompts& prompts_;
 };
 
 } // namespace pell::app

@@ -1,5 +1,6 @@
 #include "app/CommandLineLink.h"
 
+#include "net/Resolver.h"
 #include "settings/Identity.h"
 #include "settings/LineText.h"
 #include "settings/SettingsError.h"
@@ -18,12 +19,24 @@ char lower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// An IPv6 address (the link wrote it in brackets), or a host name of at most 253 bytes,
+// without blanks, controls or the characters that would make it more than a name ("@",
+// "#", "?", "%", a stray bracket or colon).
 bool usableHost(std::string_view host)
 {
-    return !host.empty() && std::none_of(host.begin(), host.end(), [](char c) {
+    if (net::IsIPv6Address(host) && !host.starts_with('['))
+        return true;
+    return !host.empty() && host.size() <= 253 && std::none_of(host.begin(), host.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return byte <= ' ' || byte == 0x7f || c == '@' || c == '[' || c == ']';
+        return byte <= ' ' || byte == 0x7f || std::string_view("@#?%[]:").find(c) != std::string_view::npos;
     });
+}
+
+// Shown in a message: a host too long to read is cut.
+std::string shownHost(std::string_view host)
+{
+    constexpr std::size_t Shown = 100;
+    return host.size() <= Shown ? std::string(host) : std::string(host.substr(0, Shown)) + "...";
 }
 
 // The port as a number from 1 to 65535, or nothing.
@@ -79,7 +92,7 @@ std::optional<LinkTarget> ParseLink(std::string_view link)
     target.tls = link.size() >= TlsScheme.size() && ContainsNoCase(TlsScheme, link.substr(0, TlsScheme.size()));
     std::string_view rest = link.substr(std::min(link.size(), (target.tls ? TlsScheme : Scheme).size()));
     rest = rest.substr(0, rest.find('/'));
-    // An IPv6 address comes in brackets, its own colons inside them.
+    // "[::1]:6667": an IPv6 address comes in brackets, its own colons inside them.
     std::size_t hostEnd = 0;
     if (rest.starts_with('[') && rest.find(']') != std::string_view::npos) {
         hostEnd = rest.find(']') + 1;
@@ -108,7 +121,7 @@ void CommandLineLink::Handle(std::span<const std::string> arguments)
         return;
     const Language language = settings_.Language;
     if (!usableHost(target->host)) {
-        prompts_.showError(refusal(language, true, target->host));
+        prompts_.showError(refusal(language, true, shownHost(target->host)));
         return;
     }
     const auto port = usablePort(target->port);

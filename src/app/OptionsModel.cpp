@@ -78,7 +78,7 @@ void OptionsModel::Create()
         UseStandardSettingsChanged(server_.identity.useStandard);
         views_.RebuildServerViews(servers_);
         files_.loadProxyIni(settings_);
-        files_.folder().reportReadErrors();
+        files_.folder().reportReadErrors(settings_.Language);
     });
 }
 

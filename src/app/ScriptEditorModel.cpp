@@ -4,21 +4,12 @@
 #include "settings/SettingsError.h"
 
 #include <algorithm>
-#include <cctype>
-
 
 namespace pell::app {
 
 namespace {
 
 using settings::TemplateStore;
-
-bool sameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
 
 std::string without(std::string text, std::string_view bytes)
 {
@@ -84,7 +75,7 @@ void ScriptEditorModel::Save()
 {
     if (name_.empty())
         return;
-    if (std::any_of(names_.begin(), names_.end(), [&](const std::string& n) { return sameIgnoringCase(n, name_); })) {
+    if (std::any_of(names_.begin(), names_.end(), [&](const std::string& n) { return TemplateStore::SameName(n, name_); })) {
         prompts_.showMessage(AlreadyExists);
         return;
     }

@@ -1,5 +1,6 @@
 #include "app/ShellRegistration.h"
 
+#include "settings/SettingsError.h"
 #include "settings/SettingsFolder.h"
 
 #include <algorithm>
@@ -65,12 +66,14 @@ std::string trimmed(std::string_view text)
     return first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
 }
 
+using Problem = RegistrationError::Problem;
+
 void makeFolders(const fs::path& folder)
 {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
-        throw std::runtime_error("Cannot create the folder " + folder.string() + ": " + error.message());
+        throw RegistrationError(Problem::FolderNotMade, folder.string(), error.message());
 }
 
 // A symbolic link (a dotfile manager's, say) stays one: its target is written.
@@ -81,15 +84,30 @@ fs::path followed(const fs::path& path)
     return error ? path : target;
 }
 
+// What the file holds; nothing when there is no file. A file that is there but cannot
+// be read, or a link whose file is missing, stops the registration before anything is
+// written over it.
 std::optional<std::string> readAll(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::error_code error;
+    const fs::file_status link = fs::symlink_status(path, error);
+    if (!fs::exists(link))
         return std::nullopt;
+    const fs::file_status target = fs::status(path, error);
+    if (fs::is_symlink(link) && !fs::exists(target))
+        throw RegistrationError(Problem::DanglingLink, path.string());
+    // Not opened unless it is a plain file: a pipe would hold the start-up.
+    if (!fs::is_regular_file(target))
+        throw RegistrationError(Problem::Unreadable, path.string());
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    const int openError = errno;
     std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
-        throw std::runtime_error("Cannot read " + path.string());
+    if (in)
+        text << in.rdbuf();
+    if (!in || in.bad())
+        throw RegistrationError(Problem::Unreadable, path.string(),
+                                std::error_code(openError ? openError : EIO, std::generic_category()).message());
     return text.str();
 }
 
@@ -101,7 +119,15 @@ bool writeIfChanged(const fs::path& path, std::string_view bytes, const std::opt
         return false;
     struct stat status {};
     const unsigned mode = ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0644;
-    settings::writeFileAtomically(path.string(), bytes, mode);
+    try {
+        settings::writeFileAtomically(path.string(), bytes, mode);
+    } catch (const settings::FileWriteError& error) {
+        // Its text is 'Cannot create file "PATH". REASON': the reason is what the user needs.
+        const std::string text = error.what();
+        const std::string lead = "Cannot create file \"" + path.string() + "\". ";
+        throw RegistrationError(Problem::WriteFailed, path.string(),
+                                text.starts_with(lead) ? text.substr(lead.size()) : text);
+    }
     return true;
 }
 
@@ -129,6 +155,42 @@ void runIfPresent(const char* tool, const std::string& argument)
 
 } // namespace
 
+RegistrationError::RegistrationError(Problem problem, std::string path, std::string detail)
+    : std::runtime_error(path + ": " + detail), problem_(problem), path_(std::move(path)), detail_(std::move(detail))
+{
+}
+
+std::string RegistrationError::Message(settings::Language language) const
+{
+    const bool german = language == settings::Language::German;
+    switch (problem_) {
+    case Problem::FolderNotMade:
+        return german ? "Der Ordner " + path_ + " kann nicht angelegt werden: " + detail_
+                      : "Cannot create the folder " + path_ + ": " + detail_;
+    case Problem::Unreadable: {
+        const std::string why = detail_.empty() ? "" : " (" + detail_ + ")";
+        return german ? path_ + " ist vorhanden, kann aber nicht gelesen werden" + why +
+                            ". Die Datei bleibt, wie sie ist; irc://-Links werden nicht mit Pell-IRC verknüpft."
+                      : path_ + " is there but cannot be read" + why +
+                            ". It is left as it is; irc:// links are not handed to Pell-IRC.";
+    }
+    case Problem::DanglingLink:
+        return german ? path_ + " verweist auf eine Datei, die es nicht gibt. Der Verweis bleibt, wie er ist; "
+                                "irc://-Links werden nicht mit Pell-IRC verknüpft."
+                      : path_ + " is a link to a file that is not there. The link is left as it is; irc:// links "
+                                "are not handed to Pell-IRC.";
+    case Problem::ProgramPath:
+        return german ? "Der Pfad des Programms ist nicht bekannt (\"" + path_ +
+                            "\"), daher werden irc://-Links nicht mit Pell-IRC verknüpft."
+                      : "The program's own path is not known (\"" + path_ +
+                            "\"), so irc:// links are not handed to Pell-IRC.";
+    case Problem::WriteFailed:
+        break;
+    }
+    return german ? path_ + " kann nicht geschrieben werden: " + detail_
+                  : "Cannot write " + path_ + ": " + detail_;
+}
+
 XdgFolders xdgFolders(const std::optional<std::string>& dataHome, const std::optional<std::string>& configHome,
                       const std::string& home)
 {
@@ -149,7 +211,7 @@ std::string DesktopEntry(const std::string& programPath, const std::string& icon
 {
     for (const std::string* text : {&programPath, &iconPath})
         if (text->find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
-            throw std::runtime_error("The program's path cannot be registered: it holds a line break");
+            throw RegistrationError(Problem::ProgramPath, *text);
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Pell-IRC\n"
@@ -200,6 +262,9 @@ std::string WithIrcHandler(std::string_view mimeapps)
 
 void RegisterIrcHandler(const XdgFolders& folders, const std::string& programPath, std::string_view iconSvg)
 {
+    // Without a full path the entry would start nothing, or whatever the shell finds.
+    if (programPath.empty() || programPath.front() != '/')
+        throw RegistrationError(Problem::ProgramPath, programPath);
     const fs::path icons = fs::path(folders.dataHome) / "icons/hicolor/scalable/apps";
     const fs::path applications = fs::path(folders.dataHome) / "applications";
     const fs::path icon = icons / "pell-irc.svg";

@@ -16,10 +16,12 @@ namespace {
 
 constexpr const char* Property = "pellCaption";
 
+// A menu title keeps its keyboard mnemonic on its first letter (Alt+F for "File", Alt+D
+// for "Datei"); the letters shown are the table's.
 void assign(QObject* control, const QString& text)
 {
     if (auto* menu = qobject_cast<QMenu*>(control))
-        menu->setTitle(text);
+        menu->setTitle(QLatin1Char('&') + QString(text).replace(QLatin1Char('&'), QStringLiteral("&&")));
     else if (auto* action = qobject_cast<QAction*>(control))
         action->setText(text);
     else if (auto* label = qobject_cast<QLabel*>(control))

@@ -66,6 +66,7 @@ DisplayLine BuildDisplayLine(const session::FormattedLine& line)
         if (run.Bold)
             range.format.setFontWeight(QFont::Bold);
         range.format.setFontUnderline(run.Underline);
+        range.format.setFontItalic(run.Italic);
         shown.Formats.append(range);
     }
     for (const auto& found : session::FindWebLinks(plain)) {

@@ -193,7 +193,7 @@ void SessionController::showChat(DirectChatWindow* window)
 void SessionController::chatWith(const QByteArray& entry)
 {
     if (rowOfActiveEntry(entry) >= 0)
-        session_->Chats().OfferChat(session::StripNickPrefix(bytesOf(entry)));
+        session_->Chats().OfferChat(session::StripNickPrefix(bytesOf(entry), session_->Model().Tabs().PrefixSymbols()));
 }
 
 void SessionController::showTransfer(QWidget* window, std::function<void()> closeModel)
@@ -213,7 +213,8 @@ void SessionController::sendFileTo(const QByteArray& entry)
     const QString path = QFileDialog::getOpenFileName(window_, QStringLiteral("Open"), QString(),
                                                       QStringLiteral("All Files (*)"));
     if (!path.isEmpty())
-        session_->Offers().OfferFile(session::StripNickPrefix(bytesOf(entry)), toBytes(path));
+        session_->Offers().OfferFile(session::StripNickPrefix(bytesOf(entry), session_->Model().Tabs().PrefixSymbols()),
+                                     toBytes(path));
 }
 
 int SessionController::rowOfActiveEntry(const QByteArray& entry) const
@@ -227,13 +228,15 @@ int SessionController::rowOfActiveEntry(const QByteArray& entry) const
     return found == entries.end() ? -1 : static_cast<int>(found - entries.begin());
 }
 
+// Every close request stops a template run, also one that is refused while QUIT goes
+// out: no template line may follow the QUIT.
 void SessionController::closeRequested(bool* allowed)
 {
+    session_->Templates().Stop();
     *allowed = session_->Lifecycle().CloseRequest();
     if (!*allowed)
         return;
     session_->Lifecycle().Closed();
-    session_->Templates().Stop();
     // Not from inside this call chain: a close timer tick or a model may still be on
     // the stack.
     deleteLater();

@@ -184,7 +184,10 @@ void SessionTabPages::tabsChanged()
             found = pages_.emplace(tab.Id, page).first;
         }
         QWidget* widget = found->second.Widget;
-        const QString caption = EscapeMnemonic(DecodeLine(tab.Caption));
+        // A channel the user is no longer in keeps its tab, in brackets and greyed.
+        const bool left = model_->IsLeftChannel(tab.Caption);
+        const QString name = EscapeMnemonic(DecodeLine(tab.Caption));
+        const QString caption = left ? QStringLiteral("(%1)").arg(name) : name;
         const int at = indexOf(widget);
         if (at < 0) {
             insertTab(i, widget, caption);
@@ -193,6 +196,7 @@ void SessionTabPages::tabsChanged()
                 tabBar()->moveTab(at, i);
             setTabText(i, caption);
         }
+        tabBar()->setTabTextColor(i, left ? palette().color(QPalette::Disabled, QPalette::WindowText) : QColor());
     }
     setCurrentIndex(tabs.ActiveIndex());
 }

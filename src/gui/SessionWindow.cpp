@@ -215,11 +215,13 @@ QString SessionWindow::channelBoxText() const
     return channelBox_->currentText();
 }
 
+// No name is chosen until the user picks one: "Run" must not send a template nobody chose.
 void SessionWindow::setTemplateNames(const std::vector<std::string>& names)
 {
     templateBox_->clear();
     for (const auto& name : names)
         templateBox_->addItem(DecodeLine(name));
+    templateBox_->setCurrentIndex(-1);
 }
 
 void SessionWindow::setStatusTimerRunning(bool running)

@@ -15,28 +15,15 @@ int Channel::indexOf(const User* user) const
     return user ? Names.IndexOf(user->Nick()) : -1;
 }
 
-User* Channel::AddUser(std::string_view entry, std::string_view address, bool multiPrefix)
+const ServerSupport& Channel::Support() const
 {
-    int flags = 0;
-    if (multiPrefix) {
-        // multi-prefix: every status the member has, highest first ("@+nick", "~@%nick");
-        // the highest is kept, op and voice are known. Others are dropped from the nick.
-        while (!entry.empty() && std::string_view("~&@%+").find(entry.front()) != std::string_view::npos) {
-            flags |= entry.front() == '+' ? member_flag::Voice : entry.front() == '%' ? 0 : member_flag::Operator;
-            entry.remove_prefix(1);
-        }
-    } else if (!entry.empty() && entry.front() == '@') {
-        flags = member_flag::Operator;
-        entry.remove_prefix(1);
-        // "@nick+" is op and voice; in "@+nick" the "+" belongs to the nick.
-        if (!entry.empty() && entry.back() == '+') {
-            flags = member_flag::Operator | member_flag::Voice;
-            entry.remove_suffix(1);
-        }
-    } else if (!entry.empty() && entry.front() == '+') {
-        flags = member_flag::Voice;
-        entry.remove_prefix(1);
-    }
+    static const ServerSupport silent;
+    return support_ ? *support_ : silent;
+}
+
+User* Channel::AddUser(std::string_view entry, std::string_view address)
+{
+    const int flags = Support().TakePrefixes(entry);
     // An empty entry (two blanks in a row, a lone "@") names nobody.
     if (entry.empty() || Names.Contains(entry))
         return nullptr;
@@ -80,34 +67,41 @@ void Channel::Quit(User* user)
     leave(user, ChannelUpdate::Quit);
 }
 
-void Channel::changeFlags(User* user, int set, int clear)
+void Channel::SetMemberMode(User* user, char letter, bool adding)
 {
     const int index = indexOf(user);
     if (index < 0)
         return;
-    const int flags = (Names.Flags(index) | set) & ~clear;
+    const int bit = Support().FlagOfLetter(letter);
+    const int flags = adding ? Names.Flags(index) | bit : Names.Flags(index) & ~bit;
     Names.SetFlags(index, flags);
     ReportUpdate(ChannelUpdate::User, user, flags);
 }
 
 void Channel::Op(User* user)
 {
-    changeFlags(user, member_flag::Operator, 0);
+    SetMemberMode(user, 'o', true);
 }
 
 void Channel::Deop(User* user)
 {
-    changeFlags(user, 0, member_flag::Operator);
+    SetMemberMode(user, 'o', false);
 }
 
 void Channel::Voice(User* user)
 {
-    changeFlags(user, member_flag::Voice, 0);
+    SetMemberMode(user, 'v', true);
 }
 
 void Channel::Devoice(User* user)
 {
-    changeFlags(user, 0, member_flag::Voice);
+    SetMemberMode(user, 'v', false);
+}
+
+void Channel::TranslateFlags(const ServerSupport& from)
+{
+    for (int i = 0; i < Names.Count(); ++i)
+        Names.SetFlags(i, Support().Translate(Names.Flags(i), from));
 }
 
 void Channel::ChangedNick(User* user, std::string_view newNick)

@@ -2,6 +2,7 @@
 
 #include "irc/ChannelMembers.h"
 #include "irc/ClientEvents.h"
+#include "irc/ServerSupport.h"
 
 #include <cstdint>
 #include <string>
@@ -38,14 +39,15 @@ public:
     std::uint8_t Mode = 0; // channel_mode bits
     int Limit = 0;
     std::string Key;
-    ChannelMembers Names;          // flags: member_flag bits
+    ChannelMembers Names;          // flags: one bit per prefix mode of Support()
     std::vector<std::string> Bans; // never filled: bans are only reported as events
     bool Active = false;
     ChannelLeave Left = ChannelLeave::StillIn;
 
-    // One entry of a names reply ("@op", "+voice", "@op+", "nick"). The membership holds
-    // one reference to the user; returns null when the nick is already listed.
-    User* AddUser(std::string_view entry, std::string_view address, bool multiPrefix = false);
+    // One entry of a names reply ("@op", "+voice", "@+both", "@op+", "nick"), its prefixes
+    // those the server announced. The membership holds one reference to the user; returns
+    // null when the nick is already listed.
+    User* AddUser(std::string_view entry, std::string_view address);
     void Joined(User* user);
     void Parted(User* user);
     void Kicked(User* user);
@@ -54,6 +56,13 @@ public:
     void Deop(User* user);
     void Voice(User* user);
     void Devoice(User* user);
+    // Sets or clears the prefix mode of that letter ("o", "h", "q", ...).
+    void SetMemberMode(User* user, char letter, bool adding);
+    // The prefixes the server announced, and the one shown for a member's flags.
+    const ServerSupport& Support() const;
+    std::string_view ShownPrefix(int flags) const { return Support().ShownPrefix(flags); }
+    // The server announced other prefixes: every member keeps the modes it holds.
+    void TranslateFlags(const ServerSupport& from);
     // Renames the member's entry; the user record itself is renamed afterwards.
     void ChangedNick(User* user, std::string_view newNick);
     void SetTopic(std::string_view text);
@@ -68,10 +77,9 @@ private:
 
     int indexOf(const User* user) const;
     void leave(User* user, ChannelUpdate type);
-    void changeFlags(User* user, int set, int clear);
-
     Users* users_ = nullptr;
     ClientEvents* events_ = nullptr;
+    const ServerSupport* support_ = nullptr;
 };
 
 } // namespace pell::irc

@@ -11,13 +11,8 @@
 
 namespace pell::irc {
 
-// Flags of a member in a channel's names list.
-namespace member_flag {
-inline constexpr int Operator = 1 << 0;
-inline constexpr int Voice = 1 << 1;
-} // namespace member_flag
-
-// A channel's member list: nicks in the order they were added, each with its flags.
+// A channel's member list: nicks in the order they were added, each with its flags (one
+// bit per prefix mode, see ServerSupport).
 // Look-up by nick ignores letter case and takes constant time; the position of a nick
 // takes a binary search, so a 10,000-member channel never needs a linear scan.
 class ChannelMembers {

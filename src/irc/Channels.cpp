@@ -10,6 +10,7 @@ Channel* Channels::Add(std::string_view name)
     auto channel = std::make_unique<Channel>();
     channel->users_ = users_;
     channel->events_ = events_;
+    channel->support_ = support_;
     channel->Name.assign(name);
     Channel* raw = channel.get();
     channels_.push_back(std::move(channel));

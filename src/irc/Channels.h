@@ -17,7 +17,11 @@ class Channels {
 public:
     // Members added from names replies hold their records in the given users; each
     // channel reports its updates to the given events.
-    explicit Channels(Users* users = nullptr, ClientEvents* events = nullptr) : users_(users), events_(events) {}
+    // Their names replies and modes read with the given server's prefixes.
+    explicit Channels(Users* users = nullptr, ClientEvents* events = nullptr, const ServerSupport* support = nullptr)
+        : users_(users), events_(events), support_(support)
+    {
+    }
 
     // A channel of the same name is destroyed first.
     Channel* Add(std::string_view name);
@@ -34,6 +38,7 @@ public:
 private:
     Users* users_;
     ClientEvents* events_;
+    const ServerSupport* support_;
     std::vector<std::unique_ptr<Channel>> channels_;
     std::unordered_map<std::string, Channel*, FoldHash, FoldEqual> byName_;
 };

@@ -25,7 +25,7 @@ std::string concat(std::initializer_list<std::string_view> parts)
 } // namespace
 
 Client::Client(std::unique_ptr<net::LineTransport> transport, ClientEvents& events)
-    : Channels(&Users, &events), transport_(std::move(transport)), events_(events)
+    : Channels(&Users, &events, &support_), transport_(std::move(transport)), events_(events)
 {
 }
 
@@ -76,6 +76,10 @@ void Client::beginConnect()
     ownUser_ = Users.Add(nick_, "");
     currentNick_ = nick_;
     refusedNicks_.clear();
+    if (support_ != ServerSupport()) {
+        support_ = ServerSupport();
+        events_.OnServerSupport(support_);
+    }
     SetState(ClientState::Connecting);
 }
 

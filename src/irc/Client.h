@@ -5,6 +5,7 @@
 #include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
 #include "irc/Login.h"
+#include "irc/ServerSupport.h"
 #include "irc/Users.h"
 #include "net/LineTransport.h"
 #include "net/SocksSettings.h"
@@ -85,6 +86,8 @@ public:
     const std::string& WelcomeServer() const { return welcomeServer_; }
     bool IsAway() const { return isAway_; }
     User* OwnUser() const { return ownUser_; }
+    // The member prefixes and channel modes of the server, as its 005 replies say.
+    const ServerSupport& Support() const { return support_; }
     irc::Users Users;
     irc::Channels Channels;
     const IrcMessage& Message() const { return message_; }
@@ -117,6 +120,9 @@ public:
     void Mode(std::string_view target, std::string_view modes, std::string_view parameters = {});
 
     static bool IsChannel(std::string_view name);
+    // True for the numeric replies whose OnSystem text is their parameters as received
+    // (the welcome, trace, stats and admin replies, 329), false for those with a format.
+    static bool ReportsParametersAsSent(int numeric);
 
     // Capability negotiation (IrcCapabilities.cpp). Every connect sends "CAP LS 302"
     // before the registration lines and asks for the capabilities below that the server
@@ -177,13 +183,14 @@ private:
     void commandWallops(User* user);
     void commandTopic(User* user);
     void parseChannelModes(int channelToken);
-    void memberMode(bool op, bool adding, User* setter, Channel* channel, User* target);
+    void memberMode(char letter, bool adding, User* setter, Channel* channel, const std::string& nick);
     bool parseUserModes(std::string_view modes);
 
     // Numeric replies (IrcNumerics.cpp).
     static const NumericRow* numericRow(int numeric);
     void HandleNumeric(int numeric, User* user);
     void numericWelcome(int numeric, User* user);
+    void numericSupport(int numeric, User* user);
     void numericMotdStart(int numeric, User* user);
     void numericAway(int numeric, User* user);
     void numericUnAway(int numeric, User* user);
@@ -232,6 +239,7 @@ private:
     std::string welcomeServer_;
     bool isAway_ = false;
     User* ownUser_ = nullptr;
+    ServerSupport support_;
     IrcMessage message_;
     std::set<std::string> refusedNicks_; // nicks the server refused during this logon
     std::uint64_t generation_ = 0;       // rises with every Connect

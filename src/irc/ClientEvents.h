@@ -12,6 +12,7 @@ namespace pell::irc {
 class User;
 class Users;
 class Channel;
+class ServerSupport;
 
 // What a channel record reports about itself when tracking changes it.
 enum class ChannelUpdate { Mode, Topic, User, Names, Nick, Join, Part, Kick, Quit };
@@ -98,6 +99,9 @@ public:
     {
     }
     virtual void OnUserMode(const std::string& /*modes*/) {}
+    // The server announced other member prefixes or channel modes (005), or a new
+    // connection went back to those of a server that announces none.
+    virtual void OnServerSupport(const ServerSupport& /*support*/) {}
     virtual void OnUserModeChanged() {}
 
     // Numeric replies.

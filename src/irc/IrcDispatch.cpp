@@ -302,8 +302,9 @@ void Client::commandTopic(User* user)
 }
 
 // The modes of a channel MODE (channel at token 2) or reply 324 (token 3): the mode
-// letters follow the channel, their parameters follow the letters, and only b, o, v,
-// +k and +l take one.
+// letters follow the channel and their parameters follow the letters. Which letters take
+// one the server says (ServerSupport): its prefix modes always, of the others b always,
+// k and l when set unless it announced otherwise.
 void Client::parseChannelModes(int channelToken)
 {
     Channel* channel = Channels.Get(token(channelToken));
@@ -317,29 +318,28 @@ void Client::parseChannelModes(int channelToken)
     for (const char letter : letters) {
         if (lineReset())
             return;
-        switch (letter) {
-        case '+':
-        case '-':
+        if (letter == '+' || letter == '-') {
             adding = letter == '+';
-            break;
-        case 'b': {
-            if (adding)
-                events_.OnBan(setter, channel, token(p));
-            else
-                events_.OnUnban(setter, channel, token(p));
-            ++p;
-            break;
+            continue;
         }
-        case 'o':
-        case 'v':
-            memberMode(letter == 'o', adding, setter, channel, Users.Get(token(p++)));
+        const std::string& parameter = support_.TakesParameter(letter, adding) ? token(p++) : kNoText;
+        if (support_.FlagOfLetter(letter) != 0) {
+            memberMode(letter, adding, setter, channel, parameter);
+            continue;
+        }
+        switch (letter) {
+        case 'b':
+            if (adding)
+                events_.OnBan(setter, channel, parameter);
+            else
+                events_.OnUnban(setter, channel, parameter);
             break;
         case 'k':
-            channel->SetKey(adding ? token(p++) : std::string());
+            channel->SetKey(adding ? parameter : std::string());
             modes = withFlag(modes, channel_mode::Key, adding);
             break;
         case 'l':
-            channel->SetLimit(adding ? limitOf(token(p++)) : 0);
+            channel->SetLimit(adding ? limitOf(parameter) : 0);
             modes = withFlag(modes, channel_mode::UserLimit, adding);
             break;
         default:
@@ -351,27 +351,24 @@ void Client::parseChannelModes(int channelToken)
         channel->SetMode(modes);
 }
 
-// +o, -o, +v or -v for one member: the event first, then the member's flags.
-void Client::memberMode(bool op, bool adding, User* setter, Channel* channel, User* target)
+// A prefix mode for one member: for op and voice the event first, then the member's
+// flags. A member who joined after the names list has no record of its own; it gets one
+// for the length of the change, so its flags change like everyone else's.
+void Client::memberMode(char letter, bool adding, User* setter, Channel* channel, const std::string& nick)
 {
-    if (op && adding)
-        events_.OnOp(setter, channel, target);
-    else if (op)
-        events_.OnDeop(setter, channel, target);
-    else if (adding)
-        events_.OnVoice(setter, channel, target);
-    else
-        events_.OnDevoice(setter, channel, target);
+    User* target = Users.Get(nick);
+    User* held = nullptr;
+    if (!target && channel->Names.Contains(nick))
+        target = held = Users.Add(nick, "");
+    if (letter == 'o')
+        adding ? events_.OnOp(setter, channel, target) : events_.OnDeop(setter, channel, target);
+    else if (letter == 'v')
+        adding ? events_.OnVoice(setter, channel, target) : events_.OnDevoice(setter, channel, target);
     if (lineReset())
         return;
-    if (op && adding)
-        channel->Op(target);
-    else if (op)
-        channel->Deop(target);
-    else if (adding)
-        channel->Voice(target);
-    else
-        channel->Devoice(target);
+    channel->SetMemberMode(target, letter, adding);
+    if (held && !lineReset())
+        Users.Remove(held);
 }
 
 // True when the letters changed UserMode.

@@ -44,6 +44,7 @@ const Client::NumericRow* Client::numericRow(int numeric)
     // Sorted by number; numbers in no row are unknown replies.
     static constexpr NumericRow kRows[] = {
         {1, 4, "WELCOME", nullptr, "", &T::numericWelcome, nullptr},
+        {5, 5, nullptr, nullptr, "", &T::numericSupport, nullptr},
         {6, 7, "MAP", "%s", "3", nullptr, nullptr},
         {200, 206, "TRACE", nullptr, "", nullptr, nullptr},
         {208, 208, "TRACE", nullptr, "", nullptr, nullptr},
@@ -108,6 +109,12 @@ const Client::NumericRow* Client::numericRow(int numeric)
     return &*std::prev(row);
 }
 
+bool Client::ReportsParametersAsSent(int numeric)
+{
+    const NumericRow* row = numericRow(numeric);
+    return row && row->category && !row->format;
+}
+
 void Client::HandleNumeric(int numeric, User* user)
 {
     const IrcMessage& m = message_;
@@ -142,6 +149,23 @@ void Client::numericWelcome(int, User*)
     }
     if (!lineReset() && loginWanted() && !loginEnded_)
         loginFailed(LoginFailure::NotOffered, "");
+}
+
+// :irc.example.net 005 me PREFIX=(ohv)@%+ CHANMODES=beI,k,l,imnpst :are supported by this server
+// Read for the prefixes and modes, and still reported as a reply the table does not know.
+void Client::numericSupport(int, User* user)
+{
+    const ServerSupport before = support_;
+    for (int i = 3; i < IrcMessage::kTokenCount; ++i)
+        support_.Read(message_[i]);
+    if (support_ != before) {
+        if (support_.PrefixLetters() != before.PrefixLetters())
+            for (int i = 0; i < Channels.Count(); ++i)
+                Channels.Items(i)->TranslateFlags(before);
+        events_.OnServerSupport(support_);
+    }
+    if (!lineReset())
+        events_.OnUnknownCommand(user, message_.Command, message_.Content);
 }
 
 // :irc.example.net 375 me :- irc.example.net Message of the day -
@@ -244,10 +268,9 @@ void Client::numericNames(int, User*)
     if (!channel)
         return;
     std::string_view names = message_[5];
-    const bool multiPrefix = HasCapability("multi-prefix");
     while (!names.empty()) {
         const std::size_t blank = names.find(' ');
-        channel->AddUser(names.substr(0, blank), "", multiPrefix);
+        channel->AddUser(names.substr(0, blank), "");
         names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
     }
     channel->ReportUpdate(ChannelUpdate::Names);

@@ -13,7 +13,7 @@ struct EventSentence {
     std::string_view German;
 };
 
-constexpr std::array<EventSentence, 9> Sentences{{
+constexpr std::array<EventSentence, 15> Sentences{{
     {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
     {EventKind::Join, "{a} joined", "{a} tritt ein"},
     {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
@@ -25,6 +25,12 @@ constexpr std::array<EventSentence, 9> Sentences{{
      "Normaler Text kann vom Tab {a} nicht gesendet werden: hier gehen nur /Befehle"},
     {EventKind::HandlerError, "A line from the server could not be handled: {a}",
      "Eine Zeile vom Server konnte nicht verarbeitet werden: {a}"},
+    {EventKind::NotInChannel, "Not sent: you are no longer in {a}", "Nicht gesendet: du bist nicht mehr in {a}"},
+    {EventKind::ServerError, "Error from the server: {a}", "Fehler vom Server: {a}"},
+    {EventKind::ConnectionEnded, "Connection closed", "Verbindung beendet"},
+    {EventKind::ConnectionEndedBecause, "Connection closed: {a}", "Verbindung beendet: {a}"},
+    {EventKind::TopicSetBy, "Topic set by {a} on {b}", "Topic gesetzt von {a} am {b}"},
+    {EventKind::ChannelCreated, "Channel created on {a}", "Channel erstellt am {a}"},
 }};
 
 } // namespace

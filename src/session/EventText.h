@@ -19,6 +19,16 @@ enum class EventKind {
     // {a}: the caption of the tab the text was typed on.
     PlainTextRefused = 8,
     HandlerError = 9,
+    // {a}: the caption of a channel tab the user is no longer in.
+    NotInChannel = 10,
+    // {a}: the server's ERROR text.
+    ServerError = 11,
+    // The connection ended; {a}: the reason the server gave.
+    ConnectionEnded = 12,
+    ConnectionEndedBecause = 13,
+    // {a}: who set the topic, {b}: when. {a}: when the channel was made.
+    TopicSetBy = 14,
+    ChannelCreated = 15,
 };
 
 // One sentence in the language given. The arguments

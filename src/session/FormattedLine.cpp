@@ -7,9 +7,16 @@ namespace pell::session {
 
 namespace {
 
+constexpr std::uint32_t ItalicBit = 1u << 29;
 constexpr std::uint32_t BoldBit = 1u << 30;
 constexpr std::uint32_t UnderlineBit = 1u << 31;
-constexpr std::uint32_t OffsetMask = BoldBit - 1;
+constexpr std::uint32_t OffsetMask = ItalicBit - 1;
+
+// The attribute bits of a run's end word.
+std::uint32_t styleBits(bool bold, bool underline, bool italic)
+{
+    return (bold ? BoldBit : 0) | (underline ? UnderlineBit : 0) | (italic ? ItalicBit : 0);
+}
 
 std::uint32_t load(const char* at)
 {
@@ -31,7 +38,7 @@ TextRunView FormattedLine::RunAt(std::size_t index) const
     const std::uint32_t end = load(record);
     const std::uint32_t start = index == 0 ? 0 : load(record - RunBytes) & OffsetMask;
     return TextRunView{Text().substr(start, (end & OffsetMask) - start), load(record + 4),
-                       (end & BoldBit) != 0, (end & UnderlineBit) != 0};
+                       (end & BoldBit) != 0, (end & UnderlineBit) != 0, (end & ItalicBit) != 0};
 }
 
 std::vector<TextRun> FormattedLine::Runs() const
@@ -40,7 +47,7 @@ std::vector<TextRun> FormattedLine::Runs() const
     runs.reserve(runCount_);
     for (std::size_t i = 0; i < runCount_; ++i) {
         const TextRunView run = RunAt(i);
-        runs.push_back(TextRun{std::string(run.Text), run.Colour, run.Bold, run.Underline});
+        runs.push_back(TextRun{std::string(run.Text), run.Colour, run.Bold, run.Underline, run.Italic});
     }
     return runs;
 }
@@ -64,9 +71,8 @@ FormattedLine FormattedLine::Unpack(std::string_view packed)
     return line;
 }
 
-bool FormattedLineBuilder::continues(Rgb colour, bool bold, bool underline)
+bool FormattedLineBuilder::continues(Rgb colour, std::uint8_t flags)
 {
-    const auto flags = static_cast<std::uint8_t>((bold ? 1 : 0) | (underline ? 2 : 0));
     const bool same = any_ && colour == lastColour_ && flags == lastFlags_;
     any_ = true;
     lastColour_ = colour;
@@ -74,9 +80,9 @@ bool FormattedLineBuilder::continues(Rgb colour, bool bold, bool underline)
     return same;
 }
 
-void FormattedLineBuilder::CountRun(std::string_view text, Rgb colour, bool bold, bool underline)
+void FormattedLineBuilder::CountRun(std::string_view text, Rgb colour, bool bold, bool underline, bool italic)
 {
-    if (!continues(colour, bold, underline))
+    if (!continues(colour, static_cast<std::uint8_t>(styleBits(bold, underline, italic) >> 29)))
         ++runs_;
     textBytes_ += text.size();
 }
@@ -88,17 +94,17 @@ void FormattedLineBuilder::Allocate()
     any_ = false;
 }
 
-void FormattedLineBuilder::AddRun(std::string_view text, Rgb colour, bool bold, bool underline)
+void FormattedLineBuilder::AddRun(std::string_view text, Rgb colour, bool bold, bool underline, bool italic)
 {
-    const bool extend = continues(colour, bold, underline) && filledRuns_ > 0;
+    const std::uint32_t style = styleBits(bold, underline, italic);
+    const bool extend = continues(colour, static_cast<std::uint8_t>(style >> 29)) && filledRuns_ > 0;
     if (!extend && filledRuns_ >= runs_)
         return;
     text = text.substr(0, MaxTextBytes - std::min(filledText_, MaxTextBytes));
     char* base = line_.data_.data();
     std::memcpy(base + runs_ * FormattedLine::RunBytes + filledText_, text.data(), text.size());
     filledText_ += text.size();
-    const std::uint32_t end = static_cast<std::uint32_t>(filledText_) | (bold ? BoldBit : 0) |
-                              (underline ? UnderlineBit : 0);
+    const std::uint32_t end = static_cast<std::uint32_t>(filledText_) | style;
     if (extend) {
         store(base + (filledRuns_ - 1) * FormattedLine::RunBytes, end);
         return;

@@ -17,6 +17,7 @@ struct TextRun {
     Rgb Colour = 0;
     bool Bold = false;
     bool Underline = false;
+    bool Italic = false;
 
     bool operator==(const TextRun&) const = default;
 };
@@ -27,18 +28,20 @@ struct TextRunView {
     Rgb Colour = 0;
     bool Bold = false;
     bool Underline = false;
+    bool Italic = false;
 };
 
 // Readable test failures.
 inline std::ostream& operator<<(std::ostream& out, const TextRun& run)
 {
     return out << '"' << run.Text << "\" colour " << run.Colour << (run.Bold ? " bold" : "")
-               << (run.Underline ? " underline" : "");
+               << (run.Underline ? " underline" : "") << (run.Italic ? " italic" : "");
 }
 
 // One line of a text tab, as the runs it shows; a line with no runs is an empty line.
 // Text views only grow, so a line is one block: the run table (end offset with the
-// attribute bits, colour) followed by the shown bytes, in a single allocation.
+// bold, underline and italic bits, colour) followed by the shown bytes, in a single
+// allocation.
 class FormattedLine {
 public:
     FormattedLine() = default;
@@ -74,13 +77,13 @@ private:
 class FormattedLineBuilder {
 public:
     explicit FormattedLineBuilder(Rgb base) { line_.base_ = base; }
-    void CountRun(std::string_view text, Rgb colour, bool bold, bool underline);
+    void CountRun(std::string_view text, Rgb colour, bool bold, bool underline, bool italic = false);
     void Allocate();
-    void AddRun(std::string_view text, Rgb colour, bool bold, bool underline);
+    void AddRun(std::string_view text, Rgb colour, bool bold, bool underline, bool italic = false);
     FormattedLine Finish() { return std::move(line_); }
 
     // Longest run offset the table can hold; longer lines are cut there.
-    static constexpr std::size_t MaxTextBytes = (std::size_t{1} << 30) - 1;
+    static constexpr std::size_t MaxTextBytes = (std::size_t{1} << 29) - 1;
 
 private:
     FormattedLine line_;
@@ -93,7 +96,7 @@ private:
     Rgb lastColour_ = 0;
     std::uint8_t lastFlags_ = 0;
 
-    bool continues(Rgb colour, bool bold, bool underline);
+    bool continues(Rgb colour, std::uint8_t flags);
 };
 
 } // namespace pell::session

@@ -4,39 +4,72 @@ namespace pell::session {
 
 namespace {
 
+bool isDigit(std::string_view line, std::size_t at)
+{
+    return at < line.size() && line[at] >= '0' && line[at] <= '9';
+}
+
+// Reads one or two digits at `at` (which must be one) and moves past them.
+int readNumber(std::string_view line, std::size_t& at)
+{
+    int number = line[at++] - '0';
+    if (isDigit(line, at))
+        number = number * 10 + (line[at++] - '0');
+    return number;
+}
+
 // Walks the line and hands every non-empty stretch between codes to
-// emit(text, colour, bold, underline).
+// emit(text, colour, bold, underline, italic).
 template <typename Emit>
 void scanRuns(std::string_view line, Rgb baseColour, Emit emit)
 {
     Rgb colour = baseColour;
     bool bold = false;
     bool underline = false;
+    bool italic = false;
     std::size_t start = 0;
 
     auto flush = [&](std::size_t end) {
         if (end > start)
-            emit(line.substr(start, end - start), colour, bold, underline);
+            emit(line.substr(start, end - start), colour, bold, underline, italic);
     };
 
     for (std::size_t i = 0; i < line.size(); ++i) {
-        const char byte = line[i];
-        if (byte == BoldCode) {
+        // Nearly every byte is text: one comparison passes it.
+        if (static_cast<unsigned char>(line[i]) > static_cast<unsigned char>(UnderlineCode))
+            continue;
+        switch (line[i]) {
+        case BoldCode: flush(i); bold = !bold; break;
+        case UnderlineCode: flush(i); underline = !underline; break;
+        case ItalicCode: flush(i); italic = !italic; break;
+        case ReverseCode: flush(i); break;
+        case ResetCode:
             flush(i);
-            bold = !bold;
-            start = i + 1;
-        } else if (byte == UnderlineCode) {
+            colour = baseColour;
+            bold = underline = italic = false;
+            break;
+        case ColourCode: {
             flush(i);
-            underline = !underline;
-            start = i + 1;
-        } else if (byte == ColourCode) {
-            flush(i);
-            if (i + 1 < line.size() && line[i + 1] >= '0' && line[i + 1] <= '9') {
-                colour = IrcColorTable[static_cast<std::size_t>(line[i + 1] - '0')];
-                ++i;
+            std::size_t at = i + 1;
+            if (!isDigit(line, at)) {
+                colour = baseColour;
+                break;
             }
-            start = i + 1;
+            const int foreground = readNumber(line, at);
+            if (foreground < static_cast<int>(IrcColorTable.size()))
+                colour = IrcColorTable[static_cast<std::size_t>(foreground)];
+            else if (foreground == 99)
+                colour = baseColour;
+            if (line.size() > at + 1 && line[at] == ',' && isDigit(line, at + 1)) {
+                ++at;
+                readNumber(line, at);
+            }
+            i = at - 1;
+            break;
         }
+        default: continue;
+        }
+        start = i + 1;
     }
     flush(line.size());
 }
@@ -46,12 +79,12 @@ void scanRuns(std::string_view line, Rgb baseColour, Emit emit)
 FormattedLine FormatLine(std::string_view line, Rgb baseColour)
 {
     FormattedLineBuilder builder(baseColour);
-    scanRuns(line, baseColour, [&](std::string_view text, Rgb colour, bool bold, bool underline) {
-        builder.CountRun(text, colour, bold, underline);
+    scanRuns(line, baseColour, [&](std::string_view text, Rgb colour, bool bold, bool underline, bool italic) {
+        builder.CountRun(text, colour, bold, underline, italic);
     });
     builder.Allocate();
-    scanRuns(line, baseColour, [&](std::string_view text, Rgb colour, bool bold, bool underline) {
-        builder.AddRun(text, colour, bold, underline);
+    scanRuns(line, baseColour, [&](std::string_view text, Rgb colour, bool bold, bool underline, bool italic) {
+        builder.AddRun(text, colour, bold, underline, italic);
     });
     return builder.Finish();
 }

@@ -2,18 +2,17 @@
 
 namespace pell::session {
 
-std::string StripNickPrefix(std::string_view entry)
+std::string StripNickPrefix(std::string_view entry, std::string_view symbols)
 {
-    if (!entry.empty() && entry.front() == '@')
-        entry.remove_prefix(1);
-    if (!entry.empty() && entry.front() == '+')
-        entry.remove_prefix(1);
+    for (const char symbol : symbols)
+        if (!entry.empty() && entry.front() == symbol)
+            entry.remove_prefix(1);
     return std::string(entry);
 }
 
-std::string NickPrefixOf(std::string_view entry)
+std::string NickPrefixOf(std::string_view entry, std::string_view symbols)
 {
-    if (!entry.empty() && (entry.front() == '+' || entry.front() == '@'))
+    if (!entry.empty() && symbols.find(entry.front()) != std::string_view::npos)
         return std::string(1, entry.front());
     return {};
 }

@@ -74,6 +74,8 @@ std::string WriteRtf(const std::vector<FormattedLine>& lines)
                 out += "\\b";
             if (run.Underline)
                 out += "\\ul";
+            if (run.Italic)
+                out += "\\i";
             out += ' ';
             appendEscaped(out, DecodeText(run.Text));
             out += '}';

@@ -2,6 +2,7 @@
 
 #include "irc/User.h"
 #include "net/SocketLineTransport.h"
+#include "session/ServerText.h"
 
 namespace pell::session {
 
@@ -16,6 +17,28 @@ public:
     }
 
     void OnConnected() override { session_.lifecycle_.OnConnected(); }
+
+    // The nick in use: after the welcome (it may be the fallback) and after every change.
+    void OnSystem(irc::User* user, int numeric, const std::string& category, const std::string& content) override
+    {
+        SessionEvents::OnSystem(user, numeric, category, content);
+        if (numeric == 1)
+            session_.lifecycle_.ShowOwnNick();
+    }
+
+    void OnNickChanged(const std::string& oldNick) override
+    {
+        SessionEvents::OnNickChanged(oldNick);
+        session_.lifecycle_.ShowOwnNick();
+    }
+
+    // The server says why it closes the connection; the end is shown with it.
+    void OnUnknownCommand(irc::User* user, const std::string& command, const std::string& content) override
+    {
+        SessionEvents::OnUnknownCommand(user, command, content);
+        if (command == "ERROR")
+            session_.lifecycle_.ServerClosing(ServerText(content, 0));
+    }
 
     void OnNicksInUse(std::string& nick) override
     {
@@ -119,6 +142,7 @@ Session::Session(SessionContext context, const settings::ServerProfile& pendingP
       offers_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui),
       chats_(engine_, model_, context.Settings, context.Ports.Prompts, context.Gui, offers_)
 {
+    listener_->SetEngine(&engine_);
     if (attachView)
         attachView(model_);
     lifecycle_.ConnectTimeout = context.ConnectTimeoutMs;

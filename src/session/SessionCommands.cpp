@@ -30,7 +30,7 @@ void SessionCommands::Enter()
         return;
     // The target is fixed before the echo: a channel named in the text may open a tab.
     const std::string target = activeCaption();
-    if (!text.empty() && !text.starts_with('/') && refusePlainText(target))
+    if (!text.empty() && !text.starts_with('/') && (refusePlainText(target) || refuseLeftChannel(target)))
         return;
     model_.AddText(target, irc_.Nick(), text, static_cast<Rgb>(settings_.OwnColour));
     // An empty line is echoed only: there is nothing to send.
@@ -62,7 +62,8 @@ void SessionCommands::Action()
     const std::string text = input_;
     history_.Add(text);
     const std::string target = activeCaption();
-    if (!text.empty() && !text.starts_with('#') && !text.starts_with('/') && refusePlainText(target))
+    if (!text.empty() && !text.starts_with('#') && !text.starts_with('/') &&
+        (refusePlainText(target) || refuseLeftChannel(target)))
         return;
     model_.AddText(target, ActionNick, irc_.Nick() + ": " + text, static_cast<Rgb>(settings_.ActionColour));
     if (text.starts_with('#')) {
@@ -208,7 +209,7 @@ void SessionCommands::SendTemplateLine(const std::string& line)
     if (line.empty())
         return;
     const std::string target = activeCaption();
-    if (!line.starts_with('#') && !line.starts_with('/') && refusePlainText(target))
+    if (!line.starts_with('#') && !line.starts_with('/') && (refusePlainText(target) || refuseLeftChannel(target)))
         return;
     model_.AddText(target, irc_.Nick(), line, static_cast<Rgb>(settings_.OwnColour));
     if (line.starts_with('#'))
@@ -224,7 +225,7 @@ std::optional<std::string> SessionCommands::selectedNick(int row)
     const SessionTab& tab = model_.Tabs().Active();
     if (!tab.Nicks || row < 0 || row >= tab.Nicks->Count())
         return std::nullopt;
-    return StripNickPrefix(tab.Nicks->Entries()[static_cast<std::size_t>(row)]);
+    return StripNickPrefix(tab.Nicks->Entries()[static_cast<std::size_t>(row)], tab.Nicks->PrefixSymbols());
 }
 
 std::string SessionCommands::activeCaption()
@@ -237,6 +238,15 @@ bool SessionCommands::refusePlainText(const std::string& target)
     if (target != MainCaption && target != ChannelsCaption && target != IgnoreCaption)
         return false;
     model_.AddText(MainCaption, SystemNick, EventText(settings_.Language, EventKind::PlainTextRefused, target),
+                   static_cast<Rgb>(settings_.SystemColour));
+    return true;
+}
+
+bool SessionCommands::refuseLeftChannel(const std::string& target)
+{
+    if (!model_.IsLeftChannel(target))
+        return false;
+    model_.AddText(target, SystemNick, EventText(settings_.Language, EventKind::NotInChannel, target),
                    static_cast<Rgb>(settings_.SystemColour));
     return true;
 }

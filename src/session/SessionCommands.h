@@ -69,6 +69,9 @@ private:
     // Plain text typed on "Main", "Channels" or "Ignorlist" would go to a user of that
     // name; it is refused with a line in "Main". True when refused.
     bool refusePlainText(const std::string& target);
+    // Nor does it go to a channel the user has left (kicked, parted, disconnected): the
+    // tab itself says so. True when refused.
+    bool refuseLeftChannel(const std::string& target);
     void joinOnActiveTab(const std::string& channel);
     // The prompt's answer, or its default when cancelled.
     std::string ask(const std::string& caption, const std::string& label, const std::string& defaultText);

@@ -1,8 +1,8 @@
 #include "session/SessionEvents.h"
 
-#include "irc/Channel.h"
-#include "irc/User.h"
+#include "irc/Client.h"
 #include "session/ChannelListLine.h"
+#include "session/ServerText.h"
 
 namespace pell::session {
 
@@ -22,7 +22,41 @@ std::string nameOf(const irc::Channel* channel)
     return channel ? channel->Name : std::string();
 }
 
+bool isNumeric(const std::string& command)
+{
+    return !command.empty() && command.find_first_not_of("0123456789") == std::string::npos;
+}
+
 } // namespace
+
+std::string SessionEvents::senderOf(const irc::User* user)
+{
+    if (user && !user->Nick().empty())
+        return user->Nick();
+    return user && !user->Address.empty() ? user->Address : "Server";
+}
+
+// :bob!b@h PRIVMSG me :hi      private: bob's query tab
+// :me!m@h PRIVMSG bob :hi      the own line played back by a bouncer: bob's query tab
+// :bob!b@h PRIVMSG @#a :ops    to the channel's operators: the channel's tab
+// :srv PRIVMSG me :hi          from the server itself
+SessionEvents::Route SessionEvents::routeOf(const irc::User* user, const irc::Channel* channel) const
+{
+    if (channel)
+        return {channel->Name, Route::Channel};
+    if (!engine_)
+        return {};
+    const std::string& target = engine_->Message()[2];
+    std::string_view bare = target;
+    while (!bare.empty() && engine_->Support().FlagOfSymbol(bare.front()) != 0)
+        bare.remove_prefix(1);
+    if (irc::Client::IsChannel(bare))
+        return {bare.size() == target.size() ? std::string() : std::string(bare), Route::Channel};
+    const std::string nick = nickOf(user);
+    if (nick.empty())
+        return {MainCaption, Route::Server};
+    return {nick == engine_->CurrentNick() ? target : nick, Route::Private};
+}
 
 SessionEvents::SessionEvents(SessionModel& model, const settings::AppSettings& settings)
     : model_(model), settings_(settings)
@@ -40,14 +74,22 @@ void SessionEvents::system(const std::string& target, const std::string& text)
     model_.AddText(target, SystemNick, text, colour(settings_.SystemColour));
 }
 
+// A notice to a channel reads like its talk; a private one is marked as a notice.
 void SessionEvents::OnNotice(irc::User* user, irc::Channel* channel, const std::string& content)
 {
-    model_.AddText(nameOf(channel), nickOf(user), content, colour(settings_.SystemColour));
+    const Route route = routeOf(user, channel);
+    if (route.kind == Route::Channel)
+        model_.AddText(route.tab, senderOf(user), content, colour(settings_.SystemColour));
+    else
+        model_.AddNotice(senderOf(user), content, colour(settings_.SystemColour));
 }
 
 void SessionEvents::OnAction(irc::User* user, irc::Channel* channel, const std::string& content)
 {
-    model_.AddText(nameOf(channel), "Action", nickOf(user) + " " + content, colour(settings_.ActionColour));
+    const Route route = routeOf(user, channel);
+    if (route.kind == Route::Private)
+        model_.Tabs().OpenInBackground(route.tab);
+    model_.AddText(route.tab, "Action", nickOf(user) + " " + content, colour(settings_.ActionColour));
 }
 
 void SessionEvents::OnTopic(irc::User*, irc::Channel*, const std::string& channelName, const std::string& topic)
@@ -119,9 +161,24 @@ void SessionEvents::OnWallops(irc::User* user, const std::string& content)
     system(MainCaption, "Wallops: " + nickOf(user) + " " + content);
 }
 
-void SessionEvents::OnSystem(irc::User* user, int, const std::string&, const std::string& content)
+// Server text is the server's: replies whose text the engine passes on as received show
+// their parameters after the own nick; the others keep the engine's format.
+// :srv 001 me :Welcome to the network
+// :srv 329 me #a 1796605220
+void SessionEvents::OnSystem(irc::User* user, int numeric, const std::string&, const std::string& content)
 {
-    model_.AddText(MainCaption, nickOf(user), content, colour(settings_.SystemColour));
+    const Rgb systemColour = colour(settings_.SystemColour);
+    if (numeric == 329) {
+        const auto parameters = ParametersOf(content);
+        const std::string when = parameters.size() > 2 ? LocalDateTime(parameters[2]) : std::string();
+        if (!when.empty() && irc::Client::IsChannel(parameters[1])) {
+            model_.AddText(std::string(parameters[1]), senderOf(user), sentence(EventKind::ChannelCreated, when),
+                           systemColour);
+            return;
+        }
+    }
+    const std::string text = irc::Client::ReportsParametersAsSent(numeric) ? ServerText(content, 1) : content;
+    model_.AddText(MainCaption, senderOf(user), text, systemColour);
 }
 
 void SessionEvents::OnError(irc::User*, const std::string&, const std::string& error)
@@ -129,10 +186,32 @@ void SessionEvents::OnError(irc::User*, const std::string&, const std::string& e
     system(MainCaption, error);
 }
 
-void SessionEvents::OnUnknownCommand(irc::User*, const std::string& command, const std::string& content)
+// :srv 333 me #a bob!b@h 1796605220
+// :srv 005 me PREFIX=(ov)@+ :are supported by this server
+// ERROR :Closing link: (me@h) [Quit: bye]
+void SessionEvents::OnUnknownCommand(irc::User* user, const std::string& command, const std::string& content)
 {
-    // "Unkown" is kept as users know it.
-    system(MainCaption, "Unkown command: " + content + command);
+    const Rgb systemColour = colour(settings_.SystemColour);
+    if (command == "ERROR") {
+        system(MainCaption, sentence(EventKind::ServerError, ServerText(content, 0)));
+        return;
+    }
+    if (!isNumeric(command)) {
+        // "Unkown" is kept as users know it.
+        system(MainCaption, "Unkown command: " + content + command);
+        return;
+    }
+    if (command == "333") {
+        const auto parameters = ParametersOf(content);
+        const std::string when = parameters.size() > 3 ? LocalDateTime(parameters[3]) : std::string();
+        if (!when.empty() && irc::Client::IsChannel(parameters[1])) {
+            const std::string_view setter = parameters[2].substr(0, parameters[2].find('!'));
+            model_.AddText(std::string(parameters[1]), senderOf(user), sentence(EventKind::TopicSetBy, setter, when),
+                           systemColour);
+            return;
+        }
+    }
+    model_.AddText(MainCaption, senderOf(user), ServerText(content, 1), systemColour);
 }
 
 void SessionEvents::OnCtcpQuery(irc::User* user, irc::Channel* channel, const std::string& command,
@@ -168,9 +247,15 @@ void SessionEvents::OnHandlerError(const std::string& message)
 }
 
 // :bob!b@h PRIVMSG #a :hello
+// A private message goes to the partner's query tab, opened in the background if need be
+// (not for an ignored nick, whose line is dropped anyway).
 void SessionEvents::OnMessage(irc::User* user, irc::Channel* channel, const std::string& content)
 {
-    model_.AddText(nameOf(channel), nickOf(user), content, colour(settings_.OthersColour));
+    Route route = routeOf(user, channel);
+    std::string sender = senderOf(user);
+    if (route.kind == Route::Private && !model_.Ignores().IsIgnored(sender))
+        model_.Tabs().OpenInBackground(route.tab);
+    model_.AddText(std::move(route.tab), std::move(sender), content, colour(settings_.OthersColour));
     // Also for an ignored nick: the addresses and the flash do not depend on the line.
     model_.CollectUrls(content);
     model_.FlashOnMessage();
@@ -191,6 +276,24 @@ void SessionEvents::OnJoined(irc::Channel* channel)
     const std::string name = nameOf(channel);
     model_.SetCaption(model_.ServerName() + " [" + name + "]");
     model_.SetCurrentChannel(name);
+    model_.ChannelJoined(name);
+}
+
+// :bob!b@h KICK #a me :out
+void SessionEvents::OnKicked(irc::User* kicker, irc::Channel* channel)
+{
+    const std::string name = nameOf(channel);
+    const std::string own = engine_ ? engine_->CurrentNick() : std::string();
+    const std::string reason = kicker ? kicker->Reason : std::string();
+    system(name, reason.empty() ? sentence(EventKind::Kick, nickOf(kicker), own)
+                                : sentence(EventKind::Kill, nickOf(kicker), own, reason));
+    model_.ChannelLeft(name);
+}
+
+// :me!m@h PART #a
+void SessionEvents::OnParted(irc::Channel* channel)
+{
+    model_.ChannelLeft(nameOf(channel));
 }
 
 // :bob!b@h PART #a :bye
@@ -230,18 +333,39 @@ void SessionEvents::OnQuit(irc::User* user)
 // position: the engine's whole user table would mix in users of other channels.
 void SessionEvents::OnNames(irc::Users&, irc::Channel* channel)
 {
-    if (!channel)
-        return;
-    const irc::ChannelMembers& members = channel->Names;
+    if (channel)
+        refill(*channel);
+}
+
+void SessionEvents::refill(const irc::Channel& channel)
+{
+    const irc::ChannelMembers& members = channel.Names;
     std::vector<std::string> nicks;
     std::vector<int> flags;
     nicks.reserve(static_cast<std::size_t>(members.Count()));
     flags.reserve(static_cast<std::size_t>(members.Count()));
     for (int i = 0; i < members.Count(); ++i) {
         nicks.push_back(members.Strings(i));
-        flags.push_back(members.Flags(i) & (irc::member_flag::Operator | irc::member_flag::Voice));
+        flags.push_back(members.Flags(i));
     }
-    model_.Tabs().RefillNickList(channel->Name, nicks, flags);
+    model_.Tabs().RefillNickList(channel.Name, nicks, flags);
+}
+
+// :bob!b@h MODE #a +o-v amy cy
+void SessionEvents::OnChannelUpdate(irc::Channel& channel, irc::ChannelUpdate type, irc::User* user, int info)
+{
+    if (type == irc::ChannelUpdate::User && user)
+        model_.Tabs().SetMemberFlags(channel.Name, user->Nick(), info);
+}
+
+// :srv 005 me PREFIX=(qaohv)~&@%+ :are supported by this server
+// Lists already shown are built again with the new prefixes.
+void SessionEvents::OnServerSupport(const irc::ServerSupport& support)
+{
+    model_.Tabs().SetServerSupport(support);
+    if (engine_)
+        for (int i = 0; i < engine_->Channels.Count(); ++i)
+            refill(*engine_->Channels.Items(i));
 }
 
 // :bob!b@h KILL amy :spam

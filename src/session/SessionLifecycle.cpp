@@ -2,6 +2,7 @@
 
 #include "net/TlsCertificate.h"
 #include "session/ConnectionText.h"
+#include "session/EventText.h"
 #include "settings/LineText.h"
 #include "settings/SettingsError.h"
 
@@ -168,6 +169,8 @@ void SessionLifecycle::OnConnected()
     const std::string encryption = engine_.Encryption();
     if (!encryption.empty())
         system(ConnectionText(settings_.Language, ConnectionTextKind::Encrypted, encryption));
+    connectionUp_ = true;
+    closingReason_.clear();
 }
 
 void SessionLifecycle::OnLoggedIn(const std::string& account)
@@ -202,9 +205,27 @@ void SessionLifecycle::OnInviteNotify(const std::string& inviter, const std::str
                    static_cast<Rgb>(settings_.SystemColour));
 }
 
+void SessionLifecycle::ShowOwnNick()
+{
+    if (model_.StatusPanel(1) != engine_.Nick())
+        model_.SetStatusPanel(1, engine_.Nick());
+}
+
+void SessionLifecycle::noticeConnectionEnd()
+{
+    if (!connectionUp_ || engine_.Connected())
+        return;
+    connectionUp_ = false;
+    const std::string text = closingReason_.empty()
+                                 ? EventText(settings_.Language, EventKind::ConnectionEnded, "")
+                                 : EventText(settings_.Language, EventKind::ConnectionEndedBecause, closingReason_);
+    model_.ConnectionEnded(text, static_cast<Rgb>(settings_.SystemColour));
+}
+
 void SessionLifecycle::onStatusTick()
 {
     engine_.Tick(std::chrono::steady_clock::now());
+    noticeConnectionEnd();
     const irc::ClientState state = engine_.State();
     const std::string* status = nullptr;
     if (engine_.Connected()) {
@@ -233,10 +254,12 @@ void SessionLifecycle::Reconnect()
 {
     if (engine_.ConnectPending())
         return;
-    if (engine_.Connected())
+    if (engine_.Connected()) {
         engine_.Quit("");
-    else
+    } else {
+        noticeConnectionEnd();
         platform::runReported(prompts_, [&] { connect(); });
+    }
 }
 
 bool SessionLifecycle::CloseRequest()

@@ -42,6 +42,10 @@ public:
     void OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting);
     // invite-notify: a line in the channel's tab (or "Main").
     void OnInviteNotify(const std::string& inviter, const std::string& invitee, const std::string& channelName);
+    // Status panel 1 shows the nick in use.
+    void ShowOwnNick();
+    // The server's reason for closing the connection (its ERROR line), shown with the end.
+    void ServerClosing(std::string reason) { closingReason_ = std::move(reason); }
 
     // The creation steps from the profile on: caption, identity, user modes, proxy,
     // connect. An error ends them where it happens and is shown; the window stays,
@@ -53,6 +57,7 @@ public:
     // The button captions follow the language as it was at creation.
     bool GermanCaptions() const { return germanCaptions_; }
 
+    // Also notices a connection that ended: a line in every tab says so.
     void onStatusTick();
     // "Reconnect": connects when there is no connection, quits when there is one. While
     // a connect is under way it does nothing: one connect at a time.
@@ -80,6 +85,7 @@ private:
     void askTrust(const net::CertificateReport& report);
     void system(const std::string& text);
     void setCloseTimer(bool running);
+    void noticeConnectionEnd();
 
     irc::Client& engine_;
     SessionModel& model_;
@@ -89,6 +95,8 @@ private:
     bool statusTimer_ = true;
     bool closeTimer_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool connectionUp_ = false; // from OnConnected until its end has been shown
+    std::string closingReason_;
 };
 
 } // namespace pell::session

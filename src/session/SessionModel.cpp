@@ -1,5 +1,6 @@
 #include "session/SessionModel.h"
 
+#include "irc/CaseFold.h"
 #include "session/ChannelInText.h"
 #include "session/LineFormatter.h"
 #include "session/NickPrefix.h"
@@ -51,7 +52,7 @@ void SessionModel::AddText(std::string channel, std::string nick, std::string te
         nick = text.substr(0, blank);
         text = blank == std::string::npos ? std::string() : text.substr(blank);
     }
-    nick = StripNickPrefix(nick);
+    nick = StripNickPrefix(nick, tabs_.PrefixSymbols());
     if (ignores_.IsIgnored(nick))
         return;
     if (!replayStamp_.empty())
@@ -78,6 +79,50 @@ void SessionModel::AddText(std::string channel, std::string nick, std::string te
         WriteFormattedLine(line, tabs_.ActiveIndex(), colour);
     else if (tabs_.At(0).IsText())
         WriteFormattedLine(line, 0, colour);
+}
+
+void SessionModel::AddNotice(const std::string& nick, const std::string& text, Rgb colour)
+{
+    const std::string shown = StripNickPrefix(nick, tabs_.PrefixSymbols());
+    if (ignores_.IsIgnored(shown))
+        return;
+    const std::string line = "-" + shown + "- " + text;
+    WriteFormattedLine(line, tabs_.Active().IsText() ? tabs_.ActiveIndex() : tabs_.Find(MainCaption), colour);
+}
+
+void SessionModel::ChannelJoined(const std::string& channel)
+{
+    bool& joined = joined_[irc::foldCase(channel)];
+    if (joined)
+        return;
+    joined = true;
+    ports_.View.tabsChanged();
+}
+
+void SessionModel::ChannelLeft(const std::string& channel)
+{
+    joined_[irc::foldCase(channel)] = false;
+    for (int i = 0; i < tabs_.Count(); ++i)
+        if (irc::sameTextIgnoringCase(tabs_.At(i).Caption, channel))
+            tabs_.ClearNicks(i);
+    ports_.View.tabsChanged();
+}
+
+bool SessionModel::IsLeftChannel(const std::string& caption) const
+{
+    const auto found = joined_.find(irc::foldCase(caption));
+    return found != joined_.end() && !found->second;
+}
+
+void SessionModel::ConnectionEnded(const std::string& text, Rgb colour)
+{
+    for (auto& [channel, joined] : joined_)
+        joined = false;
+    for (int i = 0; i < tabs_.Count(); ++i) {
+        tabs_.ClearNicks(i);
+        WriteFormattedLine("<System>:" + text, i, colour);
+    }
+    ports_.View.tabsChanged();
 }
 
 void SessionModel::WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour)

@@ -13,6 +13,7 @@
 #include <array>
 #include <chrono>
 #include <optional>
+#include <map>
 #include <string>
 
 namespace pell::session {
@@ -55,6 +56,10 @@ public:
 
     // Routes one line to its tab, dropping it when the nick is ignored.
     void AddText(std::string channel, std::string nick, std::string text, Rgb colour);
+    // A private notice, "-nick- text", into the active text tab or "Main"; dropped when
+    // the nick is ignored. No channel is taken from its text.
+    void AddNotice(const std::string& nick, const std::string& text, Rgb colour);
+
     // Appends one line with its in-text codes to a text tab; other tabs are left alone.
     void WriteFormattedLine(const std::string& line, int tabIndex, Rgb colour);
     void CollectUrls(const std::string& text);
@@ -81,6 +86,16 @@ public:
     void DeleteSelectedIgnore();
     void AppendRaw(std::string entry, bool select);
 
+    // Whether the user is in a channel: joined by the own JOIN, left by the own PART or
+    // KICK or a lost connection. A left channel's tabs keep their text and lose their
+    // nick lists; nothing typed there is sent. Names compare without regard to case.
+    void ChannelJoined(const std::string& channel);
+    void ChannelLeft(const std::string& channel);
+    bool IsLeftChannel(const std::string& caption) const;
+    // The connection ended: the line goes into every text tab, every channel the user
+    // was in counts as left and every nick list is emptied.
+    void ConnectionEnded(const std::string& text, Rgb colour);
+
     // The "Clear" and "Save" buttons; both act on the active tab when it is a text tab.
     void ClearActive();
     // True when a file was written.
@@ -103,6 +118,7 @@ private:
     std::array<std::string, 3> status_;
     MemberStatus members_{settings_};
     std::string replayStamp_; // "[12:01:05] " while a replayed line is handled
+    std::map<std::string, bool> joined_; // by folded channel name: true joined, false left
 };
 
 } // namespace pell::session

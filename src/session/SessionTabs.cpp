@@ -21,6 +21,7 @@ SessionTab& SessionTabs::addTab(std::string caption, TabKind kind)
     if (kind == TabKind::Text) {
         tab.Text = std::make_unique<FormattedText>(textArena_);
         tab.Nicks = std::make_unique<NickList>();
+        tab.Nicks->SetPrefixSymbols(support_.PrefixSymbols());
     }
     tabs_.push_back(std::move(tab));
     return tabs_.back();
@@ -57,6 +58,15 @@ void SessionTabs::NewChannel(const std::string& name)
     keepIgnoreTabLast();
     view_.tabsChanged();
     view_.activeTabChanged();
+}
+
+void SessionTabs::OpenInBackground(const std::string& name)
+{
+    if (Find(name) >= 0)
+        return;
+    addTab(name, TabKind::Text);
+    keepIgnoreTabLast();
+    view_.tabsChanged();
 }
 
 void SessionTabs::keepIgnoreTabLast()
@@ -147,18 +157,33 @@ void SessionTabs::RefillNickList(std::string_view channel, const std::vector<std
         return;
     std::vector<std::string> entries;
     entries.reserve(nicks.size());
-    for (std::size_t i = 0; i < nicks.size() && i < flags.size(); ++i) {
-        if (nicks[i].empty())
-            continue;
-        switch (flags[i]) {
-        case 1: entries.push_back("@" + nicks[i]); break;
-        case 2: entries.push_back("+" + nicks[i]); break;
-        case 3: entries.push_back("@+" + nicks[i]); break;
-        default: entries.push_back(nicks[i]); break;
-        }
-    }
+    for (std::size_t i = 0; i < nicks.size() && i < flags.size(); ++i)
+        if (!nicks[i].empty())
+            entries.push_back(std::string(support_.ShownPrefix(flags[i])) + nicks[i]);
     tab.Nicks->Refill(std::move(entries));
     view_.nickListChanged(tab.Id);
+}
+
+void SessionTabs::SetMemberFlags(std::string_view channel, std::string_view nick, int flags)
+{
+    for (auto& tab : tabs_) {
+        if (tab.Caption != channel || !tab.Nicks)
+            continue;
+        tab.Nicks->RemoveNick(nick);
+        tab.Nicks->Add(std::string(support_.ShownPrefix(flags)) + std::string(nick));
+        view_.nickListChanged(tab.Id);
+    }
+}
+
+void SessionTabs::SetServerSupport(const irc::ServerSupport& support)
+{
+    support_ = support;
+    for (auto& tab : tabs_) {
+        if (tab.Nicks && tab.Nicks->PrefixSymbols() != support_.PrefixSymbols()) {
+            tab.Nicks->SetPrefixSymbols(support_.PrefixSymbols());
+            view_.nickListChanged(tab.Id);
+        }
+    }
 }
 
 } // namespace pell::session

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "irc/ServerSupport.h"
 #include "session/SessionTab.h"
 #include "session/SessionViewPort.h"
 
@@ -32,6 +33,8 @@ public:
     // The first tab, in tab order, whose caption equals the name exactly; -1 for none.
     int Find(std::string_view caption) const;
     void NewChannel(const std::string& name);
+    // Makes a tab of that caption exist, leaving the active tab as it is.
+    void OpenInBackground(const std::string& name);
     // False (and nothing changes) for "Main", the ignore tab or a bad index.
     bool CloseTab(int index);
     bool IsFixed(int index) const;
@@ -43,16 +46,24 @@ public:
     // Empties the nick list of the text tab at the index; other tabs are left alone.
     void ClearNicks(int index);
     void NewNickForUser(std::string_view oldNick, std::string_view newNick);
-    // A names reply: nicks[i] with flags[i] (1 op, 2 voice, 3 both). Users without a
-    // flags slot are skipped; a channel without a tab drops the reply.
+    // A names reply: nicks[i] with the member flags flags[i] (with the prefixes of a
+    // server that announces none, 1 op, 2 voice, 3 both), each shown with its highest
+    // prefix. Users without a flags slot are skipped; a channel without a tab drops it.
     void RefillNickList(std::string_view channel, const std::vector<std::string>& nicks,
                         const std::vector<int>& flags);
+    // A member's modes changed: its entry in the channel's nick list shows them.
+    void SetMemberFlags(std::string_view channel, std::string_view nick, int flags);
+
+    // The prefixes of the server: nick lists sort and read their entries with them.
+    void SetServerSupport(const irc::ServerSupport& support);
+    const std::string& PrefixSymbols() const { return support_.PrefixSymbols(); }
 
 private:
     SessionTab& addTab(std::string caption, TabKind kind);
     void keepIgnoreTabLast();
 
     SessionViewPort& view_;
+    irc::ServerSupport support_;
     std::shared_ptr<StringArena> textArena_;
     std::vector<SessionTab> tabs_;
     TabId nextId_ = 1;

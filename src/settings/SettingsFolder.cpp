@@ -154,18 +154,26 @@ std::optional<Lines> SettingsFolder::read(SettingsFile file) const
     }
     if (error != 0) {
         if (failures_->reasons.emplace(file, systemText(error)).second)
-            failures_->unreported.push_back("Cannot read file \"" + path + "\". " + systemText(error) +
-                                            ". It is left as it is until the program ends.");
+            failures_->unreported.emplace_back(
+                "Cannot read file \"" + path + "\". " + systemText(error) + ". It is left as it is until the program ends.",
+                "Die Datei \"" + path + "\" kann nicht gelesen werden. " + systemText(error) +
+                    ". Sie bleibt bis zum Programmende, wie sie ist.");
         return std::nullopt;
     }
+    if (text.find('\0') != std::string::npos && failures_->reasons.emplace(file, "it holds a NUL byte").second)
+        failures_->unreported.emplace_back(
+            "File \"" + path + "\" holds a NUL byte: only what stands before it is read, and the file is left as it "
+            "is until the program ends.",
+            "Die Datei \"" + path + "\" enthält ein NUL-Byte: nur was davor steht wird gelesen, und die Datei bleibt "
+            "bis zum Programmende, wie sie ist.");
     return parseLines(text);
 }
 
-void SettingsFolder::reportReadErrors() const
+void SettingsFolder::reportReadErrors(Language language) const
 {
     std::string text;
-    for (const auto& error : std::exchange(failures_->unreported, {}))
-        text += (text.empty() ? "" : "\n") + error;
+    for (const auto& [english, german] : std::exchange(failures_->unreported, {}))
+        text += (text.empty() ? "" : "\n") + (language == Language::German ? german : english);
     if (!text.empty())
         throw SettingsError(text);
 }

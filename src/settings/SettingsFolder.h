@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/AppSettings.h"
 #include "settings/LineText.h"
 
 #include <cstddef>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <map>
+#include <utility>
 #include <vector>
 #include <string>
 #include <string_view>
@@ -49,16 +51,18 @@ public:
 
     // The lines of the file; nothing when it does not exist or cannot be read. A file
     // that exists but cannot be read is left alone for the rest of the run (see write)
-    // and its error kept for reportReadErrors.
+    // and its error kept for reportReadErrors. So is a file holding a NUL byte, whose
+    // lines before it are read: writing them back would lose every line after it.
     std::optional<Lines> read(SettingsFile file) const;
     // Writes the file from the lines (CR LF after each); throws FileWriteError, and
     // SettingsError for a line holding CR, LF or NUL, which would shift every later
     // line. A file that could not be read is not written: saving defaults over it
     // would lose what it holds.
     void write(SettingsFile file, const Lines& lines) const;
-    // Throws one SettingsError with the read errors not yet reported, each once: called
-    // at the end of a loading step, so every other file is still read.
-    void reportReadErrors() const;
+    // Throws one SettingsError with the read errors not yet reported, each once, in the
+    // language given: called at the end of a loading step, so every other file is still
+    // read.
+    void reportReadErrors(Language language = Language::English) const;
     // Why the file could not be read in this run; nothing when it could, or is missing.
     std::optional<std::string> readFailure(SettingsFile file) const;
 
@@ -67,7 +71,7 @@ private:
     // Shared by the copies of this folder the models hold.
     struct ReadFailures {
         std::map<SettingsFile, std::string> reasons;
-        std::vector<std::string> unreported;
+        std::vector<std::pair<std::string, std::string>> unreported; // English, German
     };
     std::shared_ptr<ReadFailures> failures_ = std::make_shared<ReadFailures>();
 };

@@ -25,6 +25,10 @@ public:
     std::vector<std::string> names() const;
     // The names sorted without regard to letter case, as the drop-down lists show them.
     std::vector<std::string> sortedNames() const;
+    // Whether two names are the same without regard to letter case. Names are UTF-8, and
+    // every letter folds ("Äpfel" is "äpfel"); a byte that is no part of UTF-8 (a name
+    // kept from a single-byte code page) is compared as it is, only ASCII letters folded.
+    static bool SameName(std::string_view a, std::string_view b);
     // The body of the first template named exactly name; nothing when there is none.
     std::optional<Lines> body(const std::string& name) const;
 

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace pell;
 using namespace pell::test;
 using namespace std::chrono;
@@ -65,6 +69,25 @@ TEST(StartUp, SettingsAreLoadedAndAutoConnectSessionsOpenBeforeTheSplash)
                                                        "session linked.example", "splash"}));
     EXPECT_EQ(program.core.serverViews().menuCaptions(), (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(program.core.templates().lines(), settings::Lines{"lead"});
+}
+
+// A failed registration is shown once, in the stored language, and the user's colours,
+// language and auto-connect still load: nothing later writes defaults over Color.dat.
+TEST(StartUp, AFailedRegistrationIsShownAndTheRestOfTheStartUpWorkGoesOn)
+{
+    Program program;
+    writeBytes(program.home.file("Color.dat"), "1\r\n2\r\n3\r\n4\r\n100\r\n1\r\n");
+    writeBytes(program.home.file("SList.dat"), settings::joinLines(serverEntry("a", "1", "True")));
+    const auto fail = [] { throw app::RegistrationError(app::RegistrationError::Problem::DanglingLink, "/m.list"); };
+    program.core.ApplyLanguage = [](app::Language) {};
+    program.core.WriteShellAssociations = fail;
+    program.core.createMainWindowData();
+    program.core.runStartUpWork();
+    EXPECT_EQ(program.trace, std::vector<std::string>{"session a"});
+    EXPECT_EQ(program.core.settings().ScriptDelay, "100");
+    EXPECT_EQ(program.prompts.errors, std::vector<std::string>{"/m.list verweist auf eine Datei, die es nicht gibt. "
+                                                               "Der Verweis bleibt, wie er ist; irc://-Links werden nicht "
+                                                               "mit Pell-IRC verknüpft."});
 }
 
 // A bad port ending auto-connect is the launcher's; here an error ends only its own step.
@@ -122,7 +145,32 @@ TEST(ShellRegistration, MakesUsTheIrcHandlerAndKeepsEveryOtherLine)
     EXPECT_EQ(app::WithIrcHandler("[Default Applications]\n"), "[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n"
                                                                "x-scheme-handler/ircs=pell-irc.desktop\n");
     writeBytes(xdg.file("file"), "");
-    EXPECT_THROW(app::RegisterIrcHandler({xdg.file("file"), folders.configHome}, "/p", ""), std::runtime_error);
+    EXPECT_THROW(app::RegisterIrcHandler({xdg.file("file"), folders.configHome}, "/p", ""), app::RegistrationError);
+}
+
+// What the registration cannot read, or finds missing behind a link, it never writes
+// over; a program path that is not whole is not registered.
+TEST(ShellRegistration, NeverReplacesWhatItCannotReadNorRegistersAPartialPath)
+{
+    TempFolder xdg;
+    const app::XdgFolders folders{xdg.file("data"), xdg.file("config")};
+    std::filesystem::create_directories(folders.configHome);
+    const std::string list = folders.configHome + "/mimeapps.list";
+    std::filesystem::create_symlink(xdg.file("gone"), list);
+    EXPECT_THROW(app::RegisterIrcHandler(folders, "/p", ""), app::RegistrationError);
+    EXPECT_TRUE(std::filesystem::is_symlink(list));
+    std::filesystem::remove(list);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0); // open() refuses it, even to root
+    sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+    list.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_THROW(app::RegisterIrcHandler(folders, "/p", ""), app::RegistrationError);
+    EXPECT_TRUE(std::filesystem::is_socket(list));
+    ::close(socket);
+    std::filesystem::remove_all(folders.dataHome);
+    for (const char* partial : {"", "pell-irc"})
+        EXPECT_THROW(app::RegisterIrcHandler(folders, partial, ""), app::RegistrationError) << partial;
+    EXPECT_FALSE(std::filesystem::exists(folders.dataHome + "/applications/pell-irc.desktop"));
 }
 
 TEST(HelpText, EachLanguageHas144LinesInTheLayoutOfTheReference)
@@ -224,6 +272,24 @@ TEST(ScriptEditor, SaveRefusesWhatWouldCorruptTheStoreAndCleansWhatItTakes)
         const std::string error = c.one("error");
         EXPECT_EQ(e.prompts.errors.empty() ? "" : e.prompts.errors.back().substr(0, error.size()), error);
     }
+}
+
+// Names fold every letter, as they are stored in UTF-8; the bytes of an older single-byte
+// code page fold only their ASCII letters. A NUL byte keeps Template.dat as it is.
+TEST(ScriptEditor, NamesFoldBeyondAsciiAndANulByteKeepsTemplateDatAsItIs)
+{
+    Editor e;
+    const std::string stored = M + "\r\n\xC3\x84pfel\r\n" + M + "\r\n\xC4pfel\r\n" + M + "\r\nzebra\r\n" +
+                               std::string(1, '\0') + M + "\r\nlost\r\n";
+    writeBytes(e.file, stored);
+    e.model.Create();
+    EXPECT_EQ(e.model.Names(), (std::vector<std::string>{"zebra", "\xC3\x84pfel", "\xC4pfel"}));
+    EXPECT_EQ(e.prompts.errors.size(), 1u); // the NUL, said once
+    e.save("\xC3\xA4PFEL", "x");             // in UTF-8: the same name
+    EXPECT_EQ(e.prompts.errors.back(), "Template already exists");
+    e.save("\xE4pfel", "x"); // in Latin-1: another name than "\xC4pfel"
+    EXPECT_EQ(e.model.Names().size(), 4u);
+    EXPECT_EQ(readBytes(e.file), stored);
 }
 
 TEST(ScriptEditor, AnUnreadableTemplateDatIsNeverOverwritten)

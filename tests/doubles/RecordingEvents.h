@@ -1,6 +1,7 @@
 #pragma once
 
 #include "irc/ClientEvents.h"
+#include "irc/ServerSupport.h"
 #include "irc/User.h"
 
 #include <string>
@@ -108,6 +109,10 @@ public:
     }
     void OnUserMode(const std::string& modes) override { record("UserMode", modes); }
     void OnUserModeChanged() override { record("UserModeChanged"); }
+    void OnServerSupport(const irc::ServerSupport& support) override
+    {
+        record("Support", support.PrefixLetters(), support.PrefixSymbols());
+    }
     void OnSystem(irc::User* user, int numeric, const std::string& category, const std::string& content) override
     {
         record("System", user, numeric, category, content);

@@ -49,7 +49,7 @@ namespace {
 QString shownCaption(QObject* control)
 {
     if (auto* menu = qobject_cast<QMenu*>(control))
-        return menu->title();
+        return QString(menu->title()).remove(QLatin1Char('&')); // the mnemonic's mark
     if (auto* action = qobject_cast<QAction*>(control))
         return action->text();
     if (auto* label = qobject_cast<QLabel*>(control))
@@ -195,10 +195,12 @@ private slots:
                 for (QObject* control : controls)
                     QCOMPARE(shownCaption(control), QString::fromUtf8(row.text(language).data(), qsizetype(row.text(language).size())));
             }
+            // Each menu keeps its keyboard mnemonic on its first letter.
+            QCOMPARE(window->fileMenu()->title(), language == app::Language::German ? "&Datei" : "&File");
             QCOMPARE(help->text()->toPlainText().split('\n').size(), 144);
             QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
         }
-        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on topInfo");
+        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on top&Info");
         QTest::keyClicks(edit("extensionField0"), "X"), click(named(options, "extensionSave0"));
         QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
         named<QTabWidget>(options, "tabs")->setCurrentIndex(1); // the server list, Save in view
@@ -429,10 +431,10 @@ private slots:
         QAbstractItemModel* nicks = view->model();
         QSignalSpy resets(nicks, &QAbstractItemModel::modelReset);
         tabs.RefillNickList("#a", {"bob", "amy", "cy"}, {1, 2, 0});
-        QVERIFY(resets.size() == 1 && rowsOf(nicks) == QStringList({"+amy", "@bob", "cy"}));
+        QVERIFY(resets.size() == 1 && rowsOf(nicks) == QStringList({"@bob", "+amy", "cy"}));
         QSignalSpy actions(&w, &gui::SessionWindow::nickActionTriggered);
         QVERIFY((w.triggerNickAction(Nick::Kick), actions.isEmpty()));
-        view->setCurrentIndex(nicks->index(1, 0)), w.triggerNickAction(Nick::Kick);
+        view->setCurrentIndex(nicks->index(0, 0)), w.triggerNickAction(Nick::Kick);
         QVERIFY(actions.size() == 1 && actions.at(0).at(0).value<Nick>() == Nick::Kick && actions.at(0).at(1).toByteArray() == "@bob");
         const QList<QAction*> dcc = w.nickMenu()->actions().at(1)->menu()->actions();
         QVERIFY(dcc.size() == 2 && dcc.at(0)->isEnabled() && dcc.at(1)->isEnabled());
@@ -444,7 +446,7 @@ private slots:
         // Item views want the press before the double-click, as a real mouse sends it.
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first);
-        QVERIFY(opened.size() == 1 && opened.at(0).at(0).toByteArray() == "+amy");
+        QVERIFY(opened.size() == 1 && opened.at(0).at(0).toByteArray() == "@bob");
 
         // The ignore list deletes the selected entry by key and by its menu.
         QObject::connect(&w, &gui::SessionWindow::ignoreEntrySelected, &w, [&](int row) { model.SelectIgnoreEntry(row); });

@@ -39,6 +39,16 @@ struct Instance : SessionFixture {
         const auto* list = tabs.Find("#room") < 0 ? nullptr : tabs.At(tabs.Find("#room")).Nicks.get();
         return list && !list->Entries().empty() ? StripNickPrefix(list->Entries().back()) : "";
     }
+    // #room's nick list, its entries joined by blanks.
+    std::string nicks()
+    {
+        std::string joined;
+        const SessionTabs& tabs = session.Model().Tabs();
+        if (tabs.Find("#room") >= 0)
+            for (const auto& entry : tabs.At(tabs.Find("#room")).Nicks->Entries())
+                joined += (joined.empty() ? "" : " ") + entry;
+        return joined;
+    }
     bool shows(const std::string& text) { return std::any_of(view.lines.begin(), view.lines.end(), [&](auto& l) { return std::get<1>(l) == text; }); }
 };
 
@@ -86,6 +96,28 @@ TEST_F(OnNgircd, ATemplateRunIsSeenByASecondClient)
     EXPECT_TRUE(until([&] { const auto raw = alice.session.Model().Raw().Entries().ToVector(); return std::any_of(raw.begin(), raw.end(), away); }));
 }
 
+// Another user takes op away and kicks: the nick list follows each mode, the tab says who
+// kicked and why, empties its list and sends nothing more to the channel.
+TEST_F(OnNgircd, DeoppedAndKickedByAnotherUser)
+{
+    alice.session.Engine().Mode("#room", "+o", "bob");
+    ASSERT_TRUE(until([&] { return alice.nicks() == "@alice @bob"; })) << alice.nicks();
+    bob.session.Engine().Mode("#room", "-o", "alice");
+    EXPECT_TRUE(until([&] { return alice.nicks() == "@bob alice"; })) << alice.nicks();
+    bob.session.Engine().Kick("#room", "alice", "enough");
+    EXPECT_TRUE(until([&] { return alice.shows("<System>:bob kicked alice because of enough"); }));
+    EXPECT_EQ(alice.nicks(), "");
+    SessionModel& model = alice.session.Model();
+    model.UserSelectsTab(model.Tabs().Find("#room"));
+    alice.session.Commands().SetInputLine("still here");
+    alice.session.Commands().Enter();
+    EXPECT_TRUE(alice.shows("<System>:Not sent: you are no longer in #room"));
+    // Lines go out in order: had the refused one left, bob would see it before this one.
+    alice.session.Engine().Say("bob", "in order");
+    EXPECT_TRUE(until([&] { return bob.shows("<alice>:in order"); }));
+    EXPECT_FALSE(bob.shows("<alice>:still here"));
+}
+
 TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
 {
     std::string bytes(300000, '\0');
@@ -101,7 +133,7 @@ TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
     EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(2130706433)"});
     ASSERT_TRUE(until([&] { return !download.Running() && send.Log().Last() == "Remote CRC = 300000 local = 300000"; }, 20000));
     EXPECT_TRUE(download.Log().Last() == "wrote FINAL checksum" && download.Progress().BytesText == "300000 bytes");
-    EXPECT_TRUE(bob.shows("<alice>:DCC Send my notes.txt (127.0.0.1)") && alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
+    EXPECT_TRUE(bob.shows("-alice- DCC Send my notes.txt (127.0.0.1)") && alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
     std::ifstream in(root / "in" / "my_notes.txt", std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes);
 }

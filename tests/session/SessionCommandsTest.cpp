@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <cstdlib>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -198,9 +199,9 @@ TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
     irc.Users.Add("bob", "b@example.org");
     s.model.Tabs().NewChannel("#a");
     s.model.Tabs().RefillNickList("#a", {"Bob", "zed", "bob", "me"}, {0, 0, 2, 1});
-    ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"+bob", "@me", "Bob", "zed"}));
+    ASSERT_EQ(s.model.Tabs().Active().Nicks->Entries(), (Lines{"@me", "+bob", "Bob", "zed"}));
     for (const auto& [row, shown] : std::vector<std::pair<int, std::string>>{
-             {2, ""}, {3, ""}, {0, "bob|b@example.org|1"}, {1, "me|m@host|0"}}) {
+             {2, ""}, {3, ""}, {0, "me|m@host|0"}, {1, "bob|b@example.org|1"}}) {
         commands.Info(row);
         EXPECT_EQ(userInfo.Visible() ? userInfo.Nick() + "|" + userInfo.Address() + "|" + userInfo.Id() : "", shown);
         userInfo.Close();
@@ -250,7 +251,7 @@ struct EventsHarness : WiredSession {
     {
         connect();
         serverSends({":srv 001 me :Welcome"});
-        EXPECT_EQ(newLines(), Lines{"Main|<me>: :Welcome|system"});
+        EXPECT_EQ(newLines(), Lines{"Main|<srv>:Welcome|system"});
     }
 };
 
@@ -283,12 +284,57 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             h.serverSends(c.lines("in"));
             EXPECT_EQ(h.newLines(), c.lines(german ? "de" : "out"));
             EXPECT_EQ(h.nicksOf("#a") + "|" + h.nicksOf("#b") + "|" + h.nicksOf("#c"),
-                      c.one("nicks", "+amy @bob cy me|amy bob me|"));
+                      c.one("nicks", "@bob +amy cy me|amy bob me|"));
             EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "#b"));
             EXPECT_EQ(h.shared.Addresses.ToVector(), c.lines("address"));
             EXPECT_EQ(h.desktop.flashes, std::stoi(c.one("flashes", "0")));
             EXPECT_EQ(h.model.ChannelBox().Items(), c.lines("box"));
             EXPECT_EQ(h.model.Caption() + "|" + h.model.CurrentChannel(), c.one("caption", "Net [#b]|#b"));
+        }
+    }
+}
+
+// One line of tests/data/session/servers.txt's "in": a recorded server line, or what the
+// user does or checks between them (the table's head says which).
+void play(WiredSession& h, const std::string& line)
+{
+    const std::size_t start = line.find(' ') + 1;
+    const std::size_t blank = line.find(' ', start);
+    if (line == "!seen") {
+        h.newLines();
+        h.sent();
+    } else if (line == "!hangup") {
+        h.server->Hangup();
+        h.session->Lifecycle().onStatusTick();
+    } else if (line.starts_with("!type ")) {
+        h.model.UserSelectsTab(h.model.Tabs().Find(line.substr(start, blank - start)));
+        h.commands.SetInputLine(line.substr(blank + 1));
+        h.commands.Enter();
+    } else if (line.starts_with("!nicks ")) {
+        EXPECT_EQ(h.nicksOf(line.substr(start, blank - start)), line.substr(blank + 1)) << line;
+    } else {
+        h.serverSends({line});
+    }
+}
+
+TEST(SessionEvents, RecordedServerLinesShowTheWayTheyHappened)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    for (const bool german : {false, true}) {
+        for (const auto& c : test::readCases("session/servers.txt")) {
+            if (german && !c.has("de"))
+                continue;
+            SCOPED_TRACE(c.name + (german ? " (German)" : ""));
+            WiredSession h("pell");
+            h.settings.Language = german ? settings::Language::German : settings::Language::English;
+            h.connect();
+            for (const std::string& line : c.lines("in"))
+                play(h, line);
+            EXPECT_EQ(h.newLines(), c.lines(german ? "de" : "out"));
+            EXPECT_EQ(h.sent(), c.lines("wire"));
+            EXPECT_EQ(h.model.Tabs().Active().Caption, c.one("active", "Main"));
+            EXPECT_EQ(h.model.StatusPanel(1), c.one("status", "pell"));
         }
     }
 }
@@ -318,7 +364,7 @@ TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
     h.serverSends({":srv 372 me :- still here"});
     const Lines shown = h.newLines();
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "Main|<System>:A line from the server could not be handled: broken|system"), 5);
-    EXPECT_EQ(shown.back(), "Main|<->: still here|system");
+    EXPECT_EQ(shown.back(), "Main|<srv>:- still here|system");
 }
 
 // Every received line is logged and selected.

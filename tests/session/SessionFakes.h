@@ -128,8 +128,10 @@ struct SessionFixture : RecordingPorts {
 
 // A whole session on a scripted server, made the way the program makes one, reporting to
 // recording ports: server lines go to the engine as from its reader, and the lines it
-// writes are kept. It connects at connect(), registered as "me".
+// writes are kept. It connects at connect(), registered as "me" unless named otherwise.
 struct WiredSession : RecordingPorts {
+    explicit WiredSession(std::string nick = "me") : nick(std::move(nick)) {}
+    std::string nick;
     test::EventQueue gui;
     UserInfoModel userInfo;
     test::ScriptedTransport* server = nullptr;
@@ -145,7 +147,7 @@ struct WiredSession : RecordingPorts {
         context.Transport = [this] { return test::ScriptedTransport::Make(server); };
         settings::ServerProfile profile;
         profile.Name = "Net";
-        profile.Nick = "me";
+        profile.Nick = nick;
         return std::make_unique<Session>(context, profile);
     }
     void connect()

@@ -219,13 +219,14 @@ TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
 constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56), Red = RgbColour(0xFF, 0, 0), Aqua = RgbColour(0, 0xFF, 0xFF),
               Navy = RgbColour(0, 0, 0x80), Blue = RgbColour(0, 0, 0xFF);
 
-// A run as the data files write it: "text|colour" with "|bold" and "|underline".
+// A run as the data files write it: "text|colour" with "|bold", "|underline", "|italic".
 std::string shown(const TextRun& run)
 {
     std::string colour = std::to_string(run.Colour);
-    for (const auto& [rgb, name] : {std::pair{Base, "base"}, {Red, "red"}, {Aqua, "aqua"}, {Navy, "navy"}})
+    for (const auto& [rgb, name] : {std::pair{Base, "base"}, {Red, "red"}, {Aqua, "aqua"}, {Navy, "navy"}, {Blue, "blue"}})
         colour = rgb == run.Colour ? name : colour;
-    return run.Text + "|" + colour + (run.Bold ? "|bold" : "") + (run.Underline ? "|underline" : "");
+    return run.Text + "|" + colour + (run.Bold ? "|bold" : "") + (run.Underline ? "|underline" : "") +
+           (run.Italic ? "|italic" : "");
 }
 
 // The document body after the header: one "...\par" per line.
@@ -330,6 +331,12 @@ TEST(SessionTabs, OpenCloseAndTheUsersOfEachTabFollowTheSteps)
                         flags.push_back(std::stoi(e->substr(e->find(':') + 1)));
                 }
                 tabs.RefillNickList(w.at(1), names, flags);
+            } else if (w[0] == "member")
+                tabs.SetMemberFlags(w.at(1), w.at(2), std::stoi(w.at(3)));
+            else if (w[0] == "support") {
+                pell::irc::ServerSupport support;
+                support.Read("PREFIX=" + w.at(1));
+                tabs.SetServerSupport(support);
             } else if (w[0] == "tabs")
                 EXPECT_EQ(captions(tabs), rest);
             else if (w[0] == "find")
@@ -350,7 +357,7 @@ TEST(NickList, RefillSortsAndKeepsTheFirstOfCaseEqualOnes)
 {
     NickList bulk; // adding one at a time: the row of tabs.txt
     bulk.Refill({"zed", "@Zed", "+Bo", "x", "Bob", "amy", "bob", "BOB"});
-    EXPECT_EQ(bulk.Entries(), (Lines{"+Bo", "@Zed", "amy", "Bob", "x", "zed"}));
+    EXPECT_EQ(bulk.Entries(), (Lines{"@Zed", "+Bo", "amy", "Bob", "x", "zed"}));
     EXPECT_TRUE(bulk.ContainsIgnoringCase("BOB"));
     EXPECT_FALSE(bulk.ContainsIgnoringCase("bo"));
 }
