@@ -2,7 +2,7 @@
 # Installs everything the build, the program and the tests need on Debian 12.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build qt6-base-dev libxkbcommon-dev
+  build-essential cmake ninja-build qt6-base-dev libqt6svg6 libxkbcommon-dev
   libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libzstd-dev libssl-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   ngircd microsocks dante-server python3 clang libclang-rt-14-dev unrtf

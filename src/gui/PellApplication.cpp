@@ -1,6 +1,9 @@
 #include "gui/PellApplication.h"
 
+#include "gui/JpegImage.h"
 #include "gui/QtUserPrompts.h"
+
+#include <QIcon>
 
 #include <exception>
 
@@ -8,6 +11,9 @@ namespace pell::gui {
 
 PellApplication::PellApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    initResources();
+    // Every window without an icon of its own, MDI windows included, shows this one.
+    setWindowIcon(QIcon(QStringLiteral(":/pell/resources/pell-irc.svg")));
     ShowError = [](const std::string& message) { QtUserPrompts(nullptr).showError(message); };
 }
 

@@ -96,6 +96,14 @@ public slots:
 private slots:
     void initTestCase() { gui::initResources(); }
 
+    // The program's own icon, drawn from its SVG (not a blank or a toolkit's logo).
+    void everyWindowShowsTheProgramIcon()
+    {
+        const QImage drawn = QApplication::windowIcon().pixmap(32).toImage();
+        QVERIFY(!drawn.isNull());
+        QCOMPARE(QWidget().windowIcon().pixmap(32).toImage(), drawn);
+    }
+
     // A write that fails under a click (the send queue at its bound) is shown, not fatal.
     void anErrorEscapingAHandlerIsShownAndTheProgramGoesOn()
     {
