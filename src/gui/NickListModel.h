@@ -16,22 +16,23 @@ class NickListModel : public EntryListModel {
 public:
     explicit NickListModel(const session::NickList& nicks, QObject* parent = nullptr,
                            const session::MemberStatus* status = nullptr)
-        : EntryListModel(&nicks.Entries(), parent), status_(status)
+        : EntryListModel(&nicks.Entries(), parent), nicks_(nicks), status_(status)
     {
     }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
     {
-        if (status_ && role == Qt::ForegroundRole && status_->Away(entry(index.row())))
+        if (status_ && role == Qt::ForegroundRole && status_->Away(entry(index.row()), nicks_.PrefixSymbols()))
             return QColor(Qt::gray);
         if (status_ && role == Qt::ToolTipRole) {
-            const std::string tip = status_->Describe(entry(index.row()));
+            const std::string tip = status_->Describe(entry(index.row()), nicks_.PrefixSymbols());
             return tip.empty() ? QVariant() : QVariant(QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size())));
         }
         return EntryListModel::data(index, role);
     }
 
 private:
+    const session::NickList& nicks_;
     const session::MemberStatus* status_;
 };
 

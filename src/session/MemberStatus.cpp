@@ -1,20 +1,22 @@
 #include "session/MemberStatus.h"
 
+#include "session/NickPrefix.h"
+
 #include <algorithm>
 
 namespace pell::session {
 
 std::string MemberStatus::key(std::string_view nick)
 {
-    std::string folded(nick.substr(std::min(nick.find_first_not_of("@+"), nick.size())));
+    std::string folded(nick);
     std::transform(folded.begin(), folded.end(), folded.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     return folded;
 }
 
-const MemberStatus::Member* MemberStatus::find(std::string_view entry) const
+const MemberStatus::Member* MemberStatus::find(std::string_view entry, std::string_view symbols) const
 {
-    const auto found = members_.find(key(entry));
+    const auto found = members_.find(key(StripNickPrefix(entry, symbols)));
     return found == members_.end() ? nullptr : &found->second;
 }
 
@@ -45,15 +47,15 @@ void MemberStatus::Forget(std::string_view nick)
     members_.erase(key(nick));
 }
 
-bool MemberStatus::Away(std::string_view entry) const
+bool MemberStatus::Away(std::string_view entry, std::string_view symbols) const
 {
-    const Member* member = find(entry);
+    const Member* member = find(entry, symbols);
     return member && member->away;
 }
 
-std::string MemberStatus::Describe(std::string_view entry) const
+std::string MemberStatus::Describe(std::string_view entry, std::string_view symbols) const
 {
-    const Member* member = find(entry);
+    const Member* member = find(entry, symbols);
     const bool german = settings_.Language == settings::Language::German;
     std::string text;
     if (member && !member->account.empty())

@@ -21,11 +21,12 @@ public:
     void Forget(std::string_view nick);
     void Clear() { members_.clear(); }
 
-    // For a nick-list entry too: a leading "@" or "+" is passed over.
-    bool Away(std::string_view entry) const;
+    // For a nick-list entry too: its leading prefix symbols (those the server announced)
+    // are passed over.
+    bool Away(std::string_view entry, std::string_view symbols = "@+") const;
     // "Account: bob\nAway: lunch" with whatever is known, in the language of the
     // settings; empty when nothing is.
-    std::string Describe(std::string_view entry) const;
+    std::string Describe(std::string_view entry, std::string_view symbols = "@+") const;
 
 private:
     struct Member {
@@ -33,7 +34,7 @@ private:
         std::string reason;
         std::string account;
     };
-    const Member* find(std::string_view entry) const;
+    const Member* find(std::string_view entry, std::string_view symbols) const;
     static std::string key(std::string_view nick);
 
     const settings::AppSettings& settings_;

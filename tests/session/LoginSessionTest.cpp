@@ -139,9 +139,10 @@ TEST(ServerTime, AReplayedLineShowsItsTimeAndAwayAndAccountAreKept)
     wired.model.SetLineTime(std::nullopt);
     EXPECT_EQ(wired.linesOf("Main").back(), "<bob>:[10:00:00] same day");
 
-    wired.serverSends({":bob!b@h AWAY :lunch", ":bob!b@h ACCOUNT bobacct"});
-    EXPECT_TRUE(wired.model.Members().Away("@bob"));
-    EXPECT_EQ(wired.model.Members().Describe("+Bob"), "Account: bobacct\nAway: lunch");
+    wired.serverSends({":srv 005 me PREFIX=(qaohv)~&@%+ :are supported", ":bob!b@h AWAY :lunch", ":bob!b@h ACCOUNT bobacct"});
+    const std::string symbols = wired.model.Tabs().PrefixSymbols();
+    EXPECT_TRUE(wired.model.Members().Away("%bob", symbols));
+    EXPECT_EQ(wired.model.Members().Describe("~Bob", symbols), "Account: bobacct\nAway: lunch");
     wired.serverSends({":bob!b@h AWAY"});
     EXPECT_FALSE(wired.model.Members().Away("bob"));
 }
