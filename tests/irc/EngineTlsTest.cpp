@@ -53,13 +53,11 @@ TEST_F(EngineOverTls, ABurstArrivesWholeAndInOrderAndQuitLeavesFirst)
             gui.pump(); // keeps the server's queue for us short; the rest comes in bursts
     }
     ASSERT_TRUE(gui.pumpUntil([&] { return events.received.back().find(":line 2999.") != std::string::npos; })) << events.received.back();
-    std::vector<std::string> lines;
+    int next = 0;
     for (const std::string& line : events.received)
-        if (line.find(" PRIVMSG secure :line ") != std::string::npos)
-            lines.push_back(line.substr(line.find(":line ") + 6, line.find('.', line.find(":line ")) - line.find(":line ") - 6));
-    ASSERT_EQ(lines.size(), 3000u);
-    for (int i = 0; i < 3000; ++i)
-        ASSERT_EQ(lines[i], std::to_string(i));
+        if (line.find(" PRIVMSG secure :") != std::string::npos)
+            ASSERT_EQ(line.substr(line.find(" :line ")), " :line " + std::to_string(next++) + ".");
+    EXPECT_EQ(next, 3000);
     irc->Quit("going secure");
     irc->Disconnect(true);
     EXPECT_TRUE(gui.pumpUntil([&] { return peer.saw(" QUIT :\"going secure\""); })) << peer.received(); // ngircd quotes the reason
@@ -75,7 +73,7 @@ TEST_F(EngineOverTls, AServerThatStopsReadingCostsTheBound)
     } catch (const net::TransportError& e) {
         error = e.what();
     }
-    EXPECT_EQ(error, net::TransportError::socket(ENOBUFS).what());
+    EXPECT_EQ(error, "Socket-Fehler # 105\r\nNo buffer space available");
     EXPECT_FALSE(irc->Connected());
     irc.reset(); // with a write stuck in the socket: must not wait for the server
     server.pause(false);

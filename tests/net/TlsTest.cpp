@@ -97,25 +97,6 @@ TEST(Tls, EachCertificateConnectsOrStopsWithWhatIsWrongWithIt)
     }
 }
 
-TEST(Tls, AnExpiredCertificateShowsItsDatesAndAChangedOneSaysSo)
-{
-    const test::TestCertificates& certs = test::TrustedTestCertificates();
-    test::Ngircd server({.certFile = certs.cert(Kind::Expired), .keyFile = certs.key(Kind::Expired), .dhFile = certs.dhFile()});
-    TcpClient client;
-    client.Host = "localhost";
-    client.Port = server.tlsPort();
-    client.Tls = TlsSettings{true, test::FingerprintOf(certs.cert(Kind::SelfSigned)), {}};
-    try {
-        client.Connect(3000);
-        ADD_FAILURE() << "connected";
-    } catch (const CertificateError& error) {
-        EXPECT_EQ(error.Report().ValidFrom, "2020-01-01 00:00:00 UTC");
-        EXPECT_EQ(error.Report().ValidUntil, "2020-02-01 00:00:00 UTC");
-        EXPECT_TRUE(error.Report().Changed);
-        EXPECT_EQ(error.english(), "The certificate of localhost is not trusted.");
-    }
-}
-
 // What the scripted server does once the client's first handshake bytes are in, and
 // what the connect then says. It never hangs and never connects.
 TEST(Tls, ServersThatBreakTheHandshakeEndTheConnectWithAMessage)

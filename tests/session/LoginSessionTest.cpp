@@ -37,7 +37,6 @@ struct Window : RecordingPorts {
             return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(start); });
         }, std::chrono::milliseconds(10000));
     }
-    std::string main() { return ::testing::PrintToString(linesOf(session->Model(), "Main")); }
     bool registered()
     {
         return gui.pumpUntil([&] { return session->Engine().State() == irc::ClientState::Connected; },
@@ -90,7 +89,7 @@ TEST_F(OnInspircd, PlainAndExternalLogInAWrongPasswordGoesOnWithoutLogin)
     Window wrong("guess", "127.0.0.1", server.port(), false, {"PLAIN", "pat", "sesame2", "", false});
     wrong.settings.Language = settings::Language::German;
     EXPECT_TRUE(wrong.shows("<System>:Anmeldung fehlgeschlagen: der Server hat sie abgelehnt (SASL authentication "
-                            "failed). Die Verbindung geht ohne Anmeldung weiter.")) << wrong.main();
+                            "failed). Die Verbindung geht ohne Anmeldung weiter.")) << ::testing::PrintToString(linesOf(wrong.session->Model(), "Main"));
     EXPECT_TRUE(wrong.registered());
 }
 
