@@ -74,6 +74,37 @@ void BM_PrivmsgFlood(benchmark::State& state)
 }
 BENCHMARK(BM_PrivmsgFlood);
 
+// The same flood with a 60-byte tag section on every line ("@" and the blank after it
+// included), on an engine that negotiated server-time, so each line's time is read too.
+void BM_PrivmsgFloodTagged(benchmark::State& state)
+{
+    Engine engine;
+    engine.irc.Connect(3000);
+    engine.irc.HandleLine(":irc.example.net CAP * LS :server-time multi-prefix");
+    engine.irc.HandleLine(":irc.example.net CAP me ACK :server-time multi-prefix");
+    engine.irc.HandleLine(":irc.example.net 001 me :Welcome");
+    engine.irc.HandleLine(":me!me@host JOIN #big");
+    for (const std::string& line : namesReply("#big", 10000))
+        engine.irc.HandleLine(line);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1000; ++i) {
+        std::string tags = "@time=2026-12-07T03:08:53." + std::to_string(100 + i % 900) + "Z;msgid=0PL~1796612926~" +
+                           std::to_string(10000 + i);
+        tags.resize(59, 'x');
+        lines.push_back(tags + " :" + nickOf(i * 7) + "!~user@host-" + std::to_string(i) +
+                        ".example.net PRIVMSG #big :hello everybody, this is line " + std::to_string(i));
+    }
+    if (!engine.irc.HasCapability("server-time") || lines[0].find(' ') != 59)
+        state.SkipWithError("not negotiated");
+    std::size_t next = 0;
+    for (auto _ : state) {
+        engine.irc.HandleLine(lines[next]);
+        next = next + 1 == lines.size() ? 0 : next + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PrivmsgFloodTagged);
+
 void BM_NamesReply10k(benchmark::State& state)
 {
     Engine engine;

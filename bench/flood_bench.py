@@ -14,25 +14,43 @@ them: two digits, backgrounds, reset, italic, reverse), "links" (varied chat, a 
 in every line), "plain" (the same chat without links), "list" (a channel list: 321, N times
 322, 323).
 
-  bench/flood_bench.py [--program build/src/gui/pell-irc] [--lines 100000] [--mode links] [--xvfb]
+With --tls the client connects with TLS (its server entry's port reads "+PORT") to a
+server whose certificate is made with the openssl command and trusted through
+SSL_CERT_FILE; the run also reports how long after the TCP accept the handshake ended
+and the registration lines arrived.
+
+  bench/flood_bench.py [--program build/src/gui/pell-irc] [--lines 100000] [--mode links] [--xvfb] [--tls]
 """
 import argparse
 import os
 import random
 import shutil
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
 import time
 
 
-def slist_entry(port, name="Flood", nick="flooder"):
+def slist_entry(port, name="Flood", nick="flooder", tls=False):
     """One server entry that connects at start-up to 127.0.0.1:port."""
     # Name, host, port, auto-connect, nick, real name, user, password, four modes.
-    lines = [name, "127.0.0.1", str(port), "True", nick, f"{name} Bench",
+    lines = [name, "127.0.0.1", ("+" if tls else "") + str(port), "True", nick, f"{name} Bench",
              nick, "", "False", "False", "False", "False"]
     return "".join(line + "\r\n" for line in lines).encode()
+
+
+def tls_context(home):
+    """A server context with a certificate for 127.0.0.1 made here; the client trusts
+    it through SSL_CERT_FILE, never the system's store."""
+    cert, key = os.path.join(home, "server.pem"), os.path.join(home, "server.key")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                    "-nodes", "-keyout", key, "-out", cert, "-days", "2", "-subj", "/CN=localhost",
+                    "-addext", "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    return context, cert
 
 
 def flood_lines(count, colours=False):
@@ -161,6 +179,7 @@ def main():
     parser.add_argument("--lines", type=int, default=100000)
     parser.add_argument("--mode", choices=["mixed", "colours", "links", "plain", "list"], default="mixed")
     parser.add_argument("--xvfb", action="store_true", help="run under Xvfb instead of offscreen")
+    parser.add_argument("--tls", action="store_true", help="connect with TLS")
     args = parser.parse_args()
 
     listener = socket.socket()
@@ -171,10 +190,14 @@ def main():
 
     home = tempfile.mkdtemp(prefix="pell-flood-")
     with open(os.path.join(home, "SList.dat"), "wb") as f:
-        f.write(slist_entry(port))
+        f.write(slist_entry(port, tls=args.tls))
     lateness_log = os.path.join(home, "lateness.log")
     env = dict(os.environ, PELL_IRC_HOME=home, PELL_IRC_SPLASH_MS="0", PELL_IRC_LATENESS_LOG=lateness_log,
                XDG_DATA_HOME=os.path.join(home, "data"), XDG_CONFIG_HOME=os.path.join(home, "config"))
+    context = None
+    if args.tls:
+        context, cert = tls_context(home)
+        env.update(SSL_CERT_FILE=cert, SSL_CERT_DIR=home)
     command = [args.program]
     if args.xvfb:
         command = ["xvfb-run", "-a", "-s", "-screen 0 1280x800x24"] + command
@@ -186,8 +209,13 @@ def main():
     try:
         listener.settimeout(30)
         conn, _ = listener.accept()
+        accepted = time.monotonic()
+        if context:
+            conn = context.wrap_socket(conn, server_side=True)
+        handshake = time.monotonic() - accepted
         deadline = time.monotonic() + 30
         buffer = read_until(conn, b"", b"USER ", deadline)
+        registration = time.monotonic() - accepted
         conn.sendall(b":flood.srv 001 flooder :Welcome\r\n:flooder!u@h JOIN :#flood\r\n")
         read_until(conn, buffer, b"MODE #flood", deadline)
         time.sleep(0.5)  # let the session window settle before taking the idle figure
@@ -202,7 +230,9 @@ def main():
         peak = memory_kib(pid)
         time.sleep(0.2)  # the probe's last tick
         gap = longest_gap_ms(lateness_log, start, end)
-        where = "Xvfb" if args.xvfb else "offscreen"
+        where = ("Xvfb" if args.xvfb else "offscreen") + (" over TLS" if args.tls else "")
+        print(f"connect: " + (f"TLS handshake done {handshake * 1000:.1f} ms, " if args.tls else "")
+              + f"registration lines in {registration * 1000:.1f} ms after the TCP accept")
         print(f"{args.mode} {args.lines} lines ({len(payload)} bytes), {where}: {elapsed:.3f} s to PONG, "
               + (f"peak memory {peak / 1024:.1f} MiB, idle {idle / 1024:.1f} MiB, "
                  f"growth {(peak - idle) / 1024:.1f} MiB" if peak and idle else "memory unknown")

@@ -79,6 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool configured = [] {
         irc.SetNick("me");
         irc.AltNick = "me2";
+        // A login to a loopback address, so capability lines reach SASL as well.
+        irc.Host = "127.0.0.1";
+        irc.Login = LoginSettings{LoginMechanism::Plain, "acct", "secret", false};
         return true;
     }();
     (void)configured;

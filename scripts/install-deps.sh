@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build qt6-base-dev libqt6svg6 libxkbcommon-dev
-  libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libzstd-dev
+  libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libzstd-dev libssl-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   ngircd microsocks dante-server python3 clang libclang-rt-14-dev unrtf
   inspircd atheme-services znc openssl dbus

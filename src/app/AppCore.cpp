@@ -32,6 +32,7 @@ AppCore::AppCore(std::string programFolder, SessionWindowFactory& windows, platf
       options_(settings_, servers_, serverViews_, files_, prompts, homeFolder()),
       quickConnect_(settings_, launcher_, prompts), link_(settings_, launcher_, prompts), prompts_(prompts)
 {
+    shared_.Certificates = settings::TrustedCertificates(files_.folder());
     options_.ApplyLanguage = [this](Language language) {
         if (ApplyLanguage)
             ApplyLanguage(language);

@@ -9,7 +9,7 @@ namespace {
 
 using C = Caption;
 
-constexpr std::array<CaptionRow, 84> rows{{
+constexpr std::array<CaptionRow, 96> rows{{
     {C::FileMenu, "File", "Datei"},
     {C::ExitItem, "Exit", "Beenden"},
     {C::ServerMenu, "Server", "Server"},
@@ -97,6 +97,18 @@ constexpr std::array<CaptionRow, 84> rows{{
     {C::TimeStampsBox, "Time stamps in front of every line", "Uhrzeit vor jeder Zeile"},
     {C::WriteLogsBox, "Write logs (one file per network and channel)",
      "Logs schreiben (eine Datei pro Netzwerk und Channel)"},
+    {C::ServerTlsBox, "TLS", "TLS"},
+    {C::QuickTlsBox, "TLS", "TLS"},
+    {C::ServerLoginLabel, "Login (SASL):", "Anmeldung (SASL):"},
+    {C::ServerAccountLabel, "Account:", "Konto:"},
+    {C::ServerLoginPasswordLabel, "Password:", "Passwort:"},
+    {C::ServerCertificateLabel, "Certificate:", "Zertifikat:"},
+    {C::ServerLoginRequiredBox, "Require login", "Anmeldung verlangen"},
+    {C::QuickLoginLabel, "Login (SASL):", "Anmeldung (SASL):"},
+    {C::QuickAccountLabel, "Account:", "Konto:"},
+    {C::QuickLoginPasswordLabel, "Password:", "Passwort:"},
+    {C::QuickCertificateLabel, "Certificate:", "Zertifikat:"},
+    {C::QuickLoginRequiredBox, "Require login", "Anmeldung verlangen"},
 }};
 
 } // namespace

@@ -34,6 +34,11 @@ enum class Caption : std::uint8_t {
     FolderChooserWindow,
     OptionsChatTab, HighlightMentionsBox, NotifyMentionsBox, MentionWordsLabel, MentionColourLabel,
     AutoReconnectBox, TimeStampsBox, WriteLogsBox,
+    // Added beside the rest: the "+" of a port line.
+    ServerTlsBox, QuickTlsBox,
+    // The login of a server entry and of quick connect, in this order for each.
+    ServerLoginLabel, ServerAccountLabel, ServerLoginPasswordLabel, ServerCertificateLabel, ServerLoginRequiredBox,
+    QuickLoginLabel, QuickAccountLabel, QuickLoginPasswordLabel, QuickCertificateLabel, QuickLoginRequiredBox,
 };
 
 // The offset of a control within an identity panel: nickname, full name, user name and
@@ -48,7 +53,7 @@ struct CaptionRow {
     std::string_view text(Language language) const { return language == Language::English ? english : german; }
 };
 
-// The 84 rows, in the order ApplyLanguage assigns them.
+// The rows, in the order ApplyLanguage assigns them.
 std::span<const CaptionRow> CaptionTable();
 
 } // namespace pell::app

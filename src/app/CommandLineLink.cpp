@@ -1,5 +1,6 @@
 #include "app/CommandLineLink.h"
 
+#include "net/Resolver.h"
 #include "settings/Identity.h"
 #include "settings/LineText.h"
 #include "settings/SettingsError.h"
@@ -11,17 +12,20 @@ namespace pell::app {
 namespace {
 
 constexpr std::string_view Scheme = "irc://";
+constexpr std::string_view TlsScheme = "ircs://";
 
 char lower(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// A host name of at most 253 bytes, without blanks, controls or the characters that
-// would make it more than a name ("@", "#", "?", "%"). An IPv6 literal in brackets is
-// refused as a host too, with the colons inside it.
+// An IPv6 address (the link wrote it in brackets), or a host name of at most 253 bytes,
+// without blanks, controls or the characters that would make it more than a name ("@",
+// "#", "?", "%", a stray bracket or colon).
 bool usableHost(std::string_view host)
 {
+    if (net::IsIPv6Address(host) && !host.starts_with('['))
+        return true;
     return !host.empty() && host.size() <= 253 && std::none_of(host.begin(), host.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte <= ' ' || byte == 0x7f || std::string_view("@#?%[]:").find(c) != std::string_view::npos;
@@ -71,7 +75,7 @@ std::string CollectLink(std::span<const std::string> arguments)
 {
     std::string link;
     for (const std::string& argument : arguments) {
-        if (!ContainsNoCase(Scheme, argument))
+        if (!ContainsNoCase(Scheme, argument) && !ContainsNoCase(TlsScheme, argument))
             continue;
         if (!link.empty())
             link += ' ';
@@ -82,19 +86,31 @@ std::string CollectLink(std::span<const std::string> arguments)
 
 std::optional<LinkTarget> ParseLink(std::string_view link)
 {
-    if (!ContainsNoCase(Scheme, link))
+    if (!ContainsNoCase(Scheme, link) && !ContainsNoCase(TlsScheme, link))
         return std::nullopt;
-    std::string_view rest = link.substr(std::min(link.size(), Scheme.size()));
-    rest = rest.substr(0, rest.find('/'));
     LinkTarget target;
-    // "[::1]:6667": the colons of an IPv6 literal belong to the host.
-    const std::size_t close = rest.starts_with('[') ? rest.find(']') : std::string_view::npos;
-    const auto colon = rest.find(':', close == std::string_view::npos ? 0 : close);
+    target.tls = link.size() >= TlsScheme.size() && ContainsNoCase(TlsScheme, link.substr(0, TlsScheme.size()));
+    std::string_view rest = link.substr(std::min(link.size(), (target.tls ? TlsScheme : Scheme).size()));
+    rest = rest.substr(0, rest.find('/'));
+    // "[::1]:6667": an IPv6 address comes in brackets, its own colons inside them.
+    std::size_t hostEnd = 0;
+    if (rest.starts_with('[') && rest.find(']') != std::string_view::npos) {
+        hostEnd = rest.find(']') + 1;
+        target.host = rest.substr(1, hostEnd - 2);
+    }
+    const auto colon = rest.find(':', hostEnd);
     target.colon = colon != std::string_view::npos;
-    target.host = rest.substr(0, colon);
+    if (hostEnd == 0 && rest.starts_with('['))
+        target.host = rest; // no closing bracket: not a host
+    else if (hostEnd == 0)
+        target.host = rest.substr(0, colon);
+    else if (target.colon ? colon != hostEnd : hostEnd != rest.size())
+        target.host = rest; // something between the bracket and the port: not a host
     target.port = target.colon ? std::string(rest.substr(colon + 1)) : std::string();
+    if (target.port.starts_with('+'))
+        target.tls = true;
     if (target.port.empty())
-        target.port = "6667";
+        target.port = target.tls ? "6697" : "6667";
     return target;
 }
 
@@ -115,12 +131,16 @@ void CommandLineLink::Handle(std::span<const std::string> arguments)
     }
     if (target->colon)
         prompts_.showMessage(target->host);
-    if (!prompts_.askYesNo("Confirm", "Connect to " + target->host + ":" + target->port))
+    const bool ipv6 = target->host.find(':') != std::string::npos;
+    const std::string host = ipv6 ? "[" + target->host + "]" : target->host;
+    const std::string portText = target->port.starts_with('+') ? target->port.substr(1) : target->port;
+    if (!prompts_.askYesNo("Confirm", "Connect to " + host + ":" + portText + (target->tls ? " (TLS)" : "")))
         return;
     settings::ServerProfile profile;
     profile.Name = target->host;
     profile.Host = target->host;
     profile.Port = *port;
+    profile.Tls = target->tls;
     settings::applyIdentity(settings::identityOf(settings_), profile);
     launcher_.StartSession(profile);
 }

@@ -26,6 +26,7 @@ settings::ServerProfile profileOf(const ServerEditor& editor)
     profile.Name = editor.Name;
     profile.Host = editor.Host;
     profile.AutoConnect = editor.AutoConnect;
+    profile.Tls = editor.Tls;
     settings::applyIdentity(id, profile);
     return profile;
 }
@@ -96,7 +97,9 @@ void OptionsModel::ServerListClick(const std::string& name)
         const auto flag = [&](settings::ServerList::Line l) { return servers_.line(i, l) == settings::ServerList::TrueWord; };
         server_.Name = servers_.line(i, settings::ServerList::NameLine);
         server_.Host = servers_.line(i, settings::ServerList::HostLine);
-        server_.Port = servers_.line(i, settings::ServerList::PortLine);
+        const std::string& port = servers_.line(i, settings::ServerList::PortLine);
+        server_.Tls = port.starts_with('+');
+        server_.Port = server_.Tls ? port.substr(1) : port;
         server_.AutoConnect = flag(settings::ServerList::AutoConnectLine);
         settings::Identity& id = server_.identity.values;
         id.Nick = servers_.line(i, settings::ServerList::NickLine);
@@ -107,6 +110,7 @@ void OptionsModel::ServerListClick(const std::string& name)
         id.Operator = flag(settings::ServerList::OperatorLine);
         id.ServerNotice = flag(settings::ServerList::ServerNoticeLine);
         id.Wallops = flag(settings::ServerList::WallopsLine);
+        server_.Login = servers_.login(name);
         return;
     }
 }
@@ -115,6 +119,7 @@ void OptionsModel::ServerSave()
 {
     server_.identity.values.Nick = settings::removeSpaces(server_.identity.values.Nick);
     servers_.storeEntry(settings::ServerList::entryLines(profileOf(server_), server_.Port));
+    servers_.storeLogin(server_.Name, server_.Login);
     writeServerList();
 }
 

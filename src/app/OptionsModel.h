@@ -19,8 +19,10 @@ namespace pell::app {
 struct ServerEditor {
     std::string Name;
     std::string Host;
-    std::string Port = "6667"; // as typed
+    std::string Port = "6667"; // as typed, without the "+" of TLS
+    bool Tls = false;          // stored as a "+" before the port
     bool AutoConnect = false;
+    settings::ServerLogin Login; // kept in Logins.dat
     IdentityPanel identity;
 };
 

@@ -28,6 +28,8 @@ void QuickConnectModel::Closed()
         profile.Name = Name;
         profile.Host = Server;
         profile.Port = settings::ParseInt32(Port);
+        profile.Tls = Tls || Port.starts_with('+');
+        profile.Login = Login;
         settings::applyIdentity(id, profile);
         launcher_.StartSession(profile);
     });

@@ -21,7 +21,9 @@ public:
 
     std::string Name;
     std::string Server;
-    std::string Port = "6667"; // as typed
+    std::string Port = "6667"; // as typed; "+6697" asks for TLS as the box does
+    bool Tls = false;
+    settings::ServerLogin Login; // for this session only
     IdentityPanel identity;
 
     // Before the dialog is shown: clear and set "Use standard settings" again, so the
@@ -32,7 +34,8 @@ public:
     // "Connect": the nickname loses its spaces; the dialog then closes.
     void ConnectClick();
     // The dialog has closed, whichever way: start a session from the fields. A port
-    // that is not a decimal integer is shown as an error and starts nothing.
+    // that is not a decimal integer is shown as an error and starts nothing. The server
+    // may be an IPv6 address, with or without brackets.
     void Closed();
 
 private:

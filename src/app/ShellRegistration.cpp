@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view IrcScheme = "x-scheme-handler/irc";
+constexpr std::string_view IrcsScheme = "x-scheme-handler/ircs";
 constexpr std::string_view DefaultsSection = "[Default Applications]";
 
 std::string folderOf(const std::optional<std::string>& value, const std::string& fallback)
@@ -220,32 +221,38 @@ std::string DesktopEntry(const std::string& programPath, const std::string& icon
            "Icon=" + entryValue(iconPath) + "\n"
            "Terminal=false\n"
            "Categories=Network;Chat;IRCClient;\n"
-           "MimeType=x-scheme-handler/irc;\n";
+           "MimeType=x-scheme-handler/irc;x-scheme-handler/ircs;\n";
 }
 
 std::string WithIrcHandler(std::string_view mimeapps)
 {
-    const std::string handler = std::string(IrcScheme) + "=" + std::string(DesktopFileName);
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < mimeapps.size();) {
         const auto end = std::min(mimeapps.find('\n', at), mimeapps.size());
         lines.emplace_back(mimeapps.substr(at, end - at));
         at = end + 1;
     }
-    const auto header = std::find_if(lines.begin(), lines.end(),
-                                     [](const std::string& line) { return trimmed(line) == DefaultsSection; });
+    auto header = std::find_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return trimmed(line) == DefaultsSection; });
     if (header == lines.end()) {
         if (!lines.empty() && !trimmed(lines.back()).empty())
             lines.emplace_back();
         lines.emplace_back(DefaultsSection);
-        lines.push_back(handler);
-    } else {
+        header = lines.end() - 1;
+    }
+    const auto first = static_cast<std::size_t>(header - lines.begin()) + 1;
+    // ircs first, so that both land in the order irc, ircs when neither was there.
+    for (const std::string_view scheme : {IrcsScheme, IrcScheme}) {
+        const std::string handler = std::string(scheme) + "=" + std::string(DesktopFileName);
         bool replaced = false;
-        for (auto line = header + 1; line != lines.end() && trimmed(*line).rfind('[', 0) != 0; ++line)
-            if (trimmed(line->substr(0, line->find('='))) == IrcScheme)
-                *line = handler, replaced = true;
+        for (std::size_t line = first; line < lines.size() && trimmed(lines[line]).rfind('[', 0) != 0; ++line) {
+            if (trimmed(lines[line].substr(0, lines[line].find('='))) == scheme) {
+                lines[line] = handler;
+                replaced = true;
+            }
+        }
         if (!replaced)
-            lines.insert(header + 1, handler);
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(first), handler);
     }
     std::string text;
     for (const std::string& line : lines)

@@ -27,8 +27,8 @@ inline constexpr std::string_view DesktopFileName = "pell-irc.desktop";
 // Throws when the path cannot be written into an entry (it holds a line break).
 std::string DesktopEntry(const std::string& programPath, const std::string& iconPath);
 
-// mimeapps.list text with our entry as the default handler of irc:// links; every
-// other line stays as it was.
+// mimeapps.list text with our entry as the default handler of irc:// and ircs:// links;
+// every other line stays as it was.
 std::string WithIrcHandler(std::string_view mimeapps);
 
 // Why the registration stopped; Message gives the text for the user in either language.
@@ -44,7 +44,7 @@ private:
     std::string detail_;
 };
 
-// Makes the program the desktop's handler of irc:// links: its icon, its desktop entry
+// Makes the program the desktop's handler of irc:// and ircs:// links: its icon, its desktop entry
 // and the default in mimeapps.list, each file written whole or not at all. Desktop
 // databases are refreshed where the tools exist. Throws a RegistrationError on the
 // first failure. A file that is there but cannot be read, and a link to a missing

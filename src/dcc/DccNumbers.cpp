@@ -2,6 +2,9 @@
 
 #include "net/Resolver.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 namespace pell::dcc {
 
 namespace {
@@ -61,7 +64,19 @@ std::optional<std::string> DottedFromOffer(std::string_view text)
 
 bool NamesNoPeer(std::string_view dotted)
 {
-    return dotted == "0.0.0.0" || dotted == "255.255.255.255";
+    return dotted == "0.0.0.0" || dotted == "255.255.255.255" || dotted == "::";
+}
+
+std::optional<std::string> HostFromOffer(std::string_view text)
+{
+    if (text.find(':') == std::string_view::npos)
+        return DottedFromOffer(text);
+    in6_addr address{};
+    if (text.size() >= INET6_ADDRSTRLEN || text.find('\0') != std::string_view::npos ||
+        ::inet_pton(AF_INET6, std::string(text).c_str(), &address) != 1)
+        return std::nullopt;
+    char shortForm[INET6_ADDRSTRLEN];
+    return std::string(::inet_ntop(AF_INET6, &address, shortForm, sizeof shortForm));
 }
 
 std::uint64_t ReadOfferSize(std::string_view text)

@@ -21,9 +21,14 @@ std::optional<std::uint32_t> ReadOfferAddress(std::string_view text);
 // The dotted form a.b.c.d of an offer's address number; nothing when it is not one.
 std::optional<std::string> DottedFromOffer(std::string_view text);
 
-// True for a dotted address that names no peer to connect to (0.0.0.0, which means
+// True for an address that names no peer to connect to (0.0.0.0 or "::", which mean
 // "this host" to some systems and nothing to others, and the broadcast address).
 bool NamesNoPeer(std::string_view dotted);
+
+// The host to connect to for an offer's address word: the dotted form of an address
+// number, or an IPv6 address given as text (offers from IPv6 connections carry it so),
+// in its short form; nothing for anything else.
+std::optional<std::string> HostFromOffer(std::string_view text);
 
 // The announced size: unsigned decimal; a text that is not one, or does not fit in
 // 64 bits, reads as 0.

@@ -63,15 +63,6 @@ void check(bool ownerThere)
         throw OwnerGone();
 }
 
-std::string peerOf(int socket)
-{
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0 || address.sin_family != AF_INET)
-        return "?";
-    return net::FormatIPv4(ntohl(address.sin_addr.s_addr)) + ":" + std::to_string(ntohs(address.sin_port));
-}
-
 class Serving {
 public:
     Serving(net::TcpConnection& connection, SendTiming timing, TransferReports& reports)
@@ -157,7 +148,7 @@ private:
         if (idleLeft() > 0)
             return;
         check(reports_.Status(Both(DccMessage::NoAcknowledgement,
-                                   {peerOf(connection_.socketHandle()), std::to_string(timing_.AckIdleMs / 1000)})));
+                                   {net::PeerOf(connection_.socketHandle()), std::to_string(timing_.AckIdleMs / 1000)})));
         throw ReceiverIdle();
     }
 

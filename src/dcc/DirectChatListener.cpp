@@ -14,15 +14,6 @@ namespace pell::dcc {
 
 namespace {
 
-std::string peerOf(int socket)
-{
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return "?";
-    return net::FormatIPv4(ntohl(address.sin_addr.s_addr)) + ":" + std::to_string(ntohs(address.sin_port));
-}
-
 struct OwnerGone : std::runtime_error {
     OwnerGone() : std::runtime_error("window closed") {}
 };
@@ -58,7 +49,7 @@ void DirectChatListener::serve(net::TcpServerWorker& worker)
     net::TcpConnection& connection = worker.Connection();
     if (!worker.Data.has_value()) {
         worker.Data = true;
-        const std::string peer = peerOf(connection.socketHandle());
+        const std::string peer = net::PeerOf(connection.socketHandle());
         if (!link_->runAndWait(gui_, [this, peer] { lines_.AddNote(DccText(LanguageNow(), DccMessage::ChatConnected, {peer})); }))
             throw OwnerGone();
     }
@@ -81,7 +72,7 @@ void DirectChatListener::Send(const std::string& text)
             return;
         if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return; // already broken: its worker ends on its own
-        dropped.push_back(peerOf(socket));
+        dropped.push_back(net::PeerOf(socket));
         connection.Shutdown();
     });
     lines_.Add(OwnNick, text);

@@ -4,6 +4,7 @@
 #include "gui/DialogPlacement.h"
 #include "gui/FieldBinding.h"
 #include "gui/IdentityFields.h"
+#include "gui/LoginFields.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -100,12 +101,18 @@ QWidget* OptionsDialog::serverTab()
     serverHost_ = boundEdit("serverHost", [&panel]() -> std::string& { return panel.Host; });
     serverPort_ = boundEdit("serverPort", [&panel]() -> std::string& { return panel.Port; });
     autoConnect_ = boundBox("Auto-Connect at startup", "autoConnect", [&panel]() -> bool& { return panel.AutoConnect; });
+    serverTls_ = boundBox("TLS", "serverTls", [&panel]() -> bool& { return panel.Tls; });
+    tagCaption(serverTls_, app::Caption::ServerTlsBox);
     useStandard_ = new QCheckBox("Use standard settings");
     useStandard_->setObjectName("useStandard");
     tagCaption(autoConnect_, app::Caption::AutoConnectBox);
     tagCaption(useStandard_, app::Caption::UseStandardBox);
     serverIdentity_ = new IdentityFields;
     serverIdentity_->tagCaptions(app::Caption::ServerNick);
+    serverLogin_ = new LoginFields;
+    serverLogin_->setObjectName("serverLogin");
+    serverLogin_->tagCaptions(app::Caption::ServerLoginLabel);
+    serverLogin_->OnEdited = [&panel](const settings::ServerLogin& login) { panel.Login = login; };
     serverIdentity_->setObjectName("serverIdentity");
     serverIdentity_->OnEdited = [&panel](const settings::Identity& id) { panel.identity.values = id; };
     connect(useStandard_, &QCheckBox::clicked, this, [this](bool set) {
@@ -148,7 +155,10 @@ QWidget* OptionsDialog::serverTab()
     auto* where = new QFormLayout;
     where->addRow("Name:", serverName_);
     where->addRow("Server:", serverHost_);
-    where->addRow("Port:", serverPort_);
+    auto* port = new QHBoxLayout;
+    port->addWidget(serverPort_);
+    port->addWidget(serverTls_);
+    where->addRow("Port:", port);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save);
     buttons->addWidget(remove);
@@ -165,7 +175,11 @@ QWidget* OptionsDialog::serverTab()
 
     auto* layout = new QHBoxLayout(tab);
     layout->addLayout(editing, 0);
-    layout->addWidget(serverRows_, 1);
+    // The login sits under the list, so the tab keeps its height.
+    auto* listSide = new QVBoxLayout;
+    listSide->addWidget(serverRows_, 1);
+    listSide->addWidget(serverLogin_);
+    layout->addLayout(listSide, 1);
     return tab;
 }
 
@@ -204,9 +218,11 @@ void OptionsDialog::showServerPanel()
     serverHost_->setText(DecodeLine(panel.Host));
     serverPort_->setText(DecodeLine(panel.Port));
     autoConnect_->setChecked(panel.AutoConnect);
+    serverTls_->setChecked(panel.Tls);
     useStandard_->setChecked(panel.identity.useStandard);
     serverIdentity_->display(panel.identity.values);
     serverIdentity_->setGreyed(!panel.identity.enabled());
+    serverLogin_->display(panel.Login);
 }
 
 void OptionsDialog::showServerRows()

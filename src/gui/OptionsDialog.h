@@ -18,6 +18,7 @@ namespace pell::gui {
 
 class FolderChooser;
 class IdentityFields;
+class LoginFields;
 
 // The "Options" dialog over its model: six tabs and a Close button. It is created once
 // and hidden between uses; the main window's Options item calls showCentred(). Every
@@ -73,6 +74,8 @@ private:
     QLineEdit* serverHost_ = nullptr;
     QLineEdit* serverPort_ = nullptr;
     QCheckBox* autoConnect_ = nullptr;
+    QCheckBox* serverTls_ = nullptr;
+    LoginFields* serverLogin_ = nullptr;
     QCheckBox* useStandard_ = nullptr;
     IdentityFields* serverIdentity_ = nullptr;
     QTreeWidget* serverRows_ = nullptr;

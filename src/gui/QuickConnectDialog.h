@@ -10,6 +10,7 @@ class QLineEdit;
 namespace pell::gui {
 
 class IdentityFields;
+class LoginFields;
 
 // The "Quick connect" dialog over its model. The main window's File item
 // "Quick connect" calls run().
@@ -29,8 +30,10 @@ private:
     QLineEdit* name_;
     QLineEdit* server_;
     QLineEdit* port_;
+    QCheckBox* tls_;
     QCheckBox* useStandard_;
     IdentityFields* identity_;
+    LoginFields* login_;
 };
 
 } // namespace pell::gui

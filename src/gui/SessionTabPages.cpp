@@ -122,7 +122,7 @@ SessionTabPages::Page SessionTabPages::makeTextPage(const session::SessionTab& t
     page.NickView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     page.NickView->setSelectionMode(QAbstractItemView::SingleSelection);
     page.NickView->setContextMenuPolicy(Qt::CustomContextMenu);
-    page.Nicks = new NickListModel(*tab.Nicks, page.NickView);
+    page.Nicks = new NickListModel(*tab.Nicks, page.NickView, model_ ? &model_->Members() : nullptr);
     page.NickView->setModel(page.Nicks);
     NickListModel* nicks = page.Nicks;
     QListView* view = page.NickView;

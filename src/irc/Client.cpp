@@ -86,7 +86,7 @@ void Client::beginConnect()
 void Client::Connect(int timeoutMs)
 {
     beginConnect();
-    transport_->Open(net::LineEndpoint{Host, Port, BoundIP, Socks}, timeoutMs);
+    transport_->Open(net::LineEndpoint{Host, Port, BoundIP, Socks, Tls}, timeoutMs);
     events_.OnConnected();
     logOn();
 }
@@ -95,7 +95,7 @@ void Client::ConnectAsync(int timeoutMs, ConnectDone done)
 {
     beginConnect();
     pendingDone_ = std::move(done);
-    transport_->OpenAsync(net::LineEndpoint{Host, Port, BoundIP, Socks}, timeoutMs,
+    transport_->OpenAsync(net::LineEndpoint{Host, Port, BoundIP, Socks, Tls}, timeoutMs,
                           [this](std::exception_ptr error) { connectEnded(error); });
 }
 
@@ -130,6 +130,7 @@ void Client::logOn()
             transport_->StartReading([this](const std::string& line) { HandleLine(line); });
         const std::string local = BoundIP.empty() ? net::LocalIPv4Address() : BoundIP;
         const std::string& server = welcomeServer_.empty() ? local : welcomeServer_;
+        startNegotiation();
         if (!Password.empty())
             Raw(concat({"PASS ", Password}));
         Raw(concat({"NICK ", nick_}));
@@ -163,6 +164,18 @@ void Client::HandleLine(const std::string& line)
     try {
         events_.OnReceive(line);
         message_.Tokenize(line);
+        if (message_.Command.empty() && line.front() == '@')
+            return; // tags and nothing else
+        const auto said = LineTime();
+        if (!said) {
+            Dispatch();
+            return;
+        }
+        events_.OnLineTime(said);
+        struct LineTimeEnd {
+            ClientEvents& events;
+            ~LineTimeEnd() { events.OnLineTime(std::nullopt); }
+        } end{events_};
         Dispatch();
     } catch (const net::TransportError&) {
         // A reply that cannot be written means the connection is gone; the reader
@@ -193,6 +206,10 @@ void Client::Raw(std::string_view line)
     line = line.substr(0, line.find_first_of(std::string_view("\r\n\0", 3)));
     if (!Connected()) {
         events_.OnError(nullptr, "", kNotConnected);
+        return;
+    }
+    if (holdsUntilNegotiated(line)) {
+        held_.emplace_back(line);
         return;
     }
     transport_->WriteLine(line);

@@ -4,15 +4,19 @@
 #include "irc/ClientEvents.h"
 #include "irc/CtcpReplyLimiter.h"
 #include "irc/IrcMessage.h"
+#include "irc/Login.h"
 #include "irc/ServerSupport.h"
 #include "irc/Users.h"
 #include "net/LineTransport.h"
 #include "net/SocksSettings.h"
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -60,6 +64,8 @@ public:
     std::string Host;
     std::string BoundIP;
     net::SocksSettings Socks; // the proxy to connect through; none by default
+    net::TlsSettings Tls;     // plain TCP by default
+    LoginSettings Login;      // no login by default
 
     // The nick in use while connected, the stored one otherwise.
     std::string Nick() const;
@@ -70,6 +76,9 @@ public:
 
     // The address a peer can reach us at, for DCC offers.
     std::string LocalAddress() const { return transport_->LocalAddress(); }
+    // How the connection is encrypted ("TLSv1.3, TLS_AES_256_GCM_SHA384"); empty for
+    // plain TCP.
+    std::string Encryption() const { return transport_->Encryption(); }
 
     // State.
     ClientState State() const { return state_; }
@@ -114,6 +123,21 @@ public:
     // True for the numeric replies whose OnSystem text is their parameters as received
     // (the welcome, trace, stats and admin replies, 329), false for those with a format.
     static bool ReportsParametersAsSent(int numeric);
+
+    // Capability negotiation (IrcCapabilities.cpp). Every connect sends "CAP LS 302"
+    // before the registration lines and asks for the capabilities below that the server
+    // offers (and "sasl" for a login); a server that does not know CAP registers as
+    // without it. The capabilities the server acknowledged on this connection:
+    const std::set<std::string>& Capabilities() const { return capabilities_; }
+    bool HasCapability(const std::string& name) const { return capabilities_.count(name) != 0; }
+    static const std::vector<std::string>& WantedCapabilities();
+    // The time the line being dispatched was said, from its server-time tag; nothing
+    // without one, or while server-time is not acknowledged.
+    std::optional<std::chrono::system_clock::time_point> LineTime() const;
+    // About once a second: a negotiation or login the server leaves unanswered for
+    // NegotiationTimeout is given up, and registration goes on.
+    void Tick(std::chrono::steady_clock::time_point now);
+    static constexpr std::chrono::seconds NegotiationTimeout{15};
 
     // Caps the automatic CTCP replies, so a flood of requests cannot get us dropped
     // for excess flood. Its clock can be replaced (tests).
@@ -184,6 +208,23 @@ private:
     void numericTime(int numeric, User* user);
     void numericError(int numeric, User* user);
 
+    // Capabilities and login (IrcCapabilities.cpp).
+    enum class CapPhase : std::uint8_t { Off, Listing, Requesting, LoggingIn, Done };
+    void startNegotiation();
+    void commandCap(User* user);
+    void commandAuthenticate(User* user);
+    void commandAway(User* user);
+    void commandAccount(User* user);
+    void commandChghost(User* user);
+    void numericSasl(int numeric, User* user);
+    void requestCapabilities();
+    void acknowledged(std::string_view list);
+    void startLogin();
+    void loginFailed(LoginFailure why, const std::string& serverText);
+    void endNegotiation();
+    bool holdsUntilNegotiated(std::string_view line) const;
+    bool loginWanted() const { return Login.Mechanism != LoginMechanism::None; }
+
     // CTCP (IrcCtcp.cpp).
     void ctcpRequest(User* user);
     void ctcpReply(User* user);
@@ -207,6 +248,13 @@ private:
     CtcpReplyLimiter replyLimiter_;
     CtcpReplyLimiter handlerErrorLimiter_{5, std::chrono::milliseconds(60000)};
     ConnectDone pendingDone_;
+    CapPhase capPhase_ = CapPhase::Off;
+    std::set<std::string> capabilities_;
+    std::map<std::string, std::string> offered_; // CAP LS: name and value
+    bool serverTime_ = false;                    // server-time acknowledged
+    bool loginEnded_ = false;                    // logged in, or the failure reported
+    std::optional<std::chrono::steady_clock::time_point> negotiationDeadline_;
+    std::vector<std::string> held_; // the user's lines while capabilities are negotiated
 
 public:
     // Channel list replies gather here before they are reported.

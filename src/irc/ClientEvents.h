@@ -1,5 +1,9 @@
 #pragma once
 
+#include "irc/Login.h"
+
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,6 +136,23 @@ public:
                              const std::string& /*fileName*/, const std::string& /*position*/)
     {
     }
+
+    // Capabilities the server acknowledged, and the login.
+    // The line about to be dispatched was said at this time (its server-time tag); after
+    // the line, nothing again. Everything reported in between belongs to that time.
+    virtual void OnLineTime(const std::optional<std::chrono::system_clock::time_point>& /*said*/) {}
+    virtual void OnLoggedIn(const std::string& /*account*/) {}
+    // `serverText` is the server's own words where it gave some; with `disconnecting`
+    // the connection ends because the login was required.
+    virtual void OnLoginFailed(LoginFailure /*why*/, const std::string& /*serverText*/, bool /*disconnecting*/) {}
+    // away-notify: the user went away (with the reason) or came back.
+    virtual void OnAwayChange(User* /*user*/, bool /*away*/, const std::string& /*reason*/) {}
+    // account-notify and extended-join: the user's account, empty once logged out.
+    virtual void OnAccount(User* /*user*/, const std::string& /*account*/) {}
+    // chghost: the user's user@host changed; the record already carries the new one.
+    virtual void OnHostChange(User* /*user*/) {}
+    // invite-notify: someone other than us was invited.
+    virtual void OnInviteNotify(User* /*inviter*/, const std::string& /*invitee*/, const std::string& /*channelName*/) {}
 };
 
 } // namespace pell::irc

@@ -83,6 +83,9 @@ Client::CommandHandler Client::commandHandler(std::string_view command)
         {"INVITE", &Client::commandInvite},   {"KILL", &Client::commandKill},
         {"PING", &Client::commandPing},       {"WALLOPS", &Client::commandWallops},
         {"TOPIC", &Client::commandTopic},
+        {"CAP", &Client::commandCap},         {"AUTHENTICATE", &Client::commandAuthenticate},
+        {"AWAY", &Client::commandAway},       {"ACCOUNT", &Client::commandAccount},
+        {"CHGHOST", &Client::commandChghost},
     };
     for (const Entry& entry : kCommands)
         if (entry.word == command)
@@ -151,6 +154,11 @@ void Client::commandJoin(User* user)
     if (channel)
         channel->Joined(user);
     events_.OnJoin(user, channel);
+    // extended-join: ":bob!b@h JOIN #c account :Real Name", "*" for no account.
+    if (!lineReset() && HasCapability("extended-join") && !m[3].empty() && m[3] != "*") {
+        user->Account = m[3];
+        events_.OnAccount(user, user->Account);
+    }
 }
 
 // :bob!bob@host PART #c :bye
@@ -254,8 +262,13 @@ void Client::commandQuit(User* user)
 }
 
 // :bob!bob@host INVITE me :#c
+// :bob!bob@host INVITE carol :#c  (invite-notify: someone else was invited)
 void Client::commandInvite(User* user)
 {
+    if (!message_[2].empty() && message_[2] != currentNick_) {
+        events_.OnInviteNotify(user, message_[2], message_[3]);
+        return;
+    }
     events_.OnInvite(user, message_[3]);
 }
 

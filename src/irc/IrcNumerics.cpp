@@ -100,6 +100,7 @@ const Client::NumericRow* Client::numericRow(int numeric)
         {392, 395, "USERS", "%s", "3", nullptr, nullptr},
         {401, 502, nullptr, nullptr, "", &T::numericError, nullptr},
         {614, 614, "WHOIS", "%s", "3", nullptr, nullptr},
+        {900, 908, nullptr, nullptr, "", &T::numericSasl, nullptr},
     };
     const auto row = std::upper_bound(std::begin(kRows), std::end(kRows), numeric,
                                       [](int n, const NumericRow& r) { return n < r.first; });
@@ -117,6 +118,10 @@ bool Client::ReportsParametersAsSent(int numeric)
 void Client::HandleNumeric(int numeric, User* user)
 {
     const IrcMessage& m = message_;
+    // A server that does not know CAP says so; registration goes on as without it, and
+    // the user is not told about a line the program sent on its own.
+    if ((numeric == 421 || numeric == 451) && (m[2] == "CAP" || m[3] == "CAP") && state_ == ClientState::LoggingOn)
+        return;
     const NumericRow* row = numericRow(numeric);
     if (!row) {
         events_.OnUnknownCommand(user, m.Command, m.Content);
@@ -137,6 +142,13 @@ void Client::numericWelcome(int, User*)
 {
     welcomeServer_ = message_.SenderAddress;
     SetState(ClientState::Connected);
+    // Registered: a server that never answered CAP has no capabilities and no login.
+    if (capPhase_ == CapPhase::Listing) {
+        capPhase_ = CapPhase::Done;
+        negotiationDeadline_.reset();
+    }
+    if (!lineReset() && loginWanted() && !loginEnded_)
+        loginFailed(LoginFailure::NotOffered, "");
 }
 
 // :irc.example.net 005 me PREFIX=(ohv)@%+ CHANMODES=beI,k,l,imnpst :are supported by this server

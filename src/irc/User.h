@@ -12,6 +12,8 @@ class User {
 public:
     std::string Address; // user@host as sent, the server name for a server, or empty
     std::string Reason;  // text of the last PART, QUIT, KICK or away reply
+    std::string Account; // the account it is logged in to, when the server said so
+    bool Away = false;   // as away-notify last said
     int Count = 1;
 
     const std::string& Nick() const { return nick_; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/SocksSettings.h"
+#include "net/TlsSettings.h"
 
 #include <exception>
 #include <functional>
@@ -15,6 +16,7 @@ struct LineEndpoint {
     int Port = 0;
     std::string BoundIP; // local address to bind to; empty means any
     net::SocksSettings Socks;
+    net::TlsSettings Tls;
 };
 
 // The engine's line connection to its server. The program's runs over a socket; tests
@@ -48,6 +50,9 @@ public:
 
     // The address a peer can reach us at, for DCC offers.
     virtual std::string LocalAddress() const = 0;
+    // How the open connection is encrypted ("TLSv1.3, TLS_AES_256_GCM_SHA384"); empty
+    // when it is not.
+    virtual std::string Encryption() const { return {}; }
 };
 
 } // namespace pell::net

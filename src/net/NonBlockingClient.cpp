@@ -27,6 +27,10 @@ void NonBlockingClient::SetRemoteHost(const std::string& host)
         host_ = "0.0.0.0";
         return;
     }
+    if (IsIPv6Address(host)) {
+        host_ = WithoutBrackets(host);
+        return;
+    }
     if (std::isdigit(static_cast<unsigned char>(host[0]))) {
         in_addr parsed{};
         host_ = inet_pton(AF_INET, host.c_str(), &parsed) == 1 ? host : std::string();
@@ -64,25 +68,35 @@ void NonBlockingClient::ended(int errorNumber)
 void NonBlockingClient::Open()
 {
     Close();
-    socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_storage remote{};
+    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&remote);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&remote);
+    if (inet_pton(AF_INET, host_.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<std::uint16_t>(port_));
+        length = sizeof *v4;
+    } else if (inet_pton(AF_INET6, host_.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<std::uint16_t>(port_));
+        length = sizeof *v6;
+    }
+    socket_ = ::socket(length ? remote.ss_family : AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (socket_ < 0) {
         fail(errno);
         return;
     }
-    sockaddr_in remote{};
-    remote.sin_family = AF_INET;
-    remote.sin_port = htons(static_cast<std::uint16_t>(port_));
-    if (inet_pton(AF_INET, host_.c_str(), &remote.sin_addr) != 1) {
+    if (length == 0) {
         fail(EINVAL);
         return;
     }
-    if (::connect(socket_, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 && errno != EINPROGRESS)
+    if (::connect(socket_, reinterpret_cast<sockaddr*>(&remote), length) != 0 && errno != EINPROGRESS)
         fail(errno);
 }
 
 bool NonBlockingClient::Established() const
 {
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     return socket_ >= 0 && ::getpeername(socket_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
 }

@@ -23,8 +23,8 @@ public:
     // ended it (refused, reset, ...). The socket is closed then; later polls do nothing.
     std::function<void(int errorNumber)> OnClosed;
 
-    // Empty means 0.0.0.0; a name is resolved; a dotted address must be valid
-    // (otherwise the host becomes empty).
+    // Empty means 0.0.0.0; an IPv6 address is kept (brackets dropped); a name is
+    // resolved to IPv4; a dotted address must be valid (otherwise the host becomes empty).
     void SetRemoteHost(const std::string& host);
     const std::string& RemoteHost() const { return host_; }
     // A service name first, else a decimal number.

@@ -47,6 +47,7 @@ void SocketLineTransport::configure(net::TcpClient& client, const LineEndpoint& 
     client.Port = to.Port;
     client.BoundIP = to.BoundIP;
     client.SocksInfo = to.Socks;
+    client.Tls = to.Tls;
     client.ReadTimeout = 0;
     client.LineAction = net::MaxLineAction::maException;
     // A server's burst (a channel list, a busy channel) is read in large pieces: with

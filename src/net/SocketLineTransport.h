@@ -33,6 +33,7 @@ public:
     bool Connected() const override { return socket_.Connected() && !readerFailed_; }
     void Close(bool flush) override;
     std::string LocalAddress() const override;
+    std::string Encryption() const override { return socket_.TlsDescription(); }
 
 private:
     struct PendingOpen;

@@ -4,6 +4,9 @@
 #include "net/TcpConnection.h"
 #include "net/TransportError.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 namespace pell::net {
 
 namespace {
@@ -27,9 +30,36 @@ void appendPort(std::string& out, int port)
     out += static_cast<char>(port & 0xFF);
 }
 
+TransportError noIPv6(const std::string& host)
+{
+    return TransportError::socks("SOCKS 4 erreicht nur IPv4-Adressen, und " + host +
+                                     " hat keine: SOCKS 4A oder SOCKS 5 wählen.",
+                                 "SOCKS 4 reaches IPv4 addresses only, and " + host +
+                                     " has none: choose SOCKS 4A or SOCKS 5.");
+}
+
+// SOCKS 4 carries an IPv4 address that we look up ourselves.
+std::uint32_t socks4Address(const std::string& host)
+{
+    if (IsIPv6Address(host))
+        throw noIPv6(host);
+    try {
+        return ResolveIPv4(host);
+    } catch (const TransportError&) {
+        bool hasIPv6 = false;
+        try {
+            hasIPv6 = !ResolveAll(host, 0).empty();
+        } catch (const TransportError&) {
+        }
+        if (hasIPv6)
+            throw noIPv6(host);
+        throw;
+    }
+}
+
 void socks4(TcpConnection& connection, const SocksSettings& socks, const std::string& host, int port)
 {
-    const std::uint32_t address = socks.Version == SocksVersion::Socks4 ? ResolveIPv4(host) : 0;
+    const std::uint32_t address = socks.Version == SocksVersion::Socks4 ? socks4Address(host) : 0;
     connection.WriteBytes(Socks4Request(socks, host, address, port));
     const std::string reply = connection.ReadBytes(8);
     switch (static_cast<unsigned char>(reply[1])) {
@@ -159,6 +189,15 @@ std::string Socks4Request(const SocksSettings& socks, const std::string& host,
 
 std::string Socks5Request(const std::string& host, int port)
 {
+    // An IPv6 address goes as one (address type 4); anything else as a name, a dotted
+    // address too, and the proxy looks it up.
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, WithoutBrackets(host).c_str(), &v6) == 1) {
+        std::string out{'\x05', '\x01', '\x00', '\x04'};
+        out.append(reinterpret_cast<const char*>(v6.s6_addr), sizeof v6.s6_addr);
+        appendPort(out, port);
+        return out;
+    }
     checkLength(host, "Der Hostname");
     std::string out{'\x05', '\x01', '\x00', '\x03'};
     out += static_cast<char>(host.size());
@@ -167,9 +206,10 @@ std::string Socks5Request(const std::string& host, int port)
     return out;
 }
 
-void SocksHandshake(TcpConnection& connection, const SocksSettings& socks, const std::string& host,
+void SocksHandshake(TcpConnection& connection, const SocksSettings& socks, const std::string& bracketed,
                     int port)
 {
+    const std::string host = WithoutBrackets(bracketed);
     switch (socks.Version) {
     case SocksVersion::Socks4:
     case SocksVersion::Socks4A:

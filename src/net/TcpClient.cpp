@@ -2,7 +2,11 @@
 
 #include "net/Resolver.h"
 #include "net/SocksHandshake.h"
+#include "net/TlsStream.h"
 #include "net/TransportError.h"
+
+#include <algorithm>
+#include <optional>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -18,8 +22,12 @@ namespace pell::net {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How often a waiting connect lets the GUI thread breathe.
 constexpr int kWaitSliceMs = 25;
+// The TLS handshake's limit when the connect has none.
+constexpr int kTlsWaitMs = 30000;
 
 class SocketGuard {
 public:
@@ -49,9 +57,9 @@ void setBlocking(int socket, bool blocking)
 
 } // namespace
 
-int TcpClient::openSocket(std::uint32_t address, int port, int timeoutMs)
+int TcpClient::openSocket(const SocketAddress& address, Clock::time_point deadline)
 {
-    SocketGuard socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    SocketGuard socket(::socket(address.family(), SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (socket.get() < 0)
         throw TransportError::socket(errno);
 
@@ -63,23 +71,20 @@ int TcpClient::openSocket(std::uint32_t address, int port, int timeoutMs)
         setsockopt(socket.get(), SOL_SOCKET, SO_RCVBUF, &RecvBufferSize, sizeof RecvBufferSize);
 
     if (!BoundIP.empty()) {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(ResolveIPv4(BoundIP));
-        if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+        // The local address of the same family as the remote one.
+        const auto locals = ResolveAll(BoundIP, 0);
+        const auto local = std::find_if(locals.begin(), locals.end(),
+                                        [&](const SocketAddress& l) { return l.family() == address.family(); });
+        if (local == locals.end())
+            throw TransportError::socket(EAFNOSUPPORT);
+        if (::bind(socket.get(), local->get(), local->length) != 0)
             throw TransportError::socket(errno);
     }
 
-    sockaddr_in remote{};
-    remote.sin_family = AF_INET;
-    remote.sin_port = htons(static_cast<std::uint16_t>(port));
-    remote.sin_addr.s_addr = htonl(address);
-
     setBlocking(socket.get(), false);
-    if (::connect(socket.get(), reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
+    if (::connect(socket.get(), address.get(), address.length) != 0) {
         if (errno != EINPROGRESS)
             throw TransportError::socket(errno);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             pollfd pfd{socket.get(), POLLOUT, 0};
             const int ready = ::poll(&pfd, 1, kWaitSliceMs);
@@ -87,7 +92,7 @@ int TcpClient::openSocket(std::uint32_t address, int port, int timeoutMs)
                 throw TransportError::socket(errno);
             if (ready > 0)
                 break;
-            if (timeoutMs > 0 && std::chrono::steady_clock::now() >= deadline)
+            if (Clock::now() >= deadline)
                 throw TransportError::connectTimeout();
             checkAborted();
             if (OnWaiting)
@@ -103,6 +108,30 @@ int TcpClient::openSocket(std::uint32_t address, int port, int timeoutMs)
     return socket.release();
 }
 
+int TcpClient::openAny(const std::string& host, int port, int timeoutMs)
+{
+    const std::vector<SocketAddress> addresses = Resolve ? Resolve(host, port) : ResolveAll(host, port);
+    if (addresses.empty())
+        throw TransportError::socket(EADDRNOTAVAIL);
+    const auto deadline = timeoutMs > 0 ? Clock::now() + std::chrono::milliseconds(timeoutMs) : Clock::time_point::max();
+    std::optional<TransportError> last;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        checkAborted();
+        // The time left is shared by the addresses left: one that does not answer
+        // leaves the next its turn within the same time-out.
+        auto until = deadline;
+        if (timeoutMs > 0)
+            until = Clock::now() + (deadline - Clock::now()) / static_cast<int>(addresses.size() - i);
+        try {
+            return openSocket(addresses[i], until);
+        } catch (const TransportError& error) {
+            checkAborted();
+            last = error;
+        }
+    }
+    throw *last;
+}
+
 void TcpClient::Connect(int timeoutMs)
 {
     if (socketHandle() >= 0)
@@ -114,7 +143,7 @@ void TcpClient::Connect(int timeoutMs)
     const std::string& host = viaProxy ? SocksInfo.Host : Host;
     const int port = viaProxy ? SocksInfo.Port : Port;
     checkAborted();
-    const int socket = openSocket(ResolveIPv4(host), port, timeoutMs);
+    const int socket = openAny(host, port, timeoutMs);
     {
         std::lock_guard lock(socketMutex_);
         if (aborted_) {
@@ -139,8 +168,29 @@ void TcpClient::Connect(int timeoutMs)
         ReadTimeout = readTimeout;
     }
 
+    if (Tls.Enabled)
+        startTls(timeoutMs);
+
     if (OnConnected)
         OnConnected();
+}
+
+void TcpClient::startTls(int timeoutMs)
+{
+    try {
+        if (BufferedCount() > 0)
+            throw TransportError::tls("Der Server hat vor dem TLS-Handshake unverschlüsselt gesendet.",
+                                      "The server sent unencrypted data before the TLS handshake.");
+        ConnectWait wait;
+        wait.Deadline = Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : kTlsWaitMs);
+        wait.Aborted = [this] { return aborted_.load(); };
+        wait.OnWaiting = OnWaiting;
+        StartTls(TlsStream::Connect(socketHandle(), Host, Port, Tls, wait));
+    } catch (...) {
+        std::lock_guard lock(socketMutex_);
+        closeSocket();
+        throw;
+    }
 }
 
 void TcpClient::Abort()

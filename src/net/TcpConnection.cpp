@@ -1,5 +1,6 @@
 #include "net/TcpConnection.h"
 
+#include "net/TlsStream.h"
 #include "net/TransportError.h"
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <unistd.h>
 
 namespace pell::net {
+
+TcpConnection::TcpConnection() = default;
 
 TcpConnection::TcpConnection(int socket)
 {
@@ -33,6 +36,10 @@ void TcpConnection::adopt(int socket)
 
 void TcpConnection::closeSocket()
 {
+    if (tls_) {
+        tls_->Close();
+        tls_.reset();
+    }
     if (socket_ >= 0) {
         ::close(socket_);
         socket_ = -1;
@@ -53,7 +60,8 @@ std::size_t TcpConnection::WaitForData(bool raiseIfDisconnected, int timeoutMs)
     const int pollTimeout = timeoutMs > 0 ? timeoutMs : -1;
 
     pollfd pfd{socket_, POLLIN, 0};
-    for (;;) {
+    // TLS waits inside its read: bytes it has already decrypted leave nothing to poll.
+    for (; !tls_;) {
         const int ready = ::poll(&pfd, 1, pollTimeout);
         if (ready < 0) {
             if (errno == EINTR)
@@ -72,7 +80,7 @@ std::size_t TcpConnection::WaitForData(bool raiseIfDisconnected, int timeoutMs)
     buffer_.resize(old + chunk);
     ssize_t got;
     do {
-        got = ::recv(socket_, buffer_.data() + old, chunk, 0);
+        got = receive(buffer_.data() + old, chunk, timeoutMs);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         const int error = errno;
@@ -96,6 +104,20 @@ std::size_t TcpConnection::WaitForData(bool raiseIfDisconnected, int timeoutMs)
             throw TransportError::connectionClosed();
     }
     return static_cast<std::size_t>(got);
+}
+
+ssize_t TcpConnection::receive(char* out, std::size_t size, int timeoutMs)
+{
+    if (!tls_)
+        return ::recv(socket_, out, size, 0);
+    try {
+        return tls_->Read(out, size, timeoutMs);
+    } catch (const TransportError& error) {
+        buffer_.resize(buffer_.size() - size);
+        if (error.kind() != TransportError::Kind::ReadTimeout)
+            peerClosed_ = true; // the stream cannot go on after a TLS error
+        throw;
+    }
 }
 
 std::string TcpConnection::ReadBytes(std::size_t count)
@@ -199,6 +221,10 @@ void TcpConnection::WriteBytes(const void* data, std::size_t count)
     if (!Connected())
         throw TransportError::notConnected();
     const char* bytes = static_cast<const char*>(data);
+    if (tls_) {
+        tls_->Write(bytes, count);
+        return;
+    }
     while (count > 0) {
         const ssize_t sent = ::send(socket_, bytes, count, MSG_NOSIGNAL);
         if (sent < 0) {
@@ -242,10 +268,21 @@ void TcpConnection::Disconnect()
         OnDisconnected();
 }
 
+void TcpConnection::StartTls(std::unique_ptr<TlsStream> tls)
+{
+    tls_ = std::move(tls);
+}
+
+std::string TcpConnection::TlsDescription() const
+{
+    return tls_ ? tls_->Description() : std::string();
+}
+
 void TcpConnection::TakeOver(TcpConnection& other)
 {
     closeSocket();
     socket_ = other.socket_;
+    tls_ = std::move(other.tls_);
     peerClosed_ = other.peerClosed_.load();
     buffer_ = std::move(other.buffer_);
     start_ = other.start_;

@@ -3,21 +3,26 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace pell::net {
+
+class TlsStream;
 
 enum class MaxLineAction {
     maException, // an over-long line is an error
     maSplit,     // an over-long line is returned cut at the limit
 };
 
-// A blocking TCP connection with an input buffer and line reading. One thread reads
-// while another may write; Shutdown may come from any thread and wakes a blocked read.
+// A blocking TCP connection with an input buffer and line reading, encrypted once TLS
+// is started on it. One thread reads while another may write; Shutdown may come from
+// any thread and wakes a blocked read.
 class TcpConnection {
 public:
-    TcpConnection() = default;
+    TcpConnection();
     // Takes over an already connected socket (an accepted one, say).
     explicit TcpConnection(int socket);
     virtual ~TcpConnection();
@@ -73,6 +78,13 @@ public:
 
     int socketHandle() const { return socket_; }
 
+    // From now on every byte goes through the TLS stream made on this socket; nothing
+    // may be buffered unread. Not while another thread uses the connection.
+    void StartTls(std::unique_ptr<TlsStream> tls);
+    bool Encrypted() const { return tls_ != nullptr; }
+    // "TLSv1.3, TLS_AES_256_GCM_SHA384"; empty when not encrypted.
+    std::string TlsDescription() const;
+
 protected:
     void adopt(int socket);
     void closeSocket();
@@ -82,7 +94,10 @@ private:
     std::string takeLine(std::size_t end, char terminator);
     void compact();
 
+    ssize_t receive(char* out, std::size_t size, int timeoutMs);
+
     int socket_ = -1;
+    std::unique_ptr<TlsStream> tls_;
     std::atomic<bool> peerClosed_{false};
     std::string buffer_;
     std::size_t start_ = 0; // bytes before this index are consumed

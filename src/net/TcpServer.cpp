@@ -23,20 +23,53 @@ void TcpServer::SetOnExecute(ExecuteHandler handler)
     onExecute_ = std::move(handler);
 }
 
+namespace {
+
+// A listener on every local address of both families (IPv4 arrives mapped into IPv6);
+// IPv4 alone where the system has no IPv6.
+int openListener(int port)
+{
+    int socket = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket >= 0) {
+        const int no = 0;
+        ::setsockopt(socket, IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_port = htons(static_cast<std::uint16_t>(port));
+        address.sin6_addr = in6addr_any;
+        if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            return socket;
+        const int error = errno;
+        ::close(socket);
+        if (error != EADDRNOTAVAIL && error != EAFNOSUPPORT) {
+            errno = error;
+            return -1;
+        }
+    }
+    socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0)
+        return -1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return socket;
+    const int error = errno;
+    ::close(socket);
+    errno = error;
+    return -1;
+}
+
+} // namespace
+
 void TcpServer::Start()
 {
     if (Active())
         return;
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket < 0)
-        throw TransportError::socket(errno);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(DefaultPort));
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    const int socket = openListener(DefaultPort);
+    if (socket < 0) {
         const int error = errno;
-        ::close(socket);
         if (error == EADDRINUSE || error == EACCES)
             throw TransportError::bindFailed();
         throw TransportError::socket(error);
@@ -85,20 +118,22 @@ std::string TcpServer::BoundAddress() const
 {
     if (!Active())
         return {};
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    return FormatIPv4(ntohl(address.sin_addr.s_addr));
+    return FormatAddress(reinterpret_cast<const sockaddr*>(&address));
 }
 
 int TcpServer::BoundPort() const
 {
     if (!Active())
         return 0;
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
+    const auto* any = reinterpret_cast<const sockaddr*>(&address);
+    return any->sa_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6*>(any)->sin6_port)
+                                      : ntohs(reinterpret_cast<const sockaddr_in*>(any)->sin_port);
 }
 
 void TcpServer::ForEachConnection(const std::function<void(TcpConnection&)>& action)

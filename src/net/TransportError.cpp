@@ -55,4 +55,14 @@ TransportError TransportError::socks(const std::string& message)
     return {Kind::Socks, message};
 }
 
+TransportError TransportError::socks(const std::string& german, const std::string& english)
+{
+    return {Kind::Socks, german, english};
+}
+
+TransportError TransportError::tls(const std::string& german, const std::string& english)
+{
+    return {Kind::Tls, german, english};
+}
+
 } // namespace pell::net

@@ -5,8 +5,9 @@
 
 namespace pell::net {
 
-// A failure of the transport or of the SOCKS handshake. what() is the program's fixed
-// German message; english() the same in English, for windows that follow the language.
+// A failure of the transport, the SOCKS handshake or TLS. The older texts are the
+// program's fixed German messages, shown as they are; newer ones carry an English text
+// as well, which the windows show when English is chosen.
 class TransportError : public std::runtime_error {
 public:
     enum class Kind {
@@ -18,10 +19,14 @@ public:
         BindFailed,
         Socket,
         Socks,
+        Tls,         // the TLS handshake failed or timed out
+        Certificate, // the server's certificate is not trusted (see CertificateError)
     };
 
     TransportError(Kind kind, const std::string& message, int code = 0, std::string english = {})
         : std::runtime_error(message), kind_(kind), code_(code), english_(std::move(english)) {}
+    TransportError(Kind kind, const std::string& german, const std::string& english)
+        : std::runtime_error(german), kind_(kind), code_(0), english_(english) {}
 
     Kind kind() const { return kind_; }
     // The error number of a socket error; 0 otherwise.
@@ -39,6 +44,8 @@ public:
     static TransportError socket(int errorNumber);
     static TransportError socket(int errorNumber, const std::string& systemText);
     static TransportError socks(const std::string& message);
+    static TransportError socks(const std::string& german, const std::string& english);
+    static TransportError tls(const std::string& german, const std::string& english);
 
 private:
     Kind kind_;

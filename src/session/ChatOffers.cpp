@@ -42,7 +42,7 @@ void ChatOffers::OnChatOffer(const std::string& nick, const std::string& address
     try {
         system("DCC: " + nick + ": (" + address + ":" + offeredPort + ") ");
         const std::string port = offeredPort.empty() ? "59" : offeredPort;
-        const auto host = dcc::DottedFromOffer(address);
+        const auto host = dcc::HostFromOffer(address);
         if (!host)
             return;
         const std::string where = address + ":" + port;
@@ -103,8 +103,7 @@ void ChatOffers::OfferChat(const std::string& nick)
             return system(dcc::DccMessage::ChatNoPort, {nick});
         const std::string local = files_.LocalAddress();
         irc_.Notice(nick, "DCC CHAT  (" + local + ")");
-        const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);
-        irc_.CtcpQuery(nick, "DCC CHAT", "chat " + std::to_string(number) + " " + std::to_string(listener->Port));
+        irc_.CtcpQuery(nick, "DCC CHAT", "chat " + net::OfferAddressOf(local) + " " + std::to_string(listener->Port));
     });
 }
 

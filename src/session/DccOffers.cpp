@@ -91,7 +91,7 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
 {
     try {
         const std::string port = offeredPort.empty() ? "59" : offeredPort;
-        const auto host = dcc::DottedFromOffer(address);
+        const auto host = dcc::HostFromOffer(address);
         if (!host)
             return;
         const std::string tail = nick + "(" + address + ":" + port + "):" + fileName + ":" + fileSize;
@@ -240,8 +240,7 @@ void DccOffers::OfferFile(const std::string& nick, const std::string& path)
     const std::string local = LocalAddress();
     const auto slash = path.find_last_of('/');
     irc_.Notice(nick, "DCC Send " + (slash == std::string::npos ? path : path.substr(slash + 1)) + " (" + local + ")");
-    const std::uint32_t number = net::OfferNumberOf(local).value_or(0x7f000001u);
-    irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + std::to_string(number) + " " +
+    irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + net::OfferAddressOf(local) + " " +
                                      std::to_string(send->Port) + " " + std::to_string(send->FileSize));
 }
 

@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "irc/User.h"
 #include "net/SocketLineTransport.h"
 #include "session/ServerText.h"
 
@@ -101,6 +102,53 @@ public:
     void OnDccChatOffer(const std::string& nick, const std::string& address, const std::string& port) override
     {
         session_.chats_.OnChatOffer(nick, address, port);
+    }
+
+    void OnLineTime(const std::optional<std::chrono::system_clock::time_point>& said) override
+    {
+        session_.model_.SetLineTime(said);
+    }
+
+    void OnLoggedIn(const std::string& account) override { session_.lifecycle_.OnLoggedIn(account); }
+
+    void OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting) override
+    {
+        session_.lifecycle_.OnLoginFailed(why, serverText, disconnecting);
+    }
+
+    void OnAwayChange(irc::User* user, bool away, const std::string& reason) override
+    {
+        if (!user)
+            return;
+        session_.model_.Members().SetAway(user->Nick(), away, reason);
+        session_.model_.MembersChanged();
+    }
+
+    void OnAccount(irc::User* user, const std::string& account) override
+    {
+        if (!user)
+            return;
+        session_.model_.Members().SetAccount(user->Nick(), account);
+        session_.model_.MembersChanged();
+    }
+
+    void OnNickChange(irc::User* user, const std::string& newNick) override
+    {
+        SessionEvents::OnNickChange(user, newNick);
+        if (user)
+            session_.model_.Members().Rename(user->Nick(), newNick);
+    }
+
+    void OnQuit(irc::User* user) override
+    {
+        SessionEvents::OnQuit(user);
+        if (user)
+            session_.model_.Members().Forget(user->Nick());
+    }
+
+    void OnInviteNotify(irc::User* inviter, const std::string& invitee, const std::string& channelName) override
+    {
+        session_.lifecycle_.OnInviteNotify(inviter ? inviter->Nick() : std::string(), invitee, channelName);
     }
 
 private:

@@ -1,7 +1,10 @@
 #include "session/SessionLifecycle.h"
 
+#include "net/TlsCertificate.h"
+#include "session/ConnectionText.h"
 #include "session/EventText.h"
 #include "settings/LineText.h"
+#include "settings/SettingsError.h"
 
 namespace pell::session {
 
@@ -27,6 +30,19 @@ net::SocksVersion socksVersion(settings::ProxyType proxyType)
     return net::SocksVersion::None;
 }
 
+irc::LoginSettings loginOf(const settings::ServerLogin& login)
+{
+    irc::LoginSettings settings;
+    if (login.Mechanism == "PLAIN")
+        settings.Mechanism = irc::LoginMechanism::Plain;
+    else if (login.Mechanism == "EXTERNAL")
+        settings.Mechanism = irc::LoginMechanism::External;
+    settings.Account = login.Account;
+    settings.Password = login.Password;
+    settings.Required = login.Required && settings.Mechanism != irc::LoginMechanism::None;
+    return settings;
+}
+
 } // namespace
 
 SessionLifecycle::SessionLifecycle(irc::Client& engine, SessionModel& model,
@@ -34,6 +50,11 @@ SessionLifecycle::SessionLifecycle(irc::Client& engine, SessionModel& model,
     : engine_(engine), model_(model), settings_(settings), prompts_(prompts), reconnects_(engine, model, settings)
 {
     reconnects_.Connect = [this] { connect(); };
+}
+
+SessionLifecycle::~SessionLifecycle()
+{
+    *alive_ = false;
 }
 
 void SessionLifecycle::Create(const settings::ServerProfile& profile)
@@ -50,6 +71,9 @@ void SessionLifecycle::Create(const settings::ServerProfile& profile)
         engine_.Password = profile.Password;
         engine_.Host = profile.Host;
         engine_.Port = profile.Port;
+        engine_.Tls.Enabled = profile.Tls;
+        engine_.Tls.ClientCertificate = profile.Login.Certificate;
+        engine_.Login = loginOf(profile.Login);
         engine_.AltNick = kAltNick;
         engine_.Replies.Version = kClientText;
         engine_.Replies.ClientInfo = kClientText;
@@ -86,30 +110,102 @@ void SessionLifecycle::Create(const settings::ServerProfile& profile)
 
 void SessionLifecycle::connect()
 {
+    engine_.Tls.TrustedSha256 =
+        engine_.Tls.Enabled ? model_.Shared().Certificates.Find(engine_.Host, engine_.Port) : std::string();
+    connectTrusted();
+}
+
+void SessionLifecycle::connectTrusted()
+{
     engine_.ConnectAsync(ConnectTimeout, [this](std::exception_ptr error) {
-        if (!error)
-            return;
-        // A failed automatic try is a line in "Main", not a box for each try.
-        std::string why = "unknown error";
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& failure) {
-            why = failure.what();
-        } catch (...) {
-        }
-        if (!reconnects_.ConnectFailed(why))
-            platform::runReported(prompts_, [&] { std::rethrow_exception(error); });
+        if (error)
+            connectFailed(error);
     });
+}
+
+void SessionLifecycle::connectFailed(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const net::CertificateError& untrusted) {
+        askTrust(untrusted.Report());
+    } catch (const std::exception& failed) {
+        // A failed automatic try is a line in "Main", not a box for each try.
+        if (!reconnects_.ConnectFailed(failed.what()))
+            prompts_.showError(ConnectFailure(settings_.Language, failed));
+    }
+}
+
+void SessionLifecycle::askTrust(const net::CertificateReport& report)
+{
+    const settings::Language language = settings_.Language;
+    const auto alive = alive_;
+    const bool trust = prompts_.askYesNo(ConnectionText(language, ConnectionTextKind::CertificateCaption),
+                                         CertificateQuestion(language, report));
+    if (!*alive)
+        return; // the window went while the box was open
+    if (!trust) {
+        system(ConnectionText(language, ConnectionTextKind::CertificateRefused, HostAndPort(report.Host, report.Port)));
+        return;
+    }
+    try {
+        model_.Shared().Certificates.Trust(engine_.Host, engine_.Port, report.Sha256);
+    } catch (const settings::SettingsError& unsaved) {
+        system(ConnectionText(language, ConnectionTextKind::CertificateUnsaved, unsaved.what()));
+    }
+    engine_.Tls.TrustedSha256 = report.Sha256;
+    platform::runReported(prompts_, [&] { connectTrusted(); });
+}
+
+void SessionLifecycle::system(const std::string& text)
+{
+    model_.AddText(MainCaption, "System", text, static_cast<Rgb>(settings_.SystemColour));
 }
 
 void SessionLifecycle::OnConnected()
 {
     SessionTabs& tabs = model_.Tabs();
     tabs.ClearNicks(tabs.Find(MainCaption));
+    model_.Members().Clear();
     model_.SetStatusPanel(0, StatusConnected);
     model_.SetStatusPanel(1, engine_.Nick());
+    const std::string encryption = engine_.Encryption();
+    if (!encryption.empty())
+        system(ConnectionText(settings_.Language, ConnectionTextKind::Encrypted, encryption));
     connectionUp_ = true;
     closingReason_.clear();
+}
+
+void SessionLifecycle::OnLoggedIn(const std::string& account)
+{
+    system(ConnectionText(settings_.Language, ConnectionTextKind::LoggedIn, account));
+}
+
+void SessionLifecycle::OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting)
+{
+    const settings::Language language = settings_.Language;
+    ConnectionTextKind kind = ConnectionTextKind::LoginRejected;
+    std::string detail = serverText;
+    switch (why) {
+    case irc::LoginFailure::Rejected: kind = ConnectionTextKind::LoginRejected; break;
+    case irc::LoginFailure::Aborted: kind = ConnectionTextKind::LoginAborted; break;
+    case irc::LoginFailure::NotEncrypted: kind = ConnectionTextKind::LoginNotEncrypted; break;
+    case irc::LoginFailure::NoAnswer: kind = ConnectionTextKind::LoginNoAnswer; break;
+    case irc::LoginFailure::NotOffered:
+        kind = ConnectionTextKind::LoginNotOffered;
+        detail = engine_.Login.Mechanism == irc::LoginMechanism::External ? "EXTERNAL" : "PLAIN";
+        break;
+    }
+    system(ConnectionText(language, kind, detail) + " " +
+           ConnectionText(language, disconnecting ? ConnectionTextKind::LoginRequired : ConnectionTextKind::LoginGoesOn));
+}
+
+void SessionLifecycle::OnInviteNotify(const std::string& inviter, const std::string& invitee,
+                                      const std::string& channelName)
+{
+    model_.AddText(channelName, "System", ConnectionText(settings_.Language, ConnectionTextKind::InviteNotify, inviter,
+                                                         invitee, channelName),
+                   static_cast<Rgb>(settings_.SystemColour));
 }
 
 void SessionLifecycle::ShowOwnNick()
@@ -131,6 +227,7 @@ void SessionLifecycle::noticeConnectionEnd()
 
 void SessionLifecycle::onStatusTick()
 {
+    engine_.Tick(std::chrono::steady_clock::now());
     noticeConnectionEnd();
     const irc::ClientState state = engine_.State();
     const std::string* status = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "irc/Client.h"
+#include "net/TlsCertificate.h"
 #include "platform/UserPrompts.h"
 #include "session/AutoReconnect.h"
 #include "session/SessionModel.h"
@@ -8,6 +9,7 @@
 #include "settings/ServerProfile.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace pell::session {
@@ -26,14 +28,21 @@ public:
 
     SessionLifecycle(irc::Client& engine, SessionModel& model, const settings::AppSettings& settings,
                      platform::UserPrompts& prompts);
+    ~SessionLifecycle();
 
     // The connect time-out; tests shorten it.
     int ConnectTimeout = ConnectTimeoutMs;
 
-    // The connection is up: "Main" loses its nick list and the status shows it.
+    // The connection is up: "Main" loses its nick list and the status shows it; over
+    // TLS, "Main" says how it is encrypted.
     void OnConnected();
     // The server refused the nick during registration: asks the user for another.
     void AskNewNick(std::string& nick);
+    // The login while connecting: a line in "Main" says how it went.
+    void OnLoggedIn(const std::string& account);
+    void OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting);
+    // invite-notify: a line in the channel's tab (or "Main").
+    void OnInviteNotify(const std::string& inviter, const std::string& invitee, const std::string& channelName);
     // Status panel 1 shows the nick in use.
     void ShowOwnNick();
     // The server's reason for closing the connection (its ERROR line), shown with the end.
@@ -41,7 +50,9 @@ public:
 
     // The creation steps from the profile on: caption, identity, user modes, proxy,
     // connect. An error ends them where it happens and is shown; the window stays,
-    // disconnected, and "Reconnect" tries again.
+    // disconnected, and "Reconnect" tries again. A server certificate that cannot be
+    // verified is shown and the user asked whether to trust it: Yes stores the choice
+    // and connects again, No leaves the window disconnected with a line in "Main".
     void Create(const settings::ServerProfile& profile);
 
     // The button captions follow the language as it was at creation.
@@ -73,6 +84,10 @@ public:
 
 private:
     void connect();
+    void connectTrusted();
+    void connectFailed(std::exception_ptr error);
+    void askTrust(const net::CertificateReport& report);
+    void system(const std::string& text);
     void setCloseTimer(bool running);
     void noticeConnectionEnd();
 
@@ -84,6 +99,7 @@ private:
     bool statusTimer_ = true;
     bool closeTimer_ = false;
     AutoReconnect reconnects_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool connectionUp_ = false; // from OnConnected until its end has been shown
     std::string closingReason_;
 };

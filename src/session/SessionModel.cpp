@@ -11,6 +11,7 @@
 #include "session/RtfWriter.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace pell::session {
 
@@ -71,6 +72,8 @@ TabId SessionModel::AddText(std::string channel, std::string nick, std::string t
     nick = StripNickPrefix(nick, tabs_.PrefixSymbols());
     if (ignores_.IsIgnored(nick))
         return 0;
+    if (!replayStamp_.empty())
+        text.insert(0, replayStamp_);
     // The nick has been taken off, so a channel may now stand second.
     if (mayNameChannel)
         TakeChannelFromText(channel, text);
@@ -206,8 +209,39 @@ void SessionModel::CollectUrls(const std::string& text)
 
 void SessionModel::FlashOnMessage()
 {
-    if (settings_.FlashOnMessage && !ports_.Desktop.isMainWindowInFront())
+    if (settings_.FlashOnMessage && replayStamp_.empty() && !ports_.Desktop.isMainWindowInFront())
         ports_.Desktop.flashWindow();
+}
+
+void SessionModel::SetLineTime(const std::optional<std::chrono::system_clock::time_point>& said,
+                               std::chrono::system_clock::time_point now)
+{
+    replayStamp_.clear();
+    lineTime_.reset();
+    replayed_ = false;
+    if (!said)
+        return;
+    lineTime_ = std::chrono::duration_cast<std::chrono::seconds>(said->time_since_epoch()).count();
+    replayed_ = now - *said >= ReplayAge;
+    if (!replayed_)
+        return;
+    const std::time_t when = std::chrono::system_clock::to_time_t(*said);
+    const std::time_t today = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    std::tm current{};
+    localtime_r(&when, &local);
+    localtime_r(&today, &current);
+    const bool sameDay = local.tm_year == current.tm_year && local.tm_yday == current.tm_yday;
+    char stamp[40];
+    std::strftime(stamp, sizeof stamp, sameDay ? "[%H:%M:%S] " : "[%Y-%m-%d %H:%M:%S] ", &local);
+    replayStamp_ = stamp;
+}
+
+void SessionModel::MembersChanged()
+{
+    for (int i = 0; i < tabs_.Count(); ++i)
+        if (tabs_.At(i).IsText())
+            ports_.View.nickListChanged(tabs_.At(i).Id);
 }
 
 void SessionModel::OpenLink(const std::string& url)

@@ -6,12 +6,14 @@
 #include "session/IgnoreList.h"
 #include "session/LogWriter.h"
 #include "session/NickCompletion.h"
+#include "session/MemberStatus.h"
 #include "session/RawLog.h"
 #include "session/SessionShared.h"
 #include "session/SessionTabs.h"
 #include "settings/AppSettings.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -103,6 +105,19 @@ public:
     void FlashOnMessage();
     void OpenLink(const std::string& url);
 
+    // The time the server says the line being handled was said (server-time); nothing
+    // between lines. A line said a while ago (a bouncer replaying what was missed) shows
+    // that time before its text, "[12:01:05] " or "[2026-12-06 23:59:01] " for another
+    // day, flashes nothing and counts as no mention; every line carries the time said.
+    void SetLineTime(const std::optional<std::chrono::system_clock::time_point>& said,
+                     std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+    static constexpr std::chrono::seconds ReplayAge{60};
+    // Away and account of other users, for the nick lists; every text tab's nick list is
+    // redrawn after a change.
+    const MemberStatus& Members() const { return members_; }
+    MemberStatus& Members() { return members_; }
+    void MembersChanged();
+
     void IgnoreNick(const std::string& nick);
     void UnignoreNick(const std::string& nick);
     void SelectIgnoreEntry(int index) { ignores_.Select(index); }
@@ -143,6 +158,8 @@ private:
     std::optional<std::int64_t> lineTime_;
     bool replayed_ = false;
     std::unique_ptr<LogWriter> logs_;
+    MemberStatus members_{settings_};
+    std::string replayStamp_; // "[12:01:05] " while a replayed line is handled
     std::map<std::string, bool> joined_; // by folded channel name: true joined, false left
 };
 

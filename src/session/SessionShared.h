@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/AddressList.h"
+#include "settings/TrustedCertificates.h"
 
 #include <string>
 
@@ -11,6 +12,9 @@ struct SessionShared {
     AddressList Addresses;
     // Asked from the user at the first close of a connected window, then reused.
     std::string QuitReason;
+    // Server certificates the user chose to trust; in memory only unless the program
+    // gives it its settings folder.
+    settings::TrustedCertificates Certificates;
 };
 
 } // namespace pell::session

@@ -15,6 +15,7 @@ bool ServerList::FindProfileByName(const std::string& name, ServerProfile& profi
         profile.Name = line(i, NameLine);
         profile.Host = line(i, HostLine);
         profile.Port = ParseInt32(line(i, PortLine));
+        profile.Tls = line(i, PortLine).starts_with('+');
         profile.AutoConnect = flag(AutoConnectLine);
         profile.Nick = line(i, NickLine);
         profile.RealName = line(i, RealNameLine);
@@ -24,6 +25,7 @@ bool ServerList::FindProfileByName(const std::string& name, ServerProfile& profi
         profile.Operator = flag(OperatorLine);
         profile.ServerNotice = flag(ServerNoticeLine);
         profile.Wallops = flag(WallopsLine);
+        profile.Login = login(name);
         return true;
     }
     return false;
@@ -35,7 +37,7 @@ Lines ServerList::entryLines(const ServerProfile& profile, const std::string& po
     return {
         profile.Name,
         profile.Host,
-        portText,
+        portLine(portText, profile.Tls),
         word(profile.AutoConnect),
         removeSpaces(profile.Nick),
         profile.RealName,
@@ -51,6 +53,11 @@ Lines ServerList::entryLines(const ServerProfile& profile, const std::string& po
 Lines ServerList::entryLines(const ServerProfile& profile)
 {
     return entryLines(profile, FormatInt32(profile.Port));
+}
+
+std::string ServerList::portLine(const std::string& portText, bool tls)
+{
+    return tls && !portText.starts_with('+') ? "+" + portText : portText;
 }
 
 void ServerList::storeEntry(const Lines& entry)
@@ -69,8 +76,31 @@ void ServerList::storeEntry(const Lines& entry)
     lines_.insert(lines_.end(), entry.begin(), entry.end());
 }
 
+ServerLogin ServerList::login(const std::string& name) const
+{
+    for (std::size_t at = 0; at + LinesPerLogin <= logins_.size(); at += LinesPerLogin)
+        if (logins_[at] == name)
+            return {logins_[at + 1], logins_[at + 2], DecodePassword(logins_[at + 3]), logins_[at + 4],
+                    logins_[at + 5] == TrueWord};
+    return {};
+}
+
+void ServerList::storeLogin(const std::string& name, const ServerLogin& login)
+{
+    Lines kept;
+    for (std::size_t at = 0; at + LinesPerLogin <= logins_.size(); at += LinesPerLogin)
+        if (logins_[at] != name)
+            kept.insert(kept.end(), logins_.begin() + static_cast<std::ptrdiff_t>(at),
+                        logins_.begin() + static_cast<std::ptrdiff_t>(at + LinesPerLogin));
+    if (!login.Mechanism.empty() || !login.Account.empty())
+        kept.insert(kept.end(), {name, login.Mechanism, login.Account, EncodePassword(login.Password),
+                                 login.Certificate, login.Required ? TrueWord : FalseWord});
+    logins_ = std::move(kept);
+}
+
 void ServerList::deleteEntries(const std::string& name)
 {
+    storeLogin(name, {});
     std::size_t i = 0;
     while (i < entryCount()) {
         if (line(i, NameLine) == name) {
@@ -84,6 +114,11 @@ void ServerList::deleteEntries(const std::string& name)
 
 bool ServerList::load(const SettingsFolder& folder)
 {
+    if (auto logins = folder.read(SettingsFile::Logins)) {
+        logins_ = std::move(*logins);
+        logins_.resize(logins_.size() / LinesPerLogin * LinesPerLogin); // a file cut short keeps whole logins
+        loginsFile_ = true;
+    }
     auto lines = folder.read(SettingsFile::SList);
     if (lines)
         lines_ = std::move(*lines);
@@ -93,6 +128,10 @@ bool ServerList::load(const SettingsFolder& folder)
 void ServerList::save(const SettingsFolder& folder) const
 {
     folder.write(SettingsFile::SList, lines_);
+    if (!logins_.empty() || loginsFile_) {
+        folder.write(SettingsFile::Logins, logins_);
+        loginsFile_ = true;
+    }
 }
 
 } // namespace pell::settings

@@ -28,7 +28,7 @@ struct FileInfo {
     bool passwords;
 };
 
-constexpr std::array<FileInfo, 10> Files{{
+constexpr std::array<FileInfo, 12> Files{{
     {SettingsFile::SettingsIni, "settings.ini", true},
     {SettingsFile::SList, "SList.dat", true},
     {SettingsFile::Proxy, "Proxy.ini", true},
@@ -39,6 +39,8 @@ constexpr std::array<FileInfo, 10> Files{{
     {SettingsFile::Color, "Color.dat", false},
     {SettingsFile::Template, "Template.dat", false},
     {SettingsFile::Extras, "Extras.dat", false},
+    {SettingsFile::TrustedCerts, "TrustedCerts.dat", true},
+    {SettingsFile::Logins, "Logins.dat", true},
 }};
 
 const FileInfo& info(SettingsFile file)

@@ -16,7 +16,7 @@
 
 namespace pell::settings {
 
-// The settings files: the nine of old, then Extras.dat with the options added since.
+// The nine settings files, and those added beside them later.
 enum class SettingsFile {
     SettingsIni,
     SList,
@@ -28,12 +28,15 @@ enum class SettingsFile {
     Color,
     Template,
     Extras,
+    TrustedCerts, // certificates the user chose to trust (TrustedCertificates.h)
+    Logins,       // the server entries' logins (ServerList.h)
 };
 
 // The exact file name ("settings.ini", "SList.dat", ...).
 std::string_view fileName(SettingsFile file);
 // True for the files that hold scrambled passwords (settings.ini, SList.dat,
-// Proxy.ini): they are written with mode 0600.
+// Proxy.ini, Logins.dat) or other secrets (TrustedCerts.dat): they are written with
+// mode 0600.
 bool holdsPasswords(SettingsFile file);
 
 // Reads and writes whole settings files in the program folder. A file is read whole

@@ -113,7 +113,8 @@ TEST(CommandLineLink, AsksThenOpensASessionWithTheGlobalIdentity)
             EXPECT_EQ(program.prompts.errors, c.lines("shown")) << c.name;
             const auto& opened = program.core.launcher().PendingProfile();
             const std::string session = program.trace.empty() ? "" : opened.Name + " " + opened.Host + " "
-                                                                         + std::to_string(opened.Port);
+                                                                         + std::to_string(opened.Port)
+                                                                         + (opened.Tls ? " TLS" : "");
             EXPECT_EQ(session, yes ? c.one("opens") : "") << c.name;
             EXPECT_EQ(opened.Nick, program.trace.empty() ? "" : "pat");
         }
@@ -131,15 +132,18 @@ TEST(ShellRegistration, MakesUsTheIrcHandlerAndKeepsEveryOtherLine)
     app::RegisterIrcHandler(folders, "/opt/my \"pell\" 100%/pell-irc", "<svg/>"); // every start: no growth
     std::string expected = others;
     expected.replace(expected.find("x-scheme-handler/irc = other"), 36, "x-scheme-handler/irc=pell-irc.desktop");
+    expected.insert(expected.find("text/html"), "x-scheme-handler/ircs=pell-irc.desktop\n");
     EXPECT_EQ(readBytes(folders.configHome + "/mimeapps.list"), expected);
     const std::string entry = readBytes(folders.dataHome + "/applications/pell-irc.desktop");
     for (const char* line : {"\nName=Pell-IRC\n", "\nExec=\"/opt/my \\\\\"pell\\\\\" 100%%/pell-irc\" /m %u\n",
-                             "\nCategories=Network;Chat;IRCClient;\n", "\nMimeType=x-scheme-handler/irc;\n"})
+                             "\nCategories=Network;Chat;IRCClient;\n", "\nMimeType=x-scheme-handler/irc;x-scheme-handler/ircs;\n"})
         EXPECT_NE(entry.find(line), std::string::npos) << line << " in\n" << entry;
     EXPECT_EQ(readBytes(folders.dataHome + "/icons/hicolor/scalable/apps/pell-irc.svg"), "<svg/>");
     // Without a file or a section the section is added; a folder that cannot be made is an error.
-    EXPECT_EQ(app::WithIrcHandler("a=b"), "a=b\n\n[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n");
-    EXPECT_EQ(app::WithIrcHandler("[Default Applications]\n"), "[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n");
+    EXPECT_EQ(app::WithIrcHandler("a=b"), "a=b\n\n[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n"
+                                          "x-scheme-handler/ircs=pell-irc.desktop\n");
+    EXPECT_EQ(app::WithIrcHandler("[Default Applications]\n"), "[Default Applications]\nx-scheme-handler/irc=pell-irc.desktop\n"
+                                                               "x-scheme-handler/ircs=pell-irc.desktop\n");
     writeBytes(xdg.file("file"), "");
     EXPECT_THROW(app::RegisterIrcHandler({xdg.file("file"), folders.configHome}, "/p", ""), app::RegistrationError);
 }

@@ -121,6 +121,29 @@ TEST(OptionsModel, ServerListClickSaveAndDeleteKeepListFileAndViewsInStep)
     EXPECT_EQ(f.views.rows().size(), 2u);
 }
 
+// The TLS box stands for the "+" of the port line: an entry read is written back byte for
+// byte, and the profile started from it asks for TLS.
+TEST(OptionsModel, TheTlsBoxIsThePlusOfThePortLine)
+{
+    const Lines before = serverList({serverEntry("S", "+6697"), serverEntry("P", "6667")}).lines();
+    Options f{ServerList(before)};
+    ServerEditor& panel = f.model.server();
+    f.model.ServerListClick("S");
+    EXPECT_EQ(panel.Port, "6697");
+    EXPECT_TRUE(panel.Tls);
+    f.model.ServerSave();
+    EXPECT_EQ(f.servers.lines(), before);
+    f.model.ServerListClick("P");
+    EXPECT_FALSE(panel.Tls);
+    panel.Tls = true;
+    f.model.ServerSave();
+    EXPECT_EQ(f.servers.lines().at(ServerList::LinesPerEntry + ServerList::PortLine), "+6667");
+    ServerProfile profile;
+    f.servers.FindProfileByName("S", profile);
+    EXPECT_EQ(profile.Port, 6697);
+    EXPECT_TRUE(profile.Tls);
+}
+
 TEST(OptionsModel, ExtensionListsSkipAPatternHeldInAnyCaseAndDeleteOnlyTheSelectedRow)
 {
     Options f;
@@ -196,6 +219,10 @@ TEST(QuickConnectModel, OpeningRefreshesTheIdentityOnlyConnectRemovesSpacesAndAB
     }
     EXPECT_EQ(f.windows.created.size(), 3u);
     EXPECT_EQ(f.prompts.errors, (Lines{"'' is not a valid integer value", "'66 67' is not a valid integer value"}));
+    f.model.Port = "+6697"; // as other clients write it
+    f.model.Closed();
+    EXPECT_EQ(f.windows.created.at(3).Port, 6697);
+    EXPECT_TRUE(f.windows.created.at(3).Tls);
 }
 
 } // namespace

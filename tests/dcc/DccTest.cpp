@@ -9,6 +9,8 @@
 #include "support/Loopback.h"
 #include "support/FakeServer.h"
 
+#include "net/LocalAddress.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,6 +110,8 @@ TEST_F(FolderTest, NumbersAndHostileNamesFromTheDataFile)
     const std::map<std::string, std::function<std::string(const std::string&)>> functions = {
         {"port", [](auto& s) { return std::to_string(ReadOfferPort(s).value_or(0)); }},
         {"dotted", [](auto& s) { return DottedFromOffer(s).value_or(""); }},
+        {"host", [](auto& s) { return HostFromOffer(s).value_or(""); }},
+        {"offer address", [](auto& s) { return net::OfferAddressOf(s); }},
         {"size", [](auto& s) { return std::to_string(ReadOfferSize(s)); }},
         {"duration", [&](auto& s) { return download.FormatDuration(std::stoi(s)); }},
         {"send duration", [&](auto& s) { return send.FormatDuration(std::stoi(s)); }},

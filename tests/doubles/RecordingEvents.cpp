@@ -41,6 +41,12 @@ void RecordingEvents::OnChannelUpdate(irc::Channel& channel, irc::ChannelUpdate 
         record("Update", &channel, std::string(updateName(type)), user, info);
 }
 
+void RecordingEvents::OnLineTime(const std::optional<std::chrono::system_clock::time_point>& said)
+{
+    const auto since = said ? std::chrono::duration_cast<std::chrono::milliseconds>(said->time_since_epoch()).count() : 0;
+    record("LineTime", said ? std::to_string(since) : "-");
+}
+
 // "List 3 1 more #b 5 topic": the list's size, the position of the first new entry,
 // whether more follow, and that entry.
 void RecordingEvents::OnList(const std::vector<std::string>& channels, int position, bool last)

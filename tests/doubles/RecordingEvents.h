@@ -146,12 +146,30 @@ public:
     {
         record("DccAccept", nick, port, fileName, position);
     }
+    // "LineTime 1765076933749": milliseconds since 1970 of the line's server-time; "LineTime -" after it.
+    void OnLineTime(const std::optional<std::chrono::system_clock::time_point>& said) override;
+    void OnLoggedIn(const std::string& account) override { record("LoggedIn", account); }
+    void OnLoginFailed(irc::LoginFailure why, const std::string& serverText, bool disconnecting) override
+    {
+        record("LoginFailed", static_cast<int>(why), serverText, disconnecting ? "disconnecting" : "going on");
+    }
+    void OnAwayChange(irc::User* user, bool away, const std::string& reason) override
+    {
+        record("AwayChange", user, away ? "away" : "back", reason);
+    }
+    void OnAccount(irc::User* user, const std::string& account) override { record("Account", user, account); }
+    void OnHostChange(irc::User* user) override { record("HostChange", user, user ? user->Address : ""); }
+    void OnInviteNotify(irc::User* inviter, const std::string& invitee, const std::string& channelName) override
+    {
+        record("InviteNotify", inviter, invitee, channelName);
+    }
 
     // The words of a line.
     static std::string Word(const irc::User* user);
     static std::string Word(const irc::Channel* channel);
     static std::string Word(const std::string& text) { return text; }
     static std::string Word(int number) { return std::to_string(number); }
+    static std::string Word(const char* text) { return text; }
 
 protected:
     template <typename... Arguments> void record(const char* name, const Arguments&... arguments)

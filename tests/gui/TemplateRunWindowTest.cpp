@@ -52,10 +52,11 @@ struct Program {
 
     gui::SessionWindow* window() const { return alice->window(); }
 
-    // Waits for the registration, then joins alice to #pell.
+    // Waits for the registration (the welcome), then joins alice to #pell.
     bool joined()
     {
-        if (!QTest::qWaitFor([&] { return alice->session().Engine().Connected(); }, kWaitMs))
+        const auto welcomed = [&] { return alice->session().Engine().State() == irc::ClientState::Connected; };
+        if (!QTest::qWaitFor(welcomed, kWaitMs))
             return false;
         alice->session().Commands().Join("#pell");
         return QTest::qWaitFor([&] { return bob->saw(":alice!"); }, kWaitMs);

@@ -111,7 +111,8 @@ TEST_F(EngineTest, RegistrationLinesAndTheServerNameReusedNextTime)
 {
     irc.Socks.Version = net::SocksVersion::Socks5;
     connect("sesame");
-    EXPECT_EQ(server->Written(), (Events{"PASS sesame", "NICK Nick", "USER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name"}));
+    // CAP LS goes first; the registration lines stay as they were.
+    EXPECT_EQ(server->Written(), (Events{"CAP LS 302", "PASS sesame", "NICK Nick", "USER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name"}));
     const net::LineEndpoint& to = server->OpenedTo;
     EXPECT_EQ(to.Host + ":" + std::to_string(to.Port) + " " + to.BoundIP + " " + std::to_string(static_cast<int>(to.Socks.Version)), "irc.example:6667 127.0.0.1 3");
     EXPECT_EQ(states, (std::vector{irc::ClientState::Connecting, irc::ClientState::LoggingOn}));
@@ -125,7 +126,7 @@ TEST_F(EngineTest, RegistrationLinesAndTheServerNameReusedNextTime)
     irc.Password.clear();
     irc.BoundIP.clear();
     irc.Connect(3000);
-    EXPECT_EQ(server->Written(), (Events{"NICK Nick", "USER Benutzername " + net::LocalIPv4Address() + " srv.example :Wirklicher Name"}));
+    EXPECT_EQ(server->Written(), (Events{"CAP LS 302", "NICK Nick", "USER Benutzername " + net::LocalIPv4Address() + " srv.example :Wirklicher Name"}));
     EXPECT_EQ(irc.Users.Count(), 1); // tracking starts again with only the own user
     EXPECT_EQ(irc.Channels.Count(), 0);
 }
@@ -304,7 +305,7 @@ TEST(EngineWrites, AServerThatStopsReadingCostsTheBoundNotTheGuiThread)
         irc->Connect(3000);
         const int peer = test::acceptFor(listener, 5000);
         ASSERT_GE(peer, 0);
-        std::string expected = "PING :early\r\nNICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
+        std::string expected = "PING :early\r\nCAP LS 302\r\nNICK Nick\r\nUSER Benutzername 127.0.0.1 127.0.0.1 :Wirklicher Name\r\n", error;
         try {
             const std::size_t goal = toTheBound ? 4 * net::QueuedWriter::DefaultBound : 400000;
             for (int i = 0; expected.size() < goal; ++i) {

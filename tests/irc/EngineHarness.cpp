@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <filesystem>
 #include <fstream>
 
@@ -200,6 +202,14 @@ private:
             stopSuppressing();
         else if (what == "watch records")
             listener.watchRecords = true;
+        else if (what.rfind("host ", 0) == 0)
+            irc.Host = what.substr(5);
+        else if (what.rfind("login ", 0) == 0)
+            login(what.substr(6));
+        else if (what == "tick")
+            tick();
+        else if (what.rfind("raw ", 0) == 0)
+            irc.Raw(what.substr(4));
         else if (what.rfind("answer", 0) == 0)
             answer(what.substr(std::min<std::size_t>(what.size(), 7)));
         else
@@ -210,6 +220,26 @@ private:
     {
         h_->listener.recordRaw = false;
         h_->listener.suppressVersion = false;
+    }
+
+    // The negotiation's time-out passes: what follows are the events of that tick.
+    void tick()
+    {
+        where_ = name_ + ":" + std::to_string(number_) + ": ";
+        input_ = "!! tick";
+        h_->events.clear();
+        h_->irc.Tick(std::chrono::steady_clock::now() + irc::Client::NegotiationTimeout);
+    }
+
+    // "PLAIN account password", "required" after it for a login that must not fail.
+    void login(const std::string& words)
+    {
+        std::istringstream in(words);
+        std::string mechanism, required;
+        irc::LoginSettings& login = h_->irc.Login;
+        in >> mechanism >> login.Account >> login.Password >> required;
+        login.Mechanism = mechanism == "EXTERNAL" ? irc::LoginMechanism::External : irc::LoginMechanism::Plain;
+        login.Required = required == "required";
     }
 
     void answer(const std::string& nick)

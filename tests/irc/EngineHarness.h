@@ -70,7 +70,9 @@ std::string stateOf(irc::Client& irc, const std::string& what);
 // "Tarn-IRC"). "<< " is a line from the server, each ">> " after it an event it raises,
 // in order, with lines the engine sends as "Send ..."; each "@@ what: state" after it
 // what the engine then holds (see stateOf). "!! " lines change what the engine or its
-// listener does (TranscriptRunner::command names them). "#" starts a comment. \xHH
+// listener does (TranscriptRunner::command names them: "connect", "host 127.0.0.1", "login
+// PLAIN account password [required]", "tick" for a second past the negotiation's time-out,
+// and more). "#" starts a comment. \xHH
 // stands for that byte.
 // "#c": the members as nick:flags; "#c modes": the mode letters, limit and key; "#c topic";
 // "bob": the user record's reference count, address and reason; "engine": current nick,

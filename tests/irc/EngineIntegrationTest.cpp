@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace pell::irc {
 namespace {
 
@@ -91,7 +93,9 @@ TEST(EngineIntegration, TwoClientsMeetOnARealServer)
     // A second connect sends the learned server name in USER; the server takes it.
     alice.irc.Connect(3000);
     ASSERT_TRUE(Peer::queue.pumpUntil([&] { return alice.irc.State() == ClientState::Connected; }));
-    EXPECT_NE(alice.sent.back().find(" " + server.name() + " :"), std::string::npos) << alice.sent.back();
+    const auto user = std::find_if(alice.sent.rbegin(), alice.sent.rend(), [](const std::string& l) { return l.starts_with("USER "); });
+    ASSERT_NE(user, alice.sent.rend());
+    EXPECT_NE(user->find(" " + server.name() + " :"), std::string::npos) << *user;
 }
 
 } // namespace

@@ -19,6 +19,11 @@ TEST(Tracking, Transcript)
     test::runTranscript("tracking.transcript");
 }
 
+TEST(Capabilities, Transcript)
+{
+    test::runTranscript("caps.transcript");
+}
+
 TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)
 {
     Users users;

@@ -1,3 +1,5 @@
+#include "net/LocalAddress.h"
+#include "net/Resolver.h"
 #include "net/SocksHandshake.h"
 #include "net/TcpClient.h"
 #include "net/TransportError.h"
@@ -7,6 +9,7 @@
 #include "support/Microsocks.h"
 #include "support/Ngircd.h"
 #include "support/ScriptedProxy.h"
+#include "support/TrustStore.h"
 
 #include <gtest/gtest.h>
 
@@ -65,11 +68,32 @@ TEST(TcpClient, RefusedOrNeverAcceptedConnectsFail)
     EXPECT_GT(waits, 10);
 }
 
+// A name with several addresses: each is tried in turn, one that never answers gets
+// only its share of the time-out, and a server on either family is reached.
+TEST(TcpClient, TriesEachAddressInTurnWithinTheTimeOut)
+{
+    test::StalledListener stalled;
+    test::Ngircd ngircd({.ipv6 = true});
+    TcpClient client;
+    client.Host = "irc.example";
+    client.Resolve = [&](const std::string& host, int) {
+        EXPECT_EQ(host, "irc.example");
+        return std::vector{ResolveAll("127.0.0.1", stalled.port())[0], ResolveAll("127.0.0.1", test::freePort())[0],
+                           ResolveAll("::1", ngircd.port())[0]};
+    };
+    EXPECT_EQ(connectError(client), "");
+    EXPECT_EQ(PeerOf(client.socketHandle()), "[::1]:" + std::to_string(ngircd.port()));
+    client.Resolve = [&](const std::string&, int) { return std::vector{ResolveAll("127.0.0.1", stalled.port())[0]}; };
+    EXPECT_EQ(connectError(client, 300), "Zeitüberschreitung der Verbindung.");
+}
+
 // Every route to a real ngircd: direct and through real proxies on 127.0.0.1. The proof
 // of a working handshake is the server's welcome; failures give the proxy's answer.
 TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
 {
-    test::Ngircd ngircd;
+    const test::TestCertificates& certs = test::TrustedTestCertificates();
+    const auto kind = test::TestCertificates::Server;
+    test::Ngircd ngircd({.certFile = certs.cert(kind), .keyFile = certs.key(kind), .dhFile = certs.dhFile(), .ipv6 = true});
     test::Microsocks open;
     test::Microsocks login("pelluser", "secret");
     test::Danted danted;
@@ -83,7 +107,9 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         std::istringstream(route.one("login")) >> user >> password;
         TcpClient client;
         client.ReadTimeout = 5000;
-        aim(client, route.one("target"), ngircd.port(), socks(kVersions.at(route.one("socks")), user, password, route.has("login"), proxies.at(route.one("via"))));
+        const int port = route.has("tls") ? ngircd.tlsPort() : ngircd.port();
+        aim(client, route.one("target"), port, socks(kVersions.at(route.one("socks")), user, password, route.has("login"), proxies.at(route.one("via"))));
+        client.Tls.Enabled = route.has("tls");
         int connected = 0, disconnected = 0;
         client.OnConnected = [&] { ++connected; }, client.OnDisconnected = [&] { ++disconnected; };
         const std::string error = connectError(client);

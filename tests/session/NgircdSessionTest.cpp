@@ -57,6 +57,8 @@ struct OnNgircd : ::testing::Test {
     test::Ngircd server;
     Instance alice{server.port(), "alice"}, bob{server.port(), "bob"};
 
+    // Registered: lines sent before (a JOIN, say) would find the registration still held.
+    static bool registered(Instance& i) { return i.session.Engine().State() == irc::ClientState::Connected; }
     // Both GUI threads run (here: in turn) until the condition holds.
     bool until(const std::function<bool()>& condition, int ms = 10000)
     {
@@ -71,7 +73,7 @@ struct OnNgircd : ::testing::Test {
         alice.session.Offers().OfferAddress = "127.0.0.1";
         bob.session.Offers().OfferAddress = "127.0.0.1";
         fs::create_directories(root);
-        ASSERT_TRUE(until([&] { return alice.session.Engine().Connected() && bob.session.Engine().Connected(); })) << server.log();
+        ASSERT_TRUE(until([&] { return registered(alice) && registered(bob); })) << server.log();
         alice.session.Engine().Join("#room");
         ASSERT_TRUE(until([&] { return alice.lastEntry() == "alice"; })); // "@alice"
         bob.session.Engine().Join("#room");

@@ -618,7 +618,7 @@ struct OnScript : Lifecycle, ::testing::Test {
     {
         s = &open(profile(6667), {}, &server);
         server->Finish();
-        ASSERT_EQ(server->Written().size(), 2u); // NICK and USER
+        ASSERT_EQ(server->Written().size(), 3u); // CAP LS, NICK and USER
     }
 };
 

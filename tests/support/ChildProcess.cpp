@@ -71,9 +71,16 @@ void ChildProcess::stop()
     if (pid_ <= 0)
         return;
     kill(pid_, SIGTERM);
+    kill(pid_, SIGCONT); // a paused program must wake to end
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
+}
+
+void ChildProcess::pause(bool paused)
+{
+    if (pid_ > 0)
+        kill(pid_, paused ? SIGSTOP : SIGCONT);
 }
 
 std::string ChildProcess::log() const

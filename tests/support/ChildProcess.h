@@ -21,6 +21,8 @@ public:
     // argv[0] is the program path; stdout and stderr go to logPath.
     void start(const std::vector<std::string>& argv, const std::string& logPath);
     void stop();
+    // Stops the program where it is (it reads nothing meanwhile), or lets it go on.
+    void pause(bool paused);
     bool running() const { return pid_ > 0; }
     std::string log() const;
 
@@ -38,6 +40,7 @@ public:
 
     int port() const { return port_; }
     bool running() const { return process_.running(); }
+    void pause(bool paused) { process_.pause(paused); }
     // What the server printed, for failure messages.
     std::string log() const { return process_.log(); }
 

@@ -22,7 +22,9 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
          << "[Options]\nPAM = no\nIdent = no\nDNS = no\nScrubCTCP = no\n"
          << "IncludeDir = " << dir_ << "/conf.d\n";
     if (!options.certFile.empty()) {
-        tlsPort_ = freePort();
+        tlsPort_ = options.tlsPort;
+        while (tlsPort_ == 0 || tlsPort_ == port_) // a free port asked twice may come twice
+            tlsPort_ = freePort();
         conf << "[SSL]\nCertFile = " << options.certFile << "\nKeyFile = " << options.keyFile << "\n"
              << "Ports = " << tlsPort_ << "\n";
         if (!options.dhFile.empty())
@@ -30,7 +32,11 @@ Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
     }
     conf.close();
     chmod((dir_ + "/ngircd.conf").c_str(), 0644);
-    launch({PELL_NGIRCD, "-n", "-f", dir_ + "/ngircd.conf"});
+    // The plain port answers first; the last listener opened (::1, then the TLS port) says
+    // when every address is ready.
+    const int last = tlsPort_ ? tlsPort_ : port_;
+    launch({PELL_NGIRCD, "-n", "-f", dir_ + "/ngircd.conf"}, 5000,
+           "Now listening on [" + std::string(options.ipv6 ? "0::1" : "127.0.0.1") + "]:" + std::to_string(last));
 }
 
 } // namespace pell::test

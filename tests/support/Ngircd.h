@@ -15,6 +15,7 @@ public:
         std::string keyFile;
         std::string dhFile; // TestCertificates::dhFile() saves up to a second of start-up
         bool ipv6 = false; // listen on ::1 as well as 127.0.0.1
+        int tlsPort = 0;   // 0 picks a free one (a restart passes the old one)
     };
 
     Ngircd() : Ngircd(Options{}) {}
