@@ -17,8 +17,9 @@ struct HelpEntry {
     std::array<std::string_view, 2> german;
 };
 
-// The commands in the order the help shows them; texts exactly as they have always read,
-// slips included. The client's own commands follow the server's.
+// The commands in the order the help shows them; texts exactly as users have always
+// read them, slips included (kept as users know them). The client's own commands follow
+// the server's.
 constexpr std::array<HelpEntry, 41> entries{{
     {"WHOIS ", "Syntax:", "/Whois [Nick] ", "/Whois [Nick] ", {"Shows informations about the nickname"}, {"Zeigt Informationen über den jeweiligen Nickname an"}},
     {"NICK", "Syntax :", "/nick [Nick] ", "/nick [Nick] ", {"Changes own Nickname:"}, {"Ändert den eigenen Nickname:"}},

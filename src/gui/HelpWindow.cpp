@@ -27,7 +27,7 @@ void HelpWindow::setLines(const std::vector<std::string>& lines)
     QStringList text;
     for (const std::string& line : lines)
         text << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    // Plain text: the reference holds no markup, whatever its lines look like.
+    // Plain text: the help holds no markup, whatever its lines look like.
     text_->setPlainText(text.join(QLatin1Char('\n')));
 }
 

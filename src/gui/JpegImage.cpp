@@ -7,7 +7,7 @@
 
 #include <jpeglib.h>
 
-// The resources live in this static library; the reference here keeps them linked.
+// The resources live in this static library; calling their initialiser here keeps them linked.
 static void initPellResources()
 {
     Q_INIT_RESOURCE(AppResources);
