@@ -64,7 +64,7 @@ void checkTracking(const Client& irc)
     for (int c = 0; c < irc.Channels.Count(); ++c) {
         const ChannelMembers& names = irc.Channels.Items(c)->Names;
         for (int i = 0; i < names.Count(); ++i)
-            if (names.IndexOf(names.Strings(i)) != i)
+            if (names.IndexOf(names.Nick(i)) != i)
                 std::abort();
     }
 }

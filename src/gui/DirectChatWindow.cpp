@@ -17,8 +17,8 @@ namespace pell::gui {
 DirectChatWindow::DirectChatWindow() : text_(new QPlainTextEdit), input_(new QLineEdit), timer_(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Direct Chat"));
-    text_->setObjectName("Memo1");
-    input_->setObjectName("Edit1");
+    text_->setObjectName("text");
+    input_->setObjectName("input");
     // Peers send what they like: plain text only, no rich text, no links.
     text_->setReadOnly(true);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);

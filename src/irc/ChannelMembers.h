@@ -22,7 +22,7 @@ public:
     ChannelMembers& operator=(const ChannelMembers&) = delete;
 
     int Count() const { return static_cast<int>(entries_.size()); }
-    const std::string& Strings(int index) const { return at(index).nick; }
+    const std::string& Nick(int index) const { return at(index).nick; }
     int Flags(int index) const { return at(index).flags; }
     // Position of the nick, or -1.
     int IndexOf(std::string_view nick) const;

@@ -1,12 +1,17 @@
 #include "irc/Client.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace pell::irc {
 
+// Token numbers filling a format's "%s" in turn; 0 ends the list.
+using TokenNumbers = std::array<std::uint8_t, 5>;
+
 // One row of the numeric table. A row with a category reports through OnSystem: the
 // text is the raw parameters when there is no format, otherwise the format with each
-// "%s" filled from the next token number in `tokens` ("34" is T3 then T4). `before`
+// "%s" filled from the next token number in `tokens` ({3, 4}: T3, then T4). `before`
 // and `after` are the row's own effects around that report; a row without a category
 // has only its handler.
 struct Client::NumericRow {
@@ -14,20 +19,21 @@ struct Client::NumericRow {
     int last;
     const char* category; // "" : the numeric as received ("329")
     const char* format;
-    const char* tokens;
+    TokenNumbers tokens;
     NumericHandler before;
     NumericHandler after;
 };
 
 namespace {
 
-std::string fill(const char* format, const char* tokens, const IrcMessage& m)
+std::string fill(const char* format, const TokenNumbers& tokens, const IrcMessage& m)
 {
     std::string text;
+    std::size_t next = 0;
     for (const char* c = format; *c; ++c) {
         if (c[0] == '%' && c[1] == 's') {
-            if (*tokens)
-                text += m[*tokens++ - '0'];
+            if (next < tokens.size() && tokens[next] != 0)
+                text += m[tokens[next++]];
             ++c;
         } else {
             text += *c;
@@ -43,64 +49,64 @@ const Client::NumericRow* Client::numericRow(int numeric)
     using T = Client;
     // Sorted by number; numbers in no row are unknown replies.
     static constexpr NumericRow kRows[] = {
-        {1, 4, "WELCOME", nullptr, "", &T::numericWelcome, nullptr},
-        {5, 5, nullptr, nullptr, "", &T::numericSupport, nullptr},
-        {6, 7, "MAP", "%s", "3", nullptr, nullptr},
-        {200, 206, "TRACE", nullptr, "", nullptr, nullptr},
-        {208, 208, "TRACE", nullptr, "", nullptr, nullptr},
-        {211, 216, "STATS", nullptr, "", nullptr, nullptr},
-        {218, 218, "STATS", nullptr, "", nullptr, nullptr},
-        {219, 219, "STATS", "%s %s", "34", nullptr, nullptr},
-        {221, 221, "UMODE", "%s %s", "23", nullptr, nullptr},
-        {241, 244, "STATS", nullptr, "", nullptr, nullptr},
-        {250, 255, "LUSER", "%s %s", "34", nullptr, nullptr},
-        {256, 259, "ADMIN", nullptr, "", nullptr, nullptr},
-        {261, 261, "TRACE", nullptr, "", nullptr, nullptr},
-        {265, 266, "LUSER", "%s", "3", nullptr, nullptr},
-        {301, 301, nullptr, nullptr, "", &T::numericAway, nullptr},
-        {302, 302, "USERHOST", "%s", "3", nullptr, nullptr},
-        {303, 303, "ISON", "%s", "3", nullptr, nullptr},
-        {305, 305, nullptr, nullptr, "", &T::numericUnAway, nullptr},
-        {306, 306, nullptr, nullptr, "", &T::numericNowAway, nullptr},
-        {307, 307, "WHOIS", "%s %s", "34", nullptr, nullptr},
-        {311, 311, "WHOIS", "%s is %s@%s %s %s", "34567", nullptr, nullptr},
-        {312, 312, "WHOIS", "%s is using %s %s", "345", nullptr, nullptr},
-        {313, 313, "WHOIS", "%s %s", "34", nullptr, nullptr},
-        {314, 314, "WHOWAS", "%s was %s@%s %s %s", "34567", nullptr, nullptr},
-        {315, 315, "WHO", "%s :%s", "34", nullptr, nullptr},
-        {317, 317, "WHOIS", "%s has been idle %s seconds, signed on at %s", "345", nullptr, nullptr},
-        {318, 318, "WHOIS", "%s :%s", "34", nullptr, nullptr},
-        {319, 319, "WHOIS", "%s is on %s", "34", nullptr, nullptr},
-        {321, 321, "LIST", "Start of LIST", "", &T::numericListStart, nullptr},
-        {322, 322, nullptr, nullptr, "", &T::numericListEntry, nullptr},
-        {323, 323, "LIST", "%s", "3", nullptr, &T::numericListEnd},
-        {324, 324, nullptr, nullptr, "", &T::numericChannelModes, nullptr},
-        {329, 329, "", nullptr, "", nullptr, nullptr},
-        {331, 331, nullptr, nullptr, "", &T::numericNoTopic, nullptr},
-        {332, 332, nullptr, nullptr, "", &T::numericTopic, nullptr},
-        {341, 341, nullptr, nullptr, "", &T::numericInviting, nullptr},
-        {342, 342, "SUMMON", "%s has been summoned", "3", nullptr, nullptr},
-        {351, 351, "VERSION", "%s %s %s", "345", nullptr, nullptr},
-        {352, 352, "WHO", "%s", "3", nullptr, nullptr},
-        {353, 353, "NAMES", "%s :%s", "45", nullptr, &T::numericNames},
-        {364, 364, nullptr, nullptr, "", &T::numericLinks, nullptr},
-        {365, 365, "LINKS", "%s %s", "34", nullptr, nullptr},
-        {366, 366, "NAMES", "%s :%s", "34", nullptr, &T::numericEndOfNames},
-        {367, 367, "BANS", "%s %s", "34", nullptr, nullptr},
-        {368, 368, "BANS", "%s :%s", "34", nullptr, nullptr},
-        {369, 369, "WHOWAS", "%s :%s", "34", nullptr, nullptr},
-        {371, 371, "INFO", "%s", "3", nullptr, nullptr},
-        {372, 372, "MOTD", "%s", "3", nullptr, nullptr},
-        {374, 374, "INFO", "%s", "3", nullptr, nullptr},
-        {375, 375, "MOTD", "%s", "3", &T::numericMotdStart, nullptr},
-        {376, 376, "MOTD", "%s", "3", nullptr, nullptr},
-        {381, 381, "OPER", "%s", "3", nullptr, nullptr},
-        {382, 382, "REHASH", "%s :%s", "34", nullptr, nullptr},
-        {391, 391, nullptr, nullptr, "", &T::numericTime, nullptr},
-        {392, 395, "USERS", "%s", "3", nullptr, nullptr},
-        {401, 502, nullptr, nullptr, "", &T::numericError, nullptr},
-        {614, 614, "WHOIS", "%s", "3", nullptr, nullptr},
-        {900, 908, nullptr, nullptr, "", &T::numericSasl, nullptr},
+        {1, 4, "WELCOME", nullptr, {}, &T::numericWelcome, nullptr},
+        {5, 5, nullptr, nullptr, {}, &T::numericSupport, nullptr},
+        {6, 7, "MAP", "%s", {3}, nullptr, nullptr},
+        {200, 206, "TRACE", nullptr, {}, nullptr, nullptr},
+        {208, 208, "TRACE", nullptr, {}, nullptr, nullptr},
+        {211, 216, "STATS", nullptr, {}, nullptr, nullptr},
+        {218, 218, "STATS", nullptr, {}, nullptr, nullptr},
+        {219, 219, "STATS", "%s %s", {3, 4}, nullptr, nullptr},
+        {221, 221, "UMODE", "%s %s", {2, 3}, nullptr, nullptr},
+        {241, 244, "STATS", nullptr, {}, nullptr, nullptr},
+        {250, 255, "LUSER", "%s %s", {3, 4}, nullptr, nullptr},
+        {256, 259, "ADMIN", nullptr, {}, nullptr, nullptr},
+        {261, 261, "TRACE", nullptr, {}, nullptr, nullptr},
+        {265, 266, "LUSER", "%s", {3}, nullptr, nullptr},
+        {301, 301, nullptr, nullptr, {}, &T::numericAway, nullptr},
+        {302, 302, "USERHOST", "%s", {3}, nullptr, nullptr},
+        {303, 303, "ISON", "%s", {3}, nullptr, nullptr},
+        {305, 305, nullptr, nullptr, {}, &T::numericUnAway, nullptr},
+        {306, 306, nullptr, nullptr, {}, &T::numericNowAway, nullptr},
+        {307, 307, "WHOIS", "%s %s", {3, 4}, nullptr, nullptr},
+        {311, 311, "WHOIS", "%s is %s@%s %s %s", {3, 4, 5, 6, 7}, nullptr, nullptr},
+        {312, 312, "WHOIS", "%s is using %s %s", {3, 4, 5}, nullptr, nullptr},
+        {313, 313, "WHOIS", "%s %s", {3, 4}, nullptr, nullptr},
+        {314, 314, "WHOWAS", "%s was %s@%s %s %s", {3, 4, 5, 6, 7}, nullptr, nullptr},
+        {315, 315, "WHO", "%s :%s", {3, 4}, nullptr, nullptr},
+        {317, 317, "WHOIS", "%s has been idle %s seconds, signed on at %s", {3, 4, 5}, nullptr, nullptr},
+        {318, 318, "WHOIS", "%s :%s", {3, 4}, nullptr, nullptr},
+        {319, 319, "WHOIS", "%s is on %s", {3, 4}, nullptr, nullptr},
+        {321, 321, "LIST", "Start of LIST", {}, &T::numericListStart, nullptr},
+        {322, 322, nullptr, nullptr, {}, &T::numericListEntry, nullptr},
+        {323, 323, "LIST", "%s", {3}, nullptr, &T::numericListEnd},
+        {324, 324, nullptr, nullptr, {}, &T::numericChannelModes, nullptr},
+        {329, 329, "", nullptr, {}, nullptr, nullptr},
+        {331, 331, nullptr, nullptr, {}, &T::numericNoTopic, nullptr},
+        {332, 332, nullptr, nullptr, {}, &T::numericTopic, nullptr},
+        {341, 341, nullptr, nullptr, {}, &T::numericInviting, nullptr},
+        {342, 342, "SUMMON", "%s has been summoned", {3}, nullptr, nullptr},
+        {351, 351, "VERSION", "%s %s %s", {3, 4, 5}, nullptr, nullptr},
+        {352, 352, "WHO", "%s", {3}, nullptr, nullptr},
+        {353, 353, "NAMES", "%s :%s", {4, 5}, nullptr, &T::numericNames},
+        {364, 364, nullptr, nullptr, {}, &T::numericLinks, nullptr},
+        {365, 365, "LINKS", "%s %s", {3, 4}, nullptr, nullptr},
+        {366, 366, "NAMES", "%s :%s", {3, 4}, nullptr, &T::numericEndOfNames},
+        {367, 367, "BANS", "%s %s", {3, 4}, nullptr, nullptr},
+        {368, 368, "BANS", "%s :%s", {3, 4}, nullptr, nullptr},
+        {369, 369, "WHOWAS", "%s :%s", {3, 4}, nullptr, nullptr},
+        {371, 371, "INFO", "%s", {3}, nullptr, nullptr},
+        {372, 372, "MOTD", "%s", {3}, nullptr, nullptr},
+        {374, 374, "INFO", "%s", {3}, nullptr, nullptr},
+        {375, 375, "MOTD", "%s", {3}, &T::numericMotdStart, nullptr},
+        {376, 376, "MOTD", "%s", {3}, nullptr, nullptr},
+        {381, 381, "OPER", "%s", {3}, nullptr, nullptr},
+        {382, 382, "REHASH", "%s :%s", {3, 4}, nullptr, nullptr},
+        {391, 391, nullptr, nullptr, {}, &T::numericTime, nullptr},
+        {392, 395, "USERS", "%s", {3}, nullptr, nullptr},
+        {401, 502, nullptr, nullptr, {}, &T::numericError, nullptr},
+        {614, 614, "WHOIS", "%s", {3}, nullptr, nullptr},
+        {900, 908, nullptr, nullptr, {}, &T::numericSasl, nullptr},
     };
     const auto row = std::upper_bound(std::begin(kRows), std::end(kRows), numeric,
                                       [](int n, const NumericRow& r) { return n < r.first; });

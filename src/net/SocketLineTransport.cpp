@@ -49,7 +49,7 @@ void SocketLineTransport::configure(net::TcpClient& client, const LineEndpoint& 
     client.SocksInfo = to.Socks;
     client.Tls = to.Tls;
     client.ReadTimeout = 0;
-    client.LineAction = net::MaxLineAction::maException;
+    client.LineAction = net::MaxLineAction::Error;
     // A server's burst (a channel list, a busy channel) is read in large pieces: with
     // small reads a 15 MB list took 60 % longer to arrive.
     client.RecvBufferSize = 256 * 1024;

@@ -189,7 +189,7 @@ std::string TcpConnection::ReadLine(char terminator, int timeoutMs, int maxLengt
             if (terminator == '\n' && length > 0 && buffer_[end - 1] == '\r')
                 --length;
             if (limit > 0 && length > limit) {
-                if (LineAction == MaxLineAction::maException)
+                if (LineAction == MaxLineAction::Error)
                     throw TransportError::lineTooLong();
                 // Hand out the head; the rest is read as the next line.
                 std::string head = buffer_.substr(start_, limit);
@@ -203,7 +203,7 @@ std::string TcpConnection::ReadLine(char terminator, int timeoutMs, int maxLengt
         // No terminator yet: an unfinished line already past the limit cannot become
         // acceptable, so decide now instead of buffering without end.
         if (limit > 0 && BufferedCount() > limit + 1) {
-            if (LineAction == MaxLineAction::maException)
+            if (LineAction == MaxLineAction::Error)
                 throw TransportError::lineTooLong();
             std::string head = buffer_.substr(start_, limit);
             start_ += limit;

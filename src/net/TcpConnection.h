@@ -13,8 +13,8 @@ namespace pell::net {
 class TlsStream;
 
 enum class MaxLineAction {
-    maException, // an over-long line is an error
-    maSplit,     // an over-long line is returned cut at the limit
+    Error, // an over-long line is an error
+    Split, // an over-long line is returned cut at the limit
 };
 
 // A blocking TCP connection with an input buffer and line reading, encrypted once TLS
@@ -36,7 +36,7 @@ public:
     int ReadSize = 0; // bytes one socket read takes at most; 0: RecvBufferSize
     int ReadTimeout = 0; // milliseconds; 0 waits without limit
     int MaxLineLength = 16384;
-    MaxLineAction LineAction = MaxLineAction::maException;
+    MaxLineAction LineAction = MaxLineAction::Error;
 
     // Fires on every Disconnect, also when the connection was never open.
     std::function<void()> OnDisconnected;

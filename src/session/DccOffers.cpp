@@ -95,7 +95,7 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
         if (!host)
             return;
         const std::string tail = nick + "(" + address + ":" + port + "):" + fileName + ":" + fileSize;
-        system("DCC Recieve: from " + tail);
+        system("DCC Recieve: from " + tail); // "Recieve" is kept as users know it
         const std::string pattern = dcc::ExtensionPattern(fileName);
         if (blocked(pattern)) {
             system("DCC blocked: from " + tail);

@@ -16,6 +16,7 @@ struct EventSentence {
 constexpr std::array<EventSentence, 25> Sentences{{
     {EventKind::Kick, "{a} kicked {b}", "{a} wirft {b} raus"},
     {EventKind::Join, "{a} joined", "{a} tritt ein"},
+    // "in gebrauch" (not "Gebrauch") is kept as users know it.
     {EventKind::NickInUse, "Nick is in use: {a}", "Nick ist in gebrauch: {a}"},
     {EventKind::Kill, "{a} kicked {b} because of {r}", "{a} wirft {b} raus wegen: {r}"},
     {EventKind::NickChange, "{a} changed to {b}", "{a} ändert sich zu {b}"},

@@ -359,7 +359,7 @@ void SessionEvents::refill(const irc::Channel& channel)
     nicks.reserve(static_cast<std::size_t>(members.Count()));
     flags.reserve(static_cast<std::size_t>(members.Count()));
     for (int i = 0; i < members.Count(); ++i) {
-        nicks.push_back(members.Strings(i));
+        nicks.push_back(members.Nick(i));
         flags.push_back(members.Flags(i));
     }
     model_.Tabs().RefillNickList(channel.Name, nicks, flags);
@@ -410,6 +410,7 @@ void SessionEvents::OnList(const std::vector<std::string>& lines, int, bool last
 // Every line, first.
 void SessionEvents::OnRaw(irc::User* user, const std::string& command, const std::string& content, bool&)
 {
+    // "Conntent" is kept as users know it.
     model_.AppendRaw(nickOf(user) + ": $$$ Command: " + command + "$$$ Conntent: " + content, true);
 }
 

@@ -24,6 +24,7 @@ public:
 
     inline static const std::string StatusConnecting = "Connecting";
     inline static const std::string StatusConnected = "Connected";
+    // "Disonnected" is kept as users know it.
     inline static const std::string StatusDisconnected = "Disonnected";
 
     SessionLifecycle(irc::Client& engine, SessionModel& model, const settings::AppSettings& settings,

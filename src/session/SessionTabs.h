@@ -12,6 +12,7 @@
 namespace pell::session {
 
 inline constexpr const char* MainCaption = "Main";
+// "Ignorlist" is kept as users know it.
 inline constexpr const char* IgnoreCaption = "Ignorlist";
 
 // The ordered tabs of a session window: "Main" first, "Ignorlist" last, exactly one

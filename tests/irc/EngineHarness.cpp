@@ -120,7 +120,7 @@ std::string membersOf(const irc::Channel& channel)
 {
     std::string out;
     for (int i = 0; i < channel.Names.Count(); ++i)
-        out += (i ? " " : "") + channel.Names.Strings(i) + ":" + word(channel.Names.Flags(i));
+        out += (i ? " " : "") + channel.Names.Nick(i) + ":" + word(channel.Names.Flags(i));
     return out;
 }
 

@@ -75,7 +75,7 @@ TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)
     EXPECT_EQ(names.IndexOf("a"), -1);
     names.Rename(0, "D"); // a stale entry under the new nick gives way
     EXPECT_EQ(names.Count(), 2);
-    EXPECT_EQ(names.Strings(0), "D");
+    EXPECT_EQ(names.Nick(0), "D");
     EXPECT_EQ(names.IndexOf("c"), 1);
     EXPECT_EQ(names.IndexOf("d"), 0);
 }

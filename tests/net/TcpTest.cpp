@@ -102,7 +102,7 @@ TEST_F(TcpConnectionTest, LineLengthLimit)
     EXPECT_EQ(readLine(), kTooLong);
     connection->ReadBytes(connection->BufferedCount());
     // Split hands out the head, then the rest, also of a line with no end yet.
-    connection->LineAction = MaxLineAction::maSplit;
+    connection->LineAction = MaxLineAction::Split;
     feed("abcdefgh\r\nxy\r\n0123456789");
     for (const char* expected : {"abcde", "fgh", "xy"})
         EXPECT_EQ(readLine(), expected);
