@@ -26,7 +26,7 @@ std::size_t entriesIn(const fs::path& folder)
 }
 
 // Table: tests/data/settings/mappings.txt.
-TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplateNames)
+TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplates)
 {
     const std::map<std::string, std::function<Lines(const Case&)>> functions = {
         {"lines", [](const Case& c) { return parseLines(c.one("in")); }},
@@ -37,7 +37,10 @@ TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplat
                  return Lines{error.what()};
              }
          }},
-        {"template-names", [](const Case& c) { return TemplateStore(c.lines("in")).names(); }}};
+        {"template-names", [](const Case& c) { return TemplateStore(c.lines("in")).names(); }},
+        {"template-body", [](const Case& c) {
+             return TemplateStore(c.lines("in")).body(c.one("name")).value_or(Lines{"none"});
+         }}};
     for (const auto& c : readCases("settings/mappings.txt"))
         EXPECT_EQ(functions.at(c.name)(c), c.lines("out")) << c.name << " of " << c.one("in");
     EXPECT_EQ(joinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
@@ -235,16 +238,6 @@ TEST(FolderListing, ListsVisibleFoldersOnlySortedWithoutRegardToCase)
 }
 
 const std::string M = TemplateStore::Marker;
-
-TEST(TemplateStore, ABodyRunsToTheNextMarker)
-{
-    const TemplateStore store({"lead", M, "a", "JOIN #a", "PRIVMSG #a :hi", M, "empty", M, "b", "NICK x", M, "a", "dup"});
-    EXPECT_EQ(store.body("a"), (Lines{"JOIN #a", "PRIVMSG #a :hi"})); // the first one named a
-    EXPECT_EQ(store.body("empty"), Lines{});
-    EXPECT_EQ(store.body("b"), Lines{"NICK x"});
-    for (const char* none : {"A", "lead", "JOIN #a"})
-        EXPECT_EQ(store.body(none), std::nullopt) << none;
-}
 
 TEST(TemplateStore, AppendSortRemoveAndTheGoldenFileKeepEveryTemplateComplete)
 {
