@@ -1,9 +1,7 @@
 #include "SessionFakes.h"
 #include "dcc/ListenPort.h"
-#include "session/ButtonCaptions.h"
 #include "session/ChatOffers.h"
 #include "session/DccOffers.h"
-#include "session/EventText.h"
 #include "session/Session.h"
 #include "session/TemplateRun.h"
 #include "support/CaseFile.h"
@@ -18,8 +16,6 @@
 #include <functional>
 #include <map>
 #include <cstdlib>
-#include <stdexcept>
-#include <unistd.h>
 
 using namespace pell;
 using namespace pell::session;
@@ -68,57 +64,41 @@ protected:
         buttons.at(name)();
     }
     std::string active() { return s.model.Tabs().Active().Caption; }
-    Rgb lastColour(const std::string& caption)
-    {
-        return s.model.Tabs().At(s.model.Tabs().Find(caption)).Text->back().BaseColour();
-    }
 
     WiredSession& s = *this;
     TemplateRun run{irc, commands, s.settings, s.prompts};
 };
 
-TEST_F(Commands, EnterEchoesOnTheActiveTabAndSendsToItsCaption)
+// Table: tests/data/session/commands-enter.txt.
+TEST_F(Commands, EnterAndActionEchoOnTheActiveTabAndSend)
 {
     connect();
     for (const auto& c : test::readCases("session/commands-enter.txt")) {
         SCOPED_TRACE(c.name);
         const std::string echoTab = c.one("echo-tab");
+        const bool action = c.one("press", "Enter") == "Action";
         s.model.Tabs().NewChannel(c.one("tab"));
         s.model.ClearActive();
         if (const int index = s.model.Tabs().Find(echoTab); index >= 0)
             s.model.Tabs().At(index).Text->Clear();
         commands.SetInputLine(c.one("typed"));
-        commands.Enter();
+        if (action)
+            commands.Action();
+        else
+            commands.Enter();
         EXPECT_EQ(sent(), c.lines("wire"));
+        EXPECT_EQ(active(), echoTab);
         EXPECT_EQ(s.linesOf(echoTab), c.lines("echo"));
-        EXPECT_EQ(lastColour(echoTab), static_cast<Rgb>(s.settings.OwnColour));
+        const Rgb colour = s.model.Tabs().At(s.model.Tabs().Find(echoTab)).Text->back().BaseColour();
+        EXPECT_EQ(colour, static_cast<Rgb>(action ? s.settings.ActionColour : s.settings.OwnColour));
         EXPECT_EQ(commands.InputLine(), "");
         EXPECT_EQ(commands.History().Lines().back(), c.one("typed"));
     }
     EXPECT_EQ(refusals(), 0);
 }
 
-// Table: tests/data/session/commands-fixed-tabs.txt.
-TEST_F(Commands, PlainTextOnTheFixedTabsIsNotSentButCommandsAndJoinsAre)
-{
-    connect();
-    for (const auto& c : test::readCases("session/commands-fixed-tabs.txt")) {
-        SCOPED_TRACE(c.name);
-        s.model.Tabs().NewChannel(c.one("tab"));
-        s.settings.Language = c.one("language") == "0" ? settings::Language::English : settings::Language::German;
-        commands.SetInputLine(c.one("typed"));
-        if (c.one("press") == "Enter")
-            commands.Enter();
-        else
-            commands.Action();
-        EXPECT_EQ(sent(), c.lines("wire"));
-        EXPECT_EQ(commands.InputLine(), c.has("wire") ? "" : c.one("typed"));
-        EXPECT_EQ(s.linesOf("Main").back().starts_with("<System>:" + c.one("refused")), !c.has("wire"));
-    }
-}
-
 // Offline, Enter keeps the text in the box and still remembers it; Action does nothing.
-TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
+TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndWindowCommandsStillWork)
 {
     commands.SetInputLine("a");
     commands.HistoryUp(); // nothing to go back to
@@ -138,24 +118,25 @@ TEST_F(Commands, OfflineTheLineIsKeptAndRememberedAndUpAndDownBrowseIt)
     EXPECT_EQ(commands.InputLine(), "waves");
     EXPECT_EQ(commands.History().Lines(), (Lines{"a", "see www.example.org"}));
     EXPECT_EQ(s.linesOf("Main"), Lines{});
-}
 
-TEST_F(Commands, ActionEchoesInTheActionColourAndSendsByItsFirstCharacter)
-{
-    connect();
-    for (const auto& c : test::readCases("session/commands-action.txt")) {
-        SCOPED_TRACE(c.name);
-        const std::string typed = c.one("typed"), caption = c.one("active");
-        s.model.Tabs().NewChannel("#a");
+    // /clear, /help, /query and /close need no server; /msg offline keeps its text.
+    int helps = 0;
+    commands.OwnCommands().ShowHelp = [&] { ++helps; };
+    s.model.Tabs().NewChannel("#a");
+    s.model.AddText("#a", "bob", "hi", 0);
+    for (const char* typed : {"/clear", "/help", "/query dave", "/msg bob hi"}) {
         commands.SetInputLine(typed);
-        commands.Action();
-        EXPECT_EQ(sent(), c.lines("wire"));
-        EXPECT_EQ(active(), caption);
-        EXPECT_EQ(s.linesOf(caption).back(), "<Action>:me: " + typed);
-        EXPECT_EQ(lastColour(caption), static_cast<Rgb>(s.settings.ActionColour));
-        EXPECT_EQ(commands.InputLine(), "");
-        EXPECT_EQ(commands.History().Lines().back(), typed);
+        commands.Enter();
     }
+    EXPECT_EQ(s.linesOf("#a"), Lines{});
+    EXPECT_EQ(helps, 1);
+    EXPECT_EQ(active(), "dave");
+    EXPECT_EQ(commands.InputLine(), "/msg bob hi");
+    commands.SetInputLine("/close");
+    commands.Enter();
+    EXPECT_EQ(s.model.Tabs().Find("dave"), -1);
+    EXPECT_EQ(sent(), Lines{});
+    EXPECT_EQ(refusals(), 0);
 }
 
 // Table: tests/data/session/commands-buttons.txt. Run offline first: the engine refuses
@@ -208,7 +189,11 @@ TEST_F(Commands, InfoShowsTheTrackedUserWhoseNickMatchesExactly)
     }
 }
 
-TEST_F(Commands, TheDelayDecidesWhetherTheSendTimerRunsAndATickOfflineEndsTheRun)
+// The delay decides whether the send timer runs; offline a tick ends the run.
+// Before each tick a tab may be switched to ("" stays); each tick sends one line to the
+// tab active then, as the input line would (a command runs), an empty line being a pause
+// that does not end the run.
+TEST_F(Commands, TheDelayStartsTheSendTimerAndEachTickSendsOneLineToTheTabThatIsActiveThen)
 {
     const settings::TemplateStore store({settings::TemplateStore::Marker, "t", "a", settings::TemplateStore::Marker, "t"});
     for (const auto& [delay, running] : {std::pair("2500", true), {"0", false}, {"-5", false}, {"2.5s", false}}) {
@@ -222,25 +207,22 @@ TEST_F(Commands, TheDelayDecidesWhetherTheSendTimerRunsAndATickOfflineEndsTheRun
         EXPECT_FALSE(run.SendTimerRunning());
     }
     EXPECT_EQ(s.prompts.errors, Lines{"'2.5s' is not a valid integer value"});
-}
-
-// Before each tick a tab may be switched to ("" stays); each tick sends one line to the
-// tab active then, an empty line being a pause that does not end the run.
-TEST_F(Commands, EachTemplateTickSendsOneLineToTheTabThatIsActiveThen)
-{
+    s.settings.ScriptDelay = "2500";
     connect();
     const std::string M = settings::TemplateStore::Marker;
-    run.Run(settings::TemplateStore({M, "greet", "hi carol", "", "/away lunch", "plain", "#room", "hi room", "bye"}), "greet");
+    run.Run(settings::TemplateStore({M, "greet", "hi carol", "", "/away lunch", "plain", "#room", "hi room", "/me waves", "bye"}),
+            "greet");
     for (const auto& [tab, wire] : std::vector<std::pair<std::string, Lines>>{
              {"carol", {"PRIVMSG carol :hi carol"}}, {"", {}}, {"", {"away lunch"}}, {"Main", {}},
-             {"carol", {"JOIN #room"}}, {"", {"PRIVMSG #room :hi room"}}, {"carol", {"PRIVMSG carol :bye"}}}) {
+             {"carol", {"JOIN #room"}}, {"", {"PRIVMSG #room :hi room"}},
+             {"", {"PRIVMSG #room :\x01" "ACTION waves\x01"}}, {"carol", {"PRIVMSG carol :bye"}}}) {
         if (!tab.empty())
             s.model.Tabs().NewChannel(tab);
         run.onSendTimerTick();
         EXPECT_EQ(sent(), wire) << tab;
         EXPECT_TRUE(run.SendTimerRunning());
     }
-    EXPECT_TRUE(s.linesOf("Main").back().starts_with("<System>:Plain text cannot"));
+    EXPECT_EQ(s.linesOf("Main").back(), "<System>:Plain text cannot be sent from the tab Main: only /commands work here");
     run.onSendTimerTick();
     EXPECT_FALSE(run.SendTimerRunning());
 }
@@ -255,16 +237,6 @@ struct EventsHarness : WiredSession {
     }
 };
 
-// Both channels joined, #b joined last: it is the current channel and the active tab.
-void joinTwoChannels(EventsHarness& h)
-{
-    h.model.Tabs().NewChannel("#a");
-    h.model.Tabs().NewChannel("#b");
-    h.serverSends({":me!m@h JOIN :#a", ":srv 353 me = #a :me @bob +amy cy", ":srv 366 me #a :End of NAMES list",
-                   ":me!m@h JOIN :#b", ":srv 353 me = #b :me bob amy", ":srv 366 me #b :End of NAMES list"});
-    h.newLines();
-}
-
 // The table is tests/data/session/events.txt; its head says what each key means.
 TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
 {
@@ -276,7 +248,12 @@ TEST(SessionEvents, EachEventWritesItsLineAndKeepsTheNickLists)
             EventsHarness h;
             h.settings.Language = german ? settings::Language::German : settings::Language::English;
             h.settings.FlashOnMessage = c.has("flashes");
-            joinTwoChannels(h);
+            // Both channels joined, #b joined last: it is the current channel and the active tab.
+            h.model.Tabs().NewChannel("#a");
+            h.model.Tabs().NewChannel("#b");
+            h.serverSends({":me!m@h JOIN :#a", ":srv 353 me = #a :me @bob +amy cy", ":srv 366 me #a :End of NAMES list",
+                           ":me!m@h JOIN :#b", ":srv 353 me = #b :me bob amy", ":srv 366 me #b :End of NAMES list"});
+            h.newLines();
             if (c.has("ignore"))
                 h.model.IgnoreNick(c.one("ignore"));
             if (c.has("closed"))
@@ -346,41 +323,29 @@ TEST(SessionEvents, RecordedServerLinesShowTheWayTheyHappened)
 }
 
 // During registration, once both nicks are refused, "Main" says so before the prompt.
-TEST(SessionEvents, BothNicksTakenShowTheNickInUseLine)
+TEST(SessionEvents, BothNicksTakenShowTheNickInUseLineInGerman)
 {
-    for (const auto& [language, line] : {std::pair(settings::Language::English, "Nick is in use: OtherNick"),
-                                         {settings::Language::German, "Nick ist in gebrauch: OtherNick"}}) {
-        WiredSession h;
-        h.settings.Language = language;
-        h.connect();
-        h.serverSends({":srv 433 * me :in use", ":srv 433 * OtherNick :in use"});
-        EXPECT_EQ(h.newLines().back(), std::string("Main|<System>:") + line + "|system");
-    }
+    WiredSession h;
+    h.settings.Language = settings::Language::German;
+    h.connect();
+    h.serverSends({":srv 433 * me :in use", ":srv 433 * OtherNick :in use"});
+    EXPECT_EQ(h.newLines().back(), "Main|<System>:Nick ist in gebrauch: OtherNick|system");
 }
 
 // A handler that fails drops its line only; a few failures are reported, the rest not.
+// Every received line, handled or not, is logged raw and selected.
 TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
 {
-    WiredSession h;
-    h.connect();
-    h.serverSends({":srv 001 me :Welcome"});
+    EventsHarness h;
     h.view.failOn = "Ping Pong";
-    h.newLines();
     h.serverSends(std::vector<std::string>(8, "PING :x"));
-    h.serverSends({":srv 372 me :- still here"});
+    h.serverSends({":bob!b@h PRIVMSG #a :hello", ":srv 372 me :- still here"});
     const Lines shown = h.newLines();
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "Main|<System>:A line from the server could not be handled: broken|system"), 5);
     EXPECT_EQ(shown.back(), "Main|<srv>:- still here|system");
-}
-
-// Every received line is logged and selected.
-TEST(SessionEvents, RawLogGetsEveryLineSelected)
-{
-    EventsHarness h;
-    h.serverSends({":bob!b@h PRIVMSG #a :hello", ":srv 372 me :- motd"});
     const Lines log = h.model.Raw().Entries().ToVector();
     EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"bob: $$$ Command: PRIVMSG$$$ Conntent: #a :hello",
-                                                      ": $$$ Command: 372$$$ Conntent: me :- motd"}));
+                                                      ": $$$ Command: 372$$$ Conntent: me :- still here"}));
     EXPECT_EQ(h.model.Raw().Selected(), static_cast<int>(log.size()) - 1);
 }
 
@@ -518,14 +483,7 @@ struct Lifecycle : RecordingPorts {
 
     static settings::ServerProfile profile(int port, const std::string& nick = "alice")
     {
-        settings::ServerProfile p;
-        p.Name = "Test net";
-        p.Host = "127.0.0.1";
-        p.Port = port;
-        p.Nick = nick;
-        p.RealName = "Alice A";
-        p.Username = "al";
-        return p;
+        return {{.Nick = nick, .RealName = "Alice A", .Username = "al"}, "Test net", "127.0.0.1", port};
     }
     // With a handle, the session's server is scripted (and the handle points at it).
     Session& open(const settings::ServerProfile& pending, const std::function<void(SessionModel&)>& attachView = {},
@@ -543,7 +501,6 @@ struct Lifecycle : RecordingPorts {
         return s.Model().StatusPanel(panel);
     }
     bool until(const std::function<bool()>& condition) { return gui.pumpUntil(condition); }
-    bool connectEnded(Session& s) { return until([&] { return !s.Engine().ConnectPending(); }); }
 };
 
 // The engine takes the profile, the fixed client values and the proxy route (table:
@@ -589,34 +546,15 @@ TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRout
     }
 }
 
-// The window is attached before anything is configured; the presentation's own line
-// for a taken nick still comes before the lifecycle's prompt.
-TEST(LifecycleCreation, TheViewIsAttachedFirstAndThePresentationStillSpeaksFirst)
-{
-    Lifecycle f;
-    Lines calls;
-    test::ScriptedTransport* server = nullptr;
-    const auto attach = [&](SessionModel& model) { calls.push_back("attached " + model.ServerName()); };
-    f.open(Lifecycle::profile(6667), attach, &server);
-    server->Finish();
-    f.prompts.textAnswers.push_back("carol");
-    std::string shownAtPrompt;
-    f.prompts.whileOpen = [&] { shownAtPrompt = std::get<1>(f.view.lines.back()); };
-    server->Say({":srv 433 * alice :in use", ":srv 433 * OtherNick :in use"});
-    EXPECT_EQ(calls, Lines{"attached "}); // the server's name came later
-    EXPECT_EQ(shownAtPrompt, "<System>:Nick is in use: OtherNick");
-    EXPECT_EQ(f.prompts.asked, Lines{"New Nick|New Nick|"});
-    EXPECT_EQ(server->Written().back(), "NICK carol");
-}
-
 // A session on a scripted server that has taken the registration lines.
 struct OnScript : Lifecycle, ::testing::Test {
     test::ScriptedTransport* server = nullptr;
     Session* s = nullptr;
+    Lines attached; // the window is attached before anything is configured
 
     void SetUp() override
     {
-        s = &open(profile(6667), {}, &server);
+        s = &open(profile(6667), [this](SessionModel& model) { attached.push_back("attached " + model.ServerName()); }, &server);
         server->Finish();
         ASSERT_EQ(server->Written().size(), 3u); // CAP LS, NICK and USER
     }
@@ -650,13 +588,22 @@ TEST_F(OnScript, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerU
     EXPECT_TRUE(prompts.errors.empty());
 }
 
+// The presentation's own line for a taken nick comes before the lifecycle's prompt.
 TEST_F(OnScript, BothNicksTakenAskForANewNickAndCancellingEndsTheConnection)
 {
+    EXPECT_EQ(attached, Lines{"attached "}); // the server's name comes later
+    prompts.textAnswers.push_back("carol");
+    std::string shownAtPrompt;
+    prompts.whileOpen = [&] { shownAtPrompt = std::get<1>(view.lines.back()); };
     server->Say({":srv 433 * alice :Nickname already in use"});
     EXPECT_EQ(server->Written(), Lines{"NICK OtherNick"});
     server->Say({":srv 433 * OtherNick :Nickname already in use"});
-    EXPECT_EQ(s->Engine().State(), irc::ClientState::Disconnected);
+    EXPECT_EQ(shownAtPrompt, "<System>:Nick is in use: OtherNick");
     EXPECT_EQ(prompts.asked, Lines{"New Nick|New Nick|"});
+    EXPECT_EQ(server->Written(), Lines{"NICK carol"});
+    server->Say({":srv 433 * carol :Nickname already in use"}); // asked again, and cancelled
+    EXPECT_EQ(prompts.asked.size(), 2u);
+    EXPECT_EQ(s->Engine().State(), irc::ClientState::Disconnected);
     EXPECT_EQ(status(*s), "Disonnected");
 }
 
@@ -695,7 +642,7 @@ TEST(LifecycleWaiting, AFailedConnectIsShownAndReadsDisconnected)
 {
     Lifecycle f;
     Session& s = f.open(Lifecycle::profile(test::freePort()));
-    ASSERT_TRUE(f.connectEnded(s));
+    ASSERT_TRUE(f.until([&] { return !s.Engine().ConnectPending(); }));
     EXPECT_EQ(f.prompts.errors, Lines{"Socket-Fehler # 111\r\nConnection refused"});
     EXPECT_EQ(s.Engine().State(), irc::ClientState::Connecting);
     EXPECT_EQ(Lifecycle::status(s), "Disonnected");
@@ -704,7 +651,7 @@ TEST(LifecycleWaiting, AFailedConnectIsShownAndReadsDisconnected)
 } // namespace
 
 // Table: tests/data/session/client-commands.txt.
-TEST_F(Commands, TheClientsOwnCommandsSendAndShowWhatTheTableSays)
+TEST_F(Commands, TheClientsOwnCommandsAndTheFixedTabsSendAndShowWhatTheTableSays)
 {
     connect();
     for (const auto& c : test::readCases("session/client-commands.txt")) {
@@ -716,7 +663,10 @@ TEST_F(Commands, TheClientsOwnCommandsSendAndShowWhatTheTableSays)
             s.model.ChannelLeft(c.one("tab"));
         newLines();
         commands.SetInputLine(typed);
-        commands.Enter();
+        if (c.one("press") == "Action")
+            commands.Action();
+        else
+            commands.Enter();
         EXPECT_EQ(sent(), c.lines("wire"));
         EXPECT_EQ(active(), c.one("active", c.one("tab")));
         EXPECT_EQ(commands.InputLine(), c.has("kept") ? typed : "");
@@ -727,37 +677,6 @@ TEST_F(Commands, TheClientsOwnCommandsSendAndShowWhatTheTableSays)
             EXPECT_EQ(shown.back(), c.one("shows") + "|" + c.one("line") + "|" + c.one("colour"));
         }
     }
-}
-
-// /clear, /help, /query and /close need no server; /msg offline keeps its text.
-TEST_F(Commands, WindowCommandsWorkOfflineAndMessagesWait)
-{
-    int helps = 0;
-    commands.OwnCommands().ShowHelp = [&] { ++helps; };
-    s.model.Tabs().NewChannel("#a");
-    s.model.AddText("#a", "bob", "hi", 0);
-    for (const char* typed : {"/clear", "/help", "/query dave", "/msg bob hi"}) {
-        commands.SetInputLine(typed);
-        commands.Enter();
-    }
-    EXPECT_EQ(s.linesOf("#a"), Lines{});
-    EXPECT_EQ(helps, 1);
-    EXPECT_EQ(active(), "dave");
-    EXPECT_EQ(commands.InputLine(), "/msg bob hi");
-    commands.SetInputLine("/close");
-    commands.Enter();
-    EXPECT_EQ(s.model.Tabs().Find("dave"), -1);
-    EXPECT_EQ(sent(), Lines{});
-    EXPECT_EQ(refusals(), 0);
-}
-
-// A template line runs the client's commands as the input line does.
-TEST_F(Commands, ATemplateLineCanBeAnAction)
-{
-    connect();
-    s.model.Tabs().NewChannel("#a");
-    commands.SendTemplateLine("/me waves");
-    EXPECT_EQ(sent(), Lines{"PRIVMSG #a :\x01" "ACTION waves\x01"});
 }
 
 // Table: tests/data/session/completion.txt.
