@@ -45,22 +45,6 @@ void join(SessionController* session, const QString& channel, const QString& cap
             QTest::mouseClick(button, Qt::LeftButton);
 }
 
-const session::SessionTab* tabOf(SessionController* session, const std::string& caption)
-{
-    session::SessionTabs& tabs = session->session().Model().Tabs();
-    return tabs.Find(caption) < 0 ? nullptr : &tabs.At(tabs.Find(caption));
-}
-
-// The colour of a tab's one-run line with exactly this text; -1 for no such line.
-std::int64_t colourOf(SessionController* session, const std::string& caption, const std::string& text)
-{
-    const session::SessionTab* tab = tabOf(session, caption);
-    for (std::size_t i = 0; tab && tab->Text && i < tab->Text->size(); ++i)
-        if (const auto& line = (*tab->Text)[i]; line.Text() == text && line.RunCount() == 1)
-            return line.RunAt(0).Colour;
-    return -1;
-}
-
 QStringList nickRows(SessionController* session, const std::string& caption)
 {
     const session::SessionTab* tab = tabOf(session, caption);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/SessionController.h"
 #include "platform/Desktop.h"
 #include "settings/SettingsTestSupport.h"
 
@@ -37,6 +38,22 @@ inline QStringList rowsOf(const QAbstractItemModel* model, const QModelIndex& pa
     for (int row = 0; model && row < model->rowCount(parent); ++row)
         rows << model->index(row, 0, parent).data().toString();
     return rows;
+}
+
+inline const session::SessionTab* tabOf(gui::SessionController* session, const std::string& caption)
+{
+    session::SessionTabs& tabs = session->session().Model().Tabs();
+    return tabs.Find(caption) < 0 ? nullptr : &tabs.At(tabs.Find(caption));
+}
+
+// The colour of a tab's one-run line with exactly this text; -1 for no such line.
+inline std::int64_t colourOf(gui::SessionController* session, const std::string& caption, const std::string& text)
+{
+    const session::SessionTab* tab = tabOf(session, caption);
+    for (std::size_t i = 0; tab && tab->Text && i < tab->Text->size(); ++i)
+        if (const auto& line = (*tab->Text)[i]; line.Text() == text && line.RunCount() == 1)
+            return line.RunAt(0).Colour;
+    return -1;
 }
 
 } // namespace pell::test

@@ -80,20 +80,6 @@ struct Program {
                 lines << line.section(" :", 1);
         return lines;
     }
-
-    // The colour of alice's echo of a line in her #pell tab; -1 for no such line.
-    std::int64_t echoColour(const std::string& text)
-    {
-        session::SessionTabs& tabs = alice->session().Model().Tabs();
-        const int index = tabs.Find("#pell");
-        if (index < 0)
-            return -1;
-        const session::SessionTab& tab = tabs.At(index);
-        for (std::size_t i = 0; tab.Text && i < tab.Text->size(); ++i)
-            if ((*tab.Text)[i].Text() == "<alice>:" + text)
-                return (*tab.Text)[i].RunAt(0).Colour;
-        return -1;
-    }
 };
 
 } // namespace
@@ -122,7 +108,7 @@ private slots:
         program.run();
         QTRY_COMPARE_WITH_TIMEOUT(program.linesAtBob(), (QStringList{"one", "two", "three"}), kWaitMs);
         for (const char* line : {"one", "two", "three"})
-            QCOMPARE(program.echoColour(line), kOwnColour);
+            QCOMPARE(colourOf(program.alice, "#pell", "<alice>:" + std::string(line)), kOwnColour);
         QTRY_VERIFY_WITH_TIMEOUT(!program.window()->isSendTimerRunning(), kWaitMs);
         QCOMPARE(box->currentText(), "apple");
         // A changed store keeps the picked name while it holds it.
