@@ -1,4 +1,5 @@
 #include "app/AppCore.h"
+#include "app/Captions.h"
 #include "app/HelpText.h"
 #include "app/LinkPolicy.h"
 #include "app/ShellRegistration.h"
@@ -10,6 +11,7 @@
 #include "support/CaseFile.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -173,21 +175,27 @@ TEST(ShellRegistration, NeverReplacesWhatItCannotReadNorRegistersAPartialPath)
     EXPECT_FALSE(std::filesystem::exists(folders.dataHome + "/applications/pell-irc.desktop"));
 }
 
-TEST(HelpText, EachLanguageHas209LinesInTheirFixedLayout)
+// Each text's length and fingerprint; a few rows of each are written out in
+// tests/data/app/text-rows.txt.
+TEST(FixedTexts, HelpInEachLanguageAndTheCaptionTableHaveTheirRowsAndFingerprints)
 {
-    for (const auto& lines : {app::HelpLines(app::Language::English), app::HelpLines(app::Language::German),
-                              app::BuiltInHelpLines()}) {
-        ASSERT_EQ(lines.size(), 209u);
-        EXPECT_EQ(lines[1] + "|" + lines[3] + "|" + lines[4] + "|" + lines[5] + "|" + lines[6], "|WHOIS |Syntax:|/Whois [Nick] |");
-        const auto quit = std::find(lines.begin(), lines.end(), "QUIT") - lines.begin();
-        EXPECT_EQ(lines.at(quit + 3) + lines.at(quit + 4) + lines.at(quit + 5), lines.at(quit + 5)) << "QUIT, then two empty lines";
-        EXPECT_EQ(lines[142].substr(0, 9) + "|" + lines[143], "/silence |");
-        // The client's own commands follow, /me first and /help last, then the keys.
-        EXPECT_EQ(lines[145] + "|" + lines[147], "ME|/me Text");
-        EXPECT_EQ(lines[195] + "|" + lines[197], "HELP|/help");
-        EXPECT_EQ(lines[205], "FIND");
-    }
-    EXPECT_NE(app::BuiltInHelpLines(), app::HelpLines(app::Language::German));
+    std::map<std::string, std::vector<std::string>> texts = {
+        {"help-en", app::HelpLines(app::Language::English)},
+        {"help-de", app::HelpLines(app::Language::German)},
+        {"help-built-in", app::BuiltInHelpLines()}};
+    for (const app::CaptionRow& row : app::CaptionTable())
+        texts["captions"].push_back(std::to_string(static_cast<int>(row.target)) + "|" + std::string(row.english) + "|"
+                                    + std::string(row.german));
+    ASSERT_EQ(texts["help-en"].size(), 209u);
+    ASSERT_EQ(texts["help-de"].size(), 209u);
+    ASSERT_EQ(texts["help-built-in"].size(), 209u);
+    ASSERT_EQ(texts["captions"].size(), 96u);
+    for (const auto& c : readCases("app/text-rows.txt"))
+        EXPECT_EQ(texts.at(c.name).at(std::stoul(c.one("row"))), c.one("text")) << c.name << " row " << c.one("row");
+    EXPECT_EQ(test::checksumOf(texts["help-en"]), 0x20bdc0397c70362bu);
+    EXPECT_EQ(test::checksumOf(texts["help-de"]), 0xa3df5c3df13a5f91u);
+    EXPECT_EQ(test::checksumOf(texts["help-built-in"]), 0xfa55f71855faefe6u);
+    EXPECT_EQ(test::checksumOf(texts["captions"]), 0x42aad676b098a0a7u);
 }
 
 // Table: tests/data/app/mappings.txt.

@@ -106,17 +106,6 @@ TEST_F(OnInspircd, ALoginThatMustNotFailEndsTheConnectionAndPlainTextCarriesNoPa
     EXPECT_TRUE(named.registered());
 }
 
-// ngircd offers CAP with multi-prefix alone: the session takes it and registers as before.
-TEST(NgircdCapabilities, MultiPrefixAloneRegistersAsBefore)
-{
-    test::Ngircd server;
-    Window window("pat", "127.0.0.1", server.port(), false, {});
-    EXPECT_TRUE(window.registered()) << server.log();
-    EXPECT_EQ(window.session->Engine().Capabilities(), std::set<std::string>{"multi-prefix"});
-    const auto main = linesOf(window.session->Model(), "Main");
-    EXPECT_TRUE(std::none_of(main.begin(), main.end(), [](const std::string& l) { return l.find("CAP") != l.npos; }));
-}
-
 // A bouncer's replayed line shows when it was said and flashes nothing; away and account
 // reach the nick list's status.
 TEST(ServerTime, AReplayedLineShowsItsTimeAndAwayAndAccountAreKept)

@@ -82,30 +82,6 @@ struct OnNgircd : ::testing::Test {
     void TearDown() override { fs::remove_all(root); }
 };
 
-// A template run: a plain client sees each line, the raw log the server's answers.
-TEST_F(OnNgircd, ATemplateRunIsSeenByASecondClient)
-{
-    test::RawIrcClient carol(server.port(), "carol");
-    carol.send("JOIN #side");
-    ASSERT_TRUE(until([&] { return carol.saw("366 carol #side"); }));
-    TemplateRun& run = alice.session.Templates();
-    run.Run(settings::TemplateStore({settings::TemplateStore::Marker, "greet", "hi carol", "/away lunch", "#side", "hi side"}), "greet");
-    alice.session.Model().Tabs().NewChannel("carol");
-    // The away line is seen by the server alone: its answer, 306, reaches the raw log.
-    const auto markedAway = [&] {
-        const auto raw = alice.session.Model().Raw().Entries().ToVector();
-        return std::any_of(raw.begin(), raw.end(), [](const std::string& e) { return e.find("Command: 306") != e.npos; });
-    };
-    for (const char* seen : {" PRIVMSG carol :hi carol\r\n", "", " JOIN :#side\r\n", " PRIVMSG #side :hi side\r\n"}) {
-        const bool awayLine = *seen == '\0';
-        EXPECT_FALSE(awayLine && markedAway()); // 306 only after the away line went out
-        run.onSendTimerTick();
-        const std::string line = ":alice!~alice@127.0.0.1" + std::string(seen);
-        const auto arrived = [&] { return awayLine ? markedAway() : carol.saw(line); };
-        EXPECT_TRUE(until(arrived)) << line << carol.received();
-    }
-}
-
 // Another user takes op away and kicks: the nick list follows each mode, the tab says who
 // kicked and why, empties its list and sends nothing more to the channel.
 TEST_F(OnNgircd, DeoppedAndKickedByAnotherUser)

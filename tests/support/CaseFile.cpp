@@ -58,4 +58,15 @@ std::vector<Case> readCases(const std::string& relative)
     return cases;
 }
 
+std::uint64_t checksumOf(const std::vector<std::string>& lines)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const std::string& line : lines)
+        for (const char c : line + "\n") {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ull;
+        }
+    return hash;
+}
+
 } // namespace pell::test

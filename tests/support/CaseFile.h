@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,9 @@ struct Case {
 // fails the test that reads it.
 std::vector<Case> readCases(const std::string& relative);
 std::string unescape(std::string_view text);
+
+// FNV-1a over the lines, each ended by a line feed: a table's fingerprint, so that a
+// wrong, missing or swapped word anywhere in it changes the number.
+std::uint64_t checksumOf(const std::vector<std::string>& lines);
 
 } // namespace pell::test
