@@ -186,9 +186,8 @@ TEST(FixedTexts, HelpInEachLanguageAndTheCaptionTableHaveTheirRowsAndFingerprint
     for (const app::CaptionRow& row : app::CaptionTable())
         texts["captions"].push_back(std::to_string(static_cast<int>(row.target)) + "|" + std::string(row.english) + "|"
                                     + std::string(row.german));
-    ASSERT_EQ(texts["help-en"].size(), 209u);
-    ASSERT_EQ(texts["help-de"].size(), 209u);
-    ASSERT_EQ(texts["help-built-in"].size(), 209u);
+    for (const char* help : {"help-en", "help-de", "help-built-in"})
+        ASSERT_EQ(texts[help].size(), 209u) << help;
     ASSERT_EQ(texts["captions"].size(), 96u);
     for (const auto& c : readCases("app/text-rows.txt"))
         EXPECT_EQ(texts.at(c.name).at(std::stoul(c.one("row"))), c.one("text")) << c.name << " row " << c.one("row");

@@ -23,8 +23,6 @@ using namespace pell::session::testing;
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // A session model and its commands over an engine on a scripted server; sent() gives the
 // exact lines written.
 class Commands : public ::testing::Test, protected WiredSession {
@@ -404,10 +402,8 @@ TEST_F(DccOffersTest, RequestsAreJudgedByListsModeAndWhatCanBeReached)
         if (c.has("question")) {
             EXPECT_EQ(prompts.asked.back(), c.one("question"));
         }
-        if (c.has("downloads"))
-            EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
-        if (c.has("chats"))
-            EXPECT_EQ(chats.Chats().size(), std::stoul(c.one("chats")));
+        EXPECT_EQ(offers.Downloads().size(), std::stoul(c.one("downloads")));
+        EXPECT_EQ(chats.Chats().size(), std::stoul(c.one("chats")));
         EXPECT_EQ(prompts.asked.size(), std::stoul(c.one("asked")));
     }
     EXPECT_EQ(prompts.asked.at(0), "Confirm|Download notes.txt(12) from bob(2130706433)");

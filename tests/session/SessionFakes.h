@@ -18,6 +18,8 @@
 
 namespace pell::session::testing {
 
+using Lines = std::vector<std::string>;
+
 // Records each line appended (tab, text and colour) and each change of the input line.
 // A line holding `failOn` fails to show, as a view that breaks would.
 struct RecordingView : SessionViewPort {

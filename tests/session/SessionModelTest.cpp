@@ -32,8 +32,6 @@ using namespace pell::session::testing;
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // Small text functions, input to output: tests/data/session/mappings.txt.
 TEST(TextFunctions, ReturnWhatTheTableSays)
 {

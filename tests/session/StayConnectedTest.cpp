@@ -14,8 +14,6 @@
 namespace pell::session::testing {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 struct StayConnected : ::testing::Test, WiredSession {
     std::int64_t clock = 0;
     AutoReconnect& reconnects = session->Lifecycle().Reconnects();
