@@ -33,10 +33,14 @@ function(pell_check_all_includes)
   set(root ${PROJECT_SOURCE_DIR})
   foreach(layer IN LISTS pell_core_layers ITEMS gui)
     pell_check_includes(${root}/src/${layer} ${layer} ${pell_uses_${layer}})
+    # A layer's tests use what the layer may use, the test support and the doubles.
+    pell_check_includes(${root}/tests/${layer} ${layer} ${pell_uses_${layer}} support doubles)
   endforeach()
   # Doubles stand in for ports and servers of every Qt-free layer; tests, benchmarks,
   # fuzz targets and tools link them.
   pell_check_includes(${root}/tests/doubles doubles ${pell_core_layers})
+  # Test support serves the tests of every layer, so it reaches no layer above net.
+  pell_check_includes(${root}/tests/support support doubles platform net)
   pell_check_includes(${root}/bench doubles gui ${pell_core_layers})
   pell_check_includes(${root}/fuzz doubles ${pell_core_layers})
   pell_check_includes(${root}/tools doubles ${pell_core_layers})

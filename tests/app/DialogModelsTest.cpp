@@ -4,6 +4,7 @@
 #include "app/QuickConnectModel.h"
 #include "app/SessionLauncher.h"
 #include "settings/SettingsError.h"
+#include "doubles/RecordingWindows.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/CaseFile.h"
 

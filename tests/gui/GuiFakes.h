@@ -1,5 +1,6 @@
 #pragma once
 
+#include "doubles/RecordingWindows.h"
 #include "gui/SessionController.h"
 #include "platform/Desktop.h"
 #include "settings/SettingsTestSupport.h"

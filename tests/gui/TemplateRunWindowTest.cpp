@@ -3,7 +3,6 @@
 
 #include "gui/AppShell.h"
 #include "gui/JpegImage.h"
-#include "gui/SessionController.h"
 #include "gui/SessionWindow.h"
 
 #include "gui/GuiFakes.h"

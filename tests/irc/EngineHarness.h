@@ -8,7 +8,6 @@
 #include "irc/User.h"
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 

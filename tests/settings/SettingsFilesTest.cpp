@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <map>
-#include <sstream>
 
 using namespace pell::settings;
 using namespace pell::test;

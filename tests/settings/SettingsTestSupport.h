@@ -3,13 +3,11 @@
 #include "platform/UserPrompts.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ServerList.h"
-#include "app/SessionWindowFactory.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <sys/stat.h>
 
 namespace pell::test {
@@ -85,13 +83,6 @@ public:
     }
     std::vector<std::string> errors; // every message and question, in order
     bool yes = false;
-};
-
-// Records the pending profile each new session window would read at its creation.
-class RecordingWindows : public app::SessionWindowFactory {
-public:
-    void createSessionWindow(const settings::ServerProfile& pending) override { created.push_back(pending); }
-    std::vector<settings::ServerProfile> created;
 };
 
 } // namespace pell::test
