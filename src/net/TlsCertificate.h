@@ -13,7 +13,7 @@ enum class CertificateProblem {
     SelfSigned,    // signed by itself, or by an authority that signed itself and is not trusted
     Expired,
     NotYetValid,
-    UnknownIssuer, // the issuer is not in the trust store
+    UnknownIssuer, // signed by an authority this system does not trust
     WrongName,     // made for another host name or address
     Other,         // see CertificateReport::OtherProblem
 };

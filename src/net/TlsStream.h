@@ -29,7 +29,7 @@ class TlsStream {
 public:
     // The client handshake over the connected socket, which stays non-blocking from now
     // on: at least TLS 1.2, the host name sent (SNI) and checked against the certificate,
-    // the chain checked against the default trust store (SSL_CERT_FILE and SSL_CERT_DIR
+    // the chain checked against the authorities the system trusts (SSL_CERT_FILE and SSL_CERT_DIR
     // point it elsewhere). A certificate that fails, unless its fingerprint is the one
     // trusted in the settings, throws CertificateError; a failed or timed-out handshake a
     // TransportError of kind Tls. Nothing but the handshake has been sent then.
