@@ -24,7 +24,9 @@ namespace {
 // Points the client at a target, through a proxy when the info names one.
 void aim(TcpClient& client, const std::string& host, int port, const SocksSettings& info = {})
 {
-    client.Host = host, client.Port = port, client.SocksInfo = info;
+    client.Host = host;
+    client.Port = port;
+    client.SocksInfo = info;
 }
 
 // The error text of a connect, or "" when it stands.
@@ -111,7 +113,8 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         aim(client, route.one("target"), port, socks(kVersions.at(route.one("socks")), user, password, route.has("login"), proxies.at(route.one("via"))));
         client.Tls.Enabled = route.has("tls");
         int connected = 0, disconnected = 0;
-        client.OnConnected = [&] { ++connected; }, client.OnDisconnected = [&] { ++disconnected; };
+        client.OnConnected = [&] { ++connected; };
+        client.OnDisconnected = [&] { ++disconnected; };
         const std::string error = connectError(client);
         if (error.empty()) {
             client.WriteLine("NICK " + nick);
@@ -121,7 +124,8 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         }
         EXPECT_EQ(error, route.one("error")) << ngircd.log();
         client.Disconnect();
-        EXPECT_TRUE(connected == (error.empty() ? 1 : 0) && disconnected >= 1);
+        EXPECT_EQ(connected, error.empty() ? 1 : 0);
+        EXPECT_GE(disconnected, 1);
     }
     // A closed target port: the proxy's own refusal.
     TcpClient client;
@@ -170,7 +174,8 @@ TEST(SocksRequest, BytesAndFieldLimits)
         }
     }
     const std::string wire = Socks5Request(std::string(255, 'h'), 80);
-    EXPECT_TRUE(wire.size() == 4u + 1 + 255 + 2 && static_cast<unsigned char>(wire[4]) == 255);
+    EXPECT_EQ(wire.size(), 4u + 1 + 255 + 2);
+    EXPECT_EQ(static_cast<unsigned char>(wire[4]), 255);
 
     const std::string tooLong(256, 'a');
     // And TcpClient checks them before the proxy hears anything.

@@ -62,8 +62,11 @@ struct OnNgircd : ::testing::Test {
     // Both GUI threads run (here: in turn) until the condition holds.
     bool until(const std::function<bool()>& condition, int ms = 10000)
     {
-        for (int waited = 0; waited < ms && !condition(); waited += 2)
-            alice.gui.pump(), bob.gui.pump(), std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        for (int waited = 0; waited < ms && !condition(); waited += 2) {
+            alice.gui.pump();
+            bob.gui.pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
         return condition();
     }
     void SetUp() override

@@ -531,7 +531,8 @@ TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRout
                       + e.Replies.Version + "|" + e.Replies.ClientInfo + "|" + std::to_string(e.Port),
                   "bob|al|Alice A|sesame|127.0.0.1|OtherNick|Tarn-IRC|Tarn-IRC|" + std::to_string(p.Port));
         EXPECT_EQ(s.Lifecycle().GermanCaptions(), auth);
-        EXPECT_TRUE(s.Lifecycle().StatusTimerRunning() && !s.Lifecycle().CloseTimerRunning());
+        EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
+        EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
         EXPECT_EQ(f.prompts.errors, c.lines("error"));
         EXPECT_EQ(e.ConnectPending(), !bad);
         f.settings.ProxyPort = "1";
@@ -566,19 +567,24 @@ TEST_F(OnScript, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerU
     EXPECT_EQ(server->Written(), Lines{"QUIT :"});
     int requests = 0;
     bool closed = false;
-    s->Lifecycle().RequestClose = [&] { ++requests, closed = s->Lifecycle().CloseRequest(); };
+    s->Lifecycle().RequestClose = [&] {
+        ++requests;
+        closed = s->Lifecycle().CloseRequest();
+    };
     prompts.textAnswers.push_back(""); // an empty reason
     EXPECT_FALSE(s->Lifecycle().CloseRequest());
     EXPECT_EQ(shared.QuitReason, " ");
     EXPECT_EQ(server->Written(), Lines{"QUIT : "});
     EXPECT_TRUE(s->Lifecycle().CloseTimerRunning());
     s->Lifecycle().onCloseTimer(); // the server keeps the connection
-    EXPECT_TRUE(requests == 1 && !closed);
+    EXPECT_EQ(requests, 1);
+    EXPECT_FALSE(closed);
     EXPECT_EQ(server->Written(), Lines{"QUIT : "});
     server->Hangup();
     EXPECT_EQ(status(*s), "Disonnected");
     s->Lifecycle().onCloseTimer();
-    EXPECT_TRUE(closed && !s->Lifecycle().CloseTimerRunning());
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(s->Lifecycle().CloseTimerRunning());
     EXPECT_TRUE(s->Lifecycle().CloseRequest()); // not connected: at once, and the reason is not asked again
     EXPECT_EQ(prompts.asked, Lines{"Reason|Reason:|"});
     EXPECT_TRUE(prompts.errors.empty());
@@ -626,7 +632,8 @@ TEST(LifecycleWaiting, TheGuiThreadRunsOnDuringAConnectAndACloseAbandonsIt)
         s.Lifecycle().Reconnect(); // ignored: one connect at a time
         EXPECT_TRUE(s.Engine().ConnectPending());
         EXPECT_TRUE(s.Lifecycle().CloseRequest());
-        EXPECT_TRUE(!s.Engine().ConnectPending() && s.Engine().State() == irc::ClientState::Disconnected);
+        EXPECT_FALSE(s.Engine().ConnectPending());
+        EXPECT_EQ(s.Engine().State(), irc::ClientState::Disconnected);
         f.gui.pump();
         EXPECT_TRUE(f.prompts.errors.empty());
         f.sessions.clear(); // the window goes

@@ -291,7 +291,9 @@ TEST(SessionTabs, OpenCloseAndTheUsersOfEachTabFollowTheSteps)
 {
     SessionViewPort plain;
     const SessionTabs fresh(plain); // only Main is text, and Ignorlist has no nick list
-    EXPECT_TRUE(fresh.At(0).IsText() && !fresh.At(1).IsText() && !fresh.At(1).Nicks);
+    EXPECT_TRUE(fresh.At(0).IsText());
+    EXPECT_FALSE(fresh.At(1).IsText());
+    EXPECT_FALSE(fresh.At(1).Nicks);
     for (const auto& c : pell::test::readCases("session/tabs.txt")) {
         SCOPED_TRACE(c.name);
         CountingView view;
