@@ -27,10 +27,20 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
+// Two templates in store order, "zebra" before "apple": the box sorts them.
+const char* const kTemplates = "$$$&New Template$$$$&\r\nzebra\r\nstripes\r\n"
+                               "$$$&New Template$$$$&\r\napple\r\none\r\ntwo\r\nthree\r\n";
+
 bool connected(SessionController* session) { return session->window()->statusLabel(0)->text() == "Connected"; }
 
-
 QList<QPushButton*> buttons(SessionController* session) { return session->window()->findChildren<QPushButton*>(); }
+
+void press(SessionController* session, const QString& caption)
+{
+    for (QPushButton* button : buttons(session))
+        if (button->text() == caption)
+            QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // Types a channel name into the channel box and presses the join button.
 void join(SessionController* session, const QString& channel, const QString& caption = "Join")
@@ -38,9 +48,17 @@ void join(SessionController* session, const QString& channel, const QString& cap
     for (QComboBox* box : session->window()->findChildren<QComboBox*>())
         if (box->isEditable())
             box->lineEdit()->setText(channel);
-    for (QPushButton* button : buttons(session))
-        if (button->text() == caption)
-            QTest::mouseClick(button, Qt::LeftButton);
+    press(session, caption);
+}
+
+// The lines a nick said in #pell, in the order the client got them.
+QStringList saidInPell(RawIrcClient& client, const QString& nick)
+{
+    QStringList lines;
+    for (const QString& line : QString::fromStdString(client.received()).split("\r\n"))
+        if (line.startsWith(":" + nick + "!") && line.contains(" PRIVMSG #pell :"))
+            lines << line.section(" :", 1);
+    return lines;
 }
 
 QStringList nickRows(SessionController* session, const std::string& caption)
@@ -105,6 +123,11 @@ class AppSessionTest : public QObject {
     TempFolder home;
     std::unique_ptr<gui::AppShell> shell;
     std::unique_ptr<RawIrcClient> bob;
+    SessionController* alice = nullptr; // German, like carol's: made before the switch
+    SessionController* carol = nullptr;
+    SessionController* dave = nullptr;
+    QStringList asked; // every dialog of the closes, answered as a user would
+    QTimer user;
     qint64 startUpMs = 0;
     int sessionsAtSplash = -1;
     QStringList shown; // the message boxes of the start-up
@@ -114,7 +137,6 @@ class AppSessionTest : public QObject {
     static constexpr std::int64_t system = 32768;
 
     gui::MainWindow* main() const { return shell->mainWindow(); }
-    SessionController* dave() const { return shell->sessions().at(3); }
 
 private slots:
     // Before anything reaches for the session bus: the test's own, with a recorder. The
@@ -139,6 +161,7 @@ private slots:
         writeBytes(home.file("Color.dat"), std::to_string(own) + "\r\n" + std::to_string(others) + "\r\n"
                                                + std::to_string(system) + "\r\n255\r\n2500\r\n1\r\n");
         writeBytes(home.file("settings.ini"), "erin\r\nErin\r\nerin\r\n\r\n");
+        writeBytes(home.file("Template.dat"), kTemplates);
         const std::string link = "irc://127.0.0.1:" + std::to_string(port) + "/#pell";
         shell = std::make_unique<gui::AppShell>(home.folder(), std::vector<std::string>{"/m", link});
         QTimer watch;
@@ -158,6 +181,15 @@ private slots:
         shell->start(std::chrono::milliseconds(50));
         watch.stop();
         startUpMs = started.elapsed();
+        QObject::connect(&user, &QTimer::timeout, [this] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
+                    asked << dialog->windowTitle();
+                    if (auto* field = dialog->findChild<QLineEdit*>())
+                        QTest::keyClicks(field, "gone fishing");
+                    dialog->accept();
+                }
+        });
     }
 
     void startUpOpensTheAutoConnectEntriesAndTheLinkBehindTheSplash()
@@ -175,6 +207,8 @@ private slots:
         }
         QCOMPARE(titles, (QStringList{"First", "Second", "127.0.0.1"}));
         QCOMPARE(nicks, (QStringList{"alice", "carol", "erin"}));
+        alice = shell->sessions()[0];
+        carol = shell->sessions()[1];
         bob = std::make_unique<RawIrcClient>(server.port(), "bob");
         QTRY_VERIFY_WITH_TIMEOUT(bob->saw(" 001 bob "), kWaitMs);
     }
@@ -186,12 +220,12 @@ private slots:
         shell->core().settings().Language = settings::Language::English;
         main()->serverMenu()->actions()[1]->trigger();
         QCOMPARE(shell->sessions().size(), 4u);
-        const QList<QPushButton*> alice = buttons(shell->sessions()[0]);
-        QCOMPARE(alice.first()->text() + "|" + alice.last()->text(), "Beitreten|Aktion");
-        QCOMPARE(buttons(dave()).first()->text() + "|" + buttons(dave()).last()->text(), "Join|Action");
-        QTRY_VERIFY_WITH_TIMEOUT(connected(dave()), kWaitMs);
+        dave = shell->sessions()[3];
+        QCOMPARE(buttons(alice).first()->text() + "|" + buttons(alice).last()->text(), "Beitreten|Aktion");
+        QCOMPARE(buttons(dave).first()->text() + "|" + buttons(dave).last()->text(), "Join|Action");
+        QTRY_VERIFY_WITH_TIMEOUT(connected(dave), kWaitMs);
         // The welcome: before it a server negotiating capabilities would refuse the join.
-        QTRY_COMPARE_WITH_TIMEOUT(dave()->session().Engine().State(), irc::ClientState::Connected, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(dave->session().Engine().State(), irc::ClientState::Connected, kWaitMs);
     }
 
     // The own join writes no line: the names reply opens the tab and fills its list.
@@ -199,22 +233,22 @@ private slots:
     // typed line goes to the channel and shows in the own colour.
     void linesGoAndComeInTheirColours()
     {
-        gui::SessionWindow* window = dave()->window();
-        join(dave(), "#pell");
-        QTRY_COMPARE_WITH_TIMEOUT(nickRows(dave(), "#pell"), QStringList{"@dave"}, kWaitMs);
+        gui::SessionWindow* window = dave->window();
+        join(dave, "#pell");
+        QTRY_COMPARE_WITH_TIMEOUT(nickRows(dave, "#pell"), QStringList{"@dave"}, kWaitMs);
         QCOMPARE(window->tabWidget()->tabText(window->tabWidget()->currentIndex()), "#pell");
         QCOMPARE(window->windowTitle(), "Later [#pell]");
         QTRY_COMPARE_WITH_TIMEOUT(window->statusLabel(2)->text(), "#pell", kWaitMs);
         bob->send("JOIN #pell");
-        QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave(), "#pell", "<System>:bob joined"), system, kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(nickRows(dave(), "#pell"), (QStringList{"@dave", "bob"}), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave, "#pell", "<System>:bob joined"), system, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(nickRows(dave, "#pell"), (QStringList{"@dave", "bob"}), kWaitMs);
         bob->send("PRIVMSG #pell :look at http://example.org/pell now");
-        QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave(), "#pell", "<bob>:look at http://example.org/pell now"), others, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave, "#pell", "<bob>:look at http://example.org/pell now"), others, kWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(rowsOf(main()->addressList()->model()), QStringList{"http://example.org/pell"}, kWaitMs);
         QTest::keyClicks(window->inputLine(), "hello bob");
         QTest::keyClick(window->inputLine(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(bob->saw(":dave!~dave@127.0.0.1 PRIVMSG #pell :hello bob\r\n"), kWaitMs);
-        QCOMPARE(colourOf(dave(), "#pell", "<dave>:hello bob"), own);
+        QCOMPARE(colourOf(dave, "#pell", "<dave>:hello bob"), own);
         QVERIFY(window->inputLine()->text().isEmpty());
     }
 
@@ -223,7 +257,7 @@ private slots:
     // reaches the desktop.
     void tabCompletesAndAMentionReachesTheDesktop()
     {
-        gui::SessionWindow* window = dave()->window();
+        gui::SessionWindow* window = dave->window();
         window->inputLine()->setFocus();
         QTest::keyClicks(window->inputLine(), "bo");
         QTest::keyClick(window->inputLine(), Qt::Key_Tab);
@@ -239,46 +273,71 @@ private slots:
         QTest::keyClicks(window->inputLine(), "/query carol");
         QTest::keyClick(window->inputLine(), Qt::Key_Return);
         bob->send("PRIVMSG #pell :dave: are you there?");
-        QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave(), "#pell", "<bob>:dave: are you there?"), 21964, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(colourOf(dave, "#pell", "<bob>:dave: are you there?"), 21964, kWaitMs);
         QTabBar* tabBar = window->tabWidget()->tabBar();
-        QCOMPARE(tabBar->tabTextColor(dave()->session().Model().Tabs().Find("#pell")), QColor(210, 0, 0));
+        QCOMPARE(tabBar->tabTextColor(dave->session().Model().Tabs().Find("#pell")), QColor(210, 0, 0));
         QTRY_COMPARE_WITH_TIMEOUT(notifications.seen, QStringList{"bob in #pell|dave: are you there?"}, kWaitMs);
     }
 
-    // Alice's window keeps its German buttons but speaks English since the switch. The
-    // first close of the main window asks for the reason once, quits every session and is
-    // refused; once the server has dropped them the session windows close by themselves,
-    // and the next close goes through.
-    void theFirstCloseAsksOnceAndQuitsEverySession()
+    // Nothing is chosen until the user picks a name; a chosen name's lines go out in
+    // order, each echoed in the own colour. "Run" during a run starts again from the first
+    // line; closing the window asks for the reason, quits, is refused and ends the run.
+    void aTemplateRunsOnceChosenAndACloseEndsIt()
     {
-        SessionController* alice = shell->sessions()[0];
         join(alice, "#pell", "Beitreten");
         QTRY_VERIFY_WITH_TIMEOUT(bob->saw(":alice!"), kWaitMs);
+        gui::SessionWindow* window = alice->window();
+        QComboBox* box = window->templateBox();
+        QCOMPARE(rowsOf(box->model()), (QStringList{"apple", "zebra"}));
+        QCOMPARE(box->currentIndex(), -1);
+        press(alice, "Ausführen");
+        QVERIFY(!window->isSendTimerRunning());
+        QTest::qWait(100);
+        QCOMPARE(saidInPell(*bob, "alice"), QStringList{});
+        box->setCurrentIndex(box->findText("apple"));
+        shell->core().settings().ScriptDelay = "10";
+        press(alice, "Ausführen");
+        QTRY_COMPARE_WITH_TIMEOUT(saidInPell(*bob, "alice"), (QStringList{"one", "two", "three"}), kWaitMs);
+        for (const char* line : {"one", "two", "three"})
+            QCOMPARE(colourOf(alice, "#pell", "<alice>:" + std::string(line)), own);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isSendTimerRunning(), kWaitMs);
+        window->setTemplateNames({"apple", "kiwi", "zebra"}); // a changed store keeps the picked name
+        QCOMPARE(box->currentText(), "apple");
+        shell->core().settings().ScriptDelay = "400";
+        press(alice, "Ausführen");
+        QTRY_COMPARE_WITH_TIMEOUT(saidInPell(*bob, "alice").size(), 4, kWaitMs);
+        press(alice, "Ausführen");
+        QTRY_COMPARE_WITH_TIMEOUT(saidInPell(*bob, "alice").mid(3), (QStringList{"one", "one", "two"}), kWaitMs);
+        user.start(10);
+        QVERIFY(!window->close());
+        QVERIFY(!window->isSendTimerRunning());
+        QVERIFY(!alice->templateRun().SendTimerRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(quitWith(*bob, "alice", "gone fishing"), kWaitMs);
+        QCOMPARE(saidInPell(*bob, "alice").mid(3), (QStringList{"one", "one", "two"}));
+        window->setTemplateNames({"kiwi", "zebra"});
+        QCOMPARE(box->currentIndex(), -1);
+    }
+
+    // Carol's window keeps its German buttons but speaks English since the switch. The
+    // first close of the main window quits every session with the reason asked before,
+    // asking no more, and is refused; once the server has dropped them the session
+    // windows close by themselves, and the next close goes through.
+    void theReasonIsAskedOnceAndTheMainCloseQuitsEverySession()
+    {
+        join(carol, "#pell", "Beitreten");
+        QTRY_VERIFY_WITH_TIMEOUT(bob->saw(":carol!"), kWaitMs);
         bob->send("PART #pell");
         bob->send("JOIN #pell");
-        QTRY_COMPARE_WITH_TIMEOUT(colourOf(alice, "#pell", "<System>:bob joined"), system, kWaitMs);
-        QStringList asked; // every prompt or message box, answered as a user would
-        QTimer user;
-        QObject::connect(&user, &QTimer::timeout, [&] {
-            for (QWidget* window : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
-                    asked << dialog->windowTitle();
-                    if (auto* field = dialog->findChild<QLineEdit*>())
-                        QTest::keyClicks(field, "gone fishing");
-                    dialog->accept();
-                }
-        });
-        user.start(10);
+        QTRY_COMPARE_WITH_TIMEOUT(colourOf(carol, "#pell", "<System>:bob joined"), system, kWaitMs);
         QVERIFY(!main()->close());
         QVERIFY(main()->isVisible());
-        QCOMPARE(asked, QStringList{"Reason"});
-        for (const char* nick : {"alice", "dave"})
+        for (const char* nick : {"carol", "dave"})
             QTRY_VERIFY_WITH_TIMEOUT(quitWith(*bob, nick, "gone fishing"), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(main()->sessionArea()->subWindowList().isEmpty(), kWaitMs);
         QVERIFY(shell->sessions().empty());
         QVERIFY(main()->close());
         QVERIFY(!main()->isVisible());
-        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked, QStringList{"Reason"});
     }
 };
 
