@@ -1,11 +1,12 @@
-// Sessions of our own program on a real ngircd: a template run seen by a plain client,
-// and a file and a direct chat offered from one session's nick list and accepted in
-// another, the offers travelling as CTCP through the server.
+// Sessions of our own program on a real ngircd: a file and a direct chat offered from one
+// session's nick list and accepted in another, the offers travelling as CTCP through the
+// server, over IPv4 and over IPv6 (::1), where they carry the address as text.
 
 #include "SessionFakes.h"
 #include "dcc/ListenPort.h"
 #include "session/NickPrefix.h"
 #include "session/Session.h"
+#include "settings/SettingsTestSupport.h"
 #include "support/Ngircd.h"
 #include "support/RawIrcClient.h"
 
@@ -23,13 +24,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // One program instance: its own GUI queue, settings and prompts, and a session.
-struct Instance : SessionFixture {
+struct Instance : RecordingPorts {
     test::EventQueue gui;
     UserInfoModel userInfo;
     Session session;
-    Instance(int port, const std::string& nick)
-        : session(SessionContext{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo},
-                  settings::ServerProfile{{.Nick = nick, .RealName = nick, .Username = nick}, nick, "127.0.0.1", port})
+    Instance(int port, const std::string& nick, const std::string& host)
+        : session(SessionContext{gui, settings, shared, ports(), userInfo},
+                  settings::ServerProfile{{.Nick = nick, .RealName = nick, .Username = nick}, nick, host, port})
     {
     }
     // The last entry of #room's nick list, prefix stripped as the nick-list menu does.
@@ -52,10 +53,15 @@ struct Instance : SessionFixture {
     bool shows(const std::string& text) { return std::any_of(view.lines.begin(), view.lines.end(), [&](auto& l) { return std::get<1>(l) == text; }); }
 };
 
-struct OnNgircd : ::testing::Test {
-    fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
+// Alice and Bob on one ngircd, connected to the given address of the machine.
+struct TwoOnNgircd : ::testing::Test {
+    explicit TwoOnNgircd(const std::string& host)
+        : server({.ipv6 = host == "::1"}), alice(server.port(), "alice", host), bob(server.port(), "bob", host)
+    {
+    }
     test::Ngircd server;
-    Instance alice{server.port(), "alice"}, bob{server.port(), "bob"};
+    Instance alice;
+    Instance bob;
 
     // Registered: lines sent before (a JOIN, say) would find the registration still held.
     static bool registered(Instance& i) { return i.session.Engine().State() == irc::ClientState::Connected; }
@@ -69,6 +75,11 @@ struct OnNgircd : ::testing::Test {
         }
         return condition();
     }
+};
+
+struct OnNgircd : TwoOnNgircd {
+    OnNgircd() : TwoOnNgircd("127.0.0.1") {}
+    fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
     void SetUp() override
     {
         dcc::NextListenPort() = 20000 + ::getpid() % 20000; // off 1024, where a real program may listen
@@ -160,6 +171,39 @@ TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
     EXPECT_TRUE(tickUntil(3));
     EXPECT_EQ(seen.back(), "alice closed the chat");
     EXPECT_TRUE(until([&] { return listener.Partners() == 0; }));
+}
+
+struct OverIPv6 : TwoOnNgircd {
+    OverIPv6() : TwoOnNgircd("::1") {}
+    test::TempFolder folder;
+    void SetUp() override
+    {
+        dcc::NextListenPort() = 20000 + ::getpid() % 20000;
+        // An IRC connection on loopback is no address for peers elsewhere: offers here name it by hand.
+        alice.session.Offers().OfferAddress = "::1";
+        bob.prompts.yesNoAnswers = {true, true};
+        ASSERT_TRUE(until([&] { return registered(alice) && registered(bob); })) << server.log();
+    }
+};
+
+TEST_F(OverIPv6, AFileAndAChatOfferCarryTheAddressAsTextAndConnect)
+{
+    test::writeBytes(folder.file("notes.txt"), "over IPv6");
+    bob.session.Offers().DefaultDownloadFolder = folder.folder() + "in/";
+    bob.session.Offers().Timing = dcc::ReceiveTiming{300, 0, 1};
+    alice.session.Offers().OfferFile("bob", folder.file("notes.txt"));
+    ASSERT_TRUE(until([&] { return !bob.session.Offers().Downloads().empty(); }));
+    EXPECT_EQ(bob.prompts.asked.at(0), "Confirm|Download notes.txt(9) from alice(::1)");
+    const dcc::DccDownload& download = *bob.session.Offers().Downloads().front();
+    ASSERT_TRUE(until([&] { return !download.Running(); })) << download.Log().Last();
+    EXPECT_EQ(test::readBytes(folder.file("in/notes.txt")), "over IPv6");
+
+    alice.session.Chats().OfferChat("bob");
+    ASSERT_TRUE(until([&] { return !alice.session.Chats().Listeners().empty() && alice.session.Chats().Listeners().front()->Partners() == 1; }));
+    EXPECT_EQ(bob.prompts.asked.at(1), "Confirm|Accept Directchat with alice(::1)");
+    const auto& heard = alice.session.Chats().Listeners().front()->Lines().Lines();
+    ASSERT_TRUE(until([&] { return !heard.empty(); }));
+    EXPECT_TRUE(heard.front().starts_with("Connected: [::1]:")) << heard.front();
 }
 
 } // namespace
