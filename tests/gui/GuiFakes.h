@@ -2,26 +2,11 @@
 
 #include "doubles/RecordingWindows.h"
 #include "gui/SessionController.h"
-#include "platform/Desktop.h"
 #include "settings/SettingsTestSupport.h"
 
 #include <QtWidgets>
 
 namespace pell::test {
-
-// Records what a window asks the desktop to open.
-class RecordingDesktop : public platform::Desktop {
-public:
-    bool isMainWindowInFront() const override { return true; }
-    void flashWindow() override {}
-    void openUrl(const std::string& url) override { opened.push_back(url); }
-    std::vector<std::string> opened;
-};
-
-// A save dialog the user always cancels.
-struct CancelledSave : platform::SaveFileDialog {
-    std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
-};
 
 // Menu items as the user reads them, "-" for a separator.
 inline QStringList captions(const QMenu* menu)

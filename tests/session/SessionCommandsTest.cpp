@@ -320,16 +320,6 @@ TEST(SessionEvents, RecordedServerLinesShowTheWayTheyHappened)
     }
 }
 
-// During registration, once both nicks are refused, "Main" says so before the prompt.
-TEST(SessionEvents, BothNicksTakenShowTheNickInUseLineInGerman)
-{
-    WiredSession h;
-    h.settings.Language = settings::Language::German;
-    h.connect();
-    h.serverSends({":srv 433 * me :in use", ":srv 433 * OtherNick :in use"});
-    EXPECT_EQ(h.newLines().back(), "Main|<System>:Nick ist in gebrauch: OtherNick|system");
-}
-
 // A handler that fails drops its line only; a few failures are reported, the rest not.
 // Every received line, handled or not, is logged raw and selected.
 TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
