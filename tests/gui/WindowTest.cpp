@@ -185,8 +185,11 @@ private slots:
     // The clock runs by itself; "stay on top" leaves the window where it is; a session
     // window placed before the area had its size is fitted into it once shown. The help
     // speaks German before any language is applied, while the menus are English. The
-    // script editor, hidden at start, opens from the Tools menu, centred.
-    void mainWindowTicksOpensHelpAndEditorAndFitsItsSessions()
+    // script editor, hidden at start, opens from the Tools menu, centred. The about box
+    // opens its address on a click and draws a figure on a double-click until it closes.
+    // Addresses list newest first and a click opens the row under it; only web and mail
+    // addresses reach the desktop.
+    void mainWindowItsMenusWindowsAndAddresses()
     {
         Program program;
         gui::MainWindow* window = program.window();
@@ -217,17 +220,8 @@ private slots:
         window->toolsMenu()->actions().back()->trigger();
         CHECK_FACTS(editor, "script editor");
         QVERIFY((editor->frameGeometry().center() - window->frameGeometry().center()).manhattanLength() < 40);
-    }
-
-    // The about box opens its address on a click and draws a figure on a double-click
-    // until it closes. Addresses list newest first and a click opens the row under it;
-    // only web and mail addresses reach the desktop.
-    void aboutBoxAndAddressListOpenAddressesOnAClick()
-    {
         for (const char* scheme : {"http", "https", "file"})
             QDesktopServices::setUrlHandler(scheme, this, "openUrl");
-        Program program;
-        gui::MainWindow* window = program.window();
         gui::InfoForm* info = program.shell.infoForm();
         QVERIFY(!info->isVisible());
         window->helpMenu()->actions().back()->trigger();
@@ -256,8 +250,9 @@ private slots:
 
     // The options dialog edits the settings at once. The language relabels every control
     // of the caption table and refills the help; back in English the table's words stay
-    // ("Stay on top", not "On Top").
-    void optionsDialogEditsAtOnceAndSwitchesTheLanguage()
+    // ("Stay on top", not "On Top"). Quick connect opens a session however it closes,
+    // with the global identity read again at each opening.
+    void optionsAndQuickConnectDialogs()
     {
         Program program;
         gui::MainWindow* window = program.window();
@@ -290,6 +285,27 @@ private slots:
         QTest::keyClicks(named<QLineEdit>(options, "extensionField0"), "X");
         click(named(options, "extensionSave0"));
         QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
+        program.shell.core().settings().Nick = "global";
+        auto* quick = program.window()->findChild<gui::QuickConnectDialog*>();
+        QTimer::singleShot(0, quick, [&] {
+            checkFacts(quick, "quick connect");
+            auto* nick = named<QLineEdit>(quick, "nick");
+            named<QCheckBox>(quick, "useStandard")->click();
+            nick->clear();
+            QTest::keyClicks(nick, "one off");
+            // A host pasted with its line end: the field drops it, so no file line can split.
+            QGuiApplication::clipboard()->setText(QStringLiteral("irc.example\r\n"));
+            QTest::keyClick(named(quick, "server"), Qt::Key_V, Qt::ControlModifier);
+            click(named(quick, "connect"));
+        });
+        program.window()->fileMenu()->actions().front()->trigger();
+        program.shell.core().quickConnect().identity.values.Nick = "stale";
+        QTimer::singleShot(0, quick, &QWidget::close);
+        program.window()->fileMenu()->actions().front()->trigger();
+        QCOMPARE(program.sessions.created.size(), 2u);
+        QCOMPARE(program.sessions.created[0].Host, "irc.example");
+        QCOMPARE(program.sessions.created[0].Nick, "oneoff");
+        QCOMPARE(program.sessions.created[1].Nick, "global");
     }
 
     // Only Save stores a server (Enter in a field presses none); a rebuild replaces every
@@ -343,34 +359,6 @@ private slots:
         QCOMPARE(values.Password, "p\xE4ss");
         QCOMPARE(values.Nick, "mynick");
         QVERIFY(readBytes(program.home.file("settings.ini")).find("\r\nJ\xF6rg\r\n") != std::string::npos);
-    }
-
-    // Quick connect opens a session however it closes, with the global identity read
-    // again at each opening.
-    void quickConnectOpensASessionHoweverItCloses()
-    {
-        Program program;
-        program.shell.core().settings().Nick = "global";
-        auto* quick = program.window()->findChild<gui::QuickConnectDialog*>();
-        QTimer::singleShot(0, quick, [&] {
-            checkFacts(quick, "quick connect");
-            auto* nick = named<QLineEdit>(quick, "nick");
-            named<QCheckBox>(quick, "useStandard")->click();
-            nick->clear();
-            QTest::keyClicks(nick, "one off");
-            // A host pasted with its line end: the field drops it, so no file line can split.
-            QGuiApplication::clipboard()->setText(QStringLiteral("irc.example\r\n"));
-            QTest::keyClick(named(quick, "server"), Qt::Key_V, Qt::ControlModifier);
-            click(named(quick, "connect"));
-        });
-        program.window()->fileMenu()->actions().front()->trigger();
-        program.shell.core().quickConnect().identity.values.Nick = "stale";
-        QTimer::singleShot(0, quick, &QWidget::close);
-        program.window()->fileMenu()->actions().front()->trigger();
-        QCOMPARE(program.sessions.created.size(), 2u);
-        QCOMPARE(program.sessions.created[0].Host, "irc.example");
-        QCOMPARE(program.sessions.created[0].Nick, "oneoff");
-        QCOMPARE(program.sessions.created[1].Nick, "global");
     }
 
     // The splash and its picture; broken pictures give nothing and never end the program.
