@@ -557,10 +557,7 @@ TEST_F(OnScript, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerU
     EXPECT_EQ(server->Written(), Lines{"QUIT :"});
     int requests = 0;
     bool closed = false;
-    s->Lifecycle().RequestClose = [&] {
-        ++requests;
-        closed = s->Lifecycle().CloseRequest();
-    };
+    s->Lifecycle().RequestClose = [&] { ++requests, closed = s->Lifecycle().CloseRequest(); };
     prompts.textAnswers.push_back(""); // an empty reason
     EXPECT_FALSE(s->Lifecycle().CloseRequest());
     EXPECT_EQ(shared.QuitReason, " ");

@@ -135,10 +135,8 @@ bool waitForPort(int port, int milliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (const int s = connectLoopback(port); s >= 0) {
-            ::close(s);
-            return true;
-        }
+        if (const int s = connectLoopback(port); s >= 0)
+            return ::close(s), true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
