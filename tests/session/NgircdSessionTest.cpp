@@ -6,7 +6,6 @@
 #include "dcc/ListenPort.h"
 #include "session/NickPrefix.h"
 #include "session/Session.h"
-#include "settings/SettingsTestSupport.h"
 #include "support/Ngircd.h"
 #include "support/RawIrcClient.h"
 
@@ -53,15 +52,20 @@ struct Instance : RecordingPorts {
     bool shows(const std::string& text) { return std::any_of(view.lines.begin(), view.lines.end(), [&](auto& l) { return std::get<1>(l) == text; }); }
 };
 
-// Alice and Bob on one ngircd, connected to the given address of the machine.
-struct TwoOnNgircd : ::testing::Test {
-    explicit TwoOnNgircd(const std::string& host)
-        : server({.ipv6 = host == "::1"}), alice(server.port(), "alice", host), bob(server.port(), "bob", host)
-    {
-    }
-    test::Ngircd server;
-    Instance alice;
-    Instance bob;
+// How one address family shows: the host the sessions connect to, an offer's address as
+// the question names it, and how a chat's partner is written.
+struct Family {
+    std::string host, offered, peer;
+};
+
+// Alice and Bob on one ngircd, both in #room, over IPv4 and over IPv6 (::1), where offers
+// carry the address as text.
+struct OnNgircd : ::testing::TestWithParam<Family> {
+    fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
+    const Family family = GetParam();
+    test::Ngircd server{{.ipv6 = family.host == "::1"}};
+    Instance alice{server.port(), "alice", family.host};
+    Instance bob{server.port(), "bob", family.host};
 
     // Registered: lines sent before (a JOIN, say) would find the registration still held.
     static bool registered(Instance& i) { return i.session.Engine().State() == irc::ClientState::Connected; }
@@ -75,17 +79,12 @@ struct TwoOnNgircd : ::testing::Test {
         }
         return condition();
     }
-};
-
-struct OnNgircd : TwoOnNgircd {
-    OnNgircd() : TwoOnNgircd("127.0.0.1") {}
-    fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
     void SetUp() override
     {
         dcc::NextListenPort() = 20000 + ::getpid() % 20000; // off 1024, where a real program may listen
         // On loopback an offer would name the machine's outside address: stay on loopback.
-        alice.session.Offers().OfferAddress = "127.0.0.1";
-        bob.session.Offers().OfferAddress = "127.0.0.1";
+        alice.session.Offers().OfferAddress = family.host;
+        bob.session.Offers().OfferAddress = family.host;
         fs::create_directories(root);
         ASSERT_TRUE(until([&] { return registered(alice) && registered(bob); })) << server.log();
         alice.session.Engine().Join("#room");
@@ -96,9 +95,11 @@ struct OnNgircd : TwoOnNgircd {
     void TearDown() override { fs::remove_all(root); }
 };
 
+INSTANTIATE_TEST_SUITE_P(Families, OnNgircd, ::testing::Values(Family{"127.0.0.1", "2130706433", "127.0.0.1:"}, Family{"::1", "::1", "[::1]:"}));
+
 // Another user takes op away and kicks: the nick list follows each mode, the tab says who
 // kicked and why, empties its list and sends nothing more to the channel.
-TEST_F(OnNgircd, DeoppedAndKickedByAnotherUser)
+TEST_P(OnNgircd, DeoppedAndKickedByAnotherUser)
 {
     alice.session.Engine().Mode("#room", "+o", "bob");
     ASSERT_TRUE(until([&] { return alice.nicks() == "@alice @bob"; })) << alice.nicks();
@@ -118,7 +119,7 @@ TEST_F(OnNgircd, DeoppedAndKickedByAnotherUser)
     EXPECT_FALSE(bob.shows("<alice>:still here"));
 }
 
-TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
+TEST_P(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
 {
     std::string bytes(300000, '\0');
     std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(7)]() mutable { return static_cast<char>(random()); });
@@ -129,19 +130,19 @@ TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
     ASSERT_TRUE(until([&] { return !bob.session.Offers().Downloads().empty(); }));
     const dcc::DccDownload& download = *bob.session.Offers().Downloads().front();
     const dcc::DccSend& send = *alice.session.Offers().Sends().front();
-    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(2130706433)"});
+    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(" + family.offered + ")"});
     // The announced size ends it: no idle wait.
     ASSERT_TRUE(until([&] { return !download.Running(); }, 5000));
     EXPECT_TRUE(until([&] { return send.Log().Last() == "Remote CRC = 300000 local = 300000"; }));
     EXPECT_EQ(download.Log().Last(), "wrote FINAL checksum");
     EXPECT_EQ(download.Progress().BytesText, "300000 bytes");
-    EXPECT_TRUE(bob.shows("-alice- DCC Send my notes.txt (127.0.0.1)"));
+    EXPECT_TRUE(bob.shows("-alice- DCC Send my notes.txt (" + family.host + ")"));
     EXPECT_TRUE(alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
     std::ifstream in(root / "in" / "my_notes.txt", std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes);
 }
 
-TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
+TEST_P(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
 {
     bob.prompts.yesNoAnswers = {true};
     alice.session.Chats().OfferChat(alice.lastEntry());
@@ -153,7 +154,8 @@ TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
     chat.Send(hi);
     const auto& heard = listener.Lines().Lines();
     EXPECT_TRUE(until([&] { return heard.size() == 2; }));
-    EXPECT_TRUE(heard.at(0).starts_with("Connected: 127.0.0.1:")) << heard.at(0);
+    EXPECT_TRUE(heard.at(0).starts_with("Connected: " + family.peer)) << heard.at(0);
+    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Accept Directchat with alice(" + family.offered + ")"});
     EXPECT_EQ(heard.at(1), "<bob> " + hi);
     listener.Send("hi bob");
     // The connecting side reads when its timer ticks and keeps the carriage return.
@@ -171,39 +173,6 @@ TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
     EXPECT_TRUE(tickUntil(3));
     EXPECT_EQ(seen.back(), "alice closed the chat");
     EXPECT_TRUE(until([&] { return listener.Partners() == 0; }));
-}
-
-struct OverIPv6 : TwoOnNgircd {
-    OverIPv6() : TwoOnNgircd("::1") {}
-    test::TempFolder folder;
-    void SetUp() override
-    {
-        dcc::NextListenPort() = 20000 + ::getpid() % 20000;
-        // An IRC connection on loopback is no address for peers elsewhere: offers here name it by hand.
-        alice.session.Offers().OfferAddress = "::1";
-        bob.prompts.yesNoAnswers = {true, true};
-        ASSERT_TRUE(until([&] { return registered(alice) && registered(bob); })) << server.log();
-    }
-};
-
-TEST_F(OverIPv6, AFileAndAChatOfferCarryTheAddressAsTextAndConnect)
-{
-    test::writeBytes(folder.file("notes.txt"), "over IPv6");
-    bob.session.Offers().DefaultDownloadFolder = folder.folder() + "in/";
-    bob.session.Offers().Timing = dcc::ReceiveTiming{300, 0, 1};
-    alice.session.Offers().OfferFile("bob", folder.file("notes.txt"));
-    ASSERT_TRUE(until([&] { return !bob.session.Offers().Downloads().empty(); }));
-    EXPECT_EQ(bob.prompts.asked.at(0), "Confirm|Download notes.txt(9) from alice(::1)");
-    const dcc::DccDownload& download = *bob.session.Offers().Downloads().front();
-    ASSERT_TRUE(until([&] { return !download.Running(); })) << download.Log().Last();
-    EXPECT_EQ(test::readBytes(folder.file("in/notes.txt")), "over IPv6");
-
-    alice.session.Chats().OfferChat("bob");
-    ASSERT_TRUE(until([&] { return !alice.session.Chats().Listeners().empty() && alice.session.Chats().Listeners().front()->Partners() == 1; }));
-    EXPECT_EQ(bob.prompts.asked.at(1), "Confirm|Accept Directchat with alice(::1)");
-    const auto& heard = alice.session.Chats().Listeners().front()->Lines().Lines();
-    ASSERT_TRUE(until([&] { return !heard.empty(); }));
-    EXPECT_TRUE(heard.front().starts_with("Connected: [::1]:")) << heard.front();
 }
 
 } // namespace
