@@ -213,8 +213,11 @@ bool eventually(const std::function<bool()>& condition)
 std::unique_ptr<TcpClient> connectTo(const TcpServer& server)
 {
     auto client = std::make_unique<TcpClient>();
-    client->Host = "127.0.0.1", client->Port = server.BoundPort(), client->ReadTimeout = 5000;
-    return client->Connect(3000), std::move(client);
+    client->Host = "127.0.0.1";
+    client->Port = server.BoundPort();
+    client->ReadTimeout = 5000;
+    client->Connect(3000);
+    return client;
 }
 
 // A server whose handler reads one line per call and records which worker got it,
