@@ -96,12 +96,16 @@ struct Shown {
     {
         for (const auto& line : lines)
             text.Append(session::FormatLine(line, colour));
-        view.resize(700, 240), view.setLines(&text), view.show(), view.flushAppends();
+        view.resize(700, 240);
+        view.setLines(&text);
+        view.show();
+        view.flushAppends();
     }
     QPoint at(int row, const QString& prefix = {}) const { return {3 + view.fontMetrics().horizontalAdvance(prefix), row * view.lineHeight() + view.lineHeight() / 2}; }
     void drag(QPoint from, QPoint to)
     {
-        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, from), QTest::mouseMove(view.viewport(), to);
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(view.viewport(), to);
         QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to);
     }
 };
@@ -219,7 +223,9 @@ private slots:
         auto* options = window->findChild<gui::OptionsDialog*>();
         const auto edit = [&](const char* name) { return named<QLineEdit>(options, name); };
         checkFacts(options, "options");
-        QTest::keyClicks(edit("proxyHost"), "proxy.lan"), named<QComboBox>(options, "proxyType")->activated(3), named<QRadioButton>(options, "german")->click();
+        QTest::keyClicks(edit("proxyHost"), "proxy.lan");
+        named<QComboBox>(options, "proxyType")->activated(3);
+        named<QRadioButton>(options, "german")->click();
         QCOMPARE(values.ProxyHost, "proxy.lan");
         QCOMPARE(values.ProxyType, settings::ProxyType::Socks5);
         QCOMPARE(values.Language, settings::Language::German);
@@ -294,7 +300,9 @@ private slots:
         QTimer::singleShot(0, quick, [&] {
             checkFacts(quick, "quick connect");
             auto* nick = named<QLineEdit>(quick, "nick");
-            named<QCheckBox>(quick, "useStandard")->click(), nick->clear(), QTest::keyClicks(nick, "one off");
+            named<QCheckBox>(quick, "useStandard")->click();
+            nick->clear();
+            QTest::keyClicks(nick, "one off");
             // A host pasted with its line end: the field drops it, so no file line can split.
             QGuiApplication::clipboard()->setText(QStringLiteral("irc.example\r\n"));
             QTest::keyClick(named(quick, "server"), Qt::Key_V, Qt::ControlModifier);
@@ -443,12 +451,18 @@ private slots:
         gui::QtGuiDispatcher dispatcher;
         dcc::DirectChatListener listener(dispatcher);
         dcc::DirectChat chat;
-        listener.RemoteNick = chat.OwnNick = "amy", listener.OwnNick = chat.RemoteNick = "bob";
+        listener.RemoteNick = chat.OwnNick = "amy";
+        listener.OwnNick = chat.RemoteNick = "bob";
         QVERIFY(listener.StartListen());
-        chat.Host = "127.0.0.1", chat.Port = listener.Port, chat.Connect();
+        chat.Host = "127.0.0.1";
+        chat.Port = listener.Port;
+        chat.Connect();
         std::unique_ptr<gui::DirectChatWindow> listening(gui::DirectChatWindow::forListener(listener)), connecting(gui::DirectChatWindow::forChat(chat));
-        // The poll's pace is the model's; here it only has to be quick.
-        listening->refreshCaption(), connecting->refreshCaption(), listening->show(), connecting->show(), connecting->timer()->setInterval(10);
+        for (gui::DirectChatWindow* window : {listening.get(), connecting.get()}) {
+            window->refreshCaption();
+            window->show();
+        }
+        connecting->timer()->setInterval(10); // the poll's pace is the model's; here it only has to be quick
         QCOMPARE(listening->windowTitle(), "Direct Chat [amy]");
         QCOMPARE(connecting->windowTitle(), "Direct Chat [bob]");
         QTRY_VERIFY(listening->text()->toPlainText().startsWith("Connected: 127.0.0.1:"));
