@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::ScriptedTransport* server = nullptr;
     irc::Client irc(test::ScriptedTransport::Make(server), events);
     session::DccOffers offers(irc, model, settings, prompts, queue);
-    offers.OnSendOffer("peer", ip, port, file, announced);
-    offers.OnResume("peer", port, file, announced);
-    offers.OnAccept("peer", port, file, announced);
+    offers.OnSendOffer("peer", ip, port, file, announced, "");
+    offers.OnResume("peer", port, file, announced, "");
+    offers.OnAccept("peer", port, file, announced, "");
     queue.pump();
     if (!offers.Downloads().empty())
         std::abort();
