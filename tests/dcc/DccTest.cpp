@@ -165,6 +165,28 @@ TEST(ListenPort, StartsAt1024AndSkipsTakenPorts)
     NextListenPort() = saved;
 }
 
+// A forwarded range is tried whole, from the counter round to it; typed ports that make
+// no range leave the search as it was.
+TEST(ListenPort, ARangeIsTriedOnceRoundFromTheCounter)
+{
+    const int saved = std::exchange(NextListenPort(), 5003);
+    std::vector<int> tried;
+    const auto takeOnly5002 = [&tried](int port) {
+        tried.push_back(port);
+        return port == 5002;
+    };
+    EXPECT_EQ(FindListenPort(takeOnly5002, PortRangeOf("5000", "5004")), 5002);
+    EXPECT_EQ(tried, (std::vector<int>{5003, 5004, 5000, 5001, 5002}));
+    EXPECT_EQ(NextListenPort(), 5003);
+    tried.clear();
+    EXPECT_EQ(FindListenPort(takeOnly5002, PortRangeOf("5003", "5004")), std::nullopt);
+    EXPECT_EQ(tried, (std::vector<int>{5003, 5004}));
+    EXPECT_FALSE(PortRangeOf("5004", "5003").Set());
+    EXPECT_FALSE(PortRangeOf("0", "5003").Set());
+    EXPECT_FALSE(PortRangeOf("", "").Set());
+    NextListenPort() = saved;
+}
+
 // However many lines a worker reports, the GUI thread has one batch waiting, holding the
 // newest lines only.
 TEST(TransferReports, AFloodOfLinesIsOneBatchOfTheNewest)
