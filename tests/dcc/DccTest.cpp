@@ -386,6 +386,31 @@ TEST_F(DccTransfer, AResumedDownloadAppendsFromThePositionOnceAgreed)
     EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = 100000 local = 100000"; }));
 }
 
+// A passive offer: the receiver listens, the sender connects and sends; a listener that
+// nobody connects to gives up after the wait.
+TEST_F(DccTransfer, APassiveSenderConnectsToTheListeningReceiver)
+{
+    const std::string bytes = randomBytes(100000);
+    std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
+    DccSend send(queue);
+    send.SetSendFile((root / "out" / "f.bin").string());
+    DccDownload d(queue, {"", 0, "f.bin", 100000, 0, "bob", "7"}, {{}, (root / "in").string()}, fast);
+    const std::optional<int> port = d.Listen({});
+    ASSERT_TRUE(port);
+    d.StartDownload();
+    send.ConnectTo("127.0.0.1", *port);
+    EXPECT_TRUE(send.Answered());
+    finish(d);
+    EXPECT_TRUE(received() == bytes);
+    EXPECT_EQ(d.Log().Lines().front(), "Waiting for bob to connect to port " + std::to_string(*port));
+    EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = 100000 local = 100000"; }));
+    DccDownload idle(queue, {"", 0, "g.bin", 10, 0, "bob", "8"}, {{}, (root / "in").string()}, {300, 1, 2000});
+    ASSERT_TRUE(idle.Listen({}));
+    idle.StartDownload();
+    finish(idle);
+    EXPECT_EQ(idle.Log().Last(), "Nobody connected within 2 s");
+}
+
 TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)
 {
     const int port = test::freePort();
