@@ -23,9 +23,10 @@ QWidget* OptionsDialog::routerPanel()
         return made;
     };
     offerAddress_ = new QButtonGroup(panel);
-    const std::pair<const char*, Caption> choices[] = {{"my address (found by itself)", Caption::OfferAddressAutomatic},
-                                                        {"the address the IRC server sees", Caption::OfferAddressServerSees},
-                                                        {"this address:", Caption::OfferAddressTyped}};
+    const std::pair<const char*, Caption> choices[] = {
+        {"my address (found by itself)", Caption::OfferAddressAutomatic},
+        {"the address the IRC server sees", Caption::OfferAddressServerSees},
+        {"this address:", Caption::OfferAddressTyped}};
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 6, 0, 0);
     grid->addWidget(label("DCC offers name:", Caption::OfferAddressLabel), 0, 0);
