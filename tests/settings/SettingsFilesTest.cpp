@@ -37,6 +37,7 @@ TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplat
              }
          }},
         {"template-names", [](const Case& c) { return TemplateStore(c.lines("in")).names(); }},
+        {"same-name", [](const Case& c) { return Lines{TemplateStore::SameName(c.one("in"), c.one("name")) ? "yes" : "no"}; }},
         {"template-body", [](const Case& c) {
              return TemplateStore(c.lines("in")).body(c.one("name")).value_or(Lines{"none"});
          }}};
