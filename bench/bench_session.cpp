@@ -1,73 +1,93 @@
-// The session model under the loads of a busy network: nick changes and quits across
-// many big channels, and a flood of coloured channel messages into the text store.
+// A whole session under the loads of a busy network: nick changes and quits across many
+// big channels, and a flood of coloured channel messages into the text store. The
+// session is made the way the program makes one, on a scripted server, and every load
+// arrives as server lines through the engine; only the plain AddText figure calls the
+// model itself.
+#include "doubles/EventQueue.h"
 #include "doubles/QuietPorts.h"
-#include "irc/Channels.h"
-#include "irc/User.h"
-#include "session/SessionEvents.h"
-#include "session/SessionModel.h"
+#include "doubles/ScriptedTransport.h"
+#include "session/Session.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <memory>
 #include <string>
-#include <vector>
 
 using namespace pell;
-using namespace pell::session;
 
 namespace {
 
-using test::NoSaveDialog;
-using test::QuietDesktop;
-using test::QuietPrompts;
-
-// A session model and its presentation of the engine's events, which are called the
-// way the engine calls them, with records of their own.
+// A session registered as "me"; its view ignores every report.
 struct Session {
+    test::EventQueue gui;
     settings::AppSettings settings;
-    SessionShared shared;
-    SessionViewPort view;
-    QuietDesktop desktop;
-    QuietPrompts prompts;
-    NoSaveDialog saveDialog;
-    SessionModel model{settings, shared, SessionPorts{view, desktop, prompts, saveDialog}};
-    SessionEvents events{model, settings};
-    irc::Users users;
-    irc::Channels channels{&users};
+    session::SessionShared shared;
+    session::SessionViewPort view;
+    test::QuietDesktop desktop;
+    test::QuietPrompts prompts;
+    test::NoSaveDialog saveDialog;
+    session::UserInfoModel userInfo;
+    test::ScriptedTransport* server = nullptr;
+    std::unique_ptr<session::Session> whole = open();
+
+    std::unique_ptr<session::Session> open()
+    {
+        session::SessionContext context{gui, settings, shared, {view, desktop, prompts, saveDialog}, userInfo};
+        context.Transport = [this] { return test::ScriptedTransport::Make(server); };
+        settings::ServerProfile profile;
+        profile.Name = "Net";
+        profile.Nick = "me";
+        auto made = std::make_unique<session::Session>(context, profile);
+        server->Finish();
+        made->Engine().HandleLine(":srv 001 me :Welcome");
+        return made;
+    }
+    // A line from the server, as the engine's reader hands it over.
+    void line(const std::string& text) { whole->Engine().HandleLine(text); }
+    // The user joins: the tab opens and JOIN goes out; then the server's echo.
+    void join(const std::string& channel)
+    {
+        whole->Commands().Join(channel);
+        line(":me!m@h JOIN :" + channel);
+    }
+    session::SessionModel& model() { return whole->Model(); }
 };
 
 constexpr int Tabs = 20;
 constexpr int Members = 2000;
 
-// 20 channel tabs of 2,000 members each; "bob" is in every one.
+std::string channel(int number)
+{
+    return "#chan" + std::to_string(number);
+}
+
+// 20 joined channels of 2,000 members each, "bob" (an operator) among them in every one.
 void fillChannels(Session& s)
 {
-    std::vector<std::string> nicks;
-    std::vector<int> flags;
-    for (int i = 0; i < Members - 1; ++i) {
-        nicks.push_back("user" + std::to_string(i));
-        flags.push_back(i % 4);
-    }
-    nicks.push_back("bob");
-    flags.push_back(1);
+    const char* const prefixes[] = {"", "@", "+", "@+"};
     for (int t = 0; t < Tabs; ++t) {
-        const std::string channel = "#chan" + std::to_string(t);
-        s.model.Tabs().NewChannel(channel);
-        s.model.Tabs().RefillNickList(channel, nicks, flags);
+        s.join(channel(t));
+        std::string names;
+        for (int i = 0; i < Members - 1; ++i) {
+            names += std::string(prefixes[i % 4]) + "user" + std::to_string(i) + " ";
+            if (i % 100 == 99) {
+                s.line(":srv 353 me = " + channel(t) + " :" + names);
+                names.clear();
+            }
+        }
+        s.line(":srv 353 me = " + channel(t) + " :" + names + "@bob");
+        s.line(":srv 366 me " + channel(t) + " :End of NAMES list");
     }
+    s.server->Written();
 }
 
 void BM_NickChangeAcross20Tabs(benchmark::State& state)
 {
     Session s;
     fillChannels(s);
-    irc::User* bob = s.users.Add("bob", "b@h");
-    irc::User* rob = s.users.Add("rob", "r@h");
     bool forth = true;
     for (auto _ : state) {
-        if (forth)
-            s.events.OnNickChange(bob, "rob");
-        else
-            s.events.OnNickChange(rob, "bob");
+        s.line(forth ? ":bob!b@h NICK :rob" : ":rob!b@h NICK :bob");
         forth = !forth;
     }
 }
@@ -77,12 +97,11 @@ void BM_QuitAcross20Tabs(benchmark::State& state)
 {
     Session s;
     fillChannels(s);
-    irc::User* bob = s.users.Add("bob", "b@h");
     for (auto _ : state) {
-        s.events.OnQuit(bob);
+        s.line(":bob!b@h QUIT :gone");
         state.PauseTiming();
         for (int t = 0; t < Tabs; ++t)
-            s.model.Tabs().AddUserTo("#chan" + std::to_string(t), "bob");
+            s.line(":bob!b@h JOIN :" + channel(t));
         state.ResumeTiming();
     }
 }
@@ -94,16 +113,16 @@ const std::string ColouredText = "\x03" "4hey\x03" "1 all, \x02see\x02 the \x1fn
 void BM_AddTextColoured(benchmark::State& state)
 {
     Session s;
-    s.model.Tabs().NewChannel("#a");
-    const int tab = s.model.Tabs().Find("#a");
+    s.join("#a");
+    const int tab = s.model().Tabs().Find("#a");
     std::int64_t lines = 0;
     for (auto _ : state) {
-        s.model.AddText("#a", "bob", ColouredText, 0x123456);
+        s.model().AddText("#a", "bob", ColouredText, 0x123456);
         // Text views only grow; start over now and then so the run fits in memory.
         if (++lines % 500000 == 0) {
             state.PauseTiming();
-            s.model.Tabs().Activate(tab);
-            s.model.ClearActive();
+            s.model().Tabs().Activate(tab);
+            s.model().ClearActive();
             state.ResumeTiming();
         }
     }
@@ -111,25 +130,26 @@ void BM_AddTextColoured(benchmark::State& state)
 }
 BENCHMARK(BM_AddTextColoured);
 
-void BM_OnMessageColoured(benchmark::State& state)
+// The same text as a server line: parsed, dispatched, logged raw and presented.
+void BM_MessageLineColoured(benchmark::State& state)
 {
-    Session s;
-    s.model.Tabs().NewChannel("#a");
-    irc::Channel* channel = s.channels.Add("#a");
-    irc::User* bob = s.users.Add("bob", "b@h");
+    auto s = std::make_unique<Session>();
+    s->join("#a");
+    const std::string message = ":bob!b@h PRIVMSG #a :" + ColouredText;
     std::int64_t lines = 0;
     for (auto _ : state) {
-        s.events.OnMessage(bob, channel, ColouredText);
+        s->line(message);
+        // The raw log and the text only grow; a fresh session now and then keeps the run in memory.
         if (++lines % 500000 == 0) {
             state.PauseTiming();
-            s.model.Tabs().Activate(s.model.Tabs().Find("#a"));
-            s.model.ClearActive();
+            s = std::make_unique<Session>();
+            s->join("#a");
             state.ResumeTiming();
         }
     }
     state.SetItemsProcessed(lines);
 }
-BENCHMARK(BM_OnMessageColoured);
+BENCHMARK(BM_MessageLineColoured);
 
 // Heap held by 100,000 stored coloured lines of one tab; large blocks are mapped
 // apart from the heap, so they are counted too.
@@ -141,10 +161,10 @@ void BM_MemoryOf100kLines(benchmark::State& state)
     };
     for (auto _ : state) {
         Session s;
-        s.model.Tabs().NewChannel("#a");
+        s.join("#a");
         const auto before = held();
         for (int i = 0; i < 100000; ++i)
-            s.model.AddText("#a", "bob", ColouredText, 0x123456);
+            s.model().AddText("#a", "bob", ColouredText, 0x123456);
         const auto after = held();
         state.counters["bytes_per_100k"] = static_cast<double>(after - before);
         state.counters["bytes_per_line"] = static_cast<double>(after - before) / 100000.0;

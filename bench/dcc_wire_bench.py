@@ -8,7 +8,7 @@ runs), the real program under Xvfb where its windows matter, WeeChat 3.8, irssi 
 scripted raw clients. Each part prints what it saw and its figures; a part that finds
 a fault says FAIL and the script exits with 1.
 
-  python3 bench/dcc_wire_bench.py [--parts pair,hostile,peers,program] [--big-mib 200]
+  python3 bench/dcc_wire_bench.py [--parts pair,hostile,peers,router,program] [--big-mib 200]
 
 Parts:
   pair     two instances through ngircd: files of 0 B to --big-mib MiB both ways, a
@@ -19,6 +19,9 @@ Parts:
   peers    WeeChat (fast_send on) sends --big-mib MiB to us; our sender to WeeChat's and
            to our own receiver in the same run; irssi takes our offer and sends to us;
            direct chats with both
+  router   DCC from behind a router: passive offers both ways between two instances and
+           with irssi, the receiver's port range, resume after a sender was killed
+           mid-file (two instances, irssi as receiver and as sender)
   program  the real program: a session with a question open keeps answering the
            server's PINGs; a burst of offers opens one box; WeeChat sends --big-mib MiB
            to it (the GUI thread's lateness meanwhile, idle memory after)
@@ -328,6 +331,96 @@ def part_peers(args, server, work):
     raw.stop()
 
 
+def kill_midway(path, size, kill):
+    """Kills the sender once the receiver's file holds a tenth of it; its length then."""
+    peers.wait_until(lambda: Path(path).exists() and Path(path).stat().st_size >= size // 10, 60,
+                     f"{path} under way", 0.01)
+    kill()
+    time.sleep(0.5)
+    return Path(path).stat().st_size
+
+
+def part_router(args, server, work):
+    big = args.big_mib << 20
+    alice, bob = Node(server, "alice"), Node(server, "bob")
+    raw = peers.RawClient(server, "watcher")
+    bob.send("ports 50100 50110")
+    alice.send("passive on")
+    path = made_file(work, "passive.bin", 5 << 20)
+    mark = bob.mark()
+    got, ms, stored, last = transfer(alice, bob, path)
+    m, _ = bob.wait(r"^download-status Waiting for alice to connect to port (\d+)$", 5, mark)
+    check(got == path.stat().st_size and digest(stored) == digest(path) and 50100 <= int(m.group(1)) <= 50110,
+          f"router: two instances, a passive offer: bob listened on port {m.group(1)} of its range, "
+          f"the file whole in {ms} ms ({last})")
+    stored.unlink()
+
+    # Resume after a killed sender, between two instances.
+    alice.send("passive off")
+    source = made_file(work, "killed.bin", big)
+    alice.send(f"offer bob {source}")
+    part = kill_midway(bob.folder / "killed.bin", big, alice.proc.kill)
+    bob.wait(r"^download-ended", 30)
+    alice2 = Node(server, "alice2")
+    got, ms, stored, last = transfer(alice2, bob, source)
+    check(stored.stat().st_size == big and digest(stored) == digest(source),
+          f"router: two instances, the sender killed at {part} of {big} bytes; offered again, "
+          f"resumed and whole ({last})")
+    stored.unlink()
+    alice2.stop()
+
+    # irssi: a passive offer each way.
+    node = Node(server, "ours", mode=1)
+    irs = peers.Irssi(server, "irs", autoresume=True)
+    raw.wait_online("irs")
+    from_irssi = made_file(irs.home, "from-irssi.zip", 3 << 20)
+    mark = node.mark()
+    irs.send_file("ours", from_irssi, passive=True)
+    m, _ = node.wait(r"^download-ended (\d+) \d+ (.*) \| (.*)$", 60, mark)
+    check(digest(m.group(2)) == digest(from_irssi), f"router: irssi's passive offer taken, the file whole ({m.group(3)})")
+    node.send("passive on")
+    to_irssi = made_file(work, "to-irssi.bin", 3 << 20)
+    node.send(f"offer irs {to_irssi}")
+    time.sleep(1)
+    irs.accept("ours", "to-irssi.bin")  # irssi takes no passive offer by itself
+    received = irs.wait_for_file(irs.received_path("ours", "to-irssi.bin"), 3 << 20, 60)
+    answer = [line for line in irs.sent_lines() if re.search(r"DCC SEND to-irssi\.bin \d+ [1-9]\d* 3145728 \d+", line)]
+    check(digest(received) == digest(to_irssi) and answer,
+          f"router: our passive offer to irssi: it answered {answer[:1]}, we connected, the file whole")
+    node.send("passive off")
+
+    # irssi resumes what we sent before we were killed.
+    mark = len(irs.sent_lines())
+    node.send(f"offer irs {source}")
+    part = kill_midway(irs.received_path("ours", "killed.bin"), big, node.proc.kill)
+    node2 = Node(server, "ours2", mode=1)
+    node2.send(f"offer irs {source}")
+    received = irs.wait_for_file(irs.received_path("ours2", "killed.bin"), big, 600)
+    time.sleep(1)
+    resumes = [line for line in irs.sent_lines()[mark:] if "DCC RESUME killed.bin" in line]
+    check(digest(received) == digest(source) and resumes,
+          f"router: irssi as receiver: we were killed at {part} bytes; offered again it resumed "
+          f"({resumes[:1]}) and the file is whole")
+
+    # We resume what irssi sent before it was killed.
+    irs_source = made_file(irs.home, "irssi-big.zip", big)
+    irs_copy = made_file(work, "irssi-big.zip", big)
+    irs.send_file("ours2", irs_source)
+    part = kill_midway(node2.folder / "irssi-big.zip", big, irs.stop)
+    node2.wait(r"^download-ended", 30)
+    irs2 = peers.Irssi(server, "irs2")
+    mark = node2.mark()
+    irs2.send_file("ours2", shutil.copy(irs_copy, irs2.home / "irssi-big.zip"))
+    m, _ = node2.wait(r"^download-ended (\d+) \d+ (.*) \| (.*)$", 600, mark)
+    resumed = node2.since(mark)
+    check(digest(m.group(2)) == digest(irs_copy) and any("Resuming after" in line for line in resumed),
+          f"router: irssi as sender was killed at {part} bytes; offered again we resumed and the file is whole")
+    irs2.stop()
+    node2.stop()
+    bob.stop()
+    raw.stop()
+
+
 def start_server(work, ping_seconds):
     """ngircd that pings an idle client every few seconds and drops one that does not answer."""
     port = peers.free_port()
@@ -465,7 +558,7 @@ def part_program(args, work):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--parts", default="pair,hostile,peers,program")
+    parser.add_argument("--parts", default="pair,hostile,peers,router,program")
     parser.add_argument("--big-mib", type=int, default=200)
     parser.add_argument("--idle-receivers", action="store_true", help="also the 60 s idle-receiver case")
     args = parser.parse_args()
@@ -473,9 +566,9 @@ def main():
     parts = args.parts.split(",")
     work = tempfile.mkdtemp(prefix="dcc-wire-")
     try:
-        if {"pair", "hostile", "peers"} & set(parts):
+        if {"pair", "hostile", "peers", "router"} & set(parts):
             with peers.Ngircd() as server:
-                for name in ("pair", "hostile", "peers"):
+                for name in ("pair", "hostile", "peers", "router"):
                     if name in parts:
                         globals()[f"part_{name}"](args, server, work)
         if "program" in parts:

@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto words = irc::JoinQuotedDccName(irc::SplitDccWords(text));
     const std::string file = irc::DccWord(words, 1), ip = irc::DccWord(words, 2), port = irc::DccWord(words, 3);
     const std::string announced = irc::DccWord(words, 4);
+    const std::string token = irc::DccWord(words, 5);
 
     checkSafeName(dcc::SafeFileName(file));
     if (const auto number = dcc::ReadOfferPort(port); number && (*number < 1 || *number > 65535))
@@ -60,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::ScriptedTransport* server = nullptr;
     irc::Client irc(test::ScriptedTransport::Make(server), events);
     session::DccOffers offers(irc, model, settings, prompts, queue);
-    offers.OnSendOffer("peer", ip, port, file, announced);
-    offers.OnResume("peer", port, file, announced);
-    offers.OnAccept("peer", port, file, announced);
+    offers.OnSendOffer("peer", ip, port, file, announced, token);
+    offers.OnResume("peer", port, file, announced, token);
+    offers.OnAccept("peer", port, file, announced, token);
     queue.pump();
     if (!offers.Downloads().empty())
         std::abort();

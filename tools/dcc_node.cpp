@@ -7,8 +7,11 @@
 // Questions are answered yes or no, or held open until "answer yes|no". MODE is the
 // download mode (-1 ask by the lists, 0 ask, 1 download, 2 ignore). Commands:
 //   offer NICK PATH | chat NICK | say TEXT | answer yes|no | raw LINE | quit
-// Reports: "shown TEXT" (each line of a tab), "question TEXT", "download-ended BYTES MS
-// PATH | LAST LINE", "send-status TEXT", "chat TEXT", "registered".
+//   passive on|off (how files are offered) | ports FIRST LAST (blank: any) |
+//   address auto|server|TYPED (what offers name; "server" asks the server at once)
+// Reports: "shown TEXT" (each line of a tab), "question TEXT", "download-status TEXT",
+// "download-ended BYTES MS PATH | LAST LINE", "send-status TEXT", "chat TEXT",
+// "registered".
 #include "doubles/EventQueue.h"
 #include "doubles/QuietPorts.h"
 #include "session/Session.h"
@@ -88,6 +91,10 @@ int main(int argc, char** argv)
     offers.DefaultDownloadFolder = std::string(argv[4]) + "/";
 
     offers.DownloadOpened = [](dcc::DccDownload& download) {
+        download.LinesAdded = [](const std::vector<std::string>& lines) {
+            for (const std::string& line : lines)
+                report("download-status " + line);
+        };
         const auto started = Clock::now();
         download.Ended = [&download, started] {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
@@ -126,6 +133,19 @@ int main(int argc, char** argv)
                     prompts.answer(rest == "yes");
                 else if (word == "raw")
                     session.Engine().Raw(rest);
+                else if (word == "passive")
+                    settings.OfferFilesPassively = rest == "on";
+                else if (word == "ports") {
+                    settings.FirstDccPort = rest.substr(0, split);
+                    settings.LastDccPort = split == std::string::npos ? "" : rest.substr(split + 1);
+                } else if (word == "address") {
+                    using settings::OfferAddress;
+                    settings.OfferAddress = rest == "auto"     ? OfferAddress::Automatic
+                                            : rest == "server" ? OfferAddress::AsServerSees
+                                                               : OfferAddress::Typed;
+                    settings.TypedOfferAddress = rest;
+                    offers.AskSeenAddress();
+                }
                 else if (word == "quit")
                     done = true;
             });

@@ -9,7 +9,7 @@ namespace {
 
 using C = Caption;
 
-constexpr std::array<CaptionRow, 96> rows{{
+constexpr std::array<CaptionRow, 103> rows{{
     {C::FileMenu, "File", "Datei"},
     {C::ExitItem, "Exit", "Beenden"},
     {C::ServerMenu, "Server", "Server"},
@@ -109,6 +109,14 @@ constexpr std::array<CaptionRow, 96> rows{{
     {C::QuickLoginPasswordLabel, "Password:", "Passwort:"},
     {C::QuickCertificateLabel, "Certificate:", "Zertifikat:"},
     {C::QuickLoginRequiredBox, "Require login", "Anmeldung verlangen"},
+    {C::OfferAddressLabel, "DCC offers name:", "DCC-Angebote nennen:"},
+    {C::OfferAddressAutomatic, "my address (found by itself)", "meine Adresse (selbst ermittelt)"},
+    {C::OfferAddressServerSees, "the address the IRC server sees", "die Adresse, die der IRC-Server sieht"},
+    {C::OfferAddressTyped, "this address:", "diese Adresse:"},
+    {C::DccPortsLabel, "Listen on ports (blank: any):", "Ports zum Lauschen (leer: beliebige):"},
+    {C::DccPortsTo, "to", "bis"},
+    {C::PassiveOffersBox, "Offer files passively (the receiver listens; when nobody reaches my ports)",
+     "Dateien passiv anbieten (der Empfänger lauscht; wenn niemand meine Ports erreicht)"},
 }};
 
 } // namespace

@@ -39,6 +39,9 @@ enum class Caption : std::uint8_t {
     // The login of a server entry and of quick connect, in this order for each.
     ServerLoginLabel, ServerAccountLabel, ServerLoginPasswordLabel, ServerCertificateLabel, ServerLoginRequiredBox,
     QuickLoginLabel, QuickAccountLabel, QuickLoginPasswordLabel, QuickCertificateLabel, QuickLoginRequiredBox,
+    // DCC behind a router, on the Downloads tab.
+    OfferAddressLabel, OfferAddressAutomatic, OfferAddressServerSees, OfferAddressTyped, DccPortsLabel, DccPortsTo,
+    PassiveOffersBox,
 };
 
 // The offset of a control within an identity panel: nickname, full name, user name and

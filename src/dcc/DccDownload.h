@@ -30,6 +30,10 @@ public:
     // The sender agreed to resume (DCC ACCEPT): the worker goes on. False when this
     // download asked for no resume or had its answer already.
     bool ResumeAccepted();
+    // A passive offer, before StartDownload: listens for the sender on a port of the
+    // range; the port, or nothing when none is free.
+    std::optional<int> Listen(PortRange range) { return worker_->Listen(range); }
+    int ListenPort() const { return worker_->ListenPort(); }
 
     const DownloadOffer& Offer() const { return offer_; }
     const TransferProgress& Progress() const { return progress_; }

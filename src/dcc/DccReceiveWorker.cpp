@@ -1,6 +1,7 @@
 #include "dcc/DccReceiveWorker.h"
 
 #include "dcc/DccNumbers.h"
+#include "net/Resolver.h"
 #include "net/TransportError.h"
 
 #include <algorithm>
@@ -53,6 +54,7 @@ void DccReceiveWorker::Abort()
     std::lock_guard lock(closing_);
     aborted_ = true;
     answered_.notify_all();
+    listener_.Abort();
     if (!closed_)
         client_.Abort();
 }
@@ -72,6 +74,33 @@ bool DccReceiveWorker::waitForResumeAnswer()
            !aborted_;
 }
 
+std::optional<int> DccReceiveWorker::Listen(PortRange range)
+{
+    return OpenListener(listener_, range);
+}
+
+// Connects to the sender, or takes the sender's connection to our listener.
+bool DccReceiveWorker::connect()
+{
+    if (!offer_.Passive()) {
+        client_.Host = offer_.Host;
+        client_.Port = offer_.Port;
+        client_.Connect();
+        return client_.Connected();
+    }
+    status(Both(DccMessage::WaitingForSender, {offer_.Nick, std::to_string(listener_.Port())}));
+    const int socket = listener_.Accept(timing_.PeerWaitMs);
+    listener_.Close(); // one sender only
+    if (socket < 0) {
+        status(Both(DccMessage::NobodyConnected, {std::to_string(timing_.PeerWaitMs / 1000)}));
+        return false;
+    }
+    net::TcpConnection accepted(socket);
+    client_.TakeOver(accepted);
+    status(Both(DccMessage::ChatConnected, {net::PeerOf(client_.socketHandle())}));
+    return true;
+}
+
 void DccReceiveWorker::disconnect()
 {
     std::lock_guard lock(closing_);
@@ -88,10 +117,7 @@ void DccReceiveWorker::receive()
     }
     received_ = from;
     progress();
-    client_.Host = offer_.Host;
-    client_.Port = offer_.Port;
-    client_.Connect();
-    if (!client_.Connected())
+    if (!connect())
         return;
     const std::string folder = DownloadFolderFor(offer_.FileName, rules_);
     file_ = from > 0 ? OpenForResume(folder, SafeFileName(offer_.FileName), from, path_)

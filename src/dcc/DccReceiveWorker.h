@@ -2,7 +2,9 @@
 
 #include "dcc/DownloadFolder.h"
 #include "dcc/TransferReports.h"
+#include "dcc/ListenPort.h"
 #include "net/TcpClient.h"
+#include "net/TcpListener.h"
 
 #include <array>
 #include <condition_variable>
@@ -21,13 +23,15 @@ struct DownloadOffer {
     std::int64_t FileSize = 0;
     std::uint64_t ResumeFrom = 0; // continue the file already here, once the sender agrees
     std::string Nick;             // the sender, whose answers count
+    std::string Token;            // a passive offer's: the sender connects to us
+    bool Passive() const { return !Token.empty(); }
 };
 
 // The protocol waits of the receiving side; tests shorten them.
 struct ReceiveTiming {
     static constexpr int IdleTimeout = 10000; // ms without data before acknowledging/ending
     static constexpr int QuietAck = 1;        // ms of silence before a partial acknowledgement
-    static constexpr int PeerWait = 60000;    // ms for the sender's answer to a resume
+    static constexpr int PeerWait = 60000;    // ms for the sender's answer to a resume, or its connection
     int IdleTimeoutMs = IdleTimeout;
     int QuietAckMs = QuietAck;
     int PeerWaitMs = PeerWait;
@@ -50,8 +54,13 @@ public:
     void Run();
     // From any thread: makes a connect or wait under way fail soon.
     void Abort();
-    // From any thread: the sender agreed to resume; the worker connects now.
+    // From any thread: the sender agreed to resume; the worker connects (or waits for
+    // the sender) now.
     void ResumeAccepted();
+    // A passive offer, before Run: listens for the sender on a port of the range; the
+    // port, or nothing when none is free.
+    std::optional<int> Listen(PortRange range);
+    int ListenPort() const { return listener_.Port(); }
 
     const std::string& FilePath() const { return path_; }
     std::uint64_t BytesReceived() const { return received_; }
@@ -59,6 +68,7 @@ public:
 private:
     void receive();
     bool waitForResumeAnswer();
+    bool connect();
     std::size_t nextWait();
     bool waitFor(int ms);
     bool poll(int ms);
@@ -74,6 +84,7 @@ private:
     ReceiveTiming timing_;
     TransferReports& reports_;
     net::TcpClient client_;
+    net::TcpListener listener_; // a passive offer's; used by the worker once it runs
     std::mutex closing_; // Abort must not shut down a socket number already closed and reused
     bool closed_ = false;
     std::condition_variable answered_;

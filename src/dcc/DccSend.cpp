@@ -1,6 +1,7 @@
 #include "dcc/DccSend.h"
 
 #include "dcc/ListenPort.h"
+#include "net/TransportError.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -23,7 +24,10 @@ DccSend::~DccSend()
 {
     // Cancel first, so a worker waiting for this thread wakes; then stop them all.
     link_->cancel();
+    client_.Abort();
     server_.Stop();
+    if (connecting_.joinable())
+        connecting_.join();
 }
 
 void DccSend::SetSendFile(const std::string& path)
@@ -44,9 +48,9 @@ void DccSend::SetSendFile(const std::string& path)
     progress_.FileSize = FileSize;
 }
 
-bool DccSend::OpenListener()
+bool DccSend::OpenListener(PortRange range)
 {
-    const auto port = dcc::OpenListener(server_);
+    const auto port = dcc::OpenListener(server_, range);
     if (port)
         Port = *port;
     return port.has_value();
@@ -66,6 +70,31 @@ void DccSend::serve(net::TcpServerWorker& worker)
         reports_.Flush(); // what it said last still reaches the window
         throw;
     }
+}
+
+void DccSend::ConnectTo(const std::string& host, int port)
+{
+    if (connecting_.joinable())
+        return;
+    client_.Host = host;
+    client_.Port = port;
+    auto link = link_;
+    connecting_ = std::thread([this, link] {
+        const auto startClock = [this, link] {
+            return link->runAndWait(gui_, [this] { progress_.StartTick = TickCount(); });
+        };
+        try {
+            client_.Connect();
+            ServeFile(client_, FileName, static_cast<std::uint64_t>(FileSize), resumeAt_.exchange(0), timing_,
+                      reports_, startClock);
+        } catch (const net::TransportError& error) {
+            // The receiver's close after its last acknowledgement is the usual end.
+            if (error.kind() != net::TransportError::Kind::ConnectionClosed)
+                reports_.Status({error.english(), error.what()});
+        } catch (const std::exception&) {
+        }
+        reports_.Flush();
+    });
 }
 
 void DccSend::deliver(TransferReports::Batch& batch)

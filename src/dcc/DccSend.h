@@ -1,9 +1,11 @@
 #pragma once
 
 #include "dcc/DccSendWorker.h"
+#include "dcc/ListenPort.h"
 #include "dcc/TransferLog.h"
 #include "dcc/TransferProgress.h"
 #include "dcc/TransferReports.h"
+#include "net/TcpClient.h"
 #include "net/TcpServer.h"
 #include "platform/GuiDispatcher.h"
 #include "platform/WorkerLink.h"
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -30,15 +33,20 @@ public:
 
     // Fixes the file and its size; throws the file's error when it cannot be read.
     void SetSendFile(const std::string& path);
-    // Listens on the next free port (see OpenListener in ListenPort.h); false when none.
-    bool OpenListener();
+    // Listens on the next free port of the range (see FindListenPort); false when none.
+    bool OpenListener(PortRange range = {});
     // The receiver asked to resume at the position: the next connection starts there.
     void ResumeAt(std::uint64_t position) { resumeAt_ = position; }
+    // A passive offer was answered: connects to the receiver and sends the file there,
+    // on a thread of its own; once.
+    void ConnectTo(const std::string& host, int port);
 
     std::string FileName;
     int Port = 0;
     std::int64_t FileSize = 0;
     std::string RemoteNick; // whom the file was offered to
+    std::string Token;      // a passive offer's (the receiver listens); empty otherwise
+    bool Answered() const { return connecting_.joinable(); }
 
     const TransferProgress& Progress() const { return progress_; }
     const TransferLog& Log() const { return log_; }
@@ -63,6 +71,8 @@ private:
     TransferReports reports_; // before the server: its workers report here until they stop
     std::atomic<std::uint64_t> resumeAt_{0};
     net::TcpServer server_;
+    net::TcpClient client_; // a passive offer's connection to the receiver
+    std::thread connecting_;
 };
 
 } // namespace pell::dcc

@@ -13,7 +13,7 @@ struct Row {
 };
 
 // In the order of DccMessage.
-constexpr std::array<Row, 26> rows{{
+constexpr std::array<Row, 34> rows{{
     {"DCC dropped: from {0}", "DCC verworfen: von {0}"},
     {"DCC refused: from {0}: the address {1} reaches nobody", "DCC abgelehnt: von {0}: die Adresse {1} erreicht niemanden"},
     {"DCC refused: from {0}: {1} is no port to connect to", "DCC abgelehnt: von {0}: {1} ist kein Port zum Verbinden"},
@@ -44,6 +44,15 @@ constexpr std::array<Row, 26> rows{{
     {"DCC accept ignored: {0}: ({1}) no resume was asked for there", "DCC-Accept ignoriert: {0}: ({1}) dort wurde kein Fortsetzen erbeten"},
     {"Resuming after {0} bytes", "Fortsetzen nach {0} Bytes"},
     {"No answer to the request to resume after {0} bytes", "Keine Antwort auf die Bitte, nach {0} Bytes fortzusetzen"},
+    {"DCC receive failed: no free port for {0}", "DCC-Empfang fehlgeschlagen: kein freier Port für {0}"},
+    {"Waiting for {0} to connect to port {1}", "Warte, bis {0} sich mit Port {1} verbindet"},
+    {"Nobody connected within {0} s", "Niemand hat sich innerhalb von {0} s verbunden"},
+    {"DCC reply ignored: {0}: {1}", "DCC-Antwort ignoriert: {0}: {1}"},
+    {"no passive offer of ours has the token {0}", "kein passives Angebot von uns hat das Token {0}"},
+    {"the offer was answered already", "das Angebot wurde schon beantwortet"},
+    {"DCC: the server has not said which address it sees; offers name {0}",
+     "DCC: der Server hat nicht gesagt, welche Adresse er sieht; Angebote nennen {0}"},
+    {"DCC: {0} is no address; offers name {1}", "DCC: {0} ist keine Adresse; Angebote nennen {1}"},
 }};
 
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> args)

@@ -39,6 +39,14 @@ enum class DccMessage : std::uint8_t {
     AcceptIgnored,     // {0}: nick, {1}: port word
     ResumingAt,        // {0}: the bytes already stored
     NoResumeAnswer,    // {0}: the bytes already stored
+    ReceiveNoPort,     // {0}: the file name
+    WaitingForSender,  // {0}: nick, {1}: our port
+    NobodyConnected,   // {0}: seconds
+    ReplyIgnored,      // {0}: nick, {1}: the reason (one of the three below, or OfferedToOther)
+    UnknownToken,      // {0}: the token
+    AlreadyAnswered,
+    SeenAddressUnknown, // {0}: the address named instead
+    TypedAddressInvalid, // {0}: the text typed, {1}: the address named instead
 };
 
 std::string DccText(Language language, DccMessage message, std::initializer_list<std::string_view> args = {});

@@ -34,10 +34,10 @@ DirectChatListener::~DirectChatListener()
     server_.Stop();
 }
 
-bool DirectChatListener::StartListen()
+bool DirectChatListener::StartListen(PortRange range)
 {
     captioned_ = true;
-    const auto port = OpenListener(server_);
+    const auto port = OpenListener(server_, range);
     if (port)
         Port = *port;
     return port.has_value();

@@ -2,6 +2,7 @@
 
 #include "dcc/ChatLines.h"
 #include "dcc/DccText.h"
+#include "dcc/ListenPort.h"
 #include "net/TcpServer.h"
 #include "platform/GuiDispatcher.h"
 #include "platform/WorkerLink.h"
@@ -36,7 +37,7 @@ public:
     std::size_t Partners() const { return server_.ConnectionCount(); }
 
     // Listens on the next free port from NextListenPort; false when there is none.
-    bool StartListen();
+    bool StartListen(PortRange range = {});
     // Shows the line and writes it to every partner without ever waiting: a partner
     // whose socket cannot take the whole line (it stopped reading) is disconnected.
     void Send(const std::string& text);

@@ -1,9 +1,20 @@
 #include "dcc/ListenPort.h"
 
+#include "dcc/DccNumbers.h"
+
 #include <algorithm>
 #include <exception>
 
 namespace pell::dcc {
+
+PortRange PortRangeOf(const std::string& first, const std::string& last)
+{
+    const auto from = ReadOfferPort(first);
+    const auto to = ReadOfferPort(last);
+    if (!from || !to || *to < *from)
+        return {};
+    return {*from, *to};
+}
 
 int& NextListenPort()
 {
@@ -11,19 +22,59 @@ int& NextListenPort()
     return next;
 }
 
-std::optional<int> OpenListener(net::TcpServer& server)
+std::optional<int> FindListenPort(const std::function<bool(int port)>& take, PortRange range)
 {
-    for (int port = std::max(NextListenPort(), FirstListenPort); !server.Active() && port <= 50000; ++port) {
-        server.DefaultPort = port;
-        try {
-            server.Start();
-        } catch (const std::exception&) {
-            continue;
+    const int first = range.Set() ? range.First : FirstListenPort;
+    const int last = range.Set() ? range.Last : LastListenPort;
+    int port = std::max(NextListenPort(), first);
+    if (port > last && !range.Set())
+        return std::nullopt;
+    if (port > last)
+        port = first;
+    const int count = range.Set() ? last - first + 1 : last - port + 1;
+    for (int tried = 0; tried < count; ++tried) {
+        if (take(port)) {
+            NextListenPort() = port + 1;
+            return port;
         }
-        NextListenPort() = port + 1;
-        return port;
+        port = port == last ? first : port + 1;
     }
     return std::nullopt;
+}
+
+std::optional<int> OpenListener(net::TcpServer& server, PortRange range)
+{
+    return FindListenPort(
+        [&server](int port) {
+            server.DefaultPort = port;
+            try {
+                server.Start();
+            } catch (const std::exception&) {
+                return false;
+            }
+            return true;
+        },
+        range);
+}
+
+std::optional<int> OpenListener(net::TcpListener& listener, PortRange range)
+{
+    return FindListenPort(
+        [&listener](int port) {
+            try {
+                listener.Listen(port);
+            } catch (const std::exception&) {
+                return false;
+            }
+            return true;
+        },
+        range);
+}
+
+std::string NextPassiveToken()
+{
+    static unsigned next = 0;
+    return std::to_string(++next);
 }
 
 } // namespace pell::dcc

@@ -209,6 +209,7 @@ void OptionsDialog::showModel()
     flash_->setChecked(s.FlashOnMessage);
     language_->button(s.Language == settings::Language::English ? 0 : 1)->setChecked(true);
     showChatOptions();
+    showRouterOptions();
 }
 
 void OptionsDialog::showServerPanel()

@@ -57,6 +57,8 @@ private:
     // Mentions, notifications, reconnecting, time stamps and logs (OptionsChatTab.cpp).
     QWidget* chatTab();
     void showChatOptions();
+    QWidget* routerPanel();
+    void showRouterOptions();
     QWidget* extensionColumn(ExtensionColumn& column, const QString& caption);
     void showServerPanel();
     void showServerRows();
@@ -111,6 +113,12 @@ private:
     QCheckBox* autoReconnect_ = nullptr;
     QCheckBox* timeStamps_ = nullptr;
     QCheckBox* writeLogs_ = nullptr;
+
+    QButtonGroup* offerAddress_ = nullptr;
+    QLineEdit* typedOfferAddress_ = nullptr;
+    QLineEdit* firstDccPort_ = nullptr;
+    QLineEdit* lastDccPort_ = nullptr;
+    QCheckBox* offerFilesPassively_ = nullptr;
 };
 
 } // namespace pell::gui

@@ -151,6 +151,7 @@ QWidget* OptionsDialog::downloadsTab()
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(offered);
     layout->addLayout(columns, 1);
+    layout->addWidget(routerPanel());
     return tab;
 }
 

@@ -118,22 +118,25 @@ public:
     // entries from `position` on are new.
     virtual void OnList(const std::vector<std::string>& /*channels*/, int /*position*/, bool /*last*/) {}
 
-    // DCC offers, with their words as the peer sent them.
+    // DCC offers, with their words as the peer sent them. `token` is the word after the
+    // usual ones, which passive offers and the answers to them carry; empty when none.
     virtual void OnDccChatOffer(const std::string& /*nick*/, const std::string& /*address*/,
                                 const std::string& /*port*/)
     {
     }
     virtual void OnDccSendOffer(const std::string& /*nick*/, const std::string& /*address*/,
                                 const std::string& /*port*/, const std::string& /*fileName*/,
-                                const std::string& /*fileSize*/)
+                                const std::string& /*fileSize*/, const std::string& /*token*/)
     {
     }
     virtual void OnDccResume(const std::string& /*nick*/, const std::string& /*port*/,
-                             const std::string& /*fileName*/, const std::string& /*position*/)
+                             const std::string& /*fileName*/, const std::string& /*position*/,
+                             const std::string& /*token*/)
     {
     }
     virtual void OnDccAccept(const std::string& /*nick*/, const std::string& /*port*/,
-                             const std::string& /*fileName*/, const std::string& /*position*/)
+                             const std::string& /*fileName*/, const std::string& /*position*/,
+                             const std::string& /*token*/)
     {
     }
 

@@ -136,7 +136,7 @@ void Client::ctcpReply(User* user)
     events_.OnCtcpReply(user, Channels.Get(m[2]), std::string(ctcp.Command), std::string(ctcp.Args));
 }
 
-// DCC SEND file.txt 3232235777 5000 1024
+// DCC SEND file.txt 3232235777 5000 1024 (and a token after the size in passive offers)
 // An offer with fewer words than its type needs passes the missing ones as empty texts.
 void Client::dccOffer(std::string_view args)
 {
@@ -146,15 +146,15 @@ void Client::dccOffer(std::string_view args)
     auto word = [&words](std::size_t i) { return DccWord(words, i); };
     if (type == "SEND") {
         words = JoinQuotedDccName(std::move(words));
-        events_.OnDccSendOffer(nick, word(2), word(3), word(1), word(4));
+        events_.OnDccSendOffer(nick, word(2), word(3), word(1), word(4), word(5));
     } else if (type == "CHAT") {
         events_.OnDccChatOffer(nick, word(2), word(3));
     } else if (type == "RESUME" || type == "ACCEPT") {
         words = JoinQuotedDccName(std::move(words));
         if (type == "RESUME")
-            events_.OnDccResume(nick, word(2), word(1), word(3));
+            events_.OnDccResume(nick, word(2), word(1), word(3), word(4));
         else
-            events_.OnDccAccept(nick, word(2), word(1), word(3));
+            events_.OnDccAccept(nick, word(2), word(1), word(3), word(4));
     }
 }
 

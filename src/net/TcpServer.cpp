@@ -1,6 +1,7 @@
 #include "net/TcpServer.h"
 
 #include "net/Resolver.h"
+#include "net/TcpListener.h"
 #include "net/TransportError.h"
 
 #include <arpa/inet.h>
@@ -23,51 +24,12 @@ void TcpServer::SetOnExecute(ExecuteHandler handler)
     onExecute_ = std::move(handler);
 }
 
-namespace {
-
-// A listener on every local address of both families (IPv4 arrives mapped into IPv6);
-// IPv4 alone where the system has no IPv6.
-int openListener(int port)
-{
-    int socket = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket >= 0) {
-        const int no = 0;
-        ::setsockopt(socket, IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
-        sockaddr_in6 address{};
-        address.sin6_family = AF_INET6;
-        address.sin6_port = htons(static_cast<std::uint16_t>(port));
-        address.sin6_addr = in6addr_any;
-        if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-            return socket;
-        const int error = errno;
-        ::close(socket);
-        if (error != EADDRNOTAVAIL && error != EAFNOSUPPORT) {
-            errno = error;
-            return -1;
-        }
-    }
-    socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket < 0)
-        return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-        return socket;
-    const int error = errno;
-    ::close(socket);
-    errno = error;
-    return -1;
-}
-
-} // namespace
 
 void TcpServer::Start()
 {
     if (Active())
         return;
-    const int socket = openListener(DefaultPort);
+    const int socket = BindAnyAddress(DefaultPort);
     if (socket < 0) {
         const int error = errno;
         if (error == EADDRINUSE || error == EACCES)

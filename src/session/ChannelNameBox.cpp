@@ -70,7 +70,7 @@ int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
     fresh.reserve(keys.size());
     for (const Key& key : keys)
         fresh.push_back(names[key.index]);
-    lastAdded_.clear();
+    int added = 0;
     std::vector<std::string> merged;
     merged.reserve(items_.size() + fresh.size());
     auto old = items_.begin();
@@ -79,14 +79,14 @@ int ChannelNameBox::AddNew(const std::vector<std::string_view>& names)
             merged.push_back(std::move(*old));
         if (old != items_.end() && same(*old, name))
             continue;
-        lastAdded_.push_back(merged.size());
+        ++added;
         merged.emplace_back(name);
     }
     // Names were moved into the merge on the way, so it replaces the list even when
     // nothing was new.
     std::move(old, items_.end(), std::back_inserter(merged));
     items_ = std::move(merged);
-    return static_cast<int>(lastAdded_.size());
+    return added;
 }
 
 } // namespace pell::session

@@ -13,8 +13,6 @@ public:
     std::string Text = "#";
 
     const std::vector<std::string>& Items() const { return items_; }
-    // Where the names of the last AddNew stand in Items, in the order of the list.
-    const std::vector<std::size_t>& LastAdded() const { return lastAdded_; }
     bool Contains(std::string_view name) const;
     // Adds every name not yet there (without regard to case), all at once; returns how
     // many were added.
@@ -22,7 +20,6 @@ public:
 
 private:
     std::vector<std::string> items_; // sorted as the nick lists are
-    std::vector<std::size_t> lastAdded_;
 };
 
 } // namespace pell::session

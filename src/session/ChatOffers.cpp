@@ -96,7 +96,7 @@ void ChatOffers::OfferChat(const std::string& nick)
         listener->OwnNick = irc_.Nick();
         const settings::AppSettings& settings = settings_;
         listener->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
-        const bool listening = listener->StartListen();
+        const bool listening = listener->StartListen(files_.ListenPorts());
         if (ListenerOpened)
             ListenerOpened(*listener);
         if (!listening)

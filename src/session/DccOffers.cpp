@@ -2,7 +2,9 @@
 
 #include "dcc/DccNumbers.h"
 #include "dcc/DownloadFolder.h"
+#include "dcc/ListenPort.h"
 #include "net/LocalAddress.h"
+#include "net/Resolver.h"
 #include "settings/ProgramFolder.h"
 
 #include <algorithm>
@@ -85,11 +87,14 @@ bool DccOffers::accepted(const std::string& pattern) const
     return matches(settings_.AcceptPatterns, pattern);
 }
 
-// DCC SEND file.txt 3232235786 5000 1234
+// DCC SEND file.txt 3232235786 5000 1234 (passive: DCC SEND file.txt 3232235786 0 1234 7)
 void DccOffers::OnSendOffer(const std::string& nick, const std::string& address, const std::string& offeredPort,
-                              const std::string& fileName, const std::string& fileSize)
+                            const std::string& fileName, const std::string& fileSize, const std::string& token)
 {
     try {
+        if (!token.empty() && offeredPort != "0")
+            return passiveAnswered(nick, address, offeredPort, fileName, token);
+        const bool passive = !token.empty();
         const std::string port = offeredPort.empty() ? "59" : offeredPort;
         const auto host = dcc::HostFromOffer(address);
         if (!host)
@@ -103,10 +108,11 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
         }
         if (settings_.DownloadMode == settings::DownloadMode::IgnoreAll)
             return;
-        // What cannot be taken is refused before anyone is asked.
-        if (dcc::NamesNoPeer(*host))
+        // What cannot be taken is refused before anyone is asked; a passive sender
+        // connects to us, so its address and port do not matter.
+        if (!passive && dcc::NamesNoPeer(*host))
             return system(dcc::DccMessage::OfferBadAddress, {tail, *host});
-        const auto number = dcc::ReadOfferPort(port);
+        const auto number = passive ? std::optional<int>(0) : dcc::ReadOfferPort(port);
         if (!number)
             return system(dcc::DccMessage::OfferBadPort, {tail, port});
         if (downloads_.size() >= MaxDownloads)
@@ -114,18 +120,18 @@ void DccOffers::OnSendOffer(const std::string& nick, const std::string& address,
         const std::uint64_t from = resumableSize(fileName, fileSize);
         const settings::DownloadMode mode = settings_.DownloadMode;
         if (accepted(pattern) || (mode != settings::DownloadMode::Ask && mode != settings::DownloadMode::NotChosen))
-            return openDownload(nick, tail, *host, *number, fileName, fileSize, from);
+            return openDownload(nick, tail, *host, *number, fileName, fileSize, from, token);
         const std::string question =
             from > 0 ? dcc::DccText(DccLanguage(settings_.Language), dcc::DccMessage::ResumeQuestion,
                                     {fileName, fileSize, nick, address, std::to_string(from)})
                      : "Download " + fileName + "(" + fileSize + ") from " + nick + "(" + address + ")";
         const bool asked = question_.Ask(question, [this, nick, tail, host = *host, port = *number, fileName, fileSize,
-                                                    from](bool yes) {
+                                                    from, token](bool yes) {
             // The mode may have changed while the box was open.
             if (!yes || settings_.DownloadMode == settings::DownloadMode::IgnoreAll)
                 return;
             try {
-                openDownload(nick, tail, host, port, fileName, fileSize, from);
+                openDownload(nick, tail, host, port, fileName, fileSize, from, token);
             } catch (const std::exception&) {
             }
         });
@@ -147,7 +153,8 @@ std::uint64_t DccOffers::resumableSize(const std::string& fileName, const std::s
 }
 
 void DccOffers::openDownload(const std::string& nick, const std::string& tail, const std::string& host, int port,
-                             const std::string& fileName, const std::string& fileSize, std::uint64_t resumeFrom)
+                             const std::string& fileName, const std::string& fileSize, std::uint64_t resumeFrom,
+                             const std::string& token)
 {
     if (downloads_.size() >= MaxDownloads)
         return system(dcc::DccMessage::OfferDropped, {tail});
@@ -157,18 +164,66 @@ void DccOffers::openDownload(const std::string& nick, const std::string& tail, c
     offer.FileName = fileName;
     offer.Nick = nick;
     offer.ResumeFrom = resumeFrom;
+    offer.Token = token;
     const std::uint64_t size = dcc::ReadOfferSize(fileSize);
     offer.FileSize = size > static_cast<std::uint64_t>(INT64_MAX) ? 0 : static_cast<std::int64_t>(size);
     auto& download = downloads_.emplace_back(std::make_unique<dcc::DccDownload>(gui_, offer, rulesNow(), Timing));
     const settings::AppSettings& settings = settings_;
     download->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
+    const std::optional<int> listenPort = offer.Passive() ? download->Listen(ListenPorts()) : std::nullopt;
+    if (offer.Passive() && !listenPort) {
+        downloads_.pop_back();
+        return system(dcc::DccMessage::ReceiveNoPort, {fileName});
+    }
     // The worker's reports go through this thread, so the window made next sees every one.
     download->StartDownload();
     if (DownloadOpened)
         DownloadOpened(*download);
+    const std::string tokenWord = token.empty() ? "" : " " + token;
     if (resumeFrom > 0)
         irc_.CtcpQuery(nick, "DCC", "RESUME " + quotedName(fileName) + " " + std::to_string(port) + " " +
-                                         std::to_string(resumeFrom));
+                                         std::to_string(resumeFrom) + tokenWord);
+    else if (listenPort)
+        answerPassive(*download, *listenPort);
+}
+
+// DCC SEND file.txt <our address> <our port> 1234 7: the sender of the passive offer
+// connects there.
+void DccOffers::answerPassive(const dcc::DccDownload& download, int listenPort)
+{
+    const dcc::DownloadOffer& offer = download.Offer();
+    irc_.CtcpQuery(offer.Nick, "DCC", "SEND " + quotedName(offer.FileName) + " " + net::OfferAddressOf(LocalAddress()) +
+                                          " " + std::to_string(listenPort) + " " + std::to_string(offer.FileSize) +
+                                          " " + offer.Token);
+}
+
+// DCC SEND file.txt 2130706433 5000 100 7: the receiver of our passive offer 7 listens.
+void DccOffers::passiveAnswered(const std::string& nick, const std::string& address, const std::string& port,
+                                const std::string& fileName, const std::string& token)
+{
+    const std::string tail = nick + "(" + address + ":" + port + "):" + fileName;
+    system("DCC Send: answer from " + tail);
+    const dcc::Language language = DccLanguage(settings_.Language);
+    const auto ignore = [&](dcc::DccMessage reason, std::initializer_list<std::string_view> args) {
+        system(dcc::DccMessage::ReplyIgnored, {nick, dcc::DccText(language, reason, args)});
+    };
+    const auto found = std::find_if(sends_.begin(), sends_.end(), [&](const auto& s) { return s->Token == token; });
+    if (found == sends_.end())
+        return ignore(dcc::DccMessage::UnknownToken, {token});
+    dcc::DccSend& send = **found;
+    if (!sameNick(send.RemoteNick, nick))
+        return ignore(dcc::DccMessage::OfferedToOther, {send.RemoteNick});
+    if (send.Answered())
+        return ignore(dcc::DccMessage::AlreadyAnswered, {});
+    const auto host = dcc::HostFromOffer(address);
+    if (!host)
+        return;
+    if (dcc::NamesNoPeer(*host))
+        return system(dcc::DccMessage::OfferBadAddress, {tail, *host});
+    const auto number = dcc::ReadOfferPort(port);
+    if (!number)
+        return system(dcc::DccMessage::OfferBadPort, {tail, port});
+    send.ConnectTo(*host, *number);
 }
 
 dcc::DownloadRules DccOffers::rulesNow() const
@@ -181,39 +236,54 @@ dcc::DownloadRules DccOffers::rulesNow() const
     return rules;
 }
 
+dcc::DccSend* DccOffers::sendFor(const std::string& offeredPort, const std::string& token)
+{
+    const auto port = dcc::ReadOfferPort(offeredPort);
+    const auto found = std::find_if(sends_.begin(), sends_.end(), [&](const auto& s) {
+        return token.empty() ? port && s->Token.empty() && s->Port == *port : s->Token == token;
+    });
+    return found == sends_.end() ? nullptr : found->get();
+}
+
 void DccOffers::OnResume(const std::string& nick, const std::string& offeredPort, const std::string& fileName,
-                         const std::string& position)
+                         const std::string& position, const std::string& token)
 {
     system("DCC Resume: " + nick + ": (" + offeredPort + ") " + fileName);
     const dcc::Language language = DccLanguage(settings_.Language);
     const auto refuse = [&](dcc::DccMessage reason, std::initializer_list<std::string_view> args) {
         system(dcc::DccMessage::ResumeRefused, {nick, offeredPort, dcc::DccText(language, reason, args)});
     };
-    const auto port = dcc::ReadOfferPort(offeredPort);
-    const auto found = std::find_if(sends_.begin(), sends_.end(), [&](const auto& s) { return port && s->Port == *port; });
-    if (found == sends_.end())
+    dcc::DccSend* const found = sendFor(offeredPort, token);
+    if (!found && !token.empty())
+        return refuse(dcc::DccMessage::UnknownToken, {token});
+    if (!found)
         return refuse(dcc::DccMessage::NoOfferOnPort, {offeredPort});
-    dcc::DccSend& send = **found;
+    dcc::DccSend& send = *found;
     if (!sameNick(send.RemoteNick, nick))
         return refuse(dcc::DccMessage::OfferedToOther, {send.RemoteNick});
     const std::uint64_t at = dcc::ReadOfferSize(position);
     if (at > static_cast<std::uint64_t>(send.FileSize))
         return refuse(dcc::DccMessage::BeyondTheSize, {position, std::to_string(send.FileSize)});
     send.ResumeAt(at);
-    irc_.CtcpQuery(nick, "DCC", "ACCEPT " + quotedName(fileName) + " " + offeredPort + " " + std::to_string(at));
+    irc_.CtcpQuery(nick, "DCC", "ACCEPT " + quotedName(fileName) + " " + offeredPort + " " + std::to_string(at) +
+                                    (token.empty() ? "" : " " + token));
 }
 
 void DccOffers::OnAccept(const std::string& nick, const std::string& offeredPort, const std::string& fileName,
-                         const std::string& position)
+                         const std::string& position, const std::string& token)
 {
     system("DCC Accept: " + nick + ": (" + offeredPort + ") " + fileName);
     const auto port = dcc::ReadOfferPort(offeredPort);
     const std::uint64_t at = dcc::ReadOfferSize(position);
     for (const auto& download : downloads_) {
         const dcc::DownloadOffer& offer = download->Offer();
-        if (port && offer.Port == *port && sameNick(offer.Nick, nick) && offer.ResumeFrom == at &&
-            download->ResumeAccepted())
-            return;
+        const bool ours = offer.Passive() ? offer.Token == token : port && offer.Port == *port;
+        if (!ours || !sameNick(offer.Nick, nick) || offer.ResumeFrom != at || !download->ResumeAccepted())
+            continue;
+        // A passive download listens already; now the sender learns where.
+        if (offer.Passive())
+            answerPassive(*download, download->ListenPort());
+        return;
     }
     system(dcc::DccMessage::AcceptIgnored, {nick, offeredPort});
 }
@@ -225,10 +295,14 @@ void DccOffers::OfferFile(const std::string& nick, const std::string& path)
     send->RemoteNick = nick;
     const settings::AppSettings& settings = settings_;
     send->LanguageNow = [&settings] { return DccLanguage(settings.Language); };
-    bool listening = false;
+    // A passive offer opens no port: the receiver listens and answers with its own.
+    if (settings_.OfferFilesPassively)
+        send->Token = dcc::NextPassiveToken();
+    bool listening = settings_.OfferFilesPassively;
     const bool ready = platform::runReported(prompts_, [&] {
         send->SetSendFile(path);
-        listening = send->OpenListener();
+        if (!listening)
+            listening = send->OpenListener(ListenPorts());
     });
     if (SendOpened)
         SendOpened(*send);
@@ -240,13 +314,93 @@ void DccOffers::OfferFile(const std::string& nick, const std::string& path)
     const std::string local = LocalAddress();
     const auto slash = path.find_last_of('/');
     irc_.Notice(nick, "DCC Send " + (slash == std::string::npos ? path : path.substr(slash + 1)) + " (" + local + ")");
+    const std::string tokenWord = send->Token.empty() ? "" : " " + send->Token;
     irc_.CtcpQuery(nick, "DCC", "SEND " + offeredName(path) + " " + net::OfferAddressOf(local) + " " +
-                                     std::to_string(send->Port) + " " + std::to_string(send->FileSize));
+                                     std::to_string(send->Port) + " " + std::to_string(send->FileSize) + tokenWord);
 }
 
 std::string DccOffers::LocalAddress()
 {
-    return OfferAddress.empty() ? irc_.LocalAddress() : OfferAddress;
+    const std::string automatic = OfferAddress.empty() ? irc_.LocalAddress() : OfferAddress;
+    if (settings_.OfferAddress == settings::OfferAddress::AsServerSees) {
+        const std::string seen = seenAddress();
+        if (!seen.empty())
+            return seen;
+        system(dcc::DccMessage::SeenAddressUnknown, {automatic});
+        AskSeenAddress(); // for the next offer
+        return automatic;
+    }
+    const std::string& typed = settings_.TypedOfferAddress;
+    if (settings_.OfferAddress != settings::OfferAddress::Typed)
+        return automatic;
+    if (net::IsAddressLiteral(typed) && !dcc::NamesNoPeer(net::WithoutBrackets(typed)))
+        return std::string(net::WithoutBrackets(typed));
+    system(dcc::DccMessage::TypedAddressInvalid, {typed, automatic});
+    return automatic;
+}
+
+dcc::PortRange DccOffers::ListenPorts() const
+{
+    return dcc::PortRangeOf(settings_.FirstDccPort, settings_.LastDccPort);
+}
+
+void DccOffers::AskSeenAddress()
+{
+    seenHost_.clear();
+    seenAddress_.clear();
+    if (settings_.OfferAddress != settings::OfferAddress::AsServerSees)
+        return;
+    askedSeenAddress_ = true;
+    irc_.Raw("USERHOST " + irc_.Nick());
+}
+
+// :srv 302 me :alice=+al@198.51.100.7 (a "*" after the nick marks an operator, "-" an
+// away user)
+bool DccOffers::TakeUserhostReply(const std::string& content)
+{
+    if (!askedSeenAddress_)
+        return false;
+    const auto colon = content.find(':');
+    const std::string_view replies = colon == std::string::npos ? std::string_view() : std::string_view(content).substr(colon + 1);
+    const auto equals = replies.find('=');
+    const auto at = replies.find('@');
+    if (equals == std::string_view::npos || at == std::string_view::npos || at < equals)
+        return false;
+    std::string nick(replies.substr(0, equals));
+    if (!nick.empty() && nick.back() == '*')
+        nick.pop_back();
+    if (!sameNick(nick, irc_.Nick()))
+        return false;
+    const std::string_view host = replies.substr(at + 1);
+    askedSeenAddress_ = false;
+    seenHost_ = std::string(host.substr(0, host.find(' ')));
+    seenAddress_.clear();
+    return true;
+}
+
+// The server's host looked up once, at the first offer that needs it; nothing for a
+// cloak or a name that has no address.
+std::string DccOffers::seenAddress()
+{
+    if (seenAddress_.empty() && !seenHost_.empty()) {
+        try {
+            // IPv4 first: every peer can take an offer naming one.
+            auto addresses = net::ResolveAll(seenHost_, 0);
+            std::stable_partition(addresses.begin(), addresses.end(),
+                                  [](const net::SocketAddress& a) { return a.family() == AF_INET; });
+            for (const net::SocketAddress& address : addresses) {
+                const std::string text = net::FormatAddress(address.get());
+                if (!text.empty() && !dcc::NamesNoPeer(text)) {
+                    seenAddress_ = text;
+                    break;
+                }
+            }
+        } catch (const std::exception&) {
+        }
+        if (seenAddress_.empty())
+            seenHost_.clear(); // asked again at the next offer
+    }
+    return seenAddress_;
 }
 
 void DccOffers::Close(const dcc::DccDownload* download)

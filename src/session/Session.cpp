@@ -42,6 +42,8 @@ public:
             suppress = true;
         if (command == "ERROR")
             session_.lifecycle_.Reconnects().ServerError(content);
+        if (command == "302" && session_.offers_.TakeUserhostReply(content))
+            suppress = true;
         if (command != "005")
             return;
         const auto at = content.find("CASEMAPPING=");
@@ -57,8 +59,10 @@ public:
     void OnSystem(irc::User* user, int numeric, const std::string& category, const std::string& content) override
     {
         SessionEvents::OnSystem(user, numeric, category, content);
-        if (numeric == 1)
+        if (numeric == 1) {
             session_.lifecycle_.ShowOwnNick();
+            session_.offers_.AskSeenAddress();
+        }
     }
 
     void OnNickChanged(const std::string& oldNick) override
@@ -82,21 +86,21 @@ public:
     }
 
     void OnDccSendOffer(const std::string& nick, const std::string& address, const std::string& port,
-                        const std::string& fileName, const std::string& fileSize) override
+                        const std::string& fileName, const std::string& fileSize, const std::string& token) override
     {
-        session_.offers_.OnSendOffer(nick, address, port, fileName, fileSize);
+        session_.offers_.OnSendOffer(nick, address, port, fileName, fileSize, token);
     }
 
     void OnDccResume(const std::string& nick, const std::string& port, const std::string& fileName,
-                     const std::string& position) override
+                     const std::string& position, const std::string& token) override
     {
-        session_.offers_.OnResume(nick, port, fileName, position);
+        session_.offers_.OnResume(nick, port, fileName, position, token);
     }
 
     void OnDccAccept(const std::string& nick, const std::string& port, const std::string& fileName,
-                     const std::string& position) override
+                     const std::string& position, const std::string& token) override
     {
-        session_.offers_.OnAccept(nick, port, fileName, position);
+        session_.offers_.OnAccept(nick, port, fileName, position, token);
     }
 
     void OnDccChatOffer(const std::string& nick, const std::string& address, const std::string& port) override

@@ -30,6 +30,11 @@ enum class ProxyType : std::int8_t { NotChosen = -1, None, Socks4, Socks4A, Sock
 // yet, and the drop-down then shows "ask for download") asks, like Ask.
 enum class DownloadMode : std::int8_t { NotChosen = -1, Ask, Download, IgnoreAll };
 
+// The address DCC offers name: our end of the IRC connection (or the machine's first
+// address that is not loopback), the one the IRC server sees us at (its answer to a
+// USERHOST of the own nick), or the one the user typed.
+enum class OfferAddress : std::uint8_t { Automatic, AsServerSees, Typed };
+
 // The program-wide options held for the whole run, with their defaults.
 // Colours are red in the lowest byte, then green, then blue.
 struct AppSettings : Identity {
@@ -66,6 +71,14 @@ struct AppSettings : Identity {
     bool AutoReconnect = false;
     bool TimeStamps = false;
     bool WriteLogs = false;
+    // and how DCC reaches past a home router: the address offers name, the ports to
+    // listen on (forwarded on the router; none typed: any), and passive offers of files
+    // (the receiver listens, we connect out).
+    settings::OfferAddress OfferAddress = OfferAddress::Automatic;
+    std::string TypedOfferAddress;
+    std::string FirstDccPort; // as typed
+    std::string LastDccPort;
+    bool OfferFilesPassively = false;
 
     // Not persisted.
     settings::DownloadMode DownloadMode = DownloadMode::NotChosen;

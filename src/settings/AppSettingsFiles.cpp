@@ -36,6 +36,14 @@ public:
         if (index < lines_.size())
             field = ParseInt32(lines_[index]) == 0 ? Language::English : Language::German;
     }
+    // A number outside the list reads as automatic.
+    void offerAddress(std::size_t index, OfferAddress& field) const
+    {
+        if (index >= lines_.size())
+            return;
+        const std::int32_t value = ParseInt32(lines_[index]);
+        field = value >= 0 && value <= 2 ? static_cast<OfferAddress>(value) : OfferAddress::Automatic;
+    }
     // A number outside the list reads as never chosen.
     void proxyType(std::size_t index, ProxyType& field) const
     {
@@ -141,6 +149,11 @@ void applyExtrasDat(AppSettings& settings, const Lines& lines)
     in.flag(4, SettingsIniTrue, settings.AutoReconnect);
     in.flag(5, SettingsIniTrue, settings.TimeStamps);
     in.flag(6, SettingsIniTrue, settings.WriteLogs);
+    in.offerAddress(7, settings.OfferAddress);
+    in.text(8, settings.TypedOfferAddress);
+    in.text(9, settings.FirstDccPort);
+    in.text(10, settings.LastDccPort);
+    in.flag(11, SettingsIniTrue, settings.OfferFilesPassively);
 }
 
 Lines extrasDatLines(const AppSettings& settings)
@@ -153,6 +166,11 @@ Lines extrasDatLines(const AppSettings& settings)
         word(settings.AutoReconnect, SettingsIniTrue, SettingsIniFalse),
         word(settings.TimeStamps, SettingsIniTrue, SettingsIniFalse),
         word(settings.WriteLogs, SettingsIniTrue, SettingsIniFalse),
+        FormatInt32(static_cast<std::int32_t>(settings.OfferAddress)),
+        settings.TypedOfferAddress,
+        settings.FirstDccPort,
+        settings.LastDccPort,
+        word(settings.OfferFilesPassively, SettingsIniTrue, SettingsIniFalse),
     };
 }
 

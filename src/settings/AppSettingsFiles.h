@@ -32,7 +32,9 @@ void applyFoldersDat(AppSettings& settings, const Lines& lines);
 Lines foldersDatLines(const AppSettings& settings);
 
 // Extras.dat: highlight mentions, notify mentions, mention colour, mention words,
-// reconnect automatically, time stamps, write logs; booleans "True" / "false".
+// reconnect automatically, time stamps, write logs, the address DCC offers name (0, 1
+// or 2 as OfferAddress counts), the typed address, the first and the last DCC port as
+// typed, passive file offers; booleans "True" / "false".
 void applyExtrasDat(AppSettings& settings, const Lines& lines);
 Lines extrasDatLines(const AppSettings& settings);
 

@@ -165,6 +165,28 @@ TEST(ListenPort, StartsAt1024AndSkipsTakenPorts)
     NextListenPort() = saved;
 }
 
+// A forwarded range is tried whole, from the counter round to it; typed ports that make
+// no range leave the search as it was.
+TEST(ListenPort, ARangeIsTriedOnceRoundFromTheCounter)
+{
+    const int saved = std::exchange(NextListenPort(), 5003);
+    std::vector<int> tried;
+    const auto takeOnly5002 = [&tried](int port) {
+        tried.push_back(port);
+        return port == 5002;
+    };
+    EXPECT_EQ(FindListenPort(takeOnly5002, PortRangeOf("5000", "5004")), 5002);
+    EXPECT_EQ(tried, (std::vector<int>{5003, 5004, 5000, 5001, 5002}));
+    EXPECT_EQ(NextListenPort(), 5003);
+    tried.clear();
+    EXPECT_EQ(FindListenPort(takeOnly5002, PortRangeOf("5003", "5004")), std::nullopt);
+    EXPECT_EQ(tried, (std::vector<int>{5003, 5004}));
+    EXPECT_FALSE(PortRangeOf("5004", "5003").Set());
+    EXPECT_FALSE(PortRangeOf("0", "5003").Set());
+    EXPECT_FALSE(PortRangeOf("", "").Set());
+    NextListenPort() = saved;
+}
+
 // However many lines a worker reports, the GUI thread has one batch waiting, holding the
 // newest lines only.
 TEST(TransferReports, AFloodOfLinesIsOneBatchOfTheNewest)
@@ -362,6 +384,31 @@ TEST_F(DccTransfer, AResumedDownloadAppendsFromThePositionOnceAgreed)
         EXPECT_EQ(d.Log().Last(), agreed ? "wrote FINAL checksum" : "No answer to the request to resume after 40000 bytes");
     }
     EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = 100000 local = 100000"; }));
+}
+
+// A passive offer: the receiver listens, the sender connects and sends; a listener that
+// nobody connects to gives up after the wait.
+TEST_F(DccTransfer, APassiveSenderConnectsToTheListeningReceiver)
+{
+    const std::string bytes = randomBytes(100000);
+    std::ofstream(root / "out" / "f.bin", std::ios::binary) << bytes;
+    DccSend send(queue);
+    send.SetSendFile((root / "out" / "f.bin").string());
+    DccDownload d(queue, {"", 0, "f.bin", 100000, 0, "bob", "7"}, {{}, (root / "in").string()}, fast);
+    const std::optional<int> port = d.Listen({});
+    ASSERT_TRUE(port);
+    d.StartDownload();
+    send.ConnectTo("127.0.0.1", *port);
+    EXPECT_TRUE(send.Answered());
+    finish(d);
+    EXPECT_TRUE(received() == bytes);
+    EXPECT_EQ(d.Log().Lines().front(), "Waiting for bob to connect to port " + std::to_string(*port));
+    EXPECT_TRUE(queue.pumpUntil([&] { return send.Log().Last() == "Remote CRC = 100000 local = 100000"; }));
+    DccDownload idle(queue, {"", 0, "g.bin", 10, 0, "bob", "8"}, {{}, (root / "in").string()}, {300, 1, 2000});
+    ASSERT_TRUE(idle.Listen({}));
+    idle.StartDownload();
+    finish(idle);
+    EXPECT_EQ(idle.Log().Last(), "Nobody connected within 2 s");
 }
 
 TEST_F(DccTransfer, ClosedPortLeavesOnlyTheErrorLine)

@@ -132,19 +132,19 @@ public:
         record("DccChatOffer", nick, address, port);
     }
     void OnDccSendOffer(const std::string& nick, const std::string& address, const std::string& port,
-        const std::string& fileName, const std::string& fileSize) override
+        const std::string& fileName, const std::string& fileSize, const std::string& token) override
     {
-        record("DccSendOffer", nick, address, port, fileName, fileSize);
+        record("DccSendOffer", nick, address, port, fileName, fileSize, token);
     }
     void OnDccResume(const std::string& nick, const std::string& port, const std::string& fileName,
-        const std::string& position) override
+        const std::string& position, const std::string& token) override
     {
-        record("DccResume", nick, port, fileName, position);
+        record("DccResume", nick, port, fileName, position, token);
     }
     void OnDccAccept(const std::string& nick, const std::string& port, const std::string& fileName,
-        const std::string& position) override
+        const std::string& position, const std::string& token) override
     {
-        record("DccAccept", nick, port, fileName, position);
+        record("DccAccept", nick, port, fileName, position, token);
     }
     // "LineTime 1765076933749": milliseconds since 1970 of the line's server-time; "LineTime -" after it.
     void OnLineTime(const std::optional<std::chrono::system_clock::time_point>& said) override;

@@ -374,17 +374,24 @@ TEST_F(DccOffersTest, RequestsAreJudgedByListsModeAndWhatCanBeReached)
         fs::create_directories(root);
         if (c.has("file")) // stored before, with as many bytes as "stored" says
             std::ofstream(root / c.one("file")) << std::string(std::stoul(c.one("stored")), 'p');
+        settings.OfferFilesPassively = c.has("passive");
+        settings.FirstDccPort = c.has("listen") ? c.one("listen") : "";
+        settings.LastDccPort = settings.FirstDccPort;
         server->Written();
-        if (c.has("offer")) { // our offer of a file of 100 bytes to the nick; {port} is its port
+        if (c.has("offer")) { // our offer of a file of 100 bytes to the nick
             std::ofstream(root / "our file.bin") << std::string(100, 'o');
             offers.OfferFile(c.one("offer"), (root / "our file.bin").string());
             newLines();
         }
         const std::string port = offers.Sends().empty() ? "" : std::to_string(offers.Sends().back()->Port);
-        const auto withPort = [&port](Lines lines) {
-            for (std::string& line : lines)
+        const std::string token = offers.Sends().empty() ? "" : offers.Sends().back()->Token;
+        const auto withPort = [&port, &token](Lines lines) {
+            for (std::string& line : lines) {
                 if (const auto at = line.find("{port}"); at != std::string::npos)
                     line.replace(at, 6, port);
+                if (const auto at = line.find("{token}"); at != std::string::npos)
+                    line.replace(at, 7, token);
+            }
             return lines;
         };
         EXPECT_EQ(burst(withPort(c.lines("words"))), withPort(c.lines("line")));
@@ -438,6 +445,31 @@ TEST_F(DccOffersTest, CapsAreCheckedBeforeAnyQuestion)
         burst({"CHAT chat 2130706433 1"});
     EXPECT_EQ(burst({"CHAT chat 2130706433 1"}).back(), "<System>:DCC chat dropped: bob: too many chats open|system");
     EXPECT_EQ(prompts.asked.size(), ChatOffers::MaxChats);
+}
+
+// Offers name the address the server sees once it has answered, the typed one when it is
+// an address; otherwise they say so and name ours.
+TEST_F(DccOffersTest, OffersNameTheAddressTheOptionsChoose)
+{
+    fs::create_directories(root);
+    std::ofstream(root / "f.txt") << "f";
+    settings.OfferAddress = settings::OfferAddress::AsServerSees;
+    offers.AskSeenAddress();
+    EXPECT_EQ(server->Written(), Lines{"USERHOST me"});
+    server->Say({":srv 302 me :me=+u@127.0.0.5", ":srv 302 me :other=+o@127.0.0.6"});
+    EXPECT_EQ(newLines(), Lines{"Main|<srv>:other=+o@127.0.0.6|system"});
+    offers.OfferFile("bob", (root / "f.txt").string());
+    EXPECT_EQ(sent().back(), "PRIVMSG bob :\x01" "DCC SEND f.txt 2130706437 " + std::to_string(offers.Sends().back()->Port) + " 1\x01");
+    settings.OfferAddress = settings::OfferAddress::Typed;
+    settings.TypedOfferAddress = "[::1]";
+    EXPECT_EQ(offers.LocalAddress(), "::1");
+    settings.TypedOfferAddress = "my.router";
+    EXPECT_EQ(offers.LocalAddress(), "127.0.0.1");
+    EXPECT_EQ(newLines().back(), "Main|<System>:DCC: my.router is no address; offers name 127.0.0.1|system");
+    offers.AskSeenAddress(); // a new registration forgets what the server said
+    settings.OfferAddress = settings::OfferAddress::AsServerSees;
+    EXPECT_EQ(offers.LocalAddress(), "127.0.0.1");
+    EXPECT_EQ(newLines().back(), "Main|<System>:DCC: the server has not said which address it sees; offers name 127.0.0.1|system");
 }
 
 // Nothing is announced before the listener works: no notice, no request.

@@ -37,6 +37,7 @@ TEST(LineText, SplitsAtEveryLineEndStopsAtNulReadsNumbersStrictlyAndFindsTemplat
              }
          }},
         {"template-names", [](const Case& c) { return TemplateStore(c.lines("in")).names(); }},
+        {"same-name", [](const Case& c) { return Lines{TemplateStore::SameName(c.one("in"), c.one("name")) ? "yes" : "no"}; }},
         {"template-body", [](const Case& c) {
              return TemplateStore(c.lines("in")).body(c.one("name")).value_or(Lines{"none"});
          }}};
@@ -129,7 +130,8 @@ TEST(AppSettingsFiles, DefaultsAndTheSampleLoadAndSaveAsTheGoldenBytes)
         .IgnorePatterns = {"*.lnk", "*.tmp"}, // Folders.dat's rules replace the default rule,
         .FolderRules = {{"*.*", "Rootfolder"}, {"*.mp3", "/home/u/Music"}}, // so the file never grows
         .HighlightMentions = false, .NotifyMentions = false, .MentionColour = 255, .MentionWords = "pell, coffee",
-        .AutoReconnect = true, .TimeStamps = true, .WriteLogs = true};
+        .AutoReconnect = true, .TimeStamps = true, .WriteLogs = true, .OfferAddress = OfferAddress::AsServerSees,
+        .TypedOfferAddress = "192.0.2.7", .FirstDccPort = "50100", .LastDccPort = "50110", .OfferFilesPassively = true};
     setIdentity(expected, {"mynick", "Real Name", "user", "abc", true, true, true, true});
     EXPECT_EQ(s, expected);
 
