@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <functional>
 #include <map>
@@ -61,6 +62,8 @@ public:
     int Port = 6667;
     std::string Password;
     CtcpReplies Replies;
+    // The moment a CTCP TIME reply tells: the system clock, or a fixed one in tests.
+    std::function<std::time_t()> TimeNow = [] { return std::time(nullptr); };
     std::string Host;
     std::string BoundIP;
     net::SocksSettings Socks; // the proxy to connect through; none by default

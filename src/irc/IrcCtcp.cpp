@@ -118,7 +118,7 @@ void Client::ctcpRequest(User* user)
     case CtcpWord::UserInfo: reply = Replies.UserInfo; break;
     case CtcpWord::Version: reply = Replies.Version; break;
     case CtcpWord::ClientInfo: reply = Replies.ClientInfo; break;
-    case CtcpWord::Time: reply = CtcpTimeText(std::time(nullptr)); break;
+    case CtcpWord::Time: reply = CtcpTimeText(TimeNow()); break;
     default: return; // reported only
     }
     if (replyLimiter_.Allow())

@@ -2,26 +2,13 @@
 
 #include "doubles/RecordingWindows.h"
 #include "gui/SessionController.h"
-#include "platform/Desktop.h"
 #include "settings/SettingsTestSupport.h"
+#include "support/CaseFile.h"
 
+#include <QtTest>
 #include <QtWidgets>
 
 namespace pell::test {
-
-// Records what a window asks the desktop to open.
-class RecordingDesktop : public platform::Desktop {
-public:
-    bool isMainWindowInFront() const override { return true; }
-    void flashWindow() override {}
-    void openUrl(const std::string& url) override { opened.push_back(url); }
-    std::vector<std::string> opened;
-};
-
-// A save dialog the user always cancels.
-struct CancelledSave : platform::SaveFileDialog {
-    std::optional<std::string> askSaveFileName(const std::string&, const std::string&) override { return {}; }
-};
 
 // Menu items as the user reads them, "-" for a separator.
 inline QStringList captions(const QMenu* menu)
@@ -55,6 +42,24 @@ inline std::int64_t colourOf(gui::SessionController* session, const std::string&
         if (const auto& line = (*tab->Text)[i]; line.Text() == text && line.RunCount() == 1)
             return line.RunAt(0).Colour;
     return -1;
+}
+
+// Compares a window with its case in tests/data/gui/windows.cases, one fact a row: a
+// control ("." for the window, else a child's objectName), a property and its value.
+inline void checkFacts(const QWidget* window, const std::string& table)
+{
+    int rows = 0;
+    for (const Case& found : readCases("gui/windows.cases"))
+        for (const std::string& row : found.name == table ? found.lines("fact") : std::vector<std::string>{}) {
+            const QStringList words = QString::fromStdString(row).split(' ');
+            const QObject* control = words[0] == "." ? window : window->findChild<QObject*>(words[0]);
+            QVERIFY2(control, row.c_str());
+            const QVariant value = control->property(qPrintable(words[1]));
+            const QString shown = value.typeId() == QMetaType::QSize ? QString("%1x%2").arg(value.toSize().width()).arg(value.toSize().height()) : value.toString();
+            QVERIFY2(shown == words.mid(2).join(' '), qPrintable(QString::fromStdString(table + ": " + row) + " shows " + shown));
+            ++rows;
+        }
+    QVERIFY2(rows > 0, ("no facts for " + table).c_str());
 }
 
 } // namespace pell::test

@@ -56,8 +56,10 @@ TEST(Tracking, ContainersKeepOrderFoldCaseAndCountReferences)
     EXPECT_EQ(users.Get("bob"), nullptr);
     ASSERT_EQ(users.Count(), 1);
     EXPECT_EQ(users.Items(0), carol);
-    EXPECT_TRUE(users.Find("CAROL", index) && index == 0);
-    EXPECT_FALSE(users.Find("bob", index) || index != -1);
+    EXPECT_TRUE(users.Find("CAROL", index));
+    EXPECT_EQ(index, 0);
+    EXPECT_FALSE(users.Find("bob", index));
+    EXPECT_EQ(index, -1);
     // Each new record takes the next number, never reused.
     EXPECT_EQ(carol->ID(), 1);
     EXPECT_EQ(users.Add("d", "")->ID(), 2);

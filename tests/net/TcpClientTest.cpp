@@ -121,7 +121,8 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         }
         EXPECT_EQ(error, route.one("error")) << ngircd.log();
         client.Disconnect();
-        EXPECT_TRUE(connected == (error.empty() ? 1 : 0) && disconnected >= 1);
+        EXPECT_EQ(connected, error.empty() ? 1 : 0);
+        EXPECT_GE(disconnected, 1);
     }
     // A closed target port: the proxy's own refusal.
     TcpClient client;
@@ -170,7 +171,8 @@ TEST(SocksRequest, BytesAndFieldLimits)
         }
     }
     const std::string wire = Socks5Request(std::string(255, 'h'), 80);
-    EXPECT_TRUE(wire.size() == 4u + 1 + 255 + 2 && static_cast<unsigned char>(wire[4]) == 255);
+    EXPECT_EQ(wire.size(), 4u + 1 + 255 + 2);
+    EXPECT_EQ(static_cast<unsigned char>(wire[4]), 255);
 
     const std::string tooLong(256, 'a');
     // And TcpClient checks them before the proxy hears anything.

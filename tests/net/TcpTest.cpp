@@ -98,7 +98,9 @@ TEST_F(TcpConnectionTest, LineLengthLimit)
     std::string line;
     EXPECT_FALSE(connection->TakeBufferedLine(line));
     feed("abcde\r\nabcdef\n");
-    EXPECT_TRUE(connection->TakeBufferedLine(line) && line == "abcde" && !connection->TakeBufferedLine(line)) << line;
+    EXPECT_TRUE(connection->TakeBufferedLine(line));
+    EXPECT_EQ(line, "abcde");
+    EXPECT_FALSE(connection->TakeBufferedLine(line));
     EXPECT_EQ(readLine(), kTooLong);
     connection->ReadBytes(connection->BufferedCount());
     // Split hands out the head, then the rest, also of a line with no end yet.
@@ -211,8 +213,11 @@ bool eventually(const std::function<bool()>& condition)
 std::unique_ptr<TcpClient> connectTo(const TcpServer& server)
 {
     auto client = std::make_unique<TcpClient>();
-    client->Host = "127.0.0.1", client->Port = server.BoundPort(), client->ReadTimeout = 5000;
-    return client->Connect(3000), std::move(client);
+    client->Host = "127.0.0.1";
+    client->Port = server.BoundPort();
+    client->ReadTimeout = 5000;
+    client->Connect(3000);
+    return client;
 }
 
 // A server whose handler reads one line per call and records which worker got it,
@@ -298,7 +303,8 @@ TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgai
     auto blocked = connectTo(server);
     ASSERT_TRUE(connections(1));
     server.Stop();
-    EXPECT_TRUE(!server.Active() && server.ConnectionCount() == 0);
+    EXPECT_FALSE(server.Active());
+    EXPECT_EQ(server.ConnectionCount(), 0u);
     EXPECT_THROW(blocked->ReadLine(), TransportError);
     server.Start();
     connectTo(server)->WriteLine("after restart");
@@ -312,7 +318,8 @@ TEST_F(TcpServerTest, StopWaitsForAWorkerThatIsBusyElsewhere)
     auto client = connectTo(server);
     ASSERT_TRUE(eventually([&] { return inHandler.load(); }));
     server.Stop();
-    EXPECT_TRUE(finished && server.ConnectionCount() == 0);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(server.ConnectionCount(), 0u);
 }
 
 TEST(TcpServer, TakenPortGivesTheBindError)
@@ -400,7 +407,8 @@ TEST_F(NonBlockingClientTest, EachPollTakesAtMostOneLineOrAllThereIsWithoutLineE
     server.closeClient();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(client.PollLine(), "");
-    EXPECT_TRUE(chunks.size() == 5 && errors.empty());
+    EXPECT_EQ(chunks.size(), 5u);
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST(NonBlockingClient, ErrorsGoOnlyToTheErrorCallbackOrPassSilently)

@@ -1,6 +1,6 @@
-// Sessions of our own program on a real ngircd: a template run seen by a plain client,
-// and a file and a direct chat offered from one session's nick list and accepted in
-// another, the offers travelling as CTCP through the server.
+// Sessions of our own program on a real ngircd: a file and a direct chat offered from one
+// session's nick list and accepted in another, the offers travelling as CTCP through the
+// server, over IPv4 and over IPv6 (::1), where they carry the address as text.
 
 #include "SessionFakes.h"
 #include "dcc/ListenPort.h"
@@ -23,13 +23,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // One program instance: its own GUI queue, settings and prompts, and a session.
-struct Instance : SessionFixture {
+struct Instance : RecordingPorts {
     test::EventQueue gui;
     UserInfoModel userInfo;
     Session session;
-    Instance(int port, const std::string& nick)
-        : session(SessionContext{gui, settings, shared, SessionPorts{view, desktop, prompts, saveDialog}, userInfo},
-                  settings::ServerProfile{{.Nick = nick, .RealName = nick, .Username = nick}, nick, "127.0.0.1", port})
+    Instance(int port, const std::string& nick, const std::string& host)
+        : session(SessionContext{gui, settings, shared, ports(), userInfo},
+                  settings::ServerProfile{{.Nick = nick, .RealName = nick, .Username = nick}, nick, host, port})
     {
     }
     // The last entry of #room's nick list, prefix stripped as the nick-list menu does.
@@ -52,26 +52,39 @@ struct Instance : SessionFixture {
     bool shows(const std::string& text) { return std::any_of(view.lines.begin(), view.lines.end(), [&](auto& l) { return std::get<1>(l) == text; }); }
 };
 
-struct OnNgircd : ::testing::Test {
+// How one address family shows: the host the sessions connect to, an offer's address as
+// the question names it, and how a chat's partner is written.
+struct Family {
+    std::string host, offered, peer;
+};
+
+// Alice and Bob on one ngircd, both in #room, over IPv4 and over IPv6 (::1), where offers
+// carry the address as text.
+struct OnNgircd : ::testing::TestWithParam<Family> {
     fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
-    test::Ngircd server;
-    Instance alice{server.port(), "alice"}, bob{server.port(), "bob"};
+    const Family family = GetParam();
+    test::Ngircd server{{.ipv6 = family.host == "::1"}};
+    Instance alice{server.port(), "alice", family.host};
+    Instance bob{server.port(), "bob", family.host};
 
     // Registered: lines sent before (a JOIN, say) would find the registration still held.
     static bool registered(Instance& i) { return i.session.Engine().State() == irc::ClientState::Connected; }
     // Both GUI threads run (here: in turn) until the condition holds.
     bool until(const std::function<bool()>& condition, int ms = 10000)
     {
-        for (int waited = 0; waited < ms && !condition(); waited += 2)
-            alice.gui.pump(), bob.gui.pump(), std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        for (int waited = 0; waited < ms && !condition(); waited += 2) {
+            alice.gui.pump();
+            bob.gui.pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
         return condition();
     }
     void SetUp() override
     {
         dcc::NextListenPort() = 20000 + ::getpid() % 20000; // off 1024, where a real program may listen
         // On loopback an offer would name the machine's outside address: stay on loopback.
-        alice.session.Offers().OfferAddress = "127.0.0.1";
-        bob.session.Offers().OfferAddress = "127.0.0.1";
+        alice.session.Offers().OfferAddress = family.host;
+        bob.session.Offers().OfferAddress = family.host;
         fs::create_directories(root);
         ASSERT_TRUE(until([&] { return registered(alice) && registered(bob); })) << server.log();
         alice.session.Engine().Join("#room");
@@ -82,9 +95,11 @@ struct OnNgircd : ::testing::Test {
     void TearDown() override { fs::remove_all(root); }
 };
 
+INSTANTIATE_TEST_SUITE_P(Families, OnNgircd, ::testing::Values(Family{"127.0.0.1", "2130706433", "127.0.0.1:"}, Family{"::1", "::1", "[::1]:"}));
+
 // Another user takes op away and kicks: the nick list follows each mode, the tab says who
 // kicked and why, empties its list and sends nothing more to the channel.
-TEST_F(OnNgircd, DeoppedAndKickedByAnotherUser)
+TEST_P(OnNgircd, DeoppedAndKickedByAnotherUser)
 {
     alice.session.Engine().Mode("#room", "+o", "bob");
     ASSERT_TRUE(until([&] { return alice.nicks() == "@alice @bob"; })) << alice.nicks();
@@ -104,7 +119,7 @@ TEST_F(OnNgircd, DeoppedAndKickedByAnotherUser)
     EXPECT_FALSE(bob.shows("<alice>:still here"));
 }
 
-TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
+TEST_P(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
 {
     std::string bytes(300000, '\0');
     std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(7)]() mutable { return static_cast<char>(random()); });
@@ -115,19 +130,19 @@ TEST_F(OnNgircd, AFileOfferedFromTheNickListArrivesWhole)
     ASSERT_TRUE(until([&] { return !bob.session.Offers().Downloads().empty(); }));
     const dcc::DccDownload& download = *bob.session.Offers().Downloads().front();
     const dcc::DccSend& send = *alice.session.Offers().Sends().front();
-    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(2130706433)"});
+    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Download my_notes.txt(300000) from alice(" + family.offered + ")"});
     // The announced size ends it: no idle wait.
     ASSERT_TRUE(until([&] { return !download.Running(); }, 5000));
     EXPECT_TRUE(until([&] { return send.Log().Last() == "Remote CRC = 300000 local = 300000"; }));
     EXPECT_EQ(download.Log().Last(), "wrote FINAL checksum");
     EXPECT_EQ(download.Progress().BytesText, "300000 bytes");
-    EXPECT_TRUE(bob.shows("-alice- DCC Send my notes.txt (127.0.0.1)"));
+    EXPECT_TRUE(bob.shows("-alice- DCC Send my notes.txt (" + family.host + ")"));
     EXPECT_TRUE(alice.shows("<System>:DCC send:  bob:" + (root / "my notes.txt").string()));
     std::ifstream in(root / "in" / "my_notes.txt", std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == bytes);
 }
 
-TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
+TEST_P(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
 {
     bob.prompts.yesNoAnswers = {true};
     alice.session.Chats().OfferChat(alice.lastEntry());
@@ -139,7 +154,8 @@ TEST_F(OnNgircd, AChatOfferedFromTheNickListTalksBothWaysAndEndsOnBothSides)
     chat.Send(hi);
     const auto& heard = listener.Lines().Lines();
     EXPECT_TRUE(until([&] { return heard.size() == 2; }));
-    EXPECT_TRUE(heard.at(0).starts_with("Connected: 127.0.0.1:")) << heard.at(0);
+    EXPECT_TRUE(heard.at(0).starts_with("Connected: " + family.peer)) << heard.at(0);
+    EXPECT_EQ(bob.prompts.asked, std::vector<std::string>{"Confirm|Accept Directchat with alice(" + family.offered + ")"});
     EXPECT_EQ(heard.at(1), "<bob> " + hi);
     listener.Send("hi bob");
     // The connecting side reads when its timer ticks and keeps the carriage return.

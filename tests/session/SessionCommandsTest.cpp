@@ -320,16 +320,6 @@ TEST(SessionEvents, RecordedServerLinesShowTheWayTheyHappened)
     }
 }
 
-// During registration, once both nicks are refused, "Main" says so before the prompt.
-TEST(SessionEvents, BothNicksTakenShowTheNickInUseLineInGerman)
-{
-    WiredSession h;
-    h.settings.Language = settings::Language::German;
-    h.connect();
-    h.serverSends({":srv 433 * me :in use", ":srv 433 * OtherNick :in use"});
-    EXPECT_EQ(h.newLines().back(), "Main|<System>:Nick ist in gebrauch: OtherNick|system");
-}
-
 // A handler that fails drops its line only; a few failures are reported, the rest not.
 // Every received line, handled or not, is logged raw and selected.
 TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
@@ -563,7 +553,8 @@ TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRout
                       + e.Replies.Version + "|" + e.Replies.ClientInfo + "|" + std::to_string(e.Port),
                   "bob|al|Alice A|sesame|127.0.0.1|OtherNick|Tarn-IRC|Tarn-IRC|" + std::to_string(p.Port));
         EXPECT_EQ(s.Lifecycle().GermanCaptions(), auth);
-        EXPECT_TRUE(s.Lifecycle().StatusTimerRunning() && !s.Lifecycle().CloseTimerRunning());
+        EXPECT_TRUE(s.Lifecycle().StatusTimerRunning());
+        EXPECT_FALSE(s.Lifecycle().CloseTimerRunning());
         EXPECT_EQ(f.prompts.errors, c.lines("error"));
         EXPECT_EQ(e.ConnectPending(), !bad);
         f.settings.ProxyPort = "1";
@@ -605,12 +596,14 @@ TEST_F(OnScript, StatusFollowsTheConnectionAndCloseAsksOnceQuitsAgainOnTheTimerU
     EXPECT_EQ(server->Written(), Lines{"QUIT : "});
     EXPECT_TRUE(s->Lifecycle().CloseTimerRunning());
     s->Lifecycle().onCloseTimer(); // the server keeps the connection
-    EXPECT_TRUE(requests == 1 && !closed);
+    EXPECT_EQ(requests, 1);
+    EXPECT_FALSE(closed);
     EXPECT_EQ(server->Written(), Lines{"QUIT : "});
     server->Hangup();
     EXPECT_EQ(status(*s), "Disonnected");
     s->Lifecycle().onCloseTimer();
-    EXPECT_TRUE(closed && !s->Lifecycle().CloseTimerRunning());
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(s->Lifecycle().CloseTimerRunning());
     EXPECT_TRUE(s->Lifecycle().CloseRequest()); // not connected: at once, and the reason is not asked again
     EXPECT_EQ(prompts.asked, Lines{"Reason|Reason:|"});
     EXPECT_TRUE(prompts.errors.empty());
@@ -658,7 +651,8 @@ TEST(LifecycleWaiting, TheGuiThreadRunsOnDuringAConnectAndACloseAbandonsIt)
         s.Lifecycle().Reconnect(); // ignored: one connect at a time
         EXPECT_TRUE(s.Engine().ConnectPending());
         EXPECT_TRUE(s.Lifecycle().CloseRequest());
-        EXPECT_TRUE(!s.Engine().ConnectPending() && s.Engine().State() == irc::ClientState::Disconnected);
+        EXPECT_FALSE(s.Engine().ConnectPending());
+        EXPECT_EQ(s.Engine().State(), irc::ClientState::Disconnected);
         f.gui.pump();
         EXPECT_TRUE(f.prompts.errors.empty());
         f.sessions.clear(); // the window goes

@@ -287,11 +287,17 @@ struct CountingView : SessionViewPort {
 };
 
 // Table: tests/data/session/tabs.txt.
-TEST(SessionTabs, OpenCloseAndTheUsersOfEachTabFollowTheSteps)
+TEST(SessionTabs, OnlyMainIsTextAndIgnorlistHasNoNickList)
 {
     SessionViewPort plain;
-    const SessionTabs fresh(plain); // only Main is text, and Ignorlist has no nick list
-    EXPECT_TRUE(fresh.At(0).IsText() && !fresh.At(1).IsText() && !fresh.At(1).Nicks);
+    const SessionTabs fresh(plain);
+    EXPECT_TRUE(fresh.At(0).IsText());
+    EXPECT_FALSE(fresh.At(1).IsText());
+    EXPECT_FALSE(fresh.At(1).Nicks);
+}
+
+TEST(SessionTabs, OpenCloseAndTheUsersOfEachTabFollowTheSteps)
+{
     for (const auto& c : pell::test::readCases("session/tabs.txt")) {
         SCOPED_TRACE(c.name);
         CountingView view;

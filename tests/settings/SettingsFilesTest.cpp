@@ -219,7 +219,8 @@ TEST(ProgramFolder, HomeVariableThenWritableProgramFolderThenXdgConfig)
     EXPECT_EQ(resolveProgramFolder({std::nullopt, temp.file("xdg"), std::nullopt, "/nonexistent-pell/bin/pell-irc"}),
               temp.file("xdg/pell-irc/"));
     EXPECT_EQ(modeOf(temp.file("xdg/pell-irc")), 0755u);
-    EXPECT_TRUE(ProgramFolder().starts_with('/') && ProgramFolder().ends_with('/')) << ProgramFolder();
+    EXPECT_TRUE(ProgramFolder().starts_with('/')) << ProgramFolder();
+    EXPECT_TRUE(ProgramFolder().ends_with('/')) << ProgramFolder();
     EXPECT_EQ(defaultDownloadFolder("/opt/pell"), "/opt/pell/Downloads/");
 }
 

@@ -8,19 +8,10 @@ namespace pell::test {
 Ngircd::Ngircd(const Options& options) : LocalServer("ngircd", options.port)
 {
     mkdir((dir_ + "/conf.d").c_str(), 0755);
-    std::ofstream conf(dir_ + "/ngircd.conf");
-    conf << "[Global]\n"
-         << "Name = " << name_ << "\n"
-         << "Info = Pell-IRC test server\n"
-         << "AdminInfo1 = test\nAdminInfo2 = test\nAdminEMail = test@localhost\n"
-         << "Listen = " << (options.ipv6 ? "127.0.0.1,::1" : "127.0.0.1") << "\n"
-         << "Ports = " << port_ << "\n"
-         << "MotdPhrase = Hello from the test server\n";
-    if (!options.password.empty())
-        conf << "Password = " << options.password << "\n";
-    conf << "[Limits]\nMaxPenaltyTime = 0\nMaxConnectionsIP = 0\nMaxJoins = 0\nMaxNickLength = 30\n"
-         << "[Options]\nPAM = no\nIdent = no\nDNS = no\nScrubCTCP = no\n"
-         << "IncludeDir = " << dir_ << "/conf.d\n";
+    writeConfig("ngircd.conf.in", dir_ + "/ngircd.conf",
+                {{"@NAME@", name_}, {"@LISTEN@", options.ipv6 ? "127.0.0.1,::1" : "127.0.0.1"}, {"@PORT@", std::to_string(port_)},
+                 {"@PASSWORD@", options.password.empty() ? "" : "Password = " + options.password}, {"@DIR@", dir_}});
+    std::ofstream conf(dir_ + "/ngircd.conf", std::ios::app); // the TLS section, when asked for
     if (!options.certFile.empty()) {
         tlsPort_ = options.tlsPort;
         while (tlsPort_ == 0 || tlsPort_ == port_) // a free port asked twice may come twice
