@@ -41,7 +41,9 @@ TEST(SessionLauncher, MenuClicksLookUpTheStoredNameExactlyAndAutoConnectStopsAtA
         std::vector<Lines> entries;
         for (const auto& entry : c.lines("entry")) {
             std::istringstream words(entry);
-            std::string name, port = "6667", autoConnect = "False";
+            std::string name;
+            std::string port = "6667";
+            std::string autoConnect = "False";
             words >> name >> port >> autoConnect;
             entries.push_back(serverEntry(name, port, autoConnect));
         }
@@ -190,7 +192,11 @@ TEST(OptionsModel, EveryCloseWritesTheSettingsFilesAndReportsAFailure)
 }
 
 struct QuickConnect : Launch {
-    QuickConnect() : Launch({}) { settings.Nick = "global"; settings.Wallops = true; }
+    QuickConnect() : Launch({})
+    {
+        settings.Nick = "global";
+        settings.Wallops = true;
+    }
     AppSettings settings;
     QuickConnectModel model{settings, launcher, prompts};
 };
