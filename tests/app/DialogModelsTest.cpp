@@ -41,9 +41,7 @@ TEST(SessionLauncher, MenuClicksLookUpTheStoredNameExactlyAndAutoConnectStopsAtA
         std::vector<Lines> entries;
         for (const auto& entry : c.lines("entry")) {
             std::istringstream words(entry);
-            std::string name;
-            std::string port = "6667";
-            std::string autoConnect = "False";
+            std::string name, port = "6667", autoConnect = "False";
             words >> name >> port >> autoConnect;
             entries.push_back(serverEntry(name, port, autoConnect));
         }

@@ -155,8 +155,7 @@ TEST_F(EngineTest, SendOperationsWriteExactlyTheseLinesAndNeverALineBreak)
         {[&] { irc.Raw(std::string("PRIVMSG bob :a\0QUIT", 19)); }, "PRIVMSG bob :a"},
         {[&] { irc.CtcpReply("bob", "PING", "x\nKILL me"); }, "NOTICE bob :\x01PING x"},
     };
-    Events reported;
-    Events lines;
+    Events reported, lines;
     events.sent = [&](const std::string& line) { reported.push_back(line); };
     for (const auto& [send, line] : rows) {
         send();

@@ -235,8 +235,7 @@ private:
     void login(const std::string& words)
     {
         std::istringstream in(words);
-        std::string mechanism;
-        std::string required;
+        std::string mechanism, required;
         irc::LoginSettings& login = h_->irc.Login;
         in >> mechanism >> login.Account >> login.Password >> required;
         login.Mechanism = mechanism == "EXTERNAL" ? irc::LoginMechanism::External : irc::LoginMechanism::Plain;

@@ -105,16 +105,14 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
     for (const test::Case& route : test::readCases("net/routes.cases")) {
         SCOPED_TRACE(route.name);
         const std::string nick = "via" + std::to_string(++number); // the last one may still hold its nick
-        std::string user = route.one("user");
-        std::string password;
+        std::string user = route.one("user"), password;
         std::istringstream(route.one("login")) >> user >> password;
         TcpClient client;
         client.ReadTimeout = 5000;
         const int port = route.has("tls") ? ngircd.tlsPort() : ngircd.port();
         aim(client, route.one("target"), port, socks(kVersions.at(route.one("socks")), user, password, route.has("login"), proxies.at(route.one("via"))));
         client.Tls.Enabled = route.has("tls");
-        int connected = 0;
-        int disconnected = 0;
+        int connected = 0, disconnected = 0;
         client.OnConnected = [&] { ++connected; };
         client.OnDisconnected = [&] { ++disconnected; };
         const std::string error = connectError(client);
@@ -161,14 +159,8 @@ TEST(SocksRequest, BytesAndFieldLimits)
         }
         for (const std::string& row : c.lines("row")) {
             std::istringstream in(row);
-            std::string function;
-            std::string v;
-            std::string login;
-            std::string arrow;
-            std::string result;
-            std::size_t user = 0;
-            std::size_t password = 0;
-            std::size_t host = 0;
+            std::string function, v, login, arrow, result;
+            std::size_t user = 0, password = 0, host = 0;
             in >> function >> v >> user >> password >> login >> host >> arrow >> result;
             const SocksSettings info = socks(kVersions.at(v), std::string(user, 'a'), std::string(password, 'a'), login == "login");
             EXPECT_EQ(refused([&, v = info.Version] {
@@ -204,13 +196,10 @@ TEST(SocksFakeProxy, Handshakes)
 {
     for (const test::Case& c : test::readCases("net/handshakes.cases")) {
         SCOPED_TRACE(c.name);
-        std::string user;
-        std::string password;
-        std::string sent;
+        std::string user, password, sent;
         std::istringstream(c.one("login")) >> user >> password;
         Steps steps;
-        const std::vector<std::string> sends = c.lines("send");
-        const std::vector<std::string> answers = c.lines("answer");
+        const std::vector<std::string> sends = c.lines("send"), answers = c.lines("answer");
         for (std::size_t i = 0; i < sends.size(); ++i)
             if (sent += sends[i]; i < answers.size())
                 steps.push_back({sends[i].size(), answers[i] + (i + 1 == answers.size() && !c.has("error") ? kWelcome + "\r\n" : "")});

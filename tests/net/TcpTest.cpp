@@ -75,8 +75,7 @@ protected:
     std::string readLine(char terminator = '\n', int timeoutMs = -1, int maxLength = -1)
     { return outcome([&] { return connection->ReadLine(terminator, timeoutMs, maxLength); }); }
 
-    int ours = -1;
-    int peer = -1;
+    int ours = -1, peer = -1;
     std::optional<TcpConnection> connection;
 };
 
@@ -267,8 +266,7 @@ protected:
         ++lineCount;
     };
     TcpServer server;
-    std::atomic<int> made{0};
-    std::atomic<int> lineCount{0};
+    std::atomic<int> made{0}, lineCount{0};
     std::mutex mutex;
     std::map<TcpServerWorker*, std::vector<std::string>> lines;
 };
@@ -277,8 +275,7 @@ TEST_F(TcpServerTest, EachConnectionGetsItsOwnWorkerServedAtTheSameTime)
 {
     EXPECT_TRUE(server.Active());
     EXPECT_EQ(server.BoundAddress(), "::"); // every address of both families
-    auto first = connectTo(server);
-    auto second = connectTo(server);
+    auto first = connectTo(server), second = connectTo(server);
     ASSERT_TRUE(connections(2));
     // Both workers block in a read at once; lines from either arrive.
     second->WriteLine("from second");
@@ -304,8 +301,7 @@ TEST_F(TcpServerTest, EachConnectionGetsItsOwnWorkerServedAtTheSameTime)
 
 TEST_F(TcpServerTest, HandlerErrorEndsOnlyItsOwnConnection)
 {
-    auto failing = connectTo(server);
-    auto healthy = connectTo(server);
+    auto failing = connectTo(server), healthy = connectTo(server);
     ASSERT_TRUE(connections(2));
     failing->WriteLine("boom");
     EXPECT_THROW(failing->ReadLine(), TransportError); // its connection was closed
@@ -320,8 +316,7 @@ TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgai
 {
     // Closing a chat window: the handler goes quiet (returns without reading, so it never
     // sees the close itself), then every connection is dropped.
-    auto first = connectTo(server);
-    auto second = connectTo(server);
+    auto first = connectTo(server), second = connectTo(server);
     ASSERT_TRUE(connections(2));
     server.SetOnExecute([](TcpServerWorker&) { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
     server.DisconnectAll();
@@ -343,8 +338,7 @@ TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgai
 
 TEST_F(TcpServerTest, StopWaitsForAWorkerThatIsBusyElsewhere)
 {
-    std::atomic<bool> inHandler{false};
-    std::atomic<bool> finished{false};
+    std::atomic<bool> inHandler{false}, finished{false};
     server.SetOnExecute([&](TcpServerWorker&) {
         inHandler = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));

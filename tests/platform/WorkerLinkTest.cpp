@@ -70,8 +70,7 @@ TEST_F(WorkerLinkTest, CancelWakesAWaitingWorkerAndDropsEveryRoutineNotYetRun)
 
 TEST_F(WorkerLinkTest, ManyWorkersEachSeeTheirOwnRoutinesRunInOrder)
 {
-    constexpr int kWorkers = 4;
-    constexpr int kCalls = 50;
+    constexpr int kWorkers = 4, kCalls = 50;
     std::vector<std::vector<int>> seen(kWorkers);
     std::atomic<int> finished{0};
     std::vector<std::thread> workers;

@@ -55,9 +55,7 @@ struct Instance : RecordingPorts {
 // How one address family shows: the host the sessions connect to, an offer's address as
 // the question names it, and how a chat's partner is written.
 struct Family {
-    std::string host;
-    std::string offered;
-    std::string peer;
+    std::string host, offered, peer;
 };
 
 // Alice and Bob on one ngircd, both in #room, over IPv4 and over IPv6 (::1), where offers

@@ -47,8 +47,7 @@ protected:
     void press(const std::string& line)
     {
         const auto space = line.find(' ');
-        const std::string name = line.substr(0, space);
-        const std::string arg = space == line.npos ? "" : line.substr(space + 1);
+        const std::string name = line.substr(0, space), arg = space == line.npos ? "" : line.substr(space + 1);
         const int row = std::atoi(arg.c_str());
         auto& c = commands;
         const std::map<std::string, std::function<void()>> buttons = {
@@ -528,8 +527,7 @@ TEST(LifecycleCreation, TheEngineTakesTheProfileAndTheProxySettingsChooseTheRout
 {
     for (const auto& c : test::readCases("session/proxy-route.txt")) {
         SCOPED_TRACE(c.name);
-        const bool auth = c.has("auth");
-        const bool bad = c.has("error");
+        const bool auth = c.has("auth"), bad = c.has("error");
         const int socksPort = std::stoi(c.one("socks-port"));
         Lifecycle f;
         f.settings.ProxyHost = c.one("host");

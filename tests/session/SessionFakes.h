@@ -113,8 +113,7 @@ struct FakePrompts : platform::UserPrompts {
 
 struct FakeSaveDialog : platform::SaveFileDialog {
     std::optional<std::string> answer;
-    std::string filterName;
-    std::string pattern;
+    std::string filterName, pattern;
     std::optional<std::string> askSaveFileName(const std::string& name, const std::string& filter) override
     {
         filterName = name;

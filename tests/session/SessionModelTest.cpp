@@ -166,8 +166,7 @@ TEST(CollectUrls, FindsAddressesNewestFirstOnTopOfWhatIsThere)
 {
     for (const auto& c : pell::test::readCases("session/collect-urls.txt")) {
         SCOPED_TRACE(c.name);
-        const std::string text = c.one("text");
-        const std::string expected = c.one("list");
+        const std::string text = c.one("text"), expected = c.one("list");
         AddressList list;
         int changes = 0;
         list.OnChanged = [&] { ++changes; };
@@ -198,8 +197,7 @@ TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
         }
     auto shared = std::make_shared<StringArena>();
     StringList log(shared), text(shared, 75); // many of text's steps too long for its index
-    std::vector<std::string> lines;
-    std::vector<std::string> texts;
+    std::vector<std::string> lines, texts;
     std::size_t raw = 0;
     for (int i = 0; i < 100000; ++i) {
         lines.push_back("nick" + std::to_string(i % 50) + ": $$$ Command: PRIVMSG$$$ Conntent: #c :line " + std::to_string(i));
@@ -223,11 +221,8 @@ TEST(StringArena, KeepsEveryEntryAcrossBlocksAndShrinksFilledOnes)
     EXPECT_EQ(list.ToVector(), std::vector<std::string>{"again"});
 }
 
-constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56);
-constexpr Rgb Red = RgbColour(0xFF, 0, 0);
-constexpr Rgb Aqua = RgbColour(0, 0xFF, 0xFF);
-constexpr Rgb Navy = RgbColour(0, 0, 0x80);
-constexpr Rgb Blue = RgbColour(0, 0, 0xFF);
+constexpr Rgb Base = RgbColour(0x12, 0x34, 0x56), Red = RgbColour(0xFF, 0, 0), Aqua = RgbColour(0, 0xFF, 0xFF),
+              Navy = RgbColour(0, 0, 0x80), Blue = RgbColour(0, 0, 0xFF);
 
 // A run as the data files write it: "text|colour" with "|bold", "|underline", "|italic".
 std::string shown(const TextRun& run)

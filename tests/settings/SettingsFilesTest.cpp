@@ -77,8 +77,7 @@ TEST(SettingsFolder, FolderIsNoFileEmptyFileHasNoLinesAndAFailedWriteKeepsTheOld
     EXPECT_EQ(folder.read(SettingsFile::Accept), Lines{});
     EXPECT_EQ(readBytes(temp.file("Accept.dat")), "");
     EXPECT_THROW(SettingsFolder(temp.folder() + "no/such/").write(SettingsFile::Color, {"1"}), FileWriteError);
-    const std::string path = folder.pathOf(SettingsFile::SList);
-    const std::string old = "Libera\r\nirc.libera.chat\r\n";
+    const std::string path = folder.pathOf(SettingsFile::SList), old = "Libera\r\nirc.libera.chat\r\n";
     writeBytes(path, old);
     // Never read in this run: what is in memory did not come from it.
     EXPECT_THROW(folder.write(SettingsFile::SList, {"x"}), FileWriteError);
