@@ -190,7 +190,11 @@ TEST(OptionsModel, EveryCloseWritesTheSettingsFilesAndReportsAFailure)
 }
 
 struct QuickConnect : Launch {
-    QuickConnect() : Launch({}) { settings.Nick = "global"; settings.Wallops = true; }
+    QuickConnect() : Launch({})
+    {
+        settings.Nick = "global";
+        settings.Wallops = true;
+    }
     AppSettings settings;
     QuickConnectModel model{settings, launcher, prompts};
 };

@@ -24,7 +24,9 @@ namespace {
 // Points the client at a target, through a proxy when the info names one.
 void aim(TcpClient& client, const std::string& host, int port, const SocksSettings& info = {})
 {
-    client.Host = host, client.Port = port, client.SocksInfo = info;
+    client.Host = host;
+    client.Port = port;
+    client.SocksInfo = info;
 }
 
 // The error text of a connect, or "" when it stands.
@@ -111,7 +113,8 @@ TEST(TcpClient, RoutesThroughRealProxiesToARealServer)
         aim(client, route.one("target"), port, socks(kVersions.at(route.one("socks")), user, password, route.has("login"), proxies.at(route.one("via"))));
         client.Tls.Enabled = route.has("tls");
         int connected = 0, disconnected = 0;
-        client.OnConnected = [&] { ++connected; }, client.OnDisconnected = [&] { ++disconnected; };
+        client.OnConnected = [&] { ++connected; };
+        client.OnDisconnected = [&] { ++disconnected; };
         const std::string error = connectError(client);
         if (error.empty()) {
             client.WriteLine("NICK " + nick);

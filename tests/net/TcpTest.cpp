@@ -46,8 +46,17 @@ class TcpConnectionTest : public ::testing::Test {
 protected:
     TcpConnectionTest() { reconnect(); }
     ~TcpConnectionTest() override { closePeer(); }
-    void reconnect() { closePeer(), std::tie(ours, peer) = test::connectedPair(), connection.emplace(ours); }
-    void closePeer() { peer = peer >= 0 ? (::close(peer), -1) : -1; }
+    void reconnect()
+    {
+        closePeer();
+        std::tie(ours, peer) = test::connectedPair();
+        connection.emplace(ours);
+    }
+    void closePeer()
+    {
+        if (peer >= 0)
+            ::close(std::exchange(peer, -1));
+    }
     // Makes sure the bytes are in the input buffer before the test reads.
     void feed(const std::string& bytes)
     {
@@ -58,7 +67,10 @@ protected:
     // Sends the bytes a little later from another thread, while the test blocks in a read.
     std::thread later(const std::string& bytes)
     {
-        return std::thread([this, bytes] { std::this_thread::sleep_for(std::chrono::milliseconds(50)), sendAll(peer, bytes); });
+        return std::thread([this, bytes] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            sendAll(peer, bytes);
+        });
     }
     std::string readLine(char terminator = '\n', int timeoutMs = -1, int maxLength = -1)
     { return outcome([&] { return connection->ReadLine(terminator, timeoutMs, maxLength); }); }
@@ -143,8 +155,11 @@ TEST_F(TcpConnectionTest, WaitForDataAndReadBytes)
 
 TEST_F(TcpConnectionTest, WritesArriveExactlyAndAnEmptyWriteSendsNothing)
 {
-    connection->WriteBytes("", 0), connection->WriteBytes(std::string_view{});
-    connection->WriteLine("NICK bob"), connection->WriteLine(""), connection->WriteBytes("\x00\x01"s);
+    connection->WriteBytes("", 0);
+    connection->WriteBytes(std::string_view{});
+    connection->WriteLine("NICK bob");
+    connection->WriteLine("");
+    connection->WriteBytes("\x00\x01"s);
     std::string got;
     ASSERT_TRUE(test::readExactly(peer, 14, got, 2000));
     EXPECT_EQ(got, "NICK bob\r\n\r\n\x00\x01"s);
@@ -175,7 +190,10 @@ TEST_F(TcpConnectionTest, PeerEndingTheConnection)
 TEST_F(TcpConnectionTest, ShutdownFromAnotherThreadWakesABlockedReader)
 {
     std::atomic<bool> ended{false};
-    std::thread reader([&] { readLine(), ended = true; });
+    std::thread reader([&] {
+        readLine();
+        ended = true;
+    });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(ended);
     connection->Shutdown();
@@ -230,8 +248,12 @@ protected:
     };
     void SetUp() override
     {
-        server.ThreadClass = [this](int socket) { return ++made, std::make_unique<CountingWorker>(socket); };
-        server.SetOnExecute(handler), server.Start();
+        server.ThreadClass = [this](int socket) {
+            ++made;
+            return std::make_unique<CountingWorker>(socket);
+        };
+        server.SetOnExecute(handler);
+        server.Start();
     }
     bool connections(std::size_t count) { return eventually([&] { return server.ConnectionCount() == count; }); }
 
@@ -240,7 +262,8 @@ protected:
         if (line == "boom")
             throw std::runtime_error("handler failed");
         std::lock_guard lock(mutex);
-        lines[&worker].push_back(line + "#" + std::to_string(++static_cast<CountingWorker&>(worker).calls)), ++lineCount;
+        lines[&worker].push_back(line + "#" + std::to_string(++static_cast<CountingWorker&>(worker).calls));
+        ++lineCount;
     };
     TcpServer server;
     std::atomic<int> made{0}, lineCount{0};
@@ -255,7 +278,9 @@ TEST_F(TcpServerTest, EachConnectionGetsItsOwnWorkerServedAtTheSameTime)
     auto first = connectTo(server), second = connectTo(server);
     ASSERT_TRUE(connections(2));
     // Both workers block in a read at once; lines from either arrive.
-    second->WriteLine("from second"), first->WriteLine("from first"), second->WriteLine("again\x01 second");
+    second->WriteLine("from second");
+    first->WriteLine("from first");
+    second->WriteLine("again\x01 second");
     ASSERT_TRUE(eventually([&] { return lineCount == 3; }));
     EXPECT_EQ(made, 2);
     std::set<std::vector<std::string>> seen;
@@ -314,7 +339,11 @@ TEST_F(TcpServerTest, DisconnectAllAndStopEndEveryWorkerAndTheServerCanStartAgai
 TEST_F(TcpServerTest, StopWaitsForAWorkerThatIsBusyElsewhere)
 {
     std::atomic<bool> inHandler{false}, finished{false};
-    server.SetOnExecute([&](TcpServerWorker&) { inHandler = true, std::this_thread::sleep_for(std::chrono::milliseconds(200)), finished = true; });
+    server.SetOnExecute([&](TcpServerWorker&) {
+        inHandler = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        finished = true;
+    });
     auto client = connectTo(server);
     ASSERT_TRUE(eventually([&] { return inHandler.load(); }));
     server.Stop();
@@ -353,10 +382,14 @@ TEST(NonBlockingClient, HostAndPortRules)
 {
     NonBlockingClient client;
     for (const auto& [given, host] : {std::pair{"", "0.0.0.0"}, {"127.0.0.1", "127.0.0.1"}, {"localhost", "127.0.0.1"},
-                                      {"1.2.3", ""}, {"300.1.1.1", ""}, {"12abc", ""}})
-        EXPECT_EQ((client.SetRemoteHost(given), client.RemoteHost()), host) << "host: " << given;
-    for (const auto& [given, port] : {std::pair{"ircd", 6667}, {"6667", 6667}, {"59", 59}})
-        EXPECT_EQ((client.SetRemotePort(given), client.RemotePort()), port) << "port: " << given;
+                                      {"1.2.3", ""}, {"300.1.1.1", ""}, {"12abc", ""}}) {
+        client.SetRemoteHost(given);
+        EXPECT_EQ(client.RemoteHost(), host) << "host: " << given;
+    }
+    for (const auto& [given, port] : {std::pair{"ircd", 6667}, {"6667", 6667}, {"59", 59}}) {
+        client.SetRemotePort(given);
+        EXPECT_EQ(client.RemotePort(), port) << "port: " << given;
+    }
 }
 
 // A client polling a fake peer the way the connecting chat window does.
@@ -366,7 +399,9 @@ protected:
     {
         client.OnReceive = [this](const char* data, std::size_t length) { chunks.emplace_back(data, length); };
         client.OnError = [this](int error) { errors.push_back(error); };
-        client.SetRemoteHost("127.0.0.1"), client.SetRemotePort(std::to_string(server.port())), client.Open();
+        client.SetRemoteHost("127.0.0.1");
+        client.SetRemotePort(std::to_string(server.port()));
+        client.Open();
         ASSERT_TRUE(server.waitForClient());
     }
     // Polls until a chunk arrives; a poll that finds nothing waiting hands out nothing.
@@ -400,7 +435,9 @@ TEST_F(NonBlockingClientTest, EachPollTakesAtMostOneLineOrAllThereIsWithoutLineE
     EXPECT_EQ(pollOnce(), std::string("f a line\rstill\n\0\r\n", 18));
     EXPECT_EQ(pollOnce(), "next\r\n");
 
-    client.SendLine("hello there"), client.SendLine(""), client.SendLine("x", "\n");
+    client.SendLine("hello there");
+    client.SendLine("");
+    client.SendLine("x", "\n");
     EXPECT_TRUE(server.waitForReceived("hello there\r\n\r\nx\n"));
 
     // The partner going away is not noticed.
@@ -421,16 +458,23 @@ TEST(NonBlockingClient, ErrorsGoOnlyToTheErrorCallbackOrPassSilently)
         client.OnReceive = [&](const char*, std::size_t) { ADD_FAILURE() << "received from nowhere"; };
         client.SendLine("before open");
         EXPECT_EQ(client.PollLine(), "");
-        client.SetRemoteHost("999.1.1.1"), client.SetRemotePort("6667"); // the host becomes empty: no valid address
-        EXPECT_NO_THROW((client.Open(), client.SendLine("nowhere")));
+        client.SetRemoteHost("999.1.1.1"); // the host becomes empty: no valid address
+        client.SetRemotePort("6667");
+        EXPECT_NO_THROW(client.Open());
+        EXPECT_NO_THROW(client.SendLine("nowhere"));
         errors.clear();
-        client.SetRemoteHost("127.0.0.1"), client.SetRemotePort(std::to_string(test::freePort())), client.Open();
+        client.SetRemoteHost("127.0.0.1");
+        client.SetRemotePort(std::to_string(test::freePort()));
+        client.Open();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_EQ(client.PollLine(), ""); // the refusal shows at the first poll
         EXPECT_EQ(errors, withCallback ? std::vector<int>{ECONNREFUSED} : std::vector<int>{});
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ((client.SendLine("refused"), client.PollLine()), "");
-        client.Close(), client.Close();
+        for (int i = 0; i < 5; ++i) {
+            client.SendLine("refused");
+            EXPECT_EQ(client.PollLine(), "");
+        }
+        client.Close();
+        client.Close(); // a second close does nothing
         EXPECT_FALSE(client.IsOpen());
     }
 }

@@ -150,9 +150,15 @@ TEST(AppSettingsFiles, EachFileAppliesTheLinesItHasByItsOwnRules)
     const std::tuple<const char*, std::string, std::function<void(AppSettings&)>> cases[] = {
         // Only "True" is true in settings.ini, only "true" in Proxy.ini.
         {"settings.ini", "n\r\n\r\n\r\n\r\ntrue\r\nTRUE\r\nTrue \r\n1\r\nTrue",
-         [](AppSettings& s) { s.Nick = "n"; s.FlashOnMessage = true; }},
+         [](AppSettings& s) {
+             s.Nick = "n";
+             s.FlashOnMessage = true;
+         }},
         {"Proxy.ini", "h\r\n110\r\n\r\n\r\nTrue\r\n-1", [](AppSettings& s) { s.ProxyHost = "h"; }},
-        {"Color.dat", "1\r\n2", [](AppSettings& s) { s.OwnColour = 1; s.OthersColour = 2; }},
+        {"Color.dat", "1\r\n2", [](AppSettings& s) {
+             s.OwnColour = 1;
+             s.OthersColour = 2;
+         }},
         {"Accept.dat", "*.txt\r\n", [](AppSettings& s) { s.AcceptPatterns = {"*.txt"}; }},
         {"Disable.dat", "", [](AppSettings& s) { s.DisablePatterns.clear(); }},
         {"Ignore.dat", patterns, [&](AppSettings& s) { s.IgnorePatterns = Lines(patterns.size() / 7, "*.ext"); }},

@@ -20,7 +20,11 @@ public:
         std::string pattern = (std::filesystem::temp_directory_path() / "pell-settings-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
-    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     // The folder with a trailing "/", as ProgramFolder is.

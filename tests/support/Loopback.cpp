@@ -135,8 +135,10 @@ bool waitForPort(int port, int milliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (const int s = connectLoopback(port); s >= 0)
-            return ::close(s), true;
+        if (const int s = connectLoopback(port); s >= 0) {
+            ::close(s);
+            return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
