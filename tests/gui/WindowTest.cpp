@@ -19,7 +19,6 @@
 #include "gui/ScriptEditor.h"
 #include "gui/SessionWindow.h"
 #include "gui/SplashWindow.h"
-#include "gui/TextDecoding.h"
 #include "gui/TextView.h"
 #include "gui/TransferWindow.h"
 #include "gui/UserInfoWindow.h"
@@ -27,7 +26,6 @@
 #include "net/TransportError.h"
 #include "gui/GuiFakes.h"
 #include "session/SessionFakes.h"
-#include "support/CaseFile.h"
 #include "support/Loopback.h"
 #include "support/FakeServer.h"
 #include "session/AddressList.h"
@@ -35,8 +33,6 @@
 #include "dcc/ListenPort.h"
 #include "irc/User.h"
 
-#include <QClipboard>
-#include <QtTest>
 #include <filesystem>
 #include <set>
 #include <unistd.h>
@@ -187,7 +183,6 @@ private slots:
         QCOMPARE(shown, QStringList(2, QString::fromStdString(net::TransportError::socket(ENOBUFS).what())));
     }
 
-    // The clock ticks; a click opens the address under it, if it is for the web or mail.
     void mainWindowTicksOpensWebAddressesAndKeepsItsPlace()
     {
         Program program;
@@ -252,7 +247,6 @@ private slots:
         QVERIFY((editor->frameGeometry().center() - program.window()->frameGeometry().center()).manhattanLength() < 40);
     }
 
-    // Options are edited at once; the language relabels every control and refills the help.
     void optionsEditAtOnceAndRelabelEveryControl()
     {
         Program program;
@@ -368,7 +362,6 @@ private slots:
         QCOMPARE(program.sessions.created[1].Nick, "global");
     }
 
-    // The splash and its picture; broken pictures give nothing and never end the program.
     void splashShowsItsPictureAndBrokenPicturesEndNothing()
     {
         gui::SplashWindow splash;
