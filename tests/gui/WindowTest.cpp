@@ -106,7 +106,7 @@ struct Shown {
     }
 };
 
-struct Program {
+struct Program { // the program in a folder of its own; the sessions it opens are recorded
     TempFolder home;
     RecordingWindows sessions;
     gui::AppShell shell{home.folder(), sessions};
@@ -119,7 +119,7 @@ struct Program {
     }
 };
 
-struct Scene : session::testing::RecordingPorts {
+struct Scene : session::testing::RecordingPorts { // a session window over its model, shown
     gui::SessionWindow w;
     session::SessionModel model{settings, shared, session::SessionPorts{w, desktop, prompts, saveDialog}};
     session::SessionTabs& tabs = model.Tabs();
@@ -191,16 +191,16 @@ private slots:
         window->updateStatus();
         QCOMPARE(window->uptimePanel()->text(), "00:00:00");
         QVERIFY(QRegularExpression(QStringLiteral("^\\S.* --- \\S+$")).match(window->clockPanel()->text()).hasMatch());
-        QTRY_VERIFY_WITH_TIMEOUT(window->uptimePanel()->text() != "00:00:00", 2500);
+        QTRY_VERIFY_WITH_TIMEOUT(window->uptimePanel()->text() != "00:00:00", 2500); // it ticks by itself
         session::CollectUrls("see http://a.example/x and www.b.example", program.shell.core().shared().Addresses);
         session::CollectUrls("again http://a.example/x", program.shell.core().shared().Addresses);
         auto* addresses = window->addressList();
-        QTRY_COMPARE(rowsOf(addresses->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"}));
+        QTRY_COMPARE(rowsOf(addresses->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"})); // newest first
         QCOMPARE(addresses->height(), 71);
         QVERIFY(!addresses->selectionModel()->hasSelection());
         click(addresses->viewport(), QPoint(5, addresses->viewport()->height() - 2)); // below the rows: nothing
         click(addresses->viewport(), addresses->visualRect(addresses->model()->index(1, 0)).center());
-        gui::QtDesktop().openUrl("file:///etc/passwd");
+        gui::QtDesktop().openUrl("file:///etc/passwd"); // only web and mail addresses open
         QCOMPARE(handedToDesktop, QList<QUrl>{QUrl("http://www.b.example")});
         const QPoint where = window->pos();
         for (const bool onTop : {true, false}) {
