@@ -39,6 +39,7 @@ FolderChooser::FolderChooser(QWidget* parent, const std::string& start)
     tagCaption(this, app::Caption::FolderChooserWindow);
     resize(242, 425);
 
+    tree_->setObjectName("folders");
     tree_->setHeaderHidden(true);
     tree_->setColumnCount(1);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -19,7 +19,6 @@
 #include "gui/ScriptEditor.h"
 #include "gui/SessionWindow.h"
 #include "gui/SplashWindow.h"
-#include "gui/TextDecoding.h"
 #include "gui/TextView.h"
 #include "gui/TransferWindow.h"
 #include "gui/UserInfoWindow.h"
@@ -27,7 +26,6 @@
 #include "net/TransportError.h"
 #include "gui/GuiFakes.h"
 #include "session/SessionFakes.h"
-#include "support/CaseFile.h"
 #include "support/Loopback.h"
 #include "support/FakeServer.h"
 #include "session/AddressList.h"
@@ -35,8 +33,6 @@
 #include "dcc/ListenPort.h"
 #include "irc/User.h"
 
-#include <QClipboard>
-#include <QtTest>
 #include <filesystem>
 #include <set>
 #include <unistd.h>
@@ -110,6 +106,39 @@ struct Shown {
     }
 };
 
+struct Program { // the program in a folder of its own; the sessions it opens are recorded
+    TempFolder home;
+    RecordingWindows sessions;
+    gui::AppShell shell{home.folder(), sessions};
+    Program() { shell.start(std::chrono::milliseconds(0)); }
+    gui::MainWindow* window() { return shell.mainWindow(); }
+    gui::OptionsDialog* openOptions()
+    {
+        window()->optionsMenu()->actions().front()->trigger();
+        return window()->findChild<gui::OptionsDialog*>();
+    }
+};
+
+struct Scene : session::testing::RecordingPorts { // a session window over its model, shown
+    gui::SessionWindow w;
+    session::SessionModel model{settings, shared, session::SessionPorts{w, desktop, prompts, saveDialog}};
+    session::SessionTabs& tabs = model.Tabs();
+    Scene()
+    {
+        w.attach(&model);
+        w.show();
+    }
+    ~Scene() { w.attach(nullptr); }
+    session::TabId idOf(const std::string& caption) { return tabs.At(tabs.Find(caption)).Id; }
+    QString tabTexts()
+    {
+        QStringList texts;
+        for (int i = 0; i < w.tabWidget()->count(); ++i)
+            texts << w.tabWidget()->tabText(i);
+        return texts.join(',');
+    }
+};
+
 } // namespace
 
 class WindowTest : public QObject {
@@ -120,7 +149,19 @@ public slots:
     void openUrl(const QUrl& url) { handedToDesktop << url; }
 
 private slots:
-    void initTestCase() { gui::initResources(); }
+    // Addresses reach this object, never a real browser.
+    void initTestCase()
+    {
+        gui::initResources();
+        for (const char* scheme : {"http", "https", "file"})
+            QDesktopServices::setUrlHandler(scheme, this, "openUrl");
+    }
+    void init() { handedToDesktop.clear(); }
+    void cleanupTestCase()
+    {
+        for (const char* scheme : {"http", "https", "file"})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
 
     // The program's own icon, drawn from its SVG (not a blank or a toolkit's logo).
     void everyWindowShowsTheProgramIcon()
@@ -142,71 +183,31 @@ private slots:
         QCOMPARE(shown, QStringList(2, QString::fromStdString(net::TransportError::socket(ENOBUFS).what())));
     }
 
-    void mainWindowWithItsMenusDialogsAddressesAndSplash()
+    void mainWindowTicksOpensWebAddressesAndKeepsItsPlace()
     {
-        for (const char* scheme : {"http", "https", "file"})
-            QDesktopServices::setUrlHandler(scheme, this, "openUrl");
-        TempFolder home;
-        RecordingWindows sessions;
-        gui::AppShell shell(home.folder(), sessions);
-        shell.start(std::chrono::milliseconds(0));
-        gui::MainWindow* window = shell.mainWindow();
+        Program program;
+        gui::MainWindow* window = program.window();
         checkFacts(window, "main window");
         window->updateStatus();
         QCOMPARE(window->uptimePanel()->text(), "00:00:00");
         QVERIFY(QRegularExpression(QStringLiteral("^\\S.* --- \\S+$")).match(window->clockPanel()->text()).hasMatch());
         QTRY_VERIFY_WITH_TIMEOUT(window->uptimePanel()->text() != "00:00:00", 2500); // it ticks by itself
-
-        // The about box: a click opens its address; a double-click draws a figure until it closes.
-        gui::InfoForm* info = shell.infoForm();
-        QVERIFY(!info->isVisible());
-        window->helpMenu()->actions().back()->trigger();
-        checkFacts(info, "about box");
-        click(info->addressLabel());
-        QTest::mouseDClick(info->addressLabel(), Qt::LeftButton);
-        QCOMPARE(info->figure()->pointsDrawn(), 6);
-        QVERIFY(info->figure()->isVisible());
-        info->hide();
-        info->show();
-        QCOMPARE(info->figure()->pointsDrawn(), 0);
-        QVERIFY(!info->figure()->isVisible());
-
-        // The help window: German before any language is applied, while the menus are English.
-        gui::HelpWindow* help = shell.helpWindow();
-        window->helpMenu()->actions().front()->trigger();
-        checkFacts(help, "help");
-        QVERIFY(help->text()->isReadOnly());
-        QVERIFY(help->text()->toPlainText().startsWith("User Befehle\n"));
-        QCOMPARE(window->helpMenu()->title(), "&Help");
-
-        // The script editor: hidden at start, opened from the Tools menu, centred, not modal.
-        gui::ScriptEditor* editor = shell.scriptEditor();
-        QVERIFY(!editor->isVisible());
-        window->toolsMenu()->actions().back()->trigger();
-        checkFacts(editor, "script editor");
-        QVERIFY((editor->frameGeometry().center() - window->frameGeometry().center()).manhattanLength() < 40);
-
-        // Addresses newest first; a click opens the row under it; only web and mail addresses open.
-        session::CollectUrls("see http://a.example/x and www.b.example", shell.core().shared().Addresses);
-        session::CollectUrls("again http://a.example/x", shell.core().shared().Addresses);
+        session::CollectUrls("see http://a.example/x and www.b.example", program.shell.core().shared().Addresses);
+        session::CollectUrls("again http://a.example/x", program.shell.core().shared().Addresses);
         auto* addresses = window->addressList();
-        QTRY_COMPARE(rowsOf(addresses->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"}));
+        QTRY_COMPARE(rowsOf(addresses->model()), (QStringList{"http://a.example/x", "www.b.example", "http://a.example/x"})); // newest first
         QCOMPARE(addresses->height(), 71);
         QVERIFY(!addresses->selectionModel()->hasSelection());
         click(addresses->viewport(), QPoint(5, addresses->viewport()->height() - 2)); // below the rows: nothing
         click(addresses->viewport(), addresses->visualRect(addresses->model()->index(1, 0)).center());
-        gui::QtDesktop().openUrl("file:///etc/passwd");
-        QCOMPARE(handedToDesktop, (QList<QUrl>{QUrl(gui::InfoForm::WebAddress), QUrl("http://www.b.example")}));
-        for (const char* scheme : {"http", "https", "file"})
-            QDesktopServices::unsetUrlHandler(scheme);
-
+        gui::QtDesktop().openUrl("file:///etc/passwd"); // only web and mail addresses open
+        QCOMPARE(handedToDesktop, QList<QUrl>{QUrl("http://www.b.example")});
         const QPoint where = window->pos();
         for (const bool onTop : {true, false}) {
             window->onTopAction()->trigger();
             QCOMPARE(window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), onTop);
         }
         QCOMPARE(window->pos(), where);
-
         // A session window placed before the area had its size is fitted into it once shown.
         window->hide();
         QMdiSubWindow* sticking = window->sessionArea()->addSubWindow(new QWidget);
@@ -214,23 +215,52 @@ private slots:
         window->show();
         const QSize room = window->sessionArea()->viewport()->size();
         QTRY_COMPARE(sticking->geometry(), QRect(0, 10, room.width(), room.height() - 10));
+    }
 
-        // The options dialog shows the settings, edits them at once and saves only on its buttons.
-        settings::AppSettings& values = shell.core().settings();
-        values.RealName = "J\xF6rg"; // Latin-1, from another machine
-        values.Password = "p\xE4ss";
-        window->optionsMenu()->actions().front()->trigger();
-        auto* options = window->findChild<gui::OptionsDialog*>();
-        const auto edit = [&](const char* name) { return named<QLineEdit>(options, name); };
+    // The about box, the help (German until a language is applied) and the script editor.
+    void mainWindowMenusOpenAboutBoxHelpAndScriptEditor()
+    {
+        Program program;
+        gui::InfoForm* info = program.shell.infoForm();
+        QVERIFY(!info->isVisible());
+        program.window()->helpMenu()->actions().back()->trigger();
+        checkFacts(info, "about box");
+        click(info->addressLabel());
+        QCOMPARE(handedToDesktop, QList<QUrl>{QUrl(gui::InfoForm::WebAddress)});
+        QTest::mouseDClick(info->addressLabel(), Qt::LeftButton);
+        QCOMPARE(info->figure()->pointsDrawn(), 6);
+        QVERIFY(info->figure()->isVisible());
+        info->hide();
+        info->show();
+        QCOMPARE(info->figure()->pointsDrawn(), 0);
+        QVERIFY(!info->figure()->isVisible());
+        gui::HelpWindow* help = program.shell.helpWindow();
+        program.window()->helpMenu()->actions().front()->trigger();
+        checkFacts(help, "help");
+        QVERIFY(help->text()->isReadOnly());
+        QVERIFY(help->text()->toPlainText().startsWith("User Befehle\n"));
+        QCOMPARE(program.window()->helpMenu()->title(), "&Help");
+        gui::ScriptEditor* editor = program.shell.scriptEditor();
+        QVERIFY(!editor->isVisible());
+        program.window()->toolsMenu()->actions().back()->trigger();
+        checkFacts(editor, "script editor");
+        QVERIFY((editor->frameGeometry().center() - program.window()->frameGeometry().center()).manhattanLength() < 40);
+    }
+
+    void optionsEditAtOnceAndRelabelEveryControl()
+    {
+        Program program;
+        gui::MainWindow* window = program.window();
+        settings::AppSettings& values = program.shell.core().settings();
+        gui::OptionsDialog* options = program.openOptions();
         checkFacts(options, "options");
-        QTest::keyClicks(edit("proxyHost"), "proxy.lan");
+        QTest::keyClicks(named<QLineEdit>(options, "proxyHost"), "proxy.lan");
         named<QComboBox>(options, "proxyType")->activated(3);
         named<QRadioButton>(options, "german")->click();
         QCOMPARE(values.ProxyHost, "proxy.lan");
         QCOMPARE(values.ProxyType, settings::ProxyType::Socks5);
         QCOMPARE(values.Language, settings::Language::German);
-        // The language relabels every control of the caption table and refills the help;
-        // back in English the table's words stay ("Stay on top", not "On Top").
+        const auto* help = program.shell.helpWindow()->text();
         for (const auto language : {app::Language::German, app::Language::English}) {
             if (language == app::Language::English)
                 named<QRadioButton>(options, "english")->click();
@@ -242,10 +272,21 @@ private slots:
             }
             // Each menu keeps its keyboard mnemonic on its first letter.
             QCOMPARE(window->fileMenu()->title(), language == app::Language::German ? "&Datei" : "&File");
-            QCOMPARE(help->text()->toPlainText().split('\n').size(), 209);
-            QVERIFY(help->text()->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
+            QCOMPARE(help->toPlainText().split('\n').size(), 209);
+            QVERIFY(help->toPlainText().startsWith(language == app::Language::German ? "User Befehle\n" : "User Command\n"));
         }
-        QCOMPARE(window->onTopAction()->text() + window->helpMenu()->title(), "Stay on top&Info");
+        QCOMPARE(window->onTopAction()->text(), "Stay on top");
+        QCOMPARE(window->helpMenu()->title(), "&Info");
+    }
+
+    void optionsSaveListsByTheirButtonsAndFilesOnEveryClose()
+    {
+        Program program;
+        settings::AppSettings& values = program.shell.core().settings();
+        values.RealName = "J\xF6rg"; // Latin-1, from another machine
+        values.Password = "p\xE4ss";
+        gui::OptionsDialog* options = program.openOptions();
+        const auto edit = [&](const char* name) { return named<QLineEdit>(options, name); };
         QTest::keyClicks(edit("extensionField0"), "X");
         click(named(options, "extensionSave0"));
         QCOMPARE(named<QListWidget>(options, "extensionList0")->item(7)->text(), QString("*.mp3X"));
@@ -253,50 +294,53 @@ private slots:
         edit("serverName")->setFocus();
         QTest::keyClicks(edit("serverName"), "Net");
         QTest::keyClick(edit("serverName"), Qt::Key_Return); // Enter in a field presses no Save
-        settings::ServerList& list = shell.core().servers();
+        settings::ServerList& list = program.shell.core().servers();
         QCOMPARE(list.entryCount(), 0u);
-        QVERIFY(!fs::exists(home.file("SList.dat")));
+        QVERIFY(!fs::exists(program.home.file("SList.dat")));
         QTest::keyClicks(edit("serverHost"), "irc.net");
         click(named(options, "serverSave"));
         auto* rows = named<QTreeWidget>(options, "serverRows");
         QCOMPARE(rows->topLevelItemCount(), 1);
         QCOMPARE(rows->topLevelItem(0)->text(1), "irc.net");
-        QVERIFY(fs::exists(home.file("SList.dat")));
-        QCOMPARE(captions(window->serverMenu()), QStringList{"Net"});
-        // A rebuild of the server views replaces every item of the Server menu and of the list.
+        QVERIFY(fs::exists(program.home.file("SList.dat")));
+        QCOMPARE(captions(program.window()->serverMenu()), QStringList{"Net"});
+        // A rebuild replaces every item of the Server menu and of the list; "&" shows as
+        // typed ("&&" in a menu) and the click finds the entry as it was stored.
         list.storeEntry(settings::ServerList::entryLines(settings::ServerProfile{.Name = "O&ther"}));
-        shell.core().serverViews().RebuildServerViews(list);
+        program.shell.core().serverViews().RebuildServerViews(list);
         click(named(options, "serverDelete"));
-        // "&" shows as typed ("&&" in a menu) and the click finds the entry as it was stored.
         QCOMPARE(rows->topLevelItemCount(), 1);
-        QCOMPARE(captions(window->serverMenu()), QStringList{"O&&ther"});
-        window->serverMenu()->actions().front()->trigger();
-        QCOMPARE(sessions.created.size(), 1u);
-        QCOMPARE(sessions.created[0].Name, "O&ther");
+        QCOMPARE(captions(program.window()->serverMenu()), QStringList{"O&&ther"});
+        program.window()->serverMenu()->actions().front()->trigger();
+        QCOMPARE(program.sessions.created.size(), 1u);
+        QCOMPARE(program.sessions.created[0].Name, "O&ther");
         // Every close writes the files, by its button and by the frame.
         auto* nick = named(options, "user")->findChild<QLineEdit*>("nick");
         QTest::keyClicks(nick, "my nick");
         for (const bool byFrame : {false, true}) {
-            fs::remove(home.file("Proxy.ini"));
-            window->optionsMenu()->actions().front()->trigger();
+            fs::remove(program.home.file("Proxy.ini"));
+            program.openOptions();
             if (byFrame)
                 options->close();
             else
                 click(named(options, "close"));
             QVERIFY(!options->isVisible());
-            QVERIFY(fs::exists(home.file("Proxy.ini")));
+            QVERIFY(fs::exists(program.home.file("Proxy.ini")));
             QCOMPARE(nick->text(), "mynick");
         }
         // Values the user did not edit keep their bytes, through the fields and into the file.
         QCOMPARE(values.RealName, "J\xF6rg");
         QCOMPARE(values.Password, "p\xE4ss");
         QCOMPARE(values.Nick, "mynick");
-        QVERIFY(readBytes(home.file("settings.ini")).find("\r\nJ\xF6rg\r\n") != std::string::npos);
+        QVERIFY(readBytes(program.home.file("settings.ini")).find("\r\nJ\xF6rg\r\n") != std::string::npos);
+    }
 
-        // Quick connect opens a session however it closes, with the global identity read
-        // again at each opening.
-        values.Nick = "global";
-        auto* quick = window->findChild<gui::QuickConnectDialog*>();
+    // Quick connect opens a session however it closes, reading the global identity anew.
+    void quickConnectOpensASessionHoweverItCloses()
+    {
+        Program program;
+        program.shell.core().settings().Nick = "global";
+        auto* quick = program.window()->findChild<gui::QuickConnectDialog*>();
         QTimer::singleShot(0, quick, [&] {
             checkFacts(quick, "quick connect");
             auto* nick = named<QLineEdit>(quick, "nick");
@@ -308,15 +352,18 @@ private slots:
             QTest::keyClick(named(quick, "server"), Qt::Key_V, Qt::ControlModifier);
             click(named(quick, "connect"));
         });
-        window->fileMenu()->actions().front()->trigger();
-        shell.core().quickConnect().identity.values.Nick = "stale";
+        program.window()->fileMenu()->actions().front()->trigger();
+        program.shell.core().quickConnect().identity.values.Nick = "stale";
         QTimer::singleShot(0, quick, &QWidget::close);
-        window->fileMenu()->actions().front()->trigger();
-        QCOMPARE(sessions.created.size(), 3u);
-        QCOMPARE(sessions.created[1].Host, "irc.example");
-        QCOMPARE(sessions.created[1].Nick + sessions.created[2].Nick, "oneoffglobal");
+        program.window()->fileMenu()->actions().front()->trigger();
+        QCOMPARE(program.sessions.created.size(), 2u);
+        QCOMPARE(program.sessions.created[0].Host, "irc.example");
+        QCOMPARE(program.sessions.created[0].Nick, "oneoff");
+        QCOMPARE(program.sessions.created[1].Nick, "global");
+    }
 
-        // The splash and its picture; broken pictures give nothing and never end the program.
+    void splashShowsItsPictureAndBrokenPicturesEndNothing()
+    {
         gui::SplashWindow splash;
         QCOMPARE(splash.size(), QSize(374, 215));
         QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -498,195 +545,179 @@ private slots:
         QVERIFY(!model.Visible());
     }
 
-    void sessionWindowShowsItsModelAndForwardsTheUser()
+    // Only the user's clicks are reported; server names are plain text; the raw log follows.
+    void sessionWindowTabsAndRawLogFollowTheModel()
     {
-        qRegisterMetaType<Nick>();
-        session::testing::RecordingPorts ports;
-        gui::SessionWindow w;
-        session::SessionModel model{ports.settings, ports.shared, session::SessionPorts{w, ports.desktop, ports.prompts, ports.saveDialog}};
-        w.attach(&model);
-        w.show();
-        session::SessionTabs& tabs = model.Tabs();
-        const auto idOf = [&](const std::string& caption) { return tabs.At(tabs.Find(caption)).Id; };
-        auto tabTexts = [&, texts = QStringList()]() mutable {
-            for (int i = (texts.clear(), 0); i < w.tabWidget()->count(); ++i)
-                texts << w.tabWidget()->tabText(i);
-            return texts.join(',');
-        };
-        QCOMPARE(tabTexts(), "Main,Ignorlist");
-        QVERIFY(w.isStatusTimerRunning());
-        QVERIFY(!w.isCloseTimerRunning());
-        QVERIFY(w.focusProxy() == w.inputLine()); // the keyboard goes to the input line, not the channel box
-
-        // Tabs follow the model; only the user's clicks are reported back.
-        QSignalSpy clicked(&w, &gui::SessionWindow::tabActivated);
-        tabs.NewChannel("#a");
-        tabs.NewChannel("#b&c");
-        QCOMPARE(tabTexts(), "Main,#a,#b&&c,Ignorlist");
-        QCOMPARE(w.tabWidget()->currentIndex(), 2);
-        const session::TabId closed = idOf("#a");
-        QVERIFY(w.textViewOf(closed));
-        tabs.CloseTab(1);
-        QCOMPARE(tabTexts(), "Main,#b&&c,Ignorlist");
-        QVERIFY(!w.textViewOf(closed));
+        Scene scene;
+        QCOMPARE(scene.tabTexts(), "Main,Ignorlist");
+        QVERIFY(scene.w.isStatusTimerRunning());
+        QVERIFY(!scene.w.isCloseTimerRunning());
+        QVERIFY(scene.w.focusProxy() == scene.w.inputLine()); // the keyboard goes to the input line, not the channel box
+        QSignalSpy clicked(&scene.w, &gui::SessionWindow::tabActivated);
+        scene.tabs.NewChannel("#a");
+        scene.tabs.NewChannel("#b&c");
+        QCOMPARE(scene.tabTexts(), "Main,#a,#b&&c,Ignorlist");
+        QCOMPARE(scene.w.tabWidget()->currentIndex(), 2);
+        const session::TabId closed = scene.idOf("#a");
+        QVERIFY(scene.w.textViewOf(closed));
+        scene.tabs.CloseTab(1);
+        QCOMPARE(scene.tabTexts(), "Main,#b&&c,Ignorlist");
+        QVERIFY(!scene.w.textViewOf(closed));
         QVERIFY(clicked.isEmpty());
-        w.tabWidget()->setCurrentIndex(0);
+        scene.w.tabWidget()->setCurrentIndex(0);
         QCOMPARE(clicked, QList<QVariantList>{{0}});
-        QSignalSpy closing(&w, &gui::SessionWindow::tabCloseRequested);
-        w.tabMenu()->actions().first()->trigger();
-        QCOMPARE(closing.at(0).at(0).value<session::TabId>(), tabs.Active().Id);
-
-        // Names from the server are never markup, nor always UTF-8; raw lines show codes as pictures.
-        model.SetStatusPanel(2, "<img src=\"http://x/y.png\">");
-        QCOMPARE(w.statusLabel(2)->text(), "<img src=\"http://x/y.png\">");
-        QCOMPARE(w.statusLabel(2)->textFormat(), Qt::PlainText);
-        tabs.NewChannel("#gr\xFC\xDF");
-        QCOMPARE(w.tabWidget()->tabText(2), QString::fromUtf8("#grüß"));
+        QSignalSpy closing(&scene.w, &gui::SessionWindow::tabCloseRequested);
+        scene.w.tabMenu()->actions().first()->trigger();
+        QCOMPARE(closing.at(0).at(0).value<session::TabId>(), scene.tabs.Active().Id);
+        scene.model.SetStatusPanel(2, "<img src=\"http://x/y.png\">");
+        QCOMPARE(scene.w.statusLabel(2)->text(), "<img src=\"http://x/y.png\">");
+        QCOMPARE(scene.w.statusLabel(2)->textFormat(), Qt::PlainText);
+        scene.tabs.NewChannel("#gr\xFC\xDF");
+        QCOMPARE(scene.w.tabWidget()->tabText(2), QString::fromUtf8("#grüß"));
         for (const char* line : {":a 001 me :hi", "PRIVMSG #c :\x03" "4red\x02"})
-            model.AppendRaw(line, true);
-        QTRY_COMPARE(w.rawLogView()->model()->rowCount(), 2);
-        QCOMPARE(w.rawLogView()->currentIndex().data().toString(), QString::fromUtf8("PRIVMSG #c :\u24034red\u2402"));
-        // A long log scrolls to its newest, selected line, and a click there finds that line.
+            scene.model.AppendRaw(line, true);
+        auto* raw = scene.w.rawLogView();
+        QTRY_COMPARE(raw->model()->rowCount(), 2);
+        QCOMPARE(raw->currentIndex().data().toString(), QString::fromUtf8("PRIVMSG #c :\u24034red\u2402"));
         for (int i = 0; i < 50; ++i)
-            model.AppendRaw("line " + std::to_string(i), true);
-        auto* raw = w.rawLogView();
+            scene.model.AppendRaw("line " + std::to_string(i), true);
         QTRY_COMPARE(raw->currentIndex().row(), 51);
         QCOMPARE(raw->indexAt(raw->visualRect(raw->currentIndex()).center()), raw->currentIndex());
         QVERIFY(raw->viewport()->rect().contains(raw->visualRect(raw->currentIndex()).center()));
         const QPoint inRow = raw->visualRect(raw->currentIndex()).topLeft() + QPoint(1, 1);
         QVERIFY(raw->viewport()->grab().toImage().pixelColor(inRow) != raw->palette().color(QPalette::Base)); // drawn selected
+    }
 
-        // Lines reach their tab's view, Clear empties it, and a link opens on a click.
-        model.AddText("#a", "bob", "hi www.x.org", 0);
-        gui::TextView* text = w.textViewOf(idOf("#a"));
+    // Lines reach their tab's view, Clear empties it, and a link opens on a click. The
+    // nick list refills with one reset; its actions need a selection.
+    void sessionWindowShowsLinesAndActsOnTheChosenNick()
+    {
+        qRegisterMetaType<Nick>();
+        Scene scene;
+        scene.tabs.NewChannel("#a");
+        scene.model.AddText("#a", "bob", "hi www.x.org", 0);
+        gui::TextView* text = scene.w.textViewOf(scene.idOf("#a"));
         text->flushAppends();
         text->selectAll();
         QCOMPARE(text->selectedText(), QString("<bob>:hi www.x.org"));
-        model.ClearActive();
+        scene.model.ClearActive();
         QVERIFY(text->selectedText().isEmpty());
-        QSignalSpy links(&w, &gui::SessionWindow::linkClicked);
-        model.AddText("#a", "bob", "http://ex\xC3\xA4mple.de/a b", 0);
+        QSignalSpy links(&scene.w, &gui::SessionWindow::linkClicked);
+        scene.model.AddText("#a", "bob", "http://ex\xC3\xA4mple.de/a b", 0);
         text->flushAppends();
         click(text->viewport(), QPoint(3 + text->fontMetrics().horizontalAdvance("<bob>:http://ex"), text->lineHeight() / 2));
         QCOMPARE(links, QList<QVariantList>{{"http://xn--exmple-cua.de/a"}});
-
-        // The nick list refills with one reset; its actions need a selection.
-        QListView* view = w.nickViewOf(idOf("#a"));
+        QListView* view = scene.w.nickViewOf(scene.idOf("#a"));
         QAbstractItemModel* nicks = view->model();
         QSignalSpy resets(nicks, &QAbstractItemModel::modelReset);
-        tabs.RefillNickList("#a", {"bob", "amy", "cy"}, {1, 2, 0});
+        scene.tabs.RefillNickList("#a", {"bob", "amy", "cy"}, {1, 2, 0});
         QCOMPARE(resets.size(), 1);
         QCOMPARE(rowsOf(nicks), QStringList({"@bob", "+amy", "cy"}));
-        QSignalSpy actions(&w, &gui::SessionWindow::nickActionTriggered);
-        w.triggerNickAction(Nick::Kick);
+        QSignalSpy actions(&scene.w, &gui::SessionWindow::nickActionTriggered);
+        scene.w.triggerNickAction(Nick::Kick);
         QVERIFY(actions.isEmpty());
         view->setCurrentIndex(nicks->index(0, 0));
-        w.triggerNickAction(Nick::Kick);
+        scene.w.triggerNickAction(Nick::Kick);
         QCOMPARE(actions, (QList<QVariantList>{{QVariant::fromValue(Nick::Kick), QByteArray("@bob")}}));
-        const QList<QAction*> dcc = w.nickMenu()->actions().at(1)->menu()->actions();
+        const QList<QAction*> dcc = scene.w.nickMenu()->actions().at(1)->menu()->actions();
         QCOMPARE(dcc.size(), 2);
         for (const QAction* action : dcc)
             QVERIFY(action->isEnabled());
-        w.nickMenu()->actions().at(2)->menu()->actions().at(2)->trigger();
+        scene.w.nickMenu()->actions().at(2)->menu()->actions().at(2)->trigger();
         QCOMPARE(actions.last().at(0).value<Nick>(), Nick::Op);
-        QSignalSpy opened(&w, &gui::SessionWindow::nickDoubleClicked);
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QSignalSpy opened(&scene.w, &gui::SessionWindow::nickDoubleClicked);
+        QVERIFY(QTest::qWaitForWindowExposed(&scene.w));
         const QPoint first = view->visualRect(nicks->index(0, 0)).center();
         // Item views want the press before the double-click, as a real mouse sends it.
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first);
         QCOMPARE(opened, QList<QVariantList>{{QByteArray("@bob")}});
+    }
 
-        // The ignore list deletes the selected entry by key and by its menu.
-        QObject::connect(&w, &gui::SessionWindow::ignoreEntrySelected, &w, [&](int row) { model.SelectIgnoreEntry(row); });
-        QObject::connect(&w, &gui::SessionWindow::ignoreDeleteRequested, &w, [&] { model.DeleteSelectedIgnore(); });
+    // The ignore list deletes by key and by its menu; the input line reports and recalls.
+    void sessionWindowIgnoreListInputLineAndClose()
+    {
+        Scene scene;
+        QObject::connect(&scene.w, &gui::SessionWindow::ignoreEntrySelected, &scene.w, [&](int row) { scene.model.SelectIgnoreEntry(row); });
+        QObject::connect(&scene.w, &gui::SessionWindow::ignoreDeleteRequested, &scene.w, [&] { scene.model.DeleteSelectedIgnore(); });
         for (const char* nick : {"bob", "amy", "cy"})
-            model.IgnoreNick(nick);
-        QListView* ignored = w.ignoreView();
+            scene.model.IgnoreNick(nick);
+        QListView* ignored = scene.w.ignoreView();
         ignored->setCurrentIndex(ignored->model()->index(1, 0));
         QTest::keyRelease(ignored, Qt::Key_Delete);
         QCOMPARE(rowsOf(ignored->model()), (QStringList{"bob", "cy"}));
         ignored->setCurrentIndex(ignored->model()->index(0, 0));
-        w.ignoreMenu()->actions().first()->trigger();
-        QCOMPARE(model.Ignores().Entries(), std::vector<std::string>{"cy"});
+        scene.w.ignoreMenu()->actions().first()->trigger();
+        QCOMPARE(scene.model.Ignores().Entries(), std::vector<std::string>{"cy"});
         ignored->setCurrentIndex(ignored->model()->index(0, 0));
         ignored->clearSelection();
-        w.ignoreMenu()->actions().first()->trigger(); // nothing chosen: nothing goes
-        QCOMPARE(model.Ignores().Entries(), std::vector<std::string>{"cy"});
-
-        // The input line: history keys, Action with the typed text, a recalled line.
-        QSignalSpy up(&w, &gui::SessionWindow::historyUp);
-        QSignalSpy down(&w, &gui::SessionWindow::historyDown);
-        QSignalSpy action(&w, &gui::SessionWindow::actionClicked);
-        QSignalSpy edited(&w, &gui::SessionWindow::inputEdited);
-        QTest::keyClicks(w.inputLine(), QStringLiteral("hi <b>"));
+        scene.w.ignoreMenu()->actions().first()->trigger(); // nothing chosen: nothing goes
+        QCOMPARE(scene.model.Ignores().Entries(), std::vector<std::string>{"cy"});
+        QSignalSpy up(&scene.w, &gui::SessionWindow::historyUp);
+        QSignalSpy down(&scene.w, &gui::SessionWindow::historyDown);
+        QSignalSpy action(&scene.w, &gui::SessionWindow::actionClicked);
+        QSignalSpy edited(&scene.w, &gui::SessionWindow::inputEdited);
+        QTest::keyClicks(scene.w.inputLine(), QStringLiteral("hi <b>"));
         for (const auto key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Down})
-            QTest::keyClick(w.inputLine(), key);
-        for (auto* button : w.findChildren<QPushButton*>())
+            QTest::keyClick(scene.w.inputLine(), key);
+        for (auto* button : scene.w.findChildren<QPushButton*>())
             if (button->text() == "Action")
                 button->click();
         QCOMPARE(up.size(), 1);
         QCOMPARE(down.size(), 2);
         QCOMPARE(action.size(), 1);
         QCOMPARE(edited.last().at(0).toString(), QStringLiteral("hi <b>"));
-        w.inputLineChanged("older line"); // the model recalls a line
-        QCOMPARE(w.inputLine()->text(), QString("older line"));
-        QCOMPARE(w.inputLine()->cursorPosition(), 10);
-
+        scene.w.inputLineChanged("older line"); // the model recalls a line
+        QCOMPARE(scene.w.inputLine()->text(), QString("older line"));
+        QCOMPARE(scene.w.inputLine()->cursorPosition(), 10);
         bool refuse = true;
-        QObject::connect(&w, &gui::SessionWindow::closeRequested, &w, [&](bool* allowed) { *allowed = !refuse; });
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
+        QObject::connect(&scene.w, &gui::SessionWindow::closeRequested, &scene.w, [&](bool* allowed) { *allowed = !refuse; });
+        QVERIFY(!scene.w.close());
+        QVERIFY(scene.w.isVisible());
         refuse = false;
-        QVERIFY(w.close());
-        QVERIFY(!w.isStatusTimerRunning());
-        w.attach(nullptr);
+        QVERIFY(scene.w.close());
+        QVERIFY(!scene.w.isStatusTimerRunning());
     }
 
     // Ctrl+F over 300,000 stored lines: typing finds the one old match and scrolls to
     // it, a missing text says so, Escape closes the bar and gives the keyboard back.
     void findBarSearchesEveryStoredLine()
     {
-        session::testing::RecordingPorts ports;
-        gui::SessionWindow w;
-        session::SessionModel model{ports.settings, ports.shared, session::SessionPorts{w, ports.desktop, ports.prompts, ports.saveDialog}};
-        w.attach(&model);
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        Scene scene;
+        scene.w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&scene.w));
         for (int i = 0; i < 300000; ++i)
-            model.AddText("Main", "bob", i == 12 ? "the Needle is here" : "line " + std::to_string(i), 0);
-        gui::TextView* view = w.textViewOf(model.Tabs().At(0).Id);
+            scene.model.AddText("Main", "bob", i == 12 ? "the Needle is here" : "line " + std::to_string(i), 0);
+        gui::TextView* view = scene.w.textViewOf(scene.model.Tabs().At(0).Id);
         view->flushAppends();
-        QTest::keyClick(w.inputLine(), Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(w.findBar()->isVisible());
-        QTest::keyClicks(w.findField(), "qq");
+        QTest::keyClick(scene.w.inputLine(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(scene.w.findBar()->isVisible());
+        QTest::keyClicks(scene.w.findField(), "qq");
         QVERIFY(view->isPinnedToBottom());
-        w.findField()->clear();
-        QTest::keyClicks(w.findField(), "NEEDLE");
+        scene.w.findField()->clear();
+        QTest::keyClicks(scene.w.findField(), "NEEDLE");
         QVERIFY(view->firstVisibleLine() <= 12);
         QVERIFY(!view->isPinnedToBottom());
-        QTest::keyClicks(w.findField(), "x");
-        QCOMPARE(w.findBar()->findChildren<QLabel*>().last()->text(), "Not found");
-        QTest::keyClick(w.findField(), Qt::Key_Escape);
-        QVERIFY(!w.findBar()->isVisible());
-        QCOMPARE(w.focusWidget(), w.inputLine());
-        w.attach(nullptr);
+        QTest::keyClicks(scene.w.findField(), "x");
+        QCOMPARE(scene.w.findBar()->findChildren<QLabel*>().last()->text(), "Not found");
+        QTest::keyClick(scene.w.findField(), Qt::Key_Escape);
+        QVERIFY(!scene.w.findBar()->isVisible());
+        QCOMPARE(scene.w.focusWidget(), scene.w.inputLine());
     }
 
-    void textDecodesPaintsSelectsOpensAllowedLinksAndStaysPinned()
+    // Runs keep their places after a surrogate pair; each line is painted in its colours.
+    void textDecodesIntoRunsAndPaintsItsColours()
     {
         for (const std::string& row : test::readCases("gui/decoding.cases").front().lines("row"))
             QCOMPARE(gui::BuildDisplayLine(session::FormatLine(row.substr(0, row.find(" => ")), 0)).Text, QString::fromStdString(row.substr(row.find(" => ") + 4)));
-        // a, bold b, c in red underlined: the runs keep their places after a surrogate pair.
         QStringList runs;
         for (const auto& r : gui::BuildDisplayLine(session::FormatLine("a\x02" "b\x02\x03" "4\x1F" "c\xF0\x9F\x98\x80x",
                                                                        session::RgbColour(0, 0, 0xFF))).Formats)
             runs << QString("%1+%2 %3%4%5").arg(r.start).arg(r.length).arg(r.format.foreground().color().name(),
                                                                            r.format.fontWeight() == QFont::Bold ? " bold" : "",
                                                                            r.format.fontUnderline() ? " ul" : "");
+        // a, bold b, c in red underlined.
         QCOMPARE(runs, (QStringList{"0+1 #0000ff", "1+1 #0000ff bold", "2+4 #ff0000 ul"}));
-
         Shown colours({"\x03" "4MMMMMMMMMMMMMMMM", "\x03" "9MMMMMMMMMMMMMMMM", "MMMMMMMMMMMMMMMM"}, session::RgbColour(0, 0, 0xFF));
         const QImage image = colours.view.viewport()->grab().toImage();
         const auto count = [&](int row, QColor colour) {
@@ -701,7 +732,10 @@ private slots:
         QVERIFY(count(1, Qt::green) > 20);
         QVERIFY(count(2, Qt::blue) > 20);
         QCOMPARE(count(2, Qt::red), 0);
+    }
 
+    void textSelectsOpensAllowedLinksAndStaysPinned()
+    {
         const QString first = "see http://a.org/x b file:///etc/passwd c www.b.de <b>&amp;";
         Shown shown({first.toStdString(), "<amy>:\x02second\x02 line", "<cy>:third"});
         shown.drag(QPoint(1, shown.at(0).y()), QPoint(600, shown.at(1).y()));
@@ -729,22 +763,27 @@ private slots:
         QVERIFY(shown.view.selectedText().isEmpty());
         QCOMPARE(shown.view.verticalScrollBar()->maximum(), 0);
         shown.view.viewport()->grab(); // paints nothing, touches no old line
-
         // The view stays at the newest line unless scrolled up.
         QScrollBar* bar = shown.view.verticalScrollBar();
         const auto append = [&](int count) {
-            for (int i = 0; i < count; ++i)
-                shown.text.Append(session::FormatLine("line " + std::to_string(i), 0)), shown.view.linesAppended();
+            for (int i = 0; i < count; ++i) {
+                shown.text.Append(session::FormatLine("line " + std::to_string(i), 0));
+                shown.view.linesAppended();
+            }
         };
         append(500);
         // Appends are coalesced: the view catches up with the next repaint, not per line.
         QCOMPARE(bar->maximum(), 0);
         QTRY_VERIFY(bar->maximum() > 400);
         QCOMPARE(bar->value(), bar->maximum());
-        bar->setValue(10), append(100), shown.view.flushAppends();
+        bar->setValue(10);
+        append(100);
+        shown.view.flushAppends();
         QCOMPARE(bar->value(), 10);
         QVERIFY(!shown.view.isPinnedToBottom());
-        bar->setValue(bar->maximum()), append(100), shown.view.flushAppends();
+        bar->setValue(bar->maximum());
+        append(100);
+        shown.view.flushAppends();
         QCOMPARE(bar->value(), bar->maximum());
         QCOMPARE(shown.view.firstVisibleLine() + bar->pageStep(), 700);
     }
