@@ -4,7 +4,7 @@
 // arrives as server lines through the engine; only the plain AddText figure calls the
 // model itself.
 #include "doubles/EventQueue.h"
-#include "doubles/QuietPorts.h"
+#include "doubles/PortFakes.h"
 #include "doubles/ScriptedTransport.h"
 #include "session/Session.h"
 

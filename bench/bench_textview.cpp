@@ -1,6 +1,6 @@
 // The session window's text view under a flood: 100,000 coloured lines appended one by
 // one through the model, then painting and scrolling. Runs offscreen.
-#include "doubles/QuietPorts.h"
+#include "doubles/PortFakes.h"
 #include "gui/SessionWindow.h"
 #include "gui/TextView.h"
 #include "session/LineFormatter.h"

@@ -7,7 +7,7 @@
 #include "irc/Client.h"
 #include "doubles/EventQueue.h"
 #include "doubles/ScriptedTransport.h"
-#include "doubles/QuietPorts.h"
+#include "doubles/PortFakes.h"
 #include "session/DccOffers.h"
 #include "session/SessionModel.h"
 

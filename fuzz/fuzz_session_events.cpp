@@ -4,7 +4,7 @@
 // alone. Nothing is accepted without a question and every question is answered "No",
 // so no offer reaches the network.
 #include "doubles/EventQueue.h"
-#include "doubles/QuietPorts.h"
+#include "doubles/PortFakes.h"
 #include "doubles/ScriptedTransport.h"
 #include "session/Session.h"
 

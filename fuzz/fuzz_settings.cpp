@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes, as the text of a settings file, to every settings loader:
 // the line splitter, the AppSettings files, the server list (lookup, auto-connect and the
 // server views) and the template store. None may crash; conversion errors are expected.
-#include "doubles/QuietPorts.h"
+#include "doubles/PortFakes.h"
 #include "settings/AppSettingsFiles.h"
 #include "settings/PasswordScrambler.h"
 #include "app/ServerViews.h"

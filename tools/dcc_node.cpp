@@ -13,7 +13,7 @@
 // "download-ended BYTES MS PATH | LAST LINE", "send-status TEXT", "chat TEXT",
 // "registered".
 #include "doubles/EventQueue.h"
-#include "doubles/QuietPorts.h"
+#include "doubles/PortFakes.h"
 #include "session/Session.h"
 
 #include <atomic>
