@@ -3,13 +3,11 @@
 // so no input opens a connection. The file name must always come out safe.
 #include "dcc/DccNumbers.h"
 #include "dcc/DownloadFolder.h"
-#include "irc/IrcCtcp.h"
-#include "irc/Client.h"
 #include "doubles/EventQueue.h"
-#include "doubles/ScriptedTransport.h"
 #include "doubles/PortFakes.h"
-#include "session/DccOffers.h"
-#include "session/SessionModel.h"
+#include "doubles/ScriptedTransport.h"
+#include "irc/IrcCtcp.h"
+#include "session/Session.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -39,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static test::QuietDesktop desktop;
     static test::QuietPrompts prompts;
     static test::NoSaveDialog saveDialog;
+    static session::UserInfoModel userInfo;
     settings.DownloadMode = settings::DownloadMode::IgnoreAll;
 
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -56,11 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (dcc::ExtensionPattern(file).front() != '*')
         std::abort();
 
-    session::SessionModel model(settings, shared, session::SessionPorts{view, desktop, prompts, saveDialog});
-    irc::ClientEvents events;
+    // The offers of a whole session, made the way the program makes one.
     test::ScriptedTransport* server = nullptr;
-    irc::Client irc(test::ScriptedTransport::Make(server), events);
-    session::DccOffers offers(irc, model, settings, prompts, queue);
+    session::SessionContext context{queue, settings, shared, {view, desktop, prompts, saveDialog}, userInfo};
+    context.Transport = [&server] { return test::ScriptedTransport::Make(server); };
+    settings::ServerProfile profile;
+    profile.Nick = "me";
+    session::Session session(context, profile);
+    server->Finish();
+    session::DccOffers& offers = session.Offers();
     offers.OnSendOffer("peer", ip, port, file, announced, token);
     offers.OnResume("peer", port, file, announced, token);
     offers.OnAccept("peer", port, file, announced, token);
