@@ -17,17 +17,13 @@ namespace {
 
 using Kind = test::TestCertificates::Kind;
 
-struct Window : RecordingPorts {
-    test::EventQueue gui;
-    UserInfoModel userInfo;
-    std::unique_ptr<Session> session;
-
+struct Window : ServerWindow {
     Window(const std::string& nick, const std::string& host, int port, bool tls, const settings::ServerLogin& login)
     {
         settings::ServerProfile profile{{.Nick = nick, .RealName = nick, .Username = nick}, "Net", host, port};
         profile.Tls = tls;
         profile.Login = login;
-        session = std::make_unique<Session>(SessionContext{gui, settings, shared, ports(), userInfo}, profile);
+        open(profile);
     }
     // Until "Main" holds a line that starts so, or the session gave up.
     bool shows(const std::string& start)
@@ -36,11 +32,6 @@ struct Window : RecordingPorts {
             const auto lines = linesOf(session->Model(), "Main");
             return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(start); });
         }, std::chrono::milliseconds(10000));
-    }
-    bool registered()
-    {
-        return gui.pumpUntil([&] { return session->Engine().State() == irc::ClientState::Connected; },
-                             std::chrono::milliseconds(10000));
     }
 };
 

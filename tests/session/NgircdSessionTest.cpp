@@ -86,7 +86,8 @@ struct OnNgircd : ::testing::TestWithParam<Family> {
         alice.session.Offers().OfferAddress = family.host;
         bob.session.Offers().OfferAddress = family.host;
         fs::create_directories(root);
-        ASSERT_TRUE(until([&] { return registered(alice) && registered(bob); })) << server.log();
+        ASSERT_TRUE(until([&] { return registered(alice); })) << server.log();
+        ASSERT_TRUE(until([&] { return registered(bob); })) << server.log();
         alice.session.Engine().Join("#room");
         ASSERT_TRUE(until([&] { return alice.lastEntry() == "alice"; })); // "@alice"
         bob.session.Engine().Join("#room");

@@ -60,6 +60,21 @@ struct RecordingPorts {
     SessionPorts ports() { return SessionPorts{view, desktop, prompts, saveDialog}; }
 };
 
+// A session window's models on a real server, with recording ports and its own queue.
+struct ServerWindow : RecordingPorts {
+    test::EventQueue gui;
+    UserInfoModel userInfo;
+    std::unique_ptr<Session> session;
+    void open(const settings::ServerProfile& profile)
+    {
+        session = std::make_unique<Session>(SessionContext{gui, settings, shared, ports(), userInfo}, profile);
+    }
+    bool registered()
+    {
+        return gui.pumpUntil([&] { return session->Engine().State() == irc::ClientState::Connected; }, std::chrono::seconds(10));
+    }
+};
+
 // A session model with recording ports.
 struct SessionFixture : RecordingPorts {
     SessionModel model{settings, shared, ports()};

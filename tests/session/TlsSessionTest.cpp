@@ -14,11 +14,7 @@ namespace {
 using Kind = test::TestCertificates::Kind;
 
 // One session window over TLS to localhost, answering the certificate question as told.
-struct Window : RecordingPorts {
-    test::EventQueue gui;
-    UserInfoModel userInfo;
-    std::unique_ptr<Session> session;
-
+struct Window : ServerWindow {
     Window(const SessionShared& sharedBefore, int port, bool trust, settings::Language language = settings::Language::English)
     {
         shared.Certificates = sharedBefore.Certificates;
@@ -26,11 +22,7 @@ struct Window : RecordingPorts {
         prompts.yesNoAnswers = {trust};
         settings::ServerProfile profile{{.Nick = "tls", .RealName = "tls", .Username = "tls"}, "Net", "localhost", port};
         profile.Tls = true;
-        session = std::make_unique<Session>(SessionContext{gui, settings, shared, ports(), userInfo}, profile);
-    }
-    bool registered()
-    {
-        return gui.pumpUntil([&] { return session->Engine().State() == irc::ClientState::Connected; });
+        open(profile);
     }
     std::vector<std::string> main() { return linesOf(session->Model(), "Main"); }
 };
