@@ -59,13 +59,8 @@ bool DccSend::OpenListener(PortRange range)
 // Runs on the connection's own thread; copies what it needs before it starts.
 void DccSend::serve(net::TcpServerWorker& worker)
 {
-    auto link = link_;
-    const auto startClock = [this, link] {
-        return link->runAndWait(gui_, [this] { progress_.StartTick = TickCount(); });
-    };
     try {
-        ServeFile(worker.Connection(), FileName, static_cast<std::uint64_t>(FileSize), resumeAt_.exchange(0), timing_,
-                  reports_, startClock);
+        sendOver(worker.Connection());
     } catch (...) {
         reports_.Flush(); // what it said last still reaches the window
         throw;
@@ -78,15 +73,10 @@ void DccSend::ConnectTo(const std::string& host, int port)
         return;
     client_.Host = host;
     client_.Port = port;
-    auto link = link_;
-    connecting_ = std::thread([this, link] {
-        const auto startClock = [this, link] {
-            return link->runAndWait(gui_, [this] { progress_.StartTick = TickCount(); });
-        };
+    connecting_ = std::thread([this] {
         try {
             client_.Connect();
-            ServeFile(client_, FileName, static_cast<std::uint64_t>(FileSize), resumeAt_.exchange(0), timing_,
-                      reports_, startClock);
+            sendOver(client_);
         } catch (const net::TransportError& error) {
             // The receiver's close after its last acknowledgement is the usual end.
             if (error.kind() != net::TransportError::Kind::ConnectionClosed)
@@ -95,6 +85,18 @@ void DccSend::ConnectTo(const std::string& host, int port)
         }
         reports_.Flush();
     });
+}
+
+// On the connection's thread: the file from where a resume asked, the clock started on
+// the GUI thread.
+void DccSend::sendOver(net::TcpConnection& connection)
+{
+    auto link = link_;
+    const auto startClock = [this, link] {
+        return link->runAndWait(gui_, [this] { progress_.StartTick = TickCount(); });
+    };
+    ServeFile(connection, FileName, static_cast<std::uint64_t>(FileSize), resumeAt_.exchange(0), timing_, reports_,
+              startClock);
 }
 
 void DccSend::deliver(TransferReports::Batch& batch)

@@ -61,6 +61,7 @@ public:
 
 private:
     void serve(net::TcpServerWorker& worker);
+    void sendOver(net::TcpConnection& connection);
     void deliver(TransferReports::Batch& batch);
 
     platform::GuiDispatcher& gui_;
