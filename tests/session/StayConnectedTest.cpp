@@ -165,7 +165,7 @@ TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsers
     server.reset();
     ASSERT_TRUE(until([&] { return !engine.Connected(); }));
     server = std::make_unique<test::Ngircd>(test::Ngircd::Options{.port = port});
-    EXPECT_TRUE(until(inRoom)) << server->log();
+    EXPECT_TRUE(until([&] { return engine.Connected() && inRoom(); })) << server->log(); // both at once: a wait, not a fact
     session.Lifecycle().Reconnect(); // connected: the user quits
     EXPECT_TRUE(until([&] { return !engine.Connected(); }));
     // Ten times the first wait passes without a try.
