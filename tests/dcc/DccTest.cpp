@@ -5,6 +5,7 @@
 #include "dcc/ListenPort.h"
 #include "dcc/TransferProgress.h"
 #include "doubles/EventQueue.h"
+#include "doubles/TempFolder.h"
 #include "support/CaseFile.h"
 #include "support/Loopback.h"
 #include "support/FakeServer.h"
@@ -78,12 +79,11 @@ TEST(TransferProgress, RedrawsAtThresholdsWithPercentAndEstimate)
 }
 
 struct FolderTest : ::testing::Test {
-    fs::path root = fs::temp_directory_path() / ("dcc-folders-" + std::to_string(::getpid()));
-    void TearDown() override { fs::remove_all(root); }
+    test::TempFolder root;
     std::string create(const std::string& offered)
     {
         std::string path;
-        ::close(CreateDownloadFile(root.string() + "/", SafeFileName(offered), path));
+        ::close(CreateDownloadFile(root.folder(), SafeFileName(offered), path));
         return fs::path(path).filename().string();
     }
 };
@@ -103,7 +103,6 @@ TEST_F(FolderTest, LastMatchingRuleDecidesAndFoldersAreMade)
 
 TEST_F(FolderTest, NumbersAndHostileNamesFromTheDataFile)
 {
-    fs::create_directories(root);
     // Every row of the data file, its offered names all made in this one folder.
     const TransferProgress download(TransferProgress::Kind::Download);
     const TransferProgress send(TransferProgress::Kind::Send);
@@ -129,7 +128,7 @@ TEST_F(FolderTest, NumbersAndHostileNamesFromTheDataFile)
     EXPECT_EQ(longName, std::string(251, 'n') + ".txt");
     EXPECT_EQ(create(std::string(300, 'n') + ".txt"), std::string(250, 'n') + "0.txt");
     // A link in the folder is never followed.
-    const fs::path target = root.parent_path() / ("dcc-target-" + std::to_string(::getpid()));
+    const fs::path target = root.path().parent_path() / ("dcc-target-" + std::to_string(::getpid()));
     std::ofstream(target) << "keep";
     fs::create_symlink(target, root / "b.txt");
     EXPECT_EQ(create("b.txt"), "b0.txt");
@@ -230,7 +229,7 @@ std::string ack(std::uint64_t stored)
 }
 
 struct DccTransfer : ::testing::Test {
-    fs::path root = fs::temp_directory_path() / ("dcc-wire-" + std::to_string(::getpid()));
+    test::TempFolder root;
     test::EventQueue queue;
     ReceiveTiming fast{300, 1};
     Language language = Language::English;
@@ -241,7 +240,6 @@ struct DccTransfer : ::testing::Test {
         fs::create_directories(root / "out");
         NextListenPort() = 20000 + ::getpid() % 20000;
     }
-    void TearDown() override { fs::remove_all(root); }
 
     std::unique_ptr<DccDownload> download(int port, std::int64_t size, ReceiveTiming timing)
     {

@@ -7,7 +7,6 @@
 #include "net/TransportError.h"
 #include "support/FakeServer.h"
 #include "support/Loopback.h"
-#include "support/Ngircd.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,6 @@
 
 #include "doubles/EventQueue.h"
 #include "irc/Client.h"
-#include "net/QueuedWriter.h"
 #include "net/SocketLineTransport.h"
 #include "support/Ngircd.h"
 #include "support/RawIrcClient.h"
@@ -55,8 +54,9 @@ TEST_F(EngineOverTls, ABurstArrivesWholeAndInOrderAndQuitLeavesFirst)
     ASSERT_TRUE(gui.pumpUntil([&] { return events.received.back().find(":line 2999.") != std::string::npos; })) << events.received.back();
     int next = 0;
     for (const std::string& line : events.received)
-        if (line.find(" PRIVMSG secure :") != std::string::npos)
+        if (line.find(" PRIVMSG secure :") != std::string::npos) {
             ASSERT_EQ(line.substr(line.find(" :line ")), " :line " + std::to_string(next++) + ".");
+        }
     EXPECT_EQ(next, 3000);
     irc->Quit("going secure");
     irc->Disconnect(true);

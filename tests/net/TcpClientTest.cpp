@@ -1,4 +1,3 @@
-#include "net/LocalAddress.h"
 #include "net/Resolver.h"
 #include "net/SocksHandshake.h"
 #include "net/TcpClient.h"

@@ -61,7 +61,7 @@ struct Family {
 // Alice and Bob on one ngircd, both in #room, over IPv4 and over IPv6 (::1), where offers
 // carry the address as text.
 struct OnNgircd : ::testing::TestWithParam<Family> {
-    fs::path root = fs::temp_directory_path() / ("ngircd-sessions-" + std::to_string(::getpid()));
+    test::TempFolder root;
     const Family family = GetParam();
     test::Ngircd server{{.ipv6 = family.host == "::1"}};
     Instance alice{server.port(), "alice", family.host};
@@ -85,7 +85,6 @@ struct OnNgircd : ::testing::TestWithParam<Family> {
         // On loopback an offer would name the machine's outside address: stay on loopback.
         alice.session.Offers().OfferAddress = family.host;
         bob.session.Offers().OfferAddress = family.host;
-        fs::create_directories(root);
         ASSERT_TRUE(until([&] { return registered(alice); })) << server.log();
         ASSERT_TRUE(until([&] { return registered(bob); })) << server.log();
         alice.session.Engine().Join("#room");
@@ -93,7 +92,6 @@ struct OnNgircd : ::testing::TestWithParam<Family> {
         bob.session.Engine().Join("#room");
         ASSERT_TRUE(until([&] { return alice.lastEntry() == "bob"; }));
     }
-    void TearDown() override { fs::remove_all(root); }
 };
 
 INSTANTIATE_TEST_SUITE_P(Families, OnNgircd, ::testing::Values(Family{"127.0.0.1", "2130706433", "127.0.0.1:"}, Family{"::1", "::1", "[::1]:"}));

@@ -340,12 +340,11 @@ TEST(SessionEvents, AFailingHandlerIsReportedAndTheNextLineHandled)
 namespace fs = std::filesystem;
 
 struct DccOffersTest : ::testing::Test, EventsHarness {
-    fs::path root = fs::temp_directory_path() / ("dcc-offers-" + std::to_string(::getpid()));
+    test::TempFolder root;
     DccOffers& offers = session->Offers();
     ChatOffers& chats = session->Chats();
 
-    DccOffersTest() { offers.DefaultDownloadFolder = root.string(); }
-    ~DccOffersTest() override { fs::remove_all(root); }
+    DccOffersTest() { offers.DefaultDownloadFolder = root.path().string(); }
 
     // The requests as bob sends them, in one burst from the server, and then the GUI
     // thread's turn; the lines they leave in "Main".
@@ -371,7 +370,6 @@ TEST_F(DccOffersTest, RequestsAreJudgedByListsModeAndWhatCanBeReached)
         settings.DownloadMode = static_cast<settings::DownloadMode>(std::stoi(c.one("mode")));
         settings.Language = c.has("german") ? settings::Language::German : settings::Language::English;
         prompts.yesNoAnswers = {c.one("answer") == "yes"};
-        fs::create_directories(root);
         if (c.has("file")) // stored before, with as many bytes as "stored" says
             std::ofstream(root / c.one("file")) << std::string(std::stoul(c.one("stored")), 'p');
         settings.OfferFilesPassively = c.has("passive");
@@ -451,7 +449,6 @@ TEST_F(DccOffersTest, CapsAreCheckedBeforeAnyQuestion)
 // an address; otherwise they say so and name ours.
 TEST_F(DccOffersTest, OffersNameTheAddressTheOptionsChoose)
 {
-    fs::create_directories(root);
     std::ofstream(root / "f.txt") << "f";
     settings.OfferAddress = settings::OfferAddress::AsServerSees;
     offers.AskSeenAddress();
@@ -475,7 +472,6 @@ TEST_F(DccOffersTest, OffersNameTheAddressTheOptionsChoose)
 // Nothing is announced before the listener works: no notice, no request.
 TEST_F(DccOffersTest, OffersGoOutOnlyOnceTheirListenerWorks)
 {
-    fs::create_directories(root);
     std::ofstream(root / "a b.txt") << "twelve bytes";
     const std::string file = (root / "a b.txt").string();
     offers.OfferFile("bob", (root / "missing").string());
@@ -647,8 +643,9 @@ TEST(LifecycleWaiting, TheGuiThreadRunsOnDuringAConnectAndACloseAbandonsIt)
         bool ran = false;
         f.gui.post([&] { ran = true; });
         ASSERT_TRUE(f.until([&] { return ran; }));
-        if (viaProxy)
+        if (viaProxy) {
             ASSERT_TRUE(f.until([&] { return proxy.accepted(); }));
+        }
         EXPECT_EQ(Lifecycle::status(s), "Connecting");
         s.Lifecycle().Reconnect(); // ignored: one connect at a time
         EXPECT_TRUE(s.Engine().ConnectPending());

@@ -3,6 +3,7 @@
 #include "doubles/EventQueue.h"
 #include "doubles/PortFakes.h"
 #include "doubles/ScriptedTransport.h"
+#include "doubles/TempFolder.h"
 #include "session/Session.h"
 
 #include <memory>

@@ -121,8 +121,7 @@ TEST(SessionModel, DoesNotFlashInFrontAndOpensLinksWithWwwAsHttp)
 
 TEST(Save, WritesTheActiveTabUnderItsRtfNameReplacingTheFileAndAFailureKeepsTheText)
 {
-    const auto folder = std::filesystem::temp_directory_path() / ("pell-save-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const pell::test::TempFolder folder;
     std::ofstream(folder / "log.rtf") << "previous content that is longer than the new one ............";
     SessionFixture s;
     s.model.AddText("Main", "bob", "new", 0);
@@ -141,8 +140,7 @@ TEST(Save, WritesTheActiveTabUnderItsRtfNameReplacingTheFileAndAFailureKeepsTheT
     EXPECT_NE(rtf.str().find("<bob>:new"), std::string::npos);
     s.model.UserSelectsTab(1);
     EXPECT_FALSE(s.model.SaveActive()); // the ignore tab has no text
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // no .part left behind
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1); // no .part left behind
 }
 
 // Each found link as "text=>target".
@@ -428,26 +426,25 @@ TEST(Logs, LinesLandInPrivateFilesInsideTheFolderWithTheirTime)
 {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / ("logs-" + std::to_string(::getpid()));
+    const pell::test::TempFolder root;
     SessionFixture s;
     s.settings.WriteLogs = true;
-    s.model.LogFolder = root.string() + "/";
+    s.model.LogFolder = root.folder();
     s.model.SetServerName("../Net");
     s.model.Clock = [] { return std::int64_t{1700000000}; };
     for (const char* channel : {"#Room", "../../x", "#a/b"})
         s.model.AddText(channel, "bob", "\x02hi\x02 there", 0);
     s.model.Logs()->Flush();
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path()))
         if (entry.is_regular_file())
-            files.push_back(entry.path().lexically_relative(root).string());
+            files.push_back(entry.path().lexically_relative(root.path()).string());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"_.._net/#a_b.log", "_.._net/#room.log", "_.._net/_.._.._x.log"}));
     std::ifstream in(root / "_.._net" / "#room.log");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "2023-11-14 22:13:20 <bob>:hi there\n");
     EXPECT_EQ(std::filesystem::status(root / "_.._net" / "#room.log").permissions(), std::filesystem::perms(0600));
     EXPECT_EQ(std::filesystem::status(root / "_.._net").permissions(), std::filesystem::perms(0700));
-    std::filesystem::remove_all(root);
     SessionFixture t;
     t.settings.WriteLogs = true;
     t.model.LogFolder = "/proc/no/";

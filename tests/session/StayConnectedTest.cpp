@@ -142,14 +142,14 @@ TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsers
     RecordingPorts ports;
     ports.settings.AutoReconnect = true;
     ports.settings.WriteLogs = true;
-    const std::filesystem::path logs = std::filesystem::temp_directory_path() / ("ngircd-logs-" + std::to_string(::getpid()));
+    const test::TempFolder logs;
     test::EventQueue gui;
     UserInfoModel userInfo;
     Session session(SessionContext{gui, ports.settings, ports.shared, ports.ports(), userInfo},
                     settings::ServerProfile{{.Nick = "amy", .RealName = "amy", .Username = "amy"}, "net", "127.0.0.1", port});
     irc::Client& engine = session.Engine();
     session.Lifecycle().Reconnects().Times.FirstWaitMs = 100;
-    session.Model().LogFolder = logs.string() + "/";
+    session.Model().LogFolder = logs.folder();
     const auto until = [&](const std::function<bool()>& condition, int ms = 15000) {
         for (int waited = 0; waited < ms && !condition(); waited += 5) {
             gui.pump();
@@ -175,7 +175,6 @@ TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsers
     const std::string logged(std::istreambuf_iterator<char>(log), {});
     // The channel mode reply of each join: before the kill and after the rejoin.
     EXPECT_NE(logged.find("<System>:Channelmode: +"), logged.rfind("<System>:Channelmode: +")) << logged;
-    std::filesystem::remove_all(logs);
 }
 
 } // namespace

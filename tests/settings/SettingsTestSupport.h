@@ -1,40 +1,15 @@
 #pragma once
 
+#include "doubles/TempFolder.h"
 #include "platform/UserPrompts.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/ServerList.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
 
 namespace pell::test {
-
-// A fresh folder below the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pell-settings-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    // The folder with a trailing "/", as ProgramFolder is.
-    std::string folder() const { return path_.string() + "/"; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline std::string readBytes(const std::string& path)
 {
