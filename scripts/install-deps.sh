@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libzstd-dev libssl-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   ngircd microsocks dante-server python3 clang libclang-rt-14-dev unrtf
-  inspircd atheme-services znc openssl dbus
+  inspircd atheme-services znc openssl dbus rsync
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,6 @@
 
 namespace pell::app {
 
-
 namespace {
 
 using C = Caption;

@@ -24,7 +24,6 @@ void TcpServer::SetOnExecute(ExecuteHandler handler)
     onExecute_ = std::move(handler);
 }
 
-
 void TcpServer::Start()
 {
     if (Active())

@@ -8,7 +8,6 @@
 namespace pell::irc {
 namespace {
 
-
 TEST(Dispatch, Transcript)
 {
     test::runTranscript("dispatch.transcript");
