@@ -73,6 +73,8 @@ void Client::beginConnect()
     ++generation_;
     Channels.Clear();
     Users.Clear();
+    ListBuffer.clear(); // a list the last connection lost halfway
+    ListMark = 0;
     ownUser_ = Users.Add(nick_, "");
     currentNick_ = nick_;
     refusedNicks_.clear();
