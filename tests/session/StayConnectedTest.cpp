@@ -165,7 +165,10 @@ TEST(StayConnectedOnNgircd, AKilledServerIsReconnectedWithItsChannelsButTheUsers
     server.reset();
     ASSERT_TRUE(until([&] { return !engine.Connected(); }));
     server = std::make_unique<test::Ngircd>(test::Ngircd::Options{.port = port});
-    EXPECT_TRUE(until([&] { return engine.Connected() && inRoom(); })) << server->log(); // both at once: a wait, not a fact
+    const auto rejoined = [&] { return engine.Connected() && inRoom(); }; // both at once, so one wait
+    until(rejoined);
+    EXPECT_TRUE(engine.Connected()) << server->log();
+    EXPECT_TRUE(inRoom()) << server->log();
     session.Lifecycle().Reconnect(); // connected: the user quits
     EXPECT_TRUE(until([&] { return !engine.Connected(); }));
     // Ten times the first wait passes without a try.
