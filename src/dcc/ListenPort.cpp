@@ -42,33 +42,34 @@ std::optional<int> FindListenPort(const std::function<bool(int port)>& take, Por
     return std::nullopt;
 }
 
+namespace {
+
+// True when open() takes the port; a port in use or refused throws.
+bool Opens(const std::function<void()>& open)
+{
+    try {
+        open();
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<int> OpenListener(net::TcpServer& server, PortRange range)
 {
     return FindListenPort(
         [&server](int port) {
             server.DefaultPort = port;
-            try {
-                server.Start();
-            } catch (const std::exception&) {
-                return false;
-            }
-            return true;
+            return Opens([&server] { server.Start(); });
         },
         range);
 }
 
 std::optional<int> OpenListener(net::TcpListener& listener, PortRange range)
 {
-    return FindListenPort(
-        [&listener](int port) {
-            try {
-                listener.Listen(port);
-            } catch (const std::exception&) {
-                return false;
-            }
-            return true;
-        },
-        range);
+    return FindListenPort([&listener](int port) { return Opens([&] { listener.Listen(port); }); }, range);
 }
 
 std::string NextPassiveToken()
